@@ -1,0 +1,70 @@
+#pragma once
+#include <QSqlDatabase>
+#include <QString>
+
+// Opening, creating, checking and replacing door.db.
+//
+// The database runs in WAL mode with synchronous=FULL: a committed
+// collection must survive a power cut, because the controller's own copy
+// may be cleared right after it.
+namespace Database {
+
+// The name of the shared connection `db`.
+inline constexpr const char* kShared = "door";
+
+QString fileName();          // "door.db"
+QString livePath();          // door.db in the program folder
+
+enum class OpenStatus { Opened, Created, NotDoorDatabase, CannotOpen };
+struct OpenResult {
+    OpenStatus status = OpenStatus::CannotOpen;
+    QString detail;
+    bool ok() const { return status == OpenStatus::Opened || status == OpenStatus::Created; }
+};
+
+// Opens the shared connection on door.db of the program folder. A folder
+// without a database gets the delivered one first. An existing file that
+// is not a door database is left untouched.
+OpenResult openShared();
+QSqlDatabase shared();
+bool sharedIsOpen();
+// Closes the shared connection; every copy of it becomes unusable.
+void closeShared();
+
+// Opens `file` as a door database on its own connection, with the
+// program's settings applied. The caller removes the connection.
+OpenResult openFile(const QString& file, const QString& connectionName);
+void removeConnection(const QString& connectionName);
+
+// True when `db` holds every table and view of a door database.
+bool isDoorDatabase(QSqlDatabase db, QString* why = nullptr);
+
+// Checks a file without changing it: it opens read-only, passes the
+// integrity check and holds the door tables.
+bool checkFile(const QString& file, QString* why = nullptr);
+
+// Writes a new delivered database to `file` (which must not exist). The
+// file appears complete or not at all.
+bool createDelivered(const QString& file, QString* error = nullptr);
+
+// Copies the database behind `db` into `target` through SQLite, so that
+// what sits in its log is copied too. The target is synced to disk; a
+// failed copy leaves no file behind.
+bool copyTo(QSqlDatabase db, const QString& target, QString* error = nullptr);
+
+// Puts the complete, checked file `replacement` in place of `target`.
+// No connection may be open on `target`. Its old logs are removed first,
+// since SQLite would otherwise pair them with the new file. When this
+// fails `target` is as it was and `replacement` is removed.
+bool replaceFile(const QString& replacement, const QString& target, QString* error = nullptr);
+
+// Closing compaction: the shared connection's database is copied into
+// dbs.db beside it, every connection is closed, and dbs.db takes the
+// place of door.db. At no moment is there no complete database. The
+// shared connection is closed afterwards whether or not it succeeded.
+bool closeAndCompact(QString* error = nullptr);
+
+// Removes `file` together with its -wal, -shm and -journal companions.
+void removeWithLogs(const QString& file);
+
+}  // namespace Database

@@ -1,0 +1,215 @@
+#include "db/Schema.h"
+
+#include "db/Password.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace {
+
+// Fields shared by people, peoplept and (partly) dpeople.
+const char* kPeopleFields[] = {
+    "卡号", "姓名", "部门", "职务", "身份证号", "照片", "rmno", "sex", "birthday", "marriage", "tel",
+    "hukou", "company", "fcz", "nation", "spouse", "ssex", "shukou", "scompany", "child1", "child2",
+    "child3", "others",
+};
+
+QString peopleColumns(bool withPrimaryKey, bool forHistory)
+{
+    QStringList cols;
+    for (const char* f : kPeopleFields) {
+        const QString name = QString::fromUtf8(f);
+        if (forHistory && (name == QLatin1String("birthday") || name == QLatin1String("others") ||
+                           name == QStringLiteral("照片")))
+            continue;
+        QString col = name + QStringLiteral(" TEXT");
+        if (withPrimaryKey && name == QStringLiteral("卡号"))
+            col += QStringLiteral(" PRIMARY KEY NOT NULL");
+        cols << col;
+    }
+    if (forHistory)
+        cols << QStringLiteral("日期 TEXT");
+    return cols.join(QStringLiteral(", "));
+}
+
+QString yesNoColumns(const QStringList& names)
+{
+    QStringList cols;
+    for (const QString& n : names)
+        cols << n + QStringLiteral(" INTEGER NOT NULL DEFAULT 0");
+    return cols.join(QStringLiteral(", "));
+}
+
+QStringList statements()
+{
+    QStringList userYesNo = Schema::userFields().mid(2);
+    return {
+        // Settings and operators
+        QStringLiteral("CREATE TABLE system (name TEXT, zhi NUMERIC, detail TEXT, dw TEXT)"),
+        QStringLiteral("CREATE TABLE cjtype (采集类型 INTEGER, 采集时间 TEXT)"),
+        QStringLiteral("CREATE TABLE user (sysname TEXT NOT NULL COLLATE NOCASE, syspword TEXT, %1)")
+            .arg(yesNoColumns(userYesNo)),
+        QStringLiteral("CREATE UNIQUE INDEX user_sysname ON user (sysname COLLATE NOCASE)"),
+        QStringLiteral("CREATE TABLE \"key\" (id INTEGER, val TEXT)"),
+        // Controllers
+        QStringLiteral("CREATE TABLE doors (地址 INTEGER NOT NULL, namedr1 TEXT, delay1 REAL, dtype1 TEXT, "
+                       "namedr2 TEXT, delay2 REAL, dtype2 TEXT, 门号 TEXT)"),
+        QStringLiteral("CREATE UNIQUE INDEX doors_address ON doors (地址)"),
+        // Personnel
+        QStringLiteral("CREATE TABLE department (部门 TEXT)"),
+        QStringLiteral("CREATE TABLE people (%1)").arg(peopleColumns(true, false)),
+        QStringLiteral("CREATE TABLE dpeople (%1)").arg(peopleColumns(false, true)),
+        QStringLiteral("CREATE TABLE peoplept (%1)").arg(peopleColumns(false, false)),
+        // Cards
+        QStringLiteral("CREATE TABLE faka (地址 INTEGER NOT NULL, 卡号 TEXT NOT NULL, 开始日期 TEXT, 截止日期 TEXT, "
+                       "开始星期 INTEGER, 截止星期 INTEGER, 开始时间 TEXT, 截止时间 TEXT, 物理卡号 TEXT, "
+                       "ctrl_state1 INTEGER, ctrl_state2 INTEGER, PRIMARY KEY (地址, 卡号))"),
+        QStringLiteral("CREATE INDEX faka_kh ON faka (卡号)"),
+        QStringLiteral("CREATE INDEX faka_physical ON faka (物理卡号)"),
+        QStringLiteral("CREATE VIEW fakapl AS SELECT f.地址 AS 地址, f.卡号 AS 卡号, f.开始日期 AS 开始日期, "
+                       "f.截止日期 AS 截止日期, f.开始星期 AS 开始星期, f.截止星期 AS 截止星期, "
+                       "f.开始时间 AS 开始时间, f.截止时间 AS 截止时间, f.物理卡号 AS 物理卡号, "
+                       "f.ctrl_state1 AS ctrl_state1, f.ctrl_state2 AS ctrl_state2, p.姓名 AS 姓名, "
+                       "p.部门 AS 部门, p.职务 AS 职务, p.身份证号 AS 身份证号 "
+                       "FROM faka f LEFT JOIN people p ON p.卡号 = f.卡号"),
+        QStringLiteral("CREATE TABLE dfaka (地址 INTEGER, 卡号 TEXT, 开始日期 TEXT, 截止日期 TEXT, 开始星期 INTEGER, "
+                       "截止星期 INTEGER, 开始时间 TEXT, 截止时间 TEXT, 物理卡号 TEXT, 姓名 TEXT, 部门 TEXT, "
+                       "ctrl_state1 INTEGER, ctrl_state2 INTEGER, 日期 TEXT)"),
+        QStringLiteral("CREATE TABLE fakapt (物理卡号 TEXT, 卡号 TEXT, 地址 INTEGER, 开始日期 TEXT, 开始时间 TEXT, "
+                       "开始星期 INTEGER, 截止日期 TEXT, 截止时间 TEXT, 截止星期 INTEGER, ctrl_state1 TEXT, "
+                       "ctrl_state2 TEXT)"),
+        QStringLiteral("CREATE TABLE dfakapt (姓名 TEXT, 部门 TEXT, 物理卡号 TEXT, 卡号 TEXT, 地址 INTEGER, "
+                       "开始日期 TEXT, 开始时间 TEXT, 开始星期 INTEGER, 截止日期 TEXT, 截止时间 TEXT, "
+                       "截止星期 INTEGER, ctrl_state1 TEXT, ctrl_state2 TEXT)"),
+        // Door-open records and attendance
+        QStringLiteral("CREATE TABLE data (地址 INTEGER, 卡号 TEXT, 日期 TEXT, 时间 TEXT, flag INTEGER, flagIO TEXT)"),
+        QStringLiteral("CREATE INDEX data_card_day_time ON data (卡号, 日期, 时间)"),
+        QStringLiteral("CREATE INDEX data_day ON data (日期)"),
+        QStringLiteral("CREATE TABLE dataPT (姓名 TEXT, 部门 TEXT, 职务 TEXT, 地址 INTEGER, 卡号 TEXT, 日期 TEXT, "
+                       "时间 TEXT, flag TEXT)"),
+        QStringLiteral("CREATE TABLE datakq (卡号 TEXT NOT NULL, 日期 TEXT NOT NULL, 姓名 TEXT, 部门 TEXT, 职务 TEXT, "
+                       "时间1 TEXT, 时间2 TEXT, 时间3 TEXT, 时间4 TEXT, hrs REAL, late INTEGER, leavee INTEGER, "
+                       "absent INTEGER, PRIMARY KEY (卡号, 日期))"),
+        QStringLiteral("CREATE INDEX datakq_day ON datakq (日期)"),
+        QStringLiteral("CREATE TABLE datakqPT (卡号 TEXT, 日期 TEXT, 姓名 TEXT, 部门 TEXT, 职务 TEXT, 时间1 TEXT, "
+                       "时间2 TEXT, 时间3 TEXT, 时间4 TEXT, hrs REAL, late INTEGER, leavee INTEGER, absent INTEGER)"),
+        QStringLiteral("CREATE TABLE owt (上班时间 TEXT, 下班时间 TEXT, timeB TEXT, timeE TEXT, 迟到时间 TEXT, "
+                       "早退时间 TEXT, lat TEXT, let TEXT)"),
+        QStringLiteral("CREATE TABLE asta (卡号 TEXT, 日期 TEXT)"),
+    };
+}
+
+bool run(QSqlQuery& q, QString* error)
+{
+    if (q.exec())
+        return true;
+    if (error)
+        *error = q.lastError().text();
+    return false;
+}
+
+}  // namespace
+
+namespace Schema {
+
+QStringList requiredObjects()
+{
+    return {QStringLiteral("system"), QStringLiteral("cjtype"),  QStringLiteral("user"),
+            QStringLiteral("key"),    QStringLiteral("doors"),   QStringLiteral("department"),
+            QStringLiteral("people"), QStringLiteral("dpeople"), QStringLiteral("peoplept"),
+            QStringLiteral("faka"),   QStringLiteral("fakapl"),  QStringLiteral("dfaka"),
+            QStringLiteral("fakapt"), QStringLiteral("dfakapt"), QStringLiteral("data"),
+            QStringLiteral("dataPT"), QStringLiteral("datakq"),  QStringLiteral("datakqPT"),
+            QStringLiteral("owt"),    QStringLiteral("asta")};
+}
+
+QStringList userFields()
+{
+    QStringList f{QStringLiteral("sysname"), QStringLiteral("syspword"), QStringLiteral("usersetting"),
+                  QStringLiteral("usermanage")};
+    for (int i = 0; i <= 27; ++i)
+        f << QStringLiteral("r%1").arg(i);
+    return f;
+}
+
+bool create(QSqlDatabase db, QString* error)
+{
+    QSqlQuery q(db);
+    for (const QString& s : statements()) {
+        if (!q.prepare(s) || !run(q, error)) {
+            if (error && error->isEmpty())
+                *error = q.lastError().text();
+            return false;
+        }
+    }
+    return true;
+}
+
+bool writeSystemRows(QSqlDatabase db, const QString& titlePrefix, QString* error)
+{
+    struct Row {
+        const char* name;
+        int zhi;
+        QString detail;
+        const char* dw;
+    };
+    const Row rows[] = {
+        {"串口号", 1, titlePrefix, nullptr},
+        {"通讯设置", 0, QStringLiteral("9600,n,8,1"), nullptr},
+        {"输入缓冲区", 2048, QString(), "字节"},
+        {"输出缓冲区", 512, QString(), "字符"},
+        {"发卡机", 1, QString(), nullptr},
+    };
+    QSqlQuery find(db), update(db), insert(db);
+    find.prepare(QStringLiteral("SELECT count(*) FROM system WHERE name = ?"));
+    update.prepare(QStringLiteral("UPDATE system SET zhi = ?, detail = ?, dw = ? WHERE name = ?"));
+    insert.prepare(QStringLiteral("INSERT INTO system (name, zhi, detail, dw) VALUES (?, ?, ?, ?)"));
+    for (const Row& r : rows) {
+        const QString name = QString::fromUtf8(r.name);
+        const QVariant detail = r.detail.isNull() ? QVariant(QMetaType(QMetaType::QString)) : QVariant(r.detail);
+        const QVariant dw = r.dw ? QVariant(QString::fromUtf8(r.dw)) : QVariant(QMetaType(QMetaType::QString));
+        find.addBindValue(name);
+        if (!run(find, error) || !find.next())
+            return false;
+        const bool exists = find.value(0).toInt() > 0;
+        find.finish();
+        QSqlQuery& q = exists ? update : insert;
+        if (exists) {
+            q.addBindValue(r.zhi);
+            q.addBindValue(detail);
+            q.addBindValue(dw);
+            q.addBindValue(name);
+        } else {
+            q.addBindValue(name);
+            q.addBindValue(r.zhi);
+            q.addBindValue(detail);
+            q.addBindValue(dw);
+        }
+        if (!run(q, error))
+            return false;
+    }
+    return true;
+}
+
+bool insertBuiltInOperator(QSqlDatabase db, QString* error)
+{
+    const QStringList fields = userFields();
+    QStringList marks;
+    for (int i = 0; i < fields.size(); ++i)
+        marks << QStringLiteral("?");
+    QSqlQuery q(db);
+    q.prepare(QStringLiteral("INSERT INTO user (%1) VALUES (%2)").arg(fields.join(QLatin1Char(',')),
+                                                                      marks.join(QLatin1Char(','))));
+    q.addBindValue(QString::fromLatin1(kBuiltInOperator));
+    q.addBindValue(Password::digest(QString::fromLatin1(kBuiltInOperator)));
+    for (int i = 2; i < fields.size(); ++i)
+        q.addBindValue(1);
+    return run(q, error);
+}
+
+bool insertDeliveredRows(QSqlDatabase db, QString* error)
+{
+    return writeSystemRows(db, QString(), error) && insertBuiltInOperator(db, error);
+}
+
+}  // namespace Schema

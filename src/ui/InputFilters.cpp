@@ -1,0 +1,89 @@
+#include "ui/InputFilters.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QRegularExpression>
+#include <QWidget>
+
+namespace {
+
+// The window's own tab order decides what comes next.
+void focusNext(QWidget* w)
+{
+    QWidget* next = w->nextInFocusChain();
+    while (next && next != w &&
+           (!(next->focusPolicy() & Qt::TabFocus) || !next->isEnabled() || !next->isVisible()))
+        next = next->nextInFocusChain();
+    if (next)
+        next->setFocus(Qt::TabFocusReason);
+}
+
+class KeyFilter : public QObject {
+public:
+    KeyFilter(QObject* parent, bool digits, bool beep, bool enterMovesOn, bool backspace)
+        : QObject(parent), digits_(digits), beep_(beep), enter_(enterMovesOn), backspace_(backspace)
+    {
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        auto* key = static_cast<QKeyEvent*>(event);
+        const int k = key->key();
+        if (k == Qt::Key_Return || k == Qt::Key_Enter) {
+            if (enter_)
+                focusNext(static_cast<QWidget*>(watched));
+            else if (beep_)
+                QApplication::beep();
+            return true;
+        }
+        if (!digits_)
+            return false;
+        // Moving about and editing shortcuts stay usable.
+        if (k == Qt::Key_Tab || k == Qt::Key_Backtab || k == Qt::Key_Left || k == Qt::Key_Right ||
+            k == Qt::Key_Home || k == Qt::Key_End || k == Qt::Key_Escape ||
+            (key->modifiers() & Qt::ControlModifier))
+            return false;
+        if (k == Qt::Key_Backspace) {
+            if (backspace_)
+                return false;
+            return true;
+        }
+        const QString text = key->text();
+        if (text.size() == 1 && text.at(0).isDigit() && text.at(0).unicode() < 128)
+            return false;
+        if (beep_)
+            QApplication::beep();
+        return true;
+    }
+
+private:
+    bool digits_, beep_, enter_, backspace_;
+};
+
+}  // namespace
+
+namespace InputFilters {
+
+void digitsOnly(QWidget* box, bool beep, bool enterMovesOn, bool allowBackspace)
+{
+    box->installEventFilter(new KeyFilter(box, true, beep, enterMovesOn, allowBackspace));
+}
+
+void enterMovesOn(QWidget* box)
+{
+    box->installEventFilter(new KeyFilter(box, false, false, true, true));
+}
+
+double leadingNumber(const QString& text)
+{
+    static const QRegularExpression re(QStringLiteral("^[+-]?(\\d+\\.?\\d*|\\.\\d+)"));
+    const QRegularExpressionMatch m = re.match(text.trimmed());
+    if (!m.hasMatch())
+        return 0;
+    return m.captured(0).toDouble();
+}
+
+}  // namespace InputFilters

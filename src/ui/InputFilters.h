@@ -1,0 +1,23 @@
+#pragma once
+#include <QObject>
+
+class QWidget;
+class QLineEdit;
+
+// The input conventions of the program's windows.
+namespace InputFilters {
+
+// Only the digits 0-9 and Backspace reach the box; with `beep`, every
+// other key sounds the bell. Enter is discarded unless `enterMovesOn`,
+// in which case it moves the focus to the next control.
+void digitsOnly(QWidget* box, bool beep = false, bool enterMovesOn = false, bool allowBackspace = true);
+
+// Enter in the box is swallowed and moves the focus on, as Tab would.
+void enterMovesOn(QWidget* box);
+
+// The number at the start of `text` with blanks removed at both ends
+// (0 when it does not start with one), rounded to a whole number.
+// Used where the old windows took Val() of a box.
+double leadingNumber(const QString& text);
+
+}  // namespace InputFilters

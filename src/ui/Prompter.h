@@ -1,0 +1,51 @@
+#pragma once
+#include <QString>
+
+class QWidget;
+
+// Every message box and question of the program goes through the current
+// Prompter. The program installs one that shows QMessageBox with the
+// system's own texts; tests install one that records what was shown and
+// answers from a script.
+class Prompter {
+public:
+    enum class Icon { None, Information, Exclamation, Critical, Question };
+    enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel, AbortRetryIgnore, RetryCancel };
+    enum class Answer { Ok, Cancel, Yes, No, Abort, Retry, Ignore };
+
+    struct Message {
+        QString text;
+        QString title;   // empty: the application title
+        Icon icon = Icon::None;
+        Buttons buttons = Buttons::Ok;
+        Answer defaultAnswer = Answer::Ok;
+    };
+
+    virtual ~Prompter() = default;
+    virtual Answer show(QWidget* parent, const Message& message) = 0;
+
+    // The title of boxes that name none of their own.
+    static QString applicationTitle();
+
+    static Prompter& current();
+    // Installs `p` (not owned); nullptr puts the message-box prompter back.
+    static void install(Prompter* p);
+};
+
+// Shorthands for the usual boxes.
+namespace Prompt {
+
+void inform(QWidget* parent, const QString& text, Prompter::Icon icon = Prompter::Icon::None,
+            const QString& title = QString());
+inline void exclaim(QWidget* parent, const QString& text, const QString& title = QString())
+{
+    inform(parent, text, Prompter::Icon::Exclamation, title);
+}
+// Yes/No question; true for Yes.
+bool confirm(QWidget* parent, const QString& text, const QString& title = QString(),
+             Prompter::Icon icon = Prompter::Icon::Question, bool defaultYes = true);
+Prompter::Answer ask(QWidget* parent, const QString& text, Prompter::Buttons buttons,
+                     Prompter::Icon icon = Prompter::Icon::Question, const QString& title = QString(),
+                     Prompter::Answer defaultAnswer = Prompter::Answer::Yes);
+
+}  // namespace Prompt

@@ -1,0 +1,142 @@
+#include "ui/Resize.h"
+
+#include <QEvent>
+#include <QGroupBox>
+#include <QLayout>
+#include <QLocale>
+#include <QMainWindow>
+#include <QStackedWidget>
+#include <QTabWidget>
+#include <QVariant>
+#include <QWidget>
+
+#include <cmath>
+
+namespace {
+
+const char* kTag = "Tag";
+const char* kBaseWidth = "OrigWidth";
+const char* kBaseHeight = "OrigHeight";
+
+QWidget* area(QWidget* window)
+{
+    if (auto* main = qobject_cast<QMainWindow*>(window); main && main->centralWidget())
+        return main->centralWidget();
+    return window;
+}
+
+// Containers whose children are the window's controls too. A composite
+// control (a combo box, a table) keeps its inner parts to itself.
+bool isContainer(QWidget* w)
+{
+    if (qobject_cast<QGroupBox*>(w) || qobject_cast<QTabWidget*>(w) || qobject_cast<QStackedWidget*>(w))
+        return true;
+    const char* cls = w->metaObject()->className();
+    return qstrcmp(cls, "QWidget") == 0 || qstrcmp(cls, "QFrame") == 0;
+}
+
+void collect(QWidget* parent, QList<QWidget*>& out)
+{
+    for (QObject* o : parent->children()) {
+        auto* w = qobject_cast<QWidget*>(o);
+        if (!w || w->isWindow())
+            continue;
+        // A control placed by a layout is moved by the layout.
+        if (!(parent->layout() && parent->layout()->indexOf(w) >= 0) && !qobject_cast<QStackedWidget*>(parent))
+            out << w;
+        if (isContainer(w))
+            collect(w, out);
+    }
+}
+
+QList<QWidget*> controls(QWidget* window)
+{
+    QList<QWidget*> out;
+    collect(area(window), out);
+    return out;
+}
+
+QString number(int v)
+{
+    return QLocale::c().toString(v);
+}
+
+// Reads the next number of a Tag, ending at the next blank; a number with
+// no blank after it counts as 0.
+double takeNumber(const QString& tag, int& pos)
+{
+    const int blank = tag.indexOf(QLatin1Char(' '), pos);
+    if (blank < 0) {
+        pos = tag.size();
+        return 0;
+    }
+    bool ok = false;
+    const double v = QLocale::c().toDouble(tag.mid(pos, blank - pos), &ok);
+    pos = blank + 1;
+    return ok ? v : 0;
+}
+
+class Follower : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Resize)
+            Resize::ResizeForm(static_cast<QWidget*>(parent()));
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+}  // namespace
+
+namespace Resize {
+
+void ResizeInit(QWidget* window)
+{
+    const QSize inner = area(window)->size();
+    window->setProperty(kBaseWidth, inner.width());
+    window->setProperty(kBaseHeight, inner.height());
+    for (QWidget* c : controls(window)) {
+        const QRect g = c->geometry();
+        c->setProperty(kTag, number(g.x()) + QLatin1Char(' ') + number(g.y()) + QLatin1Char(' ') +
+                                 number(g.width()) + QLatin1Char(' ') + number(g.height()) + QLatin1Char(' '));
+    }
+}
+
+void ResizeForm(QWidget* window)
+{
+    const int baseW = window->property(kBaseWidth).toInt();
+    const int baseH = window->property(kBaseHeight).toInt();
+    // Before any ResizeInit there is nothing to scale against.
+    if (baseW <= 0 || baseH <= 0)
+        return;
+    const QSize inner = area(window)->size();
+    const double fx = double(inner.width()) / baseW;
+    const double fy = double(inner.height()) / baseH;
+    for (QWidget* c : controls(window)) {
+        const QString tag = c->property(kTag).toString();
+        int pos = 0;
+        const double l = takeNumber(tag, pos);
+        const double t = takeNumber(tag, pos);
+        const double w = takeNumber(tag, pos);
+        const double h = takeNumber(tag, pos);
+        c->setGeometry(int(std::lround(l * fx)), int(std::lround(t * fy)), int(std::lround(w * fx)),
+                       int(std::lround(h * fy)));
+    }
+}
+
+void keepProportional(QWidget* window)
+{
+    ResizeInit(window);
+    QWidget* watched = area(window);
+    watched->installEventFilter(new Follower(window));
+}
+
+QSize baseSize(QWidget* window)
+{
+    return {window->property(kBaseWidth).toInt(), window->property(kBaseHeight).toInt()};
+}
+
+}  // namespace Resize

@@ -76,6 +76,12 @@ bool loadSchedule(QSqlDatabase db)
     return true;
 }
 
+SessionEvents& events()
+{
+    static SessionEvents e;
+    return e;
+}
+
 void reset()
 {
     ConnectStr.clear();

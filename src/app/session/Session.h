@@ -1,6 +1,16 @@
 #pragma once
+#include <QObject>
 #include <QSqlDatabase>
 #include <QString>
+
+// Tells the windows that outlive a change of the shared settings about it.
+class SessionEvents : public QObject {
+    Q_OBJECT
+signals:
+    // CollectType or CollectTime changed: the main window switches its
+    // collection timer at once.
+    void scheduleChanged();
+};
 
 // The state that outlives a window, under the names the system has always
 // used. Everything starts as zero or empty; the login and the main window
@@ -31,6 +41,8 @@ void loadSystemSettings(QSqlDatabase db);
 // Reads the `cjtype` row into CollectType and CollectTime. False when the
 // table has no row; the two variables then keep their values.
 bool loadSchedule(QSqlDatabase db);
+
+SessionEvents& events();
 
 // Back to the state before login (tests start each case from here).
 void reset();

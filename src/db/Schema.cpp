@@ -36,7 +36,7 @@ QString yesNoColumns(const QStringList& names)
 {
     QStringList cols;
     for (const QString& n : names)
-        cols << n + QStringLiteral(" INTEGER NOT NULL DEFAULT 0");
+        cols << n + QStringLiteral(" INTEGER DEFAULT 0");
     return cols.join(QStringLiteral(", "));
 }
 

@@ -1,0 +1,232 @@
+#include "admin/Frmuser.h"
+
+#include "app/session/Session.h"
+#include "db/Password.h"
+#include "ui/Prompter.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSqlQuery>
+
+namespace LegacyOperators {
+
+QStringList names(QSqlDatabase db)
+{
+    QStringList out;
+    QSqlQuery q(db);
+    if (q.exec(QStringLiteral("SELECT 用户名 FROM user ORDER BY 用户名")))
+        while (q.next())
+            out << q.value(0).toString();
+    return out;
+}
+
+std::optional<Row> find(QSqlDatabase db, const QString& name)
+{
+    QSqlQuery q(db);
+    q.prepare(QStringLiteral("SELECT 用户名, 权限 FROM user WHERE 用户名 = ? COLLATE NOCASE LIMIT 1"));
+    q.addBindValue(name);
+    if (!q.exec() || !q.next())
+        return std::nullopt;
+    return Row{q.value(0).toString(), q.value(1).toInt()};
+}
+
+std::optional<int> check(QSqlDatabase db, const QString& name, const QString& password)
+{
+    QSqlQuery q(db);
+    q.prepare(QStringLiteral("SELECT 口令, 权限 FROM user WHERE 用户名 = ? COLLATE NOCASE"));
+    q.addBindValue(name.trimmed());
+    if (!q.exec())
+        return std::nullopt;
+    while (q.next())
+        if (Password::matches(password.trimmed(), q.value(0).toString()))
+            return q.value(1).toInt();
+    return std::nullopt;
+}
+
+bool add(QSqlDatabase db, const QString& name, const QString& password, int level)
+{
+    QSqlQuery q(db);
+    q.prepare(QStringLiteral("INSERT INTO user (用户名, 口令, 权限) VALUES (?, ?, ?)"));
+    q.addBindValue(name);
+    q.addBindValue(Password::digest(password));
+    q.addBindValue(level);
+    return q.exec();
+}
+
+bool modify(QSqlDatabase db, const QString& name, const QString& password, int level)
+{
+    QSqlQuery q(db);
+    if (password.isEmpty()) {
+        q.prepare(QStringLiteral("UPDATE user SET 权限 = ? WHERE 用户名 = ? COLLATE NOCASE"));
+        q.addBindValue(level);
+    } else {
+        q.prepare(QStringLiteral("UPDATE user SET 口令 = ?, 权限 = ? WHERE 用户名 = ? COLLATE NOCASE"));
+        q.addBindValue(Password::digest(password));
+        q.addBindValue(level);
+    }
+    q.addBindValue(name);
+    return q.exec() && q.numRowsAffected() > 0;
+}
+
+bool remove(QSqlDatabase db, const QString& name)
+{
+    QSqlQuery q(db);
+    q.prepare(QStringLiteral("DELETE FROM user WHERE 用户名 = ? COLLATE NOCASE"));
+    q.addBindValue(name);
+    return q.exec() && q.numRowsAffected() > 0;
+}
+
+}  // namespace LegacyOperators
+
+Frmuser::Frmuser(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("Frmuser"));
+    setWindowTitle(QStringLiteral("用户维护"));
+    Cuser = new QComboBox(this);
+    Cuser->setObjectName(QStringLiteral("Cuser"));
+    Cuser->setEditable(true);
+    Cuser->setInsertPolicy(QComboBox::NoInsert);
+    Cuser->lineEdit()->setMaxLength(11);
+    Tpasswd = new QLineEdit(this);
+    Tpasswd->setObjectName(QStringLiteral("Tpasswd"));
+    Tpasswd->setEchoMode(QLineEdit::Password);
+    oqx0 = new QRadioButton(QStringLiteral("系统维护员"), this);
+    oqx0->setObjectName(QStringLiteral("oqx0"));
+    oqx2 = new QRadioButton(QStringLiteral("一般用户"), this);
+    oqx2->setObjectName(QStringLiteral("oqx2"));
+    Cmdadd = new QPushButton(QStringLiteral("添加(&A)"), this);
+    Cmdadd->setObjectName(QStringLiteral("Cmdadd"));
+    Cmdch = new QPushButton(QStringLiteral("修改(&C)"), this);
+    Cmdch->setObjectName(QStringLiteral("Cmdch"));
+    cmddel = new QPushButton(QStringLiteral("删除(&D)"), this);
+    cmddel->setObjectName(QStringLiteral("cmddel"));
+    Cmdexit = new QPushButton(QStringLiteral("退出(&X)"), this);
+    Cmdexit->setObjectName(QStringLiteral("Cmdexit"));
+
+    auto* grid = new QGridLayout(this);
+    grid->addWidget(new QLabel(QStringLiteral("用户名:"), this), 0, 0);
+    grid->addWidget(Cuser, 0, 1, 1, 3);
+    grid->addWidget(new QLabel(QStringLiteral("口令:"), this), 1, 0);
+    grid->addWidget(Tpasswd, 1, 1, 1, 3);
+    grid->addWidget(oqx0, 2, 1);
+    grid->addWidget(oqx2, 2, 2);
+    grid->addWidget(Cmdadd, 3, 0);
+    grid->addWidget(Cmdch, 3, 1);
+    grid->addWidget(cmddel, 3, 2);
+    grid->addWidget(Cmdexit, 3, 3);
+
+    refill();
+    Cuser->setCurrentIndex(-1);
+    connect(Cuser, &QComboBox::currentTextChanged, this, &Frmuser::nameChosen);
+    connect(Cmdadd, &QPushButton::clicked, this, &Frmuser::add);
+    connect(Cmdch, &QPushButton::clicked, this, &Frmuser::modify);
+    connect(cmddel, &QPushButton::clicked, this, &Frmuser::remove);
+    connect(Cmdexit, &QPushButton::clicked, this, &QDialog::close);
+}
+
+void Frmuser::refill()
+{
+    const QSignalBlocker block(Cuser);
+    Cuser->clear();
+    Cuser->addItems(LegacyOperators::names(Session::db()));
+}
+
+void Frmuser::nameChosen(const QString& name)
+{
+    // The stored password is a digest and is never shown.
+    Tpasswd->clear();
+    if (const auto row = LegacyOperators::find(Session::db(), name)) {
+        if (row->level == 1)
+            oqx0->setChecked(true);
+        else
+            oqx2->setChecked(true);
+    }
+}
+
+int Frmuser::chosenLevel() const
+{
+    return oqx0->isChecked() ? 1 : oqx2->isChecked() ? 3 : 0;
+}
+
+bool Frmuser::checkInput(bool adding)
+{
+    if (Cuser->currentText().trimmed().isEmpty()) {
+        Prompt::inform(this, QStringLiteral("请输入用户名!"));
+        return false;
+    }
+    if (Tpasswd->text().isEmpty() && adding &&
+        !Prompt::confirm(this, QStringLiteral("确信不要口令吗?"), QString(), Prompter::Icon::None))
+        return false;
+    if (Tpasswd->text().size() > 10) {
+        Prompt::inform(this, QStringLiteral("口令长度应小于等于10!"));
+        return false;
+    }
+    if (chosenLevel() == 0) {
+        Prompt::inform(this, QStringLiteral("请选择权限!"));
+        return false;
+    }
+    return true;
+}
+
+void Frmuser::add()
+{
+    if (!checkInput(true))
+        return;
+    const QString name = Cuser->currentText().trimmed();
+    if (LegacyOperators::find(Session::db(), name)) {
+        Prompt::inform(this, QStringLiteral("用户已存在,不能添加!"));
+        return;
+    }
+    if (!LegacyOperators::add(Session::db(), name, Tpasswd->text(), chosenLevel())) {
+        Prompt::exclaim(this, QStringLiteral("添加失败，数据库没有改动。"));
+        return;
+    }
+    refill();
+    Cuser->setCurrentText(name);
+    Prompt::inform(this, QStringLiteral("恭喜！添加成功！"));
+}
+
+void Frmuser::modify()
+{
+    if (!checkInput(false))
+        return;
+    const QString name = Cuser->currentText().trimmed();
+    if (!LegacyOperators::find(Session::db(), name)) {
+        Prompt::inform(this, QStringLiteral("无此用户"));
+        return;
+    }
+    if (!Prompt::confirm(this, QStringLiteral("确信要修改吗?"), QString(), Prompter::Icon::None))
+        return;
+    if (!LegacyOperators::modify(Session::db(), name, Tpasswd->text(), chosenLevel())) {
+        Prompt::exclaim(this, QStringLiteral("修改失败，数据库没有改动。"));
+        return;
+    }
+    Prompt::inform(this, QStringLiteral("修改完毕"));
+}
+
+void Frmuser::remove()
+{
+    const QString name = Cuser->currentText().trimmed();
+    if (name.isEmpty()) {
+        Prompt::inform(this, QStringLiteral("请输入用户名!"));
+        return;
+    }
+    if (!LegacyOperators::find(Session::db(), name)) {
+        Prompt::inform(this, QStringLiteral("无此用户"));
+        return;
+    }
+    if (!Prompt::confirm(this, QStringLiteral("确信要删除吗?"), QString(), Prompter::Icon::None))
+        return;
+    if (!LegacyOperators::remove(Session::db(), name)) {
+        Prompt::exclaim(this, QStringLiteral("删除失败，数据库没有改动。"));
+        return;
+    }
+    refill();
+    Cuser->setCurrentIndex(-1);
+    Tpasswd->clear();
+    Prompt::inform(this, QStringLiteral("此用户已被删除"));
+}

@@ -1,0 +1,346 @@
+#include "app/session/Session.h"
+#include "db/Database.h"
+#include "db/DateText.h"
+#include "db/Password.h"
+#include "db/ProgramFolder.h"
+#include "db/Schema.h"
+#include "support/TestHome.h"
+
+#include <QCryptographicHash>
+#include <QFile>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+QByteArray fileHash(const QString& path)
+{
+    QFile f(path);
+    f.open(QIODevice::ReadOnly);
+    return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
+}
+
+bool tryExec(QSqlDatabase db, const QString& sql, const QVariantList& values = {})
+{
+    QSqlQuery q(db);
+    q.prepare(sql);
+    for (const QVariant& v : values)
+        q.addBindValue(v);
+    return q.exec();
+}
+
+}  // namespace
+
+class DatabaseTest : public QObject {
+    Q_OBJECT
+private slots:
+    void deliveredSystemRows();
+    void deliveredOperator();
+    void fakaplJoinsHolders();
+    void duplicateKeysRefused();
+    void namesResolveWithoutCase();
+    void firstStartCreatesDatabase();
+    void foreignFileIsLeftUntouched();
+    void missingSystemRowsTakeDefaults();
+    void passwordDigest();
+    void dateText();
+    void compactionKeepsEveryRow();
+    void failedCompactionLeavesDatabaseWhole();
+    void staleLogsNeverPairWithNewFile();
+};
+
+void DatabaseTest::deliveredSystemRows()
+{
+    TestHome home;
+    QCOMPARE(home.scalar(QStringLiteral("SELECT count(*) FROM system")).toInt(), 5);
+    QSqlQuery q(home.db());
+    q.exec(QStringLiteral("SELECT name, zhi, detail, dw FROM system ORDER BY rowid"));
+    QStringList rows;
+    while (q.next())
+        rows << QStringLiteral("%1|%2|%3|%4").arg(q.value(0).toString(), q.value(1).toString(),
+                                                  q.value(2).toString(), q.value(3).toString());
+    QCOMPARE(rows, QStringList({QStringLiteral("串口号|1||"), QStringLiteral("通讯设置|0|9600,n,8,1|"),
+                                QStringLiteral("输入缓冲区|2048||字节"), QStringLiteral("输出缓冲区|512||字符"),
+                                QStringLiteral("发卡机|1||")}));
+    // Every other table starts empty.
+    for (const QString& t : Schema::requiredObjects()) {
+        if (t == QLatin1String("system") || t == QLatin1String("user"))
+            continue;
+        QCOMPARE(home.scalar(QStringLiteral("SELECT count(*) FROM \"%1\"").arg(t)).toInt(), 0);
+    }
+    QCOMPARE(Session::PortNo, qint16(1));
+    QCOMPARE(Session::CommSettings, QStringLiteral("9600,n,8,1"));
+    QCOMPARE(Session::InBufSize, qint16(2048));
+    QCOMPARE(Session::OutBufSize, qint16(512));
+    QCOMPARE(Session::ReaderAddress, qint16(1));
+    QCOMPARE(Session::TitlePrefix, QString());
+}
+
+void DatabaseTest::deliveredOperator()
+{
+    TestHome home;
+    QSqlQuery q(home.db());
+    QVERIFY(q.exec(QStringLiteral("SELECT * FROM user")));
+    QVERIFY(q.next());
+    const QSqlRecord rec = q.record();
+    QCOMPARE(rec.count(), 32);
+    QCOMPARE(q.value(0).toString(), QStringLiteral("quorvy"));
+    // The password is not stored, only its digest.
+    QVERIFY(q.value(1).toString() != QLatin1String("quorvy"));
+    QVERIFY(Password::matches(QStringLiteral("quorvy"), q.value(1).toString()));
+    for (int i = 2; i < 32; ++i)
+        QVERIFY2(DateText::toBool(q.value(i)), qPrintable(rec.fieldName(i)));
+    QCOMPARE(rec.indexOf(QStringLiteral("usersetting")), 2);
+    QCOMPARE(rec.indexOf(QStringLiteral("usermanage")), 3);
+    for (int n = 0; n <= 27; ++n)
+        QCOMPARE(rec.indexOf(QStringLiteral("r%1").arg(n)), Schema::rightPosition(n));
+    QVERIFY(!q.next());
+}
+
+void DatabaseTest::fakaplJoinsHolders()
+{
+    TestHome home;
+    home.exec(QStringLiteral("INSERT INTO people (卡号, 姓名, 部门) VALUES ('000123', '张三', '一号楼')"));
+    for (int addr : {1, 2, 3})
+        home.exec(QStringLiteral("INSERT INTO faka (地址, 卡号, 物理卡号, ctrl_state1, ctrl_state2) VALUES (?, ?, ?, 0, 0)"),
+                  {addr, QStringLiteral("000123"), QStringLiteral("0001234567")});
+    QCOMPARE(home.scalar(QStringLiteral("SELECT count(*) FROM fakapl WHERE 卡号 = '000123' AND 姓名 = '张三'")).toInt(), 3);
+    QCOMPARE(home.scalar(QStringLiteral("SELECT count(*) FROM faka WHERE 地址 = 2 AND 卡号 = '000123'")).toInt(), 1);
+    // A card whose holder row is missing still shows.
+    home.exec(QStringLiteral("INSERT INTO faka (地址, 卡号) VALUES (5, '999999')"));
+    QCOMPARE(home.scalar(QStringLiteral("SELECT count(*) FROM fakapl WHERE 卡号 = '999999' AND 姓名 IS NULL")).toInt(), 1);
+    // The columns come in their fixed order.
+    QSqlQuery q(home.db());
+    q.exec(QStringLiteral("SELECT * FROM fakapl"));
+    QStringList cols;
+    for (int i = 0; i < q.record().count(); ++i)
+        cols << q.record().fieldName(i);
+    QCOMPARE(cols.join(QLatin1Char(',')),
+             QStringLiteral("地址,卡号,开始日期,截止日期,开始星期,截止星期,开始时间,截止时间,物理卡号,ctrl_state1,"
+                            "ctrl_state2,姓名,部门,职务,身份证号"));
+}
+
+void DatabaseTest::duplicateKeysRefused()
+{
+    TestHome home;
+    QSqlDatabase db = home.db();
+    QVERIFY(tryExec(db, QStringLiteral("INSERT INTO faka (地址, 卡号) VALUES (1, '000001')")));
+    QVERIFY(!tryExec(db, QStringLiteral("INSERT INTO faka (地址, 卡号) VALUES (1, '000001')")));
+    QVERIFY(tryExec(db, QStringLiteral("INSERT INTO faka (地址, 卡号) VALUES (2, '000001')")));
+    QVERIFY(tryExec(db, QStringLiteral("INSERT INTO people (卡号) VALUES ('000001')")));
+    QVERIFY(!tryExec(db, QStringLiteral("INSERT INTO people (卡号) VALUES ('000001')")));
+    QVERIFY(tryExec(db, QStringLiteral("INSERT INTO datakq (卡号, 日期) VALUES ('000001', '2026-01-02')")));
+    QVERIFY(!tryExec(db, QStringLiteral("INSERT INTO datakq (卡号, 日期) VALUES ('000001', '2026-01-02')")));
+    QVERIFY(!tryExec(db, QStringLiteral("INSERT INTO user (sysname) VALUES ('QUORVY')")));
+    QVERIFY(tryExec(db, QStringLiteral("INSERT INTO doors (地址) VALUES (7)")));
+    QVERIFY(!tryExec(db, QStringLiteral("INSERT INTO doors (地址) VALUES (7)")));
+}
+
+void DatabaseTest::namesResolveWithoutCase()
+{
+    TestHome home;
+    QSqlDatabase db = home.db();
+    QVERIFY(tryExec(db, QStringLiteral("INSERT INTO Dfaka (地址, 卡号, 日期) VALUES (1, '000001', '2026-01-02')")));
+    QCOMPARE(home.scalar(QStringLiteral("SELECT count(*) FROM dfaka")).toInt(), 1);
+    QVERIFY(tryExec(db, QStringLiteral("INSERT INTO DATA (地址, 卡号, flagio) VALUES (1, '000001', '锁一进')")));
+    QCOMPARE(home.scalar(QStringLiteral("SELECT flagIO FROM data")).toString(), QStringLiteral("锁一进"));
+    QVERIFY(tryExec(db, QStringLiteral("INSERT INTO doors (地址, Delay1) VALUES (3, 0.5)")));
+    QCOMPARE(home.scalar(QStringLiteral("SELECT delay1 FROM Doors")).toDouble(), 0.5);
+    QCOMPARE(home.scalar(QStringLiteral("SELECT count(*) FROM fakaPl")).toInt(), 0);
+    QCOMPARE(home.scalar(QStringLiteral("SELECT count(*) FROM DataPt")).toInt(), 0);
+}
+
+void DatabaseTest::firstStartCreatesDatabase()
+{
+    QTemporaryDir dir;
+    ProgramFolder::set(dir.path());
+    const Database::OpenResult r = Database::openShared();
+    QCOMPARE(r.status, Database::OpenStatus::Created);
+    QVERIFY(QFile::exists(dir.filePath(QStringLiteral("door.db"))));
+    QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("door.db.new"))));
+    Database::closeShared();
+    QCOMPARE(Database::openShared().status, Database::OpenStatus::Opened);
+    Database::closeShared();
+}
+
+void DatabaseTest::foreignFileIsLeftUntouched()
+{
+    QTemporaryDir dir;
+    ProgramFolder::set(dir.path());
+    const QString file = dir.filePath(QStringLiteral("door.db"));
+
+    // A file that is not a database at all.
+    {
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray("Standard Jet DB\0 this is an old Access file", 44));
+    }
+    const QByteArray before = fileHash(file);
+    Database::OpenResult r = Database::openShared();
+    QCOMPARE(r.status, Database::OpenStatus::NotDoorDatabase);
+    QVERIFY(!Database::sharedIsOpen());
+    QCOMPARE(fileHash(file), before);
+    QVERIFY(!QFile::exists(file + QStringLiteral("-wal")));
+
+    // An SQLite database of another program.
+    QFile::remove(file);
+    {
+        QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("other"));
+        other.setDatabaseName(file);
+        QVERIFY(other.open());
+        QVERIFY(tryExec(other, QStringLiteral("CREATE TABLE notes (t TEXT)")));
+        other.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("other"));
+    const QByteArray before2 = fileHash(file);
+    r = Database::openShared();
+    QCOMPARE(r.status, Database::OpenStatus::NotDoorDatabase);
+    QCOMPARE(fileHash(file), before2);
+    QVERIFY(!QFile::exists(file + QStringLiteral("-wal")));
+}
+
+void DatabaseTest::missingSystemRowsTakeDefaults()
+{
+    TestHome home;
+    home.exec(QStringLiteral("DELETE FROM system WHERE name IN ('输入缓冲区', '发卡机')"));
+    home.exec(QStringLiteral("UPDATE system SET zhi = NULL, detail = NULL WHERE name = '串口号'"));
+    home.exec(QStringLiteral("UPDATE system SET detail = '  ' WHERE name = '通讯设置'"));
+    home.exec(QStringLiteral("UPDATE system SET zhi = 99999 WHERE name = '输出缓冲区'"));
+    Session::reset();
+    Session::loadSystemSettings(home.db());
+    QCOMPARE(Session::PortNo, qint16(1));
+    QCOMPARE(Session::TitlePrefix, QString());
+    QCOMPARE(Session::CommSettings, QStringLiteral("9600,n,8,1"));
+    QCOMPARE(Session::InBufSize, qint16(2048));
+    QCOMPARE(Session::OutBufSize, qint16(512));
+    QCOMPARE(Session::ReaderAddress, qint16(1));
+
+    home.exec(QStringLiteral("UPDATE system SET zhi = 3, detail = ' 阳光大厦' WHERE name = '串口号'"));
+    Session::loadSystemSettings(home.db());
+    QCOMPARE(Session::PortNo, qint16(3));
+    QCOMPARE(Session::TitlePrefix, QStringLiteral(" 阳光大厦"));
+}
+
+void DatabaseTest::passwordDigest()
+{
+    const QString d = Password::digest(QStringLiteral(" Secret "));
+    QVERIFY(!d.contains(QStringLiteral("ecret"), Qt::CaseInsensitive));
+    QVERIFY(Password::matches(QStringLiteral("secret"), d));
+    QVERIFY(Password::matches(QStringLiteral("SECRET  "), d));
+    QVERIFY(!Password::matches(QStringLiteral("secret1"), d));
+    QVERIFY(!Password::matches(QString(), d));
+    // Two digests of one password differ by their salt.
+    QVERIFY(Password::digest(QStringLiteral("secret")) != Password::digest(QStringLiteral("secret")));
+    // A stored value that is not a digest matches nothing, itself included.
+    QVERIFY(!Password::matches(QStringLiteral("quorvy"), QStringLiteral("quorvy")));
+    QVERIFY(!Password::matches(QString(), QString()));
+}
+
+void DatabaseTest::dateText()
+{
+    QCOMPARE(DateText::fromDate(QDate(2004, 12, 7)), QStringLiteral("2004-12-07"));
+    QCOMPARE(DateText::fromTime(QTime(9, 5, 7)), QStringLiteral("09:05:07"));
+    QCOMPARE(DateText::toDate(QStringLiteral("2004-12-07")), QDate(2004, 12, 7));
+    QCOMPARE(DateText::toTime(QStringLiteral("09:05:07")), QTime(9, 5, 7));
+    QCOMPARE(DateText::toTime(QStringLiteral("2004-12-07 23:59:00")), QTime(23, 59, 0));
+    QVERIFY(!DateText::toDate(QVariant()).isValid());
+    QVERIFY(DateText::bindDate(QDate()).isNull());
+    QVERIFY(!DateText::toBool(QVariant()));
+    QVERIFY(DateText::toBool(-1));
+    QVERIFY(!DateText::toBool(0));
+}
+
+void DatabaseTest::compactionKeepsEveryRow()
+{
+    TestHome home;
+    {
+        QSqlDatabase db = home.db();
+        db.transaction();
+        for (int i = 0; i < 2000; ++i)
+            home.exec(QStringLiteral("INSERT INTO data (地址, 卡号, 日期, 时间, flag, flagIO) VALUES (?, ?, ?, ?, 1, '锁一进')"),
+                      {i % 100, QStringLiteral("%1").arg(i, 6, 10, QLatin1Char('0')), QStringLiteral("2026-12-01"),
+                       QStringLiteral("08:00:00")});
+        db.commit();
+        home.exec(QStringLiteral("DELETE FROM data WHERE 地址 >= 50"));
+    }
+    QString error;
+    QVERIFY2(Database::closeAndCompact(&error), qPrintable(error));
+    QVERIFY(!Database::sharedIsOpen());
+    QVERIFY(!QFile::exists(home.file(QStringLiteral("dbs.db"))));
+    QVERIFY(!QFile::exists(home.file(QStringLiteral("door.db-wal"))));
+    QVERIFY(!QFile::exists(home.file(QStringLiteral("door.db-shm"))));
+    QVERIFY(Database::checkFile(home.file(QStringLiteral("door.db"))));
+    QVERIFY(Database::openShared().ok());
+    QCOMPARE(home.scalar(QStringLiteral("SELECT count(*) FROM data")).toInt(), 1000);
+    QCOMPARE(home.scalar(QStringLiteral("SELECT count(*) FROM user")).toInt(), 1);
+}
+
+void DatabaseTest::failedCompactionLeavesDatabaseWhole()
+{
+    TestHome home;
+    home.exec(QStringLiteral("INSERT INTO department (部门) VALUES ('一号楼')"));
+    // dbs.db cannot be written: a folder of that name stands in its way.
+    QVERIFY(QDir(home.path()).mkdir(QStringLiteral("dbs.db")));
+    QString error;
+    QVERIFY(!Database::closeAndCompact(&error));
+    QVERIFY(!error.isEmpty());
+    QVERIFY(Database::checkFile(home.file(QStringLiteral("door.db"))));
+    QVERIFY(Database::openShared().ok());
+    QCOMPARE(home.scalar(QStringLiteral("SELECT 部门 FROM department")).toString(), QStringLiteral("一号楼"));
+
+    // Another reader holding the database makes the log impossible to
+    // empty: nothing is replaced.
+    QDir(home.path()).rmdir(QStringLiteral("dbs.db"));
+    Database::OpenResult other = Database::openFile(home.file(QStringLiteral("door.db")), QStringLiteral("reader"));
+    QVERIFY(other.ok());
+    QSqlDatabase reader = QSqlDatabase::database(QStringLiteral("reader"));
+    home.exec(QStringLiteral("INSERT INTO department (部门) VALUES ('二号楼')"));
+    reader.transaction();
+    QSqlQuery hold(reader);
+    QVERIFY(hold.exec(QStringLiteral("SELECT count(*) FROM department")));
+    QVERIFY(hold.next());
+    home.exec(QStringLiteral("INSERT INTO department (部门) VALUES ('三号楼')"));
+    QVERIFY(!Database::closeAndCompact(&error));
+    hold.finish();
+    reader.rollback();
+    Database::removeConnection(QStringLiteral("reader"));
+    QVERIFY(!QFile::exists(home.file(QStringLiteral("dbs.db"))));
+    QVERIFY(Database::openShared().ok());
+    QCOMPARE(home.scalar(QStringLiteral("SELECT count(*) FROM department")).toInt(), 3);
+}
+
+void DatabaseTest::staleLogsNeverPairWithNewFile()
+{
+    TestHome home;
+    home.exec(QStringLiteral("INSERT INTO department (部门) VALUES ('一号楼')"));
+
+    // A log of another database, left as if by an interrupted compaction,
+    // lies beside where dbs.db will be written.
+    QTemporaryDir otherDir;
+    const QString otherFile = otherDir.filePath(QStringLiteral("x.db"));
+    QVERIFY(Database::createDelivered(otherFile));
+    Database::OpenResult o = Database::openFile(otherFile, QStringLiteral("other"));
+    QVERIFY(o.ok());
+    {
+        QSqlDatabase other = QSqlDatabase::database(QStringLiteral("other"));
+        QSqlQuery q(other);
+        q.exec(QStringLiteral("PRAGMA wal_autocheckpoint=0"));
+        for (int i = 0; i < 50; ++i)
+            TestHome::exec(other, QStringLiteral("INSERT INTO department (部门) VALUES (?)"), {QStringLiteral("外来%1").arg(i)});
+        QVERIFY(QFile::copy(otherFile + QStringLiteral("-wal"), home.file(QStringLiteral("dbs.db-wal"))));
+    }
+    Database::removeConnection(QStringLiteral("other"));
+
+    QString error;
+    QVERIFY2(Database::closeAndCompact(&error), qPrintable(error));
+    QVERIFY(!QFile::exists(home.file(QStringLiteral("dbs.db-wal"))));
+    QVERIFY(Database::openShared().ok());
+    QCOMPARE(home.scalar(QStringLiteral("SELECT count(*) FROM department")).toInt(), 1);
+    QVERIFY(Database::checkFile(home.file(QStringLiteral("door.db"))));
+}
+
+QTEST_GUILESS_MAIN(DatabaseTest)
+#include "tst_database.moc"

@@ -94,6 +94,7 @@ Frmuser::Frmuser(QWidget* parent) : QDialog(parent)
     Tpasswd = new QLineEdit(this);
     Tpasswd->setObjectName(QStringLiteral("Tpasswd"));
     Tpasswd->setEchoMode(QLineEdit::Password);
+    Tpasswd->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));
     oqx0 = new QRadioButton(QStringLiteral("系统维护员"), this);
     oqx0->setObjectName(QStringLiteral("oqx0"));
     oqx2 = new QRadioButton(QStringLiteral("一般用户"), this);

@@ -28,6 +28,7 @@ login::login(QWidget* parent) : QDialog(parent)
     tpasswd = new QLineEdit(this);
     tpasswd->setObjectName(QStringLiteral("tpasswd"));
     tpasswd->setEchoMode(QLineEdit::Password);
+    tpasswd->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));
     Cmdok = new QPushButton(QStringLiteral("确 认"), this);
     Cmdok->setObjectName(QStringLiteral("Cmdok"));
     cmdexit = new QPushButton(QStringLiteral(" 退 出 "), this);

@@ -23,6 +23,7 @@ start::start(QWidget* parent) : QDialog(parent)
     tpasswd = new QLineEdit(this);
     tpasswd->setObjectName(QStringLiteral("tpasswd"));
     tpasswd->setEchoMode(QLineEdit::Password);
+    tpasswd->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));
     Cmdok = new QPushButton(QStringLiteral("确认(&O)"), this);
     Cmdok->setObjectName(QStringLiteral("Cmdok"));
     cmdexit = new QPushButton(QStringLiteral("退出(&X)"), this);

@@ -28,7 +28,7 @@ frmabout::frmabout(QWidget* parent) : QDialog(parent)
     setWindowTitle(QStringLiteral("关于---门禁管理系统"));
 
     auto* icon = new QLabel(this);
-    icon->setPixmap(style()->standardIcon(QStyle::SP_ComputerIcon).pixmap(48, 48));
+    icon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxInformation).pixmap(48, 48));
     lblTitle = new QLabel(QStringLiteral("门禁管理系统"), this);
     lblTitle->setObjectName(QStringLiteral("lblTitle"));
     QFont big = lblTitle->font();
@@ -51,20 +51,17 @@ frmabout::frmabout(QWidget* parent) : QDialog(parent)
     head->addWidget(icon);
     head->addWidget(lblTitle, 1);
 
-    auto* buttons = new QVBoxLayout;
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
     buttons->addWidget(cmdOK);
     buttons->addWidget(cmdSysInfo);
     buttons->addWidget(Command1);
-    auto* foot = new QHBoxLayout;
-    foot->addStretch(1);
-    foot->addLayout(buttons);
 
     auto* layout = new QVBoxLayout(this);
+    layout->addWidget(separator(this));
     layout->addLayout(head);
     layout->addWidget(separator(this));
-    layout->addSpacing(40);
-    layout->addWidget(separator(this));
-    layout->addLayout(foot);
+    layout->addLayout(buttons);
     setMinimumWidth(400);
 
     connect(cmdOK, &QPushButton::clicked, this, &QDialog::accept);

@@ -44,8 +44,9 @@ Frmspecial::Frmspecial(QWidget* parent) : QDialog(parent)
     Cok->setObjectName(QStringLiteral("Cok"));
     Cexit = new QPushButton(QStringLiteral("返  回"), this);
     Cexit->setObjectName(QStringLiteral("Cexit"));
+    // Enter in the boxes moves on; Enter on a button presses it.
     for (QPushButton* b : {Cok, Cexit})
-        b->setAutoDefault(false);
+        b->setAutoDefault(true);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     buttons->addWidget(Cok);

@@ -77,6 +77,28 @@ private slots:
         QVERIFY(check(QStringLiteral("quorvy"), QStringLiteral("quorvy"), prompts));
     }
 
+    void enterMovesOnAndPressesTheButton()
+    {
+        TestHome home;
+        ScriptedPrompter prompts;
+        Frmspecial w;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        auto* user = w.findChild<QLineEdit*>(QStringLiteral("Tuser"));
+        auto* password = w.findChild<QLineEdit*>(QStringLiteral("Tpasswd"));
+        user->setFocus();
+        QTest::keyClicks(user, QStringLiteral("quorvy"));
+        QTest::keyClick(user, Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), password);
+        QTest::keyClicks(password, QStringLiteral("quorvy"));
+        QTest::keyClick(password, Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), w.findChild<QPushButton*>(QStringLiteral("Cok")));
+        QVERIFY(w.isVisible());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(w.result(), int(QDialog::Accepted));
+        QVERIFY(prompts.shown.isEmpty());
+    }
+
     void aPassedCheckClosesAndThenOpensTheNextWindow()
     {
         TestHome home;

@@ -2,7 +2,10 @@
 
 #include "db/DateText.h"
 #include "db/Password.h"
+#include "db/Schema.h"
+#include "db/Transaction.h"
 
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 
@@ -18,6 +21,35 @@ Operators::Operator fromRecord(const QSqlQuery& q)
     for (int n = 0; n < 25; ++n)
         op.rights[n] = DateText::toBool(q.value(QStringLiteral("r%1").arg(n)));
     return op;
+}
+
+// The field that holds right rN: the rights sit at fixed positions.
+QString rightField(int n)
+{
+    return Schema::userFields().at(Schema::rightPosition(n));
+}
+
+Operators::Result failed(const QSqlQuery& q)
+{
+    return {Operators::Outcome::Failed, q.lastError().text()};
+}
+
+Operators::Result failed(const QString& why)
+{
+    return {Operators::Outcome::Failed, why};
+}
+
+// The number of managers other than `name`. Read inside the transaction of
+// the change that asks, so that the answer still holds when it commits.
+std::optional<int> otherManagers(QSqlDatabase db, const QString& name)
+{
+    QSqlQuery q(db);
+    q.prepare(QStringLiteral("SELECT count(*) FROM user WHERE r0 <> 0 AND usersetting <> 0 AND usermanage <> 0 "
+                             "AND sysname <> ? COLLATE NOCASE"));
+    q.addBindValue(name);
+    if (!q.exec() || !q.next())
+        return std::nullopt;
+    return q.value(0).toInt();
 }
 
 }  // namespace
@@ -46,6 +78,149 @@ std::optional<Operator> authenticate(QSqlDatabase db, const QString& name, const
             return fromRecord(q);
     }
     return std::nullopt;
+}
+
+QStringList names(QSqlDatabase db)
+{
+    QStringList list;
+    QSqlQuery q(db);
+    if (q.exec(QStringLiteral("SELECT sysname FROM user ORDER BY sysname COLLATE NOCASE"))) {
+        while (q.next())
+            list << q.value(0).toString();
+    }
+    return list;
+}
+
+bool maySpecialOperate(QSqlDatabase db, const QString& name, const QString& password)
+{
+    const std::optional<Operator> op = authenticate(db, name, password);
+    return op && op->rights[24];
+}
+
+bool isManager(const Operator& op)
+{
+    return op.rights[0] && op.usersetting && op.usermanage;
+}
+
+Result add(QSqlDatabase db, const AccountInput& in)
+{
+    const QString name = in.name.trimmed();
+    if (name.isEmpty())
+        return {Outcome::EmptyName, {}};
+    Transaction t(db);
+    if (!t.begun())
+        return failed(db.lastError().text());
+    if (find(db, name))
+        return {Outcome::Exists, {}};
+    QSqlQuery q(db);
+    q.prepare(QStringLiteral("INSERT INTO user (sysname, syspword, usersetting, usermanage) VALUES (?, ?, ?, ?)"));
+    q.addBindValue(name);
+    q.addBindValue(Password::digest(in.password.trimmed()));
+    q.addBindValue(DateText::fromBool(in.usersetting));
+    q.addBindValue(DateText::fromBool(in.usermanage));
+    if (!q.exec())
+        return failed(q);
+    if (!t.commit())
+        return failed(db.lastError().text());
+    return {Outcome::Done, {}};
+}
+
+Result modify(QSqlDatabase db, const AccountInput& in)
+{
+    const QString name = in.name.trimmed();
+    if (name.isEmpty())
+        return {Outcome::EmptyName, {}};
+    Transaction t(db);
+    if (!t.begun())
+        return failed(db.lastError().text());
+    const std::optional<Operator> current = find(db, name);
+    if (!current)
+        return {Outcome::NotFound, {}};
+    if (isManager(*current) && !(in.usersetting && in.usermanage)) {
+        const std::optional<int> others = otherManagers(db, name);
+        if (!others)
+            return failed(db.lastError().text());
+        if (*others == 0)
+            return {Outcome::LastManager, {}};
+    }
+    // The stored name keeps its spelling: the name is the key, not a field
+    // this window changes.
+    QSqlQuery q(db);
+    const QString password = in.password.trimmed();
+    if (password.isEmpty()) {
+        q.prepare(QStringLiteral("UPDATE user SET usersetting = ?, usermanage = ? WHERE sysname = ? COLLATE NOCASE"));
+    } else {
+        q.prepare(QStringLiteral(
+            "UPDATE user SET syspword = ?, usersetting = ?, usermanage = ? WHERE sysname = ? COLLATE NOCASE"));
+        q.addBindValue(Password::digest(password));
+    }
+    q.addBindValue(DateText::fromBool(in.usersetting));
+    q.addBindValue(DateText::fromBool(in.usermanage));
+    q.addBindValue(name);
+    if (!q.exec())
+        return failed(q);
+    if (!t.commit())
+        return failed(db.lastError().text());
+    return {Outcome::Done, {}};
+}
+
+Result remove(QSqlDatabase db, const QString& name, const QString& loggedIn)
+{
+    const QString key = name.trimmed();
+    Transaction t(db);
+    if (!t.begun())
+        return failed(db.lastError().text());
+    const std::optional<Operator> current = find(db, key);
+    if (!current)
+        return {Outcome::NotFound, {}};
+    if (current->name.compare(loggedIn.trimmed(), Qt::CaseInsensitive) == 0)
+        return {Outcome::LoggedIn, {}};
+    if (isManager(*current)) {
+        const std::optional<int> others = otherManagers(db, key);
+        if (!others)
+            return failed(db.lastError().text());
+        if (*others == 0)
+            return {Outcome::LastManager, {}};
+    }
+    QSqlQuery q(db);
+    q.prepare(QStringLiteral("DELETE FROM user WHERE sysname = ? COLLATE NOCASE"));
+    q.addBindValue(key);
+    if (!q.exec())
+        return failed(q);
+    if (!t.commit())
+        return failed(db.lastError().text());
+    return {Outcome::Done, {}};
+}
+
+Result saveRights(QSqlDatabase db, const QString& name, const Rights& rights)
+{
+    const QString key = name.trimmed();
+    Transaction t(db);
+    if (!t.begun())
+        return failed(db.lastError().text());
+    const std::optional<Operator> current = find(db, key);
+    if (!current)
+        return {Outcome::NotFound, {}};
+    if (isManager(*current) && !rights[0]) {
+        const std::optional<int> others = otherManagers(db, key);
+        if (!others)
+            return failed(db.lastError().text());
+        if (*others == 0)
+            return {Outcome::LastManager, {}};
+    }
+    QStringList sets;
+    for (int i = 0; i < kRightCount; ++i)
+        sets << rightField(i) + QStringLiteral(" = ?");
+    QSqlQuery q(db);
+    q.prepare(QStringLiteral("UPDATE user SET %1 WHERE sysname = ? COLLATE NOCASE").arg(sets.join(QStringLiteral(", "))));
+    for (int i = 0; i < kRightCount; ++i)
+        q.addBindValue(DateText::fromBool(rights[i]));
+    q.addBindValue(key);
+    if (!q.exec())
+        return failed(q);
+    if (!t.commit())
+        return failed(db.lastError().text());
+    return {Outcome::Done, {}};
 }
 
 }  // namespace Operators

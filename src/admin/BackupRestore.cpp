@@ -1,0 +1,197 @@
+#include "admin/BackupRestore.h"
+
+#include "app/session/Session.h"
+#include "db/Database.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlError>
+#include <QUuid>
+
+#include <filesystem>
+#include <system_error>
+
+namespace {
+
+const char* const kLogSuffixes[] = {"-wal", "-shm", "-journal"};
+
+QString canonical(const QString& file)
+{
+    const QFileInfo info(file);
+    const QString c = info.canonicalFilePath();
+    return c.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : c;
+}
+
+// The canonical path a file would have: its folder resolved, its name kept.
+QString canonicalTarget(const QString& file)
+{
+    const QFileInfo info(file);
+    if (info.exists())
+        return canonical(file);
+    const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
+    return (folder.isEmpty() ? info.absolutePath() : folder) + QLatin1Char('/') + info.fileName();
+}
+
+bool renameOver(const QString& from, const QString& to, QString* error)
+{
+    std::error_code ec;
+    std::filesystem::rename(QFile::encodeName(from).toStdString(), QFile::encodeName(to).toStdString(), ec);
+    if (ec && error)
+        *error = QString::fromLocal8Bit(ec.message().c_str());
+    return !ec;
+}
+
+// Copies `source` into `target` through SQLite on a connection of its own,
+// so that a log lying beside the source is read as part of it. The source
+// is not switched to the program's settings: it is only read.
+bool copyFile(const QString& source, const QString& target, QString* error)
+{
+    const QString name = QStringLiteral("restore-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
+    bool ok = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(source);
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+        if (!db.open()) {
+            if (error)
+                *error = db.lastError().text();
+        } else {
+            ok = Database::copyTo(db, target, error);
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    return ok;
+}
+
+// Checks a finished copy; a copy that fails is removed.
+bool checkCopy(const QString& copy, const BackupRestore::Hooks& hooks, QString* error)
+{
+    if (hooks.afterCopy)
+        hooks.afterCopy(copy);
+    QString why;
+    if (Database::checkFile(copy, &why))
+        return true;
+    if (error)
+        *error = QStringLiteral("副本检查未通过：%1").arg(why);
+    Database::removeWithLogs(copy);
+    return false;
+}
+
+}  // namespace
+
+namespace BackupRestore {
+
+QString targetFor(const QString& folder, const QString& name)
+{
+    return targetForFile(folder, name + QStringLiteral(".db"));
+}
+
+QString targetForFile(const QString& folder, const QString& fileName)
+{
+    const QString sep = QDir::separator();
+    return folder.endsWith(QLatin1Char('/')) || folder.endsWith(sep) ? folder + fileName
+                                                                      : folder + QLatin1Char('/') + fileName;
+}
+
+bool isRefusedTarget(const QString& target)
+{
+    if (QFileInfo(target).fileName().endsWith(Database::fileName(), Qt::CaseInsensitive))
+        return true;
+    // Another name that leads to the live file or one of its logs.
+    const QString live = canonicalTarget(Database::livePath());
+    const QString t = canonicalTarget(target);
+    if (t == live)
+        return true;
+    for (const char* suffix : kLogSuffixes) {
+        if (t == live + QLatin1String(suffix))
+            return true;
+    }
+    return false;
+}
+
+Outcome backup(QSqlDatabase db, const QString& target, const Hooks& hooks)
+{
+    Outcome out;
+    if (isRefusedTarget(target)) {
+        out.error = QStringLiteral("目标文件不能是现有数据库");
+        return out;
+    }
+    const QFileInfo info(target);
+    if (info.isDir()) {
+        out.error = QStringLiteral("%1 是一个文件夹").arg(target);
+        return out;
+    }
+    // The copy is written beside the target under a name of its own, so
+    // that an older copy of that name survives a copy that fails.
+    const QString part = QDir(info.absolutePath())
+                             .filePath(QStringLiteral(".%1.%2.part")
+                                           .arg(info.fileName(), QUuid::createUuid().toString(QUuid::Id128)));
+    if (!Database::copyTo(db, part, &out.error))
+        return out;
+    if (!checkCopy(part, hooks, &out.error))
+        return out;
+    // A log left beside an older copy would be paired with the new file.
+    for (const char* suffix : kLogSuffixes) {
+        const QString log = target + QLatin1String(suffix);
+        if (QFileInfo::exists(log) && !QFile::remove(log)) {
+            out.error = QStringLiteral("无法删除 %1").arg(log);
+            Database::removeWithLogs(part);
+            return out;
+        }
+    }
+    if (!renameOver(part, target, &out.error)) {
+        Database::removeWithLogs(part);
+        return out;
+    }
+    out.ok = true;
+    return out;
+}
+
+Choice checkChoice(const QString& file, QString* why)
+{
+    if (file.isEmpty() || !QFileInfo(file).isFile())
+        return Choice::Missing;
+    if (canonical(file) == canonical(Database::livePath()))
+        return Choice::LiveFile;
+    if (!Database::checkFile(file, why))
+        return Choice::NotDoorDatabase;
+    return Choice::Usable;
+}
+
+RestoreOutcome restore(const QString& file, const Hooks& hooks)
+{
+    RestoreOutcome out;
+    if (checkChoice(file, &out.error) != Choice::Usable) {
+        out.status = RestoreStatus::NotUsable;
+        return out;
+    }
+    const QString live = Database::livePath();
+    // A name of its own, which the chosen file cannot carry.
+    const QString copy = QDir(QFileInfo(live).absolutePath())
+                             .filePath(QStringLiteral(".restore-%1.db").arg(QUuid::createUuid().toString(QUuid::Id128)));
+    out.status = RestoreStatus::Failed;
+    if (!copyFile(file, copy, &out.error))
+        return out;
+    if (!checkCopy(copy, hooks, &out.error))
+        return out;
+
+    if (closeModelessWindows)
+        closeModelessWindows();
+    Database::closeShared();
+    const bool replaced = Database::replaceFile(copy, live, &out.error);
+    const Database::OpenResult reopened = Database::openShared();
+    Session::ConnectStr = Database::livePath();
+    if (!replaced)
+        return out;
+    if (!reopened.ok()) {
+        out.status = RestoreStatus::ReopenFailed;
+        out.error = reopened.detail;
+        return out;
+    }
+    out.status = RestoreStatus::Restored;
+    return out;
+}
+
+}  // namespace BackupRestore

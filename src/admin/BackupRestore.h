@@ -1,0 +1,65 @@
+#pragma once
+#include <QSqlDatabase>
+#include <QString>
+
+#include <functional>
+
+// Copies of door.db: written while the program keeps working, and put back
+// in place of the live database.
+namespace BackupRestore {
+
+// The target of a backup named in the window: the folder, a separator
+// unless the folder ends with one, the name and ".db".
+QString targetFor(const QString& folder, const QString& name);
+// The target when an existing file is chosen: that very file.
+QString targetForFile(const QString& folder, const QString& fileName);
+
+// A copy may never take the live database's name, in any folder and any
+// case, nor be written over the live file or its logs by another road.
+bool isRefusedTarget(const QString& target);
+
+struct Hooks {
+    // Runs on the finished copy before it is checked (tests damage it here).
+    std::function<void(const QString& copy)> afterCopy;
+};
+
+struct Outcome {
+    bool ok = false;
+    QString error;
+};
+
+// Writes a copy of the database behind `db` to `target` through SQLite
+// while `db` stays open and in use. An existing target is replaced only by
+// a complete, checked copy; a failed copy leaves no file behind.
+Outcome backup(QSqlDatabase db, const QString& target, const Hooks& hooks = {});
+
+enum class Choice { Usable, Missing, LiveFile, NotDoorDatabase };
+// Whether `file` may be restored: an existing door database (it opens,
+// passes the integrity check, holds the tables) that is not the live file.
+Choice checkChoice(const QString& file, QString* why = nullptr);
+
+enum class RestoreStatus {
+    Restored,
+    NotUsable,      // checkChoice refused the file; nothing was touched
+    Failed,         // the live database is as it was
+    ReopenFailed,   // the copy is in place but the connection did not open
+};
+
+struct RestoreOutcome {
+    RestoreStatus status = RestoreStatus::Failed;
+    QString error;
+};
+
+// Puts a copy of `file` in place of door.db. The copy is made through
+// SQLite into a new file beside the live one (so what sits in the chosen
+// file's own log comes along) and checked; only then are the modeless
+// windows and the shared connection closed, the logs of the live file
+// removed and the copy renamed over it. The shared connection is opened
+// again in every case.
+RestoreOutcome restore(const QString& file, const Hooks& hooks = {});
+
+// Closes the windows that stay open beside the main window, since they
+// hold the shared connection. Set by the main window.
+inline std::function<void()> closeModelessWindows;
+
+}  // namespace BackupRestore

@@ -1,0 +1,349 @@
+#include "admin/BackupRestore.h"
+#include "admin/Form1.h"
+#include "app/session/Session.h"
+#include "db/Database.h"
+#include "support/ScriptedPrompter.h"
+#include "support/TestHome.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+void addRecords(QSqlDatabase db, int count, const QString& day = QStringLiteral("2024-03-01"))
+{
+    TestHome::exec(db, QStringLiteral("BEGIN"));
+    for (int i = 0; i < count; ++i)
+        TestHome::exec(db, QStringLiteral("INSERT INTO data VALUES (?, ?, ?, ?, 1, '锁一进')"),
+                       {i % 100, QStringLiteral("%1").arg(i, 6, 10, QLatin1Char('0')), day, QStringLiteral("08:00:00")});
+    TestHome::exec(db, QStringLiteral("COMMIT"));
+}
+
+// Counts rows of `table` in a file, on a connection of its own; -1 when
+// the file does not open as a database holding that table.
+int rowsIn(const QString& file, const QString& table)
+{
+    const QString name = QStringLiteral("count-%1").arg(QRandomGenerator::global()->generate());
+    int n = -1;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(file);
+        if (db.open()) {
+            QSqlQuery q(db);
+            if (q.exec(QStringLiteral("SELECT count(*) FROM %1").arg(table)) && q.next())
+                n = q.value(0).toInt();
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    return n;
+}
+
+int liveRecords()
+{
+    return TestHome::scalar(Database::shared(), QStringLiteral("SELECT count(*) FROM data")).toInt();
+}
+
+void halve(const QString& file)
+{
+    QFile f(file);
+    QVERIFY(f.open(QIODevice::ReadWrite));
+    QVERIFY(f.resize(f.size() / 2));
+}
+
+struct Window {
+    Form1 w;
+    QLineEdit* name = w.findChild<QLineEdit*>(QStringLiteral("Text2"));
+    QLineEdit* shown = w.findChild<QLineEdit*>(QStringLiteral("Text1"));
+    QLabel* label = w.findChild<QLabel*>(QStringLiteral("Label4"));
+    QListWidget* files = w.findChild<QListWidget*>(QStringLiteral("File1"));
+    QPushButton* backup = w.findChild<QPushButton*>(QStringLiteral("Command1"));
+    QPushButton* restore = w.findChild<QPushButton*>(QStringLiteral("Command3"));
+    void choose(const QString& file)
+    {
+        w.chooseRestoreFile = [file](QWidget*) { return file; };
+    }
+};
+
+}  // namespace
+
+class TestForm1 : public QObject {
+    Q_OBJECT
+private slots:
+    void cleanup() { BackupRestore::closeModelessWindows = nullptr; }
+
+    void targetPathRules()
+    {
+        QCOMPARE(BackupRestore::targetFor(QStringLiteral("/"), QStringLiteral("copy")), QStringLiteral("/copy.db"));
+        QCOMPARE(BackupRestore::targetFor(QStringLiteral("/srv/b"), QStringLiteral("copy")),
+                 QStringLiteral("/srv/b/copy.db"));
+        QCOMPARE(BackupRestore::targetForFile(QStringLiteral("/srv/b"), QStringLiteral("old.db")),
+                 QStringLiteral("/srv/b/old.db"));
+
+        TestHome home;
+        Window win;
+        QCOMPARE(win.w.windowTitle(), QStringLiteral("数据备份与恢复"));
+        QTemporaryDir target;
+        win.w.setFolder(target.path());
+        win.name->setText(QStringLiteral("copy"));
+        const QString expected = QDir::toNativeSeparators(QDir(target.path()).canonicalPath() + QStringLiteral("/copy.db"));
+        QCOMPARE(win.shown->text(), expected);
+        QCOMPARE(win.label->text(), expected);
+
+        // Choosing an existing copy makes that very file the target.
+        QFile old(QDir(target.path()).filePath(QStringLiteral("old.db")));
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.close();
+        QFile other(QDir(target.path()).filePath(QStringLiteral("notes.txt")));
+        QVERIFY(other.open(QIODevice::WriteOnly));
+        other.close();
+        win.w.setFolder(target.path());
+        QCOMPARE(win.files->count(), 1);
+        emit win.files->itemClicked(win.files->item(0));
+        QCOMPARE(win.name->text(), QStringLiteral("old.db"));
+        QCOMPARE(win.label->text(), QDir::toNativeSeparators(QDir(target.path()).canonicalPath() + QStringLiteral("/old.db")));
+    }
+
+    void backupIsWrittenWhileTheProgramKeepsItsConnection()
+    {
+        TestHome home;
+        addRecords(home.db(), 700);
+        // A temporary table lives only as long as its connection.
+        home.exec(QStringLiteral("CREATE TEMP TABLE still_here (x)"));
+        QVERIFY(QFileInfo(home.file(QStringLiteral("door.db-wal"))).size() > 0);
+        QTemporaryDir target;
+        Window win;
+        win.w.setFolder(target.path());
+        win.name->setText(QStringLiteral("copy"));
+        ScriptedPrompter prompts;
+        win.backup->click();
+        QCOMPARE(prompts.texts(), QStringList{QStringLiteral("数据备份完毕！")});
+        const QString copy = QDir(target.path()).filePath(QStringLiteral("copy.db"));
+        QVERIFY(Database::checkFile(copy));
+        QCOMPARE(rowsIn(copy, QStringLiteral("data")), 700);
+        QCOMPARE(rowsIn(copy, QStringLiteral("user")), 1);
+        QCOMPARE(rowsIn(copy, QStringLiteral("system")), 5);
+        QCOMPARE(home.scalar(QStringLiteral("SELECT count(*) FROM still_here")).toInt(), 0);
+        addRecords(home.db(), 1);
+        QCOMPARE(liveRecords(), 701);
+        QCOMPARE(QDir(target.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("copy.db")});
+        QCOMPARE(win.files->count(), 1);
+
+        // A second backup onto the same name replaces it without a question.
+        prompts.clear();
+        win.backup->click();
+        QCOMPARE(prompts.texts(), QStringList{QStringLiteral("数据备份完毕！")});
+        QCOMPARE(rowsIn(copy, QStringLiteral("data")), 701);
+    }
+
+    void aCopyMayNotTakeTheLiveName()
+    {
+        TestHome home;
+        QTemporaryDir target;
+        Window win;
+        ScriptedPrompter prompts;
+        win.w.setFolder(target.path());
+        win.backup->click();   // no name: nothing happens
+        QVERIFY(prompts.shown.isEmpty());
+        for (const QString& name : {QStringLiteral("BackDoor"), QStringLiteral("DOOR"), QStringLiteral("x.door")}) {
+            prompts.clear();
+            win.name->setText(name);
+            win.backup->click();
+            QCOMPARE(prompts.texts(), QStringList{QStringLiteral("请输入正确的名称！")});
+        }
+        QVERIFY(QDir(target.path()).isEmpty());
+        // Nor can it reach the live file under another name.
+        QVERIFY(QFile::link(home.file(QStringLiteral("door.db")), QDir(target.path()).filePath(QStringLiteral("live.db"))));
+        QVERIFY(BackupRestore::isRefusedTarget(QDir(target.path()).filePath(QStringLiteral("live.db"))));
+        QVERIFY(BackupRestore::isRefusedTarget(home.file(QStringLiteral("door.db-wal"))));
+        QVERIFY(!BackupRestore::isRefusedTarget(QDir(target.path()).filePath(QStringLiteral("door2.db"))));
+    }
+
+    void aFailedBackupIsReportedAndLeavesTheOlderCopy()
+    {
+        TestHome home;
+        QTemporaryDir target;
+        const QString copy = QDir(target.path()).filePath(QStringLiteral("copy.db"));
+        addRecords(home.db(), 3);
+        QVERIFY(BackupRestore::backup(home.db(), copy).ok);
+        addRecords(home.db(), 500);
+
+        Window win;
+        win.w.setFolder(target.path());
+        win.name->setText(QStringLiteral("copy"));
+        win.w.hooks.afterCopy = [](const QString& part) { halve(part); };
+        ScriptedPrompter prompts;
+        win.backup->click();
+        QCOMPARE(prompts.shown.size(), 1);
+        QVERIFY(prompts.last().startsWith(QStringLiteral("数据备份失败！")));
+        QCOMPARE(rowsIn(copy, QStringLiteral("data")), 3);
+        QCOMPARE(QDir(target.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("copy.db")});
+
+        // A folder that is not there.
+        const BackupRestore::Outcome out =
+            BackupRestore::backup(home.db(), QDir(target.path()).filePath(QStringLiteral("gone/copy.db")));
+        QVERIFY(!out.ok);
+        QVERIFY(!out.error.isEmpty());
+        QCOMPARE(liveRecords(), 503);
+    }
+
+    void restoreRefusesAFileThatIsNotADoorDatabase()
+    {
+        TestHome home;
+        addRecords(home.db(), 4);
+        QTemporaryDir other;
+        const QString text = QDir(other.path()).filePath(QStringLiteral("notes.db"));
+        QFile f(text);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("these are not the tables you are looking for\n");
+        f.close();
+        const QString foreign = QDir(other.path()).filePath(QStringLiteral("foreign.db"));
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("foreign"));
+            db.setDatabaseName(foreign);
+            QVERIFY(db.open());
+            TestHome::exec(db, QStringLiteral("CREATE TABLE data (x)"));
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("foreign"));
+        QVERIFY(QFile::link(home.file(QStringLiteral("door.db")), QDir(other.path()).filePath(QStringLiteral("alias.db"))));
+
+        Window win;
+        int closed = 0;
+        BackupRestore::closeModelessWindows = [&] { ++closed; };
+        ScriptedPrompter prompts;
+        for (const QString& file : {text, foreign, QDir(other.path()).filePath(QStringLiteral("missing.db")),
+                                    home.file(QStringLiteral("door.db")),
+                                    QDir(other.path()).filePath(QStringLiteral("alias.db"))}) {
+            prompts.clear();
+            prompts.answerNext(Prompter::Answer::Yes);
+            win.choose(file);
+            win.restore->click();
+            QVERIFY2(prompts.texts() == QStringList{QStringLiteral("选择数据库错误！")}, qPrintable(file));
+        }
+        // Cancelling the file choice does nothing.
+        prompts.clear();
+        win.choose(QString());
+        win.restore->click();
+        QVERIFY(prompts.shown.isEmpty());
+        QCOMPARE(closed, 0);
+        QCOMPARE(liveRecords(), 4);
+        QVERIFY(Database::sharedIsOpen());
+    }
+
+    void restorePutsTheCopyInPlace()
+    {
+        TestHome home;
+        QTemporaryDir other;
+        const QString copy = QDir(other.path()).filePath(QStringLiteral("copy.db"));
+        addRecords(home.db(), 10);
+        QVERIFY(BackupRestore::backup(home.db(), copy).ok);
+        home.exec(QStringLiteral("DELETE FROM data"));
+        home.exec(QStringLiteral("INSERT INTO people (卡号, 姓名) VALUES ('000001', '张三')"));
+
+        Window win;
+        int closed = 0;
+        BackupRestore::closeModelessWindows = [&] {
+            QVERIFY(Database::sharedIsOpen());
+            ++closed;
+        };
+        win.choose(copy);
+        ScriptedPrompter prompts;
+        // No keeps everything.
+        prompts.answerNext(Prompter::Answer::No);
+        win.restore->click();
+        QCOMPARE(prompts.shown.size(), 1);
+        QCOMPARE(prompts.last(), QStringLiteral("此操作会将后备数据库覆盖现有数据库，要继续吗？"));
+        QCOMPARE(prompts.shown.last().icon, Prompter::Icon::Critical);
+        QCOMPARE(liveRecords(), 0);
+
+        prompts.clear();
+        prompts.answerNext(Prompter::Answer::Yes);
+        win.restore->click();
+        QCOMPARE(prompts.texts(), (QStringList{QStringLiteral("此操作会将后备数据库覆盖现有数据库，要继续吗？"),
+                                               QStringLiteral("数据已被恢复！")}));
+        QCOMPARE(closed, 1);
+        QVERIFY(Database::sharedIsOpen());
+        QCOMPARE(liveRecords(), 10);
+        QCOMPARE(home.scalar(QStringLiteral("SELECT count(*) FROM people")).toInt(), 0);
+        // The shared connection works on the restored file and keeps what it writes.
+        addRecords(home.db(), 1);
+        Database::closeShared();
+        QCOMPARE(rowsIn(home.file(QStringLiteral("door.db")), QStringLiteral("data")), 11);
+        QVERIFY(!QFileInfo::exists(home.file(QStringLiteral("door.db-wal"))));
+        QCOMPARE(QDir(home.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("door.db")});
+        // The chosen copy is left as it was.
+        QCOMPARE(rowsIn(copy, QStringLiteral("data")), 10);
+    }
+
+    void restoreTakesWhatLiesInTheCopysOwnLog()
+    {
+        TestHome home;
+        QTemporaryDir other;
+        const QString copy = QDir(other.path()).filePath(QStringLiteral("copy.db"));
+        QVERIFY(BackupRestore::backup(home.db(), copy).ok);
+        // Another program holds the copy open with rows still in its log.
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("holder"));
+            db.setDatabaseName(copy);
+            QVERIFY(db.open());
+            QSqlQuery q(db);
+            QVERIFY(q.exec(QStringLiteral("PRAGMA journal_mode=WAL")));
+            q.finish();
+            QVERIFY(q.exec(QStringLiteral("PRAGMA wal_autocheckpoint=0")));
+            addRecords(db, 25);
+            QVERIFY(QFileInfo(copy + QStringLiteral("-wal")).size() > 0);
+
+            Window win;
+            win.choose(copy);
+            ScriptedPrompter prompts;
+            prompts.answerNext(Prompter::Answer::Yes);
+            win.restore->click();
+            QCOMPARE(prompts.last(), QStringLiteral("数据已被恢复！"));
+            QCOMPARE(liveRecords(), 25);
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("holder"));
+    }
+
+    void aRestoreWhoseCopyFailsHalfWayKeepsTheLiveData()
+    {
+        TestHome home;
+        QTemporaryDir other;
+        const QString copy = QDir(other.path()).filePath(QStringLiteral("copy.db"));
+        addRecords(home.db(), 600);
+        QVERIFY(BackupRestore::backup(home.db(), copy).ok);
+        home.exec(QStringLiteral("DELETE FROM data WHERE 地址 < 50"));
+        const int before = liveRecords();
+
+        Window win;
+        int closed = 0;
+        BackupRestore::closeModelessWindows = [&] { ++closed; };
+        win.w.hooks.afterCopy = [](const QString& part) { halve(part); };
+        win.choose(copy);
+        ScriptedPrompter prompts;
+        prompts.answerNext(Prompter::Answer::Yes);
+        win.restore->click();
+        QCOMPARE(prompts.shown.size(), 2);
+        QVERIFY(prompts.last().startsWith(QStringLiteral("数据恢复失败，现有数据库没有改变。")));
+        QCOMPARE(prompts.shown.last().icon, Prompter::Icon::Exclamation);
+        QCOMPARE(closed, 0);
+        QVERIFY(Database::sharedIsOpen());
+        QCOMPARE(liveRecords(), before);
+        QStringList left = QDir(home.path()).entryList(QDir::Files | QDir::Hidden);
+        left.removeAll(QStringLiteral("door.db-wal"));
+        left.removeAll(QStringLiteral("door.db-shm"));
+        QCOMPARE(left, QStringList{QStringLiteral("door.db")});
+    }
+};
+
+QTEST_MAIN(TestForm1)
+#include "tst_form1.moc"

@@ -1,5 +1,6 @@
 #include "app/MainWindow.h"
 
+#include "admin/BackupRestore.h"
 #include "app/ToolWindows.h"
 #include "app/Tools.h"
 #include "app/session/Session.h"
@@ -100,12 +101,31 @@ menu::menu(QWidget* parent) : QMainWindow(parent)
     connect(timer_, &QTimer::timeout, this, &menu::collectionTick);
     connect(&Session::events(), &SessionEvents::scheduleChanged, this, &menu::applySchedule);
 
+    // A restore replaces the database under the windows that stay open
+    // beside the menu: they are closed first.
+    BackupRestore::closeModelessWindows = [this] { closeModelessWindows(); };
+
     auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
     f1->setContext(Qt::WindowShortcut);
     connect(f1, &QShortcut::activated, this, &menu::showHelp);
 }
 
-menu::~menu() = default;
+menu::~menu()
+{
+    BackupRestore::closeModelessWindows = nullptr;
+}
+
+void menu::closeModelessWindows()
+{
+    for (auto it = windows_.begin(); it != windows_.end(); ++it) {
+        const Tools::Tool* t = Tools::byId(it.key());
+        if (it.value() && t && t->shown == Tools::Shown::Modeless)
+            it.value()->close();
+    }
+    for (QWidget* w : extraModeless_)
+        if (w)
+            w->close();
+}
 
 void menu::buildMenu()
 {

@@ -63,6 +63,7 @@ private:
     void askExit();
     void applySchedule();
     void closeOtherWindows();
+    void closeModelessWindows();
 
     QMap<int, QAction*> actions_;
     QMap<int, bool> allowed_;
@@ -71,5 +72,7 @@ private:
     QLabel* panel2_ = nullptr;
     QTimer* timer_ = nullptr;
     QPointer<QWidget> help_;
+    // Modeless windows not opened by a tool (the remote opening).
+    QList<QPointer<QWidget>> extraModeless_;
     CollectionSchedule schedule_;
 };

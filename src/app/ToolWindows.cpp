@@ -1,5 +1,12 @@
 #include "app/ToolWindows.h"
 
+#include "admin/Form1.h"
+#include "admin/Form3.h"
+#include "admin/FrmRigS.h"
+#include "admin/Frmspecial.h"
+#include "admin/frmabout.h"
+#include "admin/sjkwf2.h"
+
 #include <QWidget>
 
 #include <functional>
@@ -12,6 +19,12 @@ using Factory = std::function<QWidget*(QWidget*)>;
 const std::map<int, Factory>& factories()
 {
     static const std::map<int, Factory> f{
+        {10, [](QWidget* p) -> QWidget* { return new FrmRigS(p); }},
+        {16, [](QWidget* p) -> QWidget* { return new Form3(p); }},
+        {35, [](QWidget* p) -> QWidget* { return new Form1(p); }},
+        {36, [](QWidget* p) -> QWidget* { return new sjkwf2(p); }},
+        {6, [](QWidget* p) -> QWidget* { return new Frmspecial(p); }},
+        {12, [](QWidget* p) -> QWidget* { return new frmabout(p); }},
     };
     return f;
 }

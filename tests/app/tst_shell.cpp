@@ -74,6 +74,7 @@ private slots:
     void helpOpensWhateverIsEnabled();
     void closingCompactsTheDatabase();
     void escapeEndsOnlyFromConfirm();
+    void toolsOpenTheirWindows();
 
 private:
     std::unique_ptr<TestHome> home;
@@ -370,6 +371,39 @@ void ShellTest::escapeEndsOnlyFromConfirm()
     QCOMPARE(spy.count(), 1);
     w.findChild<QPushButton*>(QStringLiteral("cmdexit"))->click();
     QCOMPARE(spy.count(), 2);
+}
+
+void ShellTest::toolsOpenTheirWindows()
+{
+    menu m;
+    m.load();
+    m.show();
+    QList<Tools::Tool> tools = Tools::all();
+    tools += Tools::heads();
+    int opened = 0;
+    for (const Tools::Tool& t : tools) {
+        if (!ToolWindows::has(t.id))
+            continue;
+        m.triggerTool(t.id);
+        QPointer<QWidget> w = m.openWindow(t.id);
+        QVERIFY2(w, qPrintable(t.caption));
+        QVERIFY(w->isWindow());
+        QCOMPARE(w->windowModality(), t.shown == Tools::Shown::Modal ? Qt::ApplicationModal : Qt::NonModal);
+        if (t.shown == Tools::Shown::Modeless) {
+            // A second click shows the same window again.
+            m.triggerTool(t.id);
+            QCOMPARE(m.openWindow(t.id), w.data());
+        }
+        w->close();
+        QTRY_VERIFY(w.isNull());
+        ++opened;
+    }
+    QVERIFY(opened >= 6);
+    // A tool switched off by a right opens nothing.
+    m.setToolEnabled(10, false);
+    m.triggerTool(10);
+    QVERIFY(!m.openWindow(10));
+    m.hide();
 }
 
 QTEST_MAIN(ShellTest)

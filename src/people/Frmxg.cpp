@@ -13,6 +13,7 @@
 #include <QDateEdit>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontMetricsF>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QImageReader>
@@ -26,6 +27,9 @@
 #include <QStyle>
 #include <QTableView>
 #include <QToolBar>
+
+#include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -104,7 +108,11 @@ Frmxg::Frmxg(QWidget* parent) : QDialog(parent), db_(Session::db())
     setObjectName(QStringLiteral("Frmxg"));
     setWindowTitle(QStringLiteral("人员信息"));
     setWindowFlags((windowFlags() & ~Qt::WindowContextHelpButtonHint) | Qt::WindowMinMaxButtonsHint);
-    resize(715, 469);
+    // The window was drawn for a 12-pixel Chinese font and 7-pixel digits;
+    // a larger font gets a proportionally larger window.
+    const QFontMetricsF fm(font());
+    scale_ = std::max({1.0, fm.horizontalAdvance(QChar(0x4E1A)) / 12.0, fm.horizontalAdvance(QLatin1Char('0')) / 7.0});
+    resize(R(0, 0, 715, 469).size());
 
     photoDialog = [](QWidget* parent) {
         const QString filter = QStringLiteral("*.jpg;*.gif;*.bmp (*.jpg *.gif *.bmp *.jpeg *.JPG *.GIF *.BMP *.JPEG)");
@@ -128,6 +136,12 @@ Frmxg::Frmxg(QWidget* parent) : QDialog(parent), db_(Session::db())
 
 Frmxg::~Frmxg() = default;
 
+QRect Frmxg::R(int x, int y, int w, int h) const
+{
+    auto at = [this](int v) { return int(std::lround(v * scale_)); };
+    return QRect(at(x), at(y), at(x + w) - at(x), at(y + h) - at(y));
+}
+
 void Frmxg::buildControls()
 {
     // Toolbar with its six buttons and the query group to their right.
@@ -137,7 +151,7 @@ void Frmxg::buildControls()
     toolbar_->setIconSize(QSize(20, 20));
     toolbar_->setMovable(false);
     toolbar_->setFloatable(false);
-    toolbar_->setGeometry(0, 0, 715, 46);
+    toolbar_->setGeometry(R(0, 0, 715, 46));
     const struct {
         QStyle::StandardPixmap icon;
         const char* theme;
@@ -173,113 +187,109 @@ void Frmxg::buildControls()
     toolbar_->addWidget(option2_);
     ckh1_ = new QComboBox(toolbar_);
     ckh1_->setObjectName(QStringLiteral("Ckh1"));
-    ckh1_->setFixedWidth(84);
+    ckh1_->setFixedWidth(R(0, 0, 84, 0).width());
     toolbar_->addWidget(ckh1_);
     auto* to = new QLabel(QStringLiteral(" 至 "), toolbar_);
     toolbar_->addWidget(to);
     ckh2_ = new QComboBox(toolbar_);
     ckh2_->setObjectName(QStringLiteral("Ckh2"));
-    ckh2_->setFixedWidth(84);
+    ckh2_->setFixedWidth(R(0, 0, 84, 0).width());
     toolbar_->addWidget(ckh2_);
     connect(option1_, &QRadioButton::clicked, this, [this]() { filter_ = Personnel::Filter(); });
 
-    // The owner's particulars.
+    // The owner's particulars. Places are those of a 715 by 469 window
+    // drawn for a 12-pixel Chinese font; R() scales them to this font.
     frame2_ = new QGroupBox(QStringLiteral("业主信息"), this);
     frame2_->setObjectName(QStringLiteral("Frame2"));
-    frame2_->setGeometry(4, 48, 707, 132);
-    const int rowY[] = {22, 49, 76, 103};
-    const int h = 23;
-    // Four label/field columns; the picture stands to their right.
-    const int l1 = 4, f1 = 78, w1 = 84;
-    const int l2 = 166, f2 = 232, w2 = 128;
-    const int l3 = 364, f3 = 430, w3 = 88;
-    const int l4 = 520, f4 = 560, w4 = 60;
+    frame2_->setGeometry(R(4, 48, 707, 132));
     auto* lf = frame2_;
-    label(lf, QStringLiteral("卡    号："), QRect(l1, rowY[0], f1 - l1, h));
-    tkh_ = textBox(lf, "Tkh", QRect(f1, rowY[0], w1, h));
-    label(lf, QStringLiteral("房     号："), QRect(l2, rowY[0], f2 - l2, h));
-    tfh_ = textBox(lf, "Tfh", QRect(f2, rowY[0], w2, h));
-    label(lf, QStringLiteral("业主姓名："), QRect(l3, rowY[0], f3 - l3, h));
-    txm_ = textBox(lf, "Txm", QRect(f3, rowY[0], w3, h));
-    label(lf, QStringLiteral("性别："), QRect(l4, rowY[0], f4 - l4, h));
-    csex_ = comboBox(lf, "Csex", QRect(f4, rowY[0], w4, h));
+    const int y1 = 22, y2 = 49, y3 = 76, y4 = 103, h = 23;
+    label(lf, QStringLiteral("卡    号："), R(2, y1, 64, h));
+    tkh_ = textBox(lf, "Tkh", R(68, y1, 92, h));
+    label(lf, QStringLiteral("房     号："), R(164, y1, 64, h));
+    tfh_ = textBox(lf, "Tfh", R(230, y1, 136, h));
+    label(lf, QStringLiteral("业主姓名："), R(370, y1, 64, h));
+    txm_ = textBox(lf, "Txm", R(436, y1, 92, h));
+    label(lf, QStringLiteral("性别："), R(530, y1, 38, h));
+    csex_ = comboBox(lf, "Csex", R(570, y1, 62, h));
     csex_->addItems({QStringLiteral("男"), QStringLiteral("女")});
 
-    label(lf, QStringLiteral("出生年月："), QRect(l1, rowY[1], f1 - l1, h));
+    label(lf, QStringLiteral("出生年月："), R(2, y2, 64, h));
     dtpicker2_ = new QDateEdit(lf);
     dtpicker2_->setObjectName(QStringLiteral("DTPicker2"));
-    dtpicker2_->setGeometry(f1, rowY[1], w1, h);
+    dtpicker2_->setGeometry(R(68, y2, 92, h));
     dtpicker2_->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
     dtpicker2_->setCalendarPopup(true);
     dtpicker2_->setMinimumDate(kNoBirthday);
     dtpicker2_->setSpecialValueText(QStringLiteral(" "));
     dtpicker2_->setDate(kFirstBirthday);
-    label(lf, QStringLiteral("婚姻状况："), QRect(l2, rowY[1], f2 - l2, h));
-    tma_ = textBox(lf, "Tma", QRect(f2, rowY[1], w2, h));
-    label(lf, QStringLiteral("联系电话："), QRect(l3, rowY[1], f3 - l3, h));
-    ttel_ = textBox(lf, "Ttel", QRect(f3, rowY[1], w3, h));
-    label(lf, QStringLiteral("职务："), QRect(l4, rowY[1], f4 - l4, h));
-    tzw_ = textBox(lf, "Tzw", QRect(f4, rowY[1], w4, h));
+    label(lf, QStringLiteral("婚姻状况："), R(164, y2, 64, h));
+    tma_ = textBox(lf, "Tma", R(230, y2, 136, h));
+    label(lf, QStringLiteral("联系电话："), R(370, y2, 64, h));
+    ttel_ = textBox(lf, "Ttel", R(436, y2, 92, h));
+    label(lf, QStringLiteral("职务："), R(530, y2, 38, h));
+    tzw_ = textBox(lf, "Tzw", R(570, y2, 62, h));
 
-    label(lf, QStringLiteral("房产证号："), QRect(l1, rowY[2], f1 - l1, h));
-    tfcz_ = textBox(lf, "Tfcz", QRect(f1, rowY[2], w1, h));
-    label(lf, QStringLiteral("身份证号："), QRect(l2, rowY[2], f2 - l2, h));
-    tid_ = textBox(lf, "Tid", QRect(f2, rowY[2], w2, h));
-    label(lf, QStringLiteral("民族："), QRect(l3, rowY[2], f3 - l3, h));
-    tnation_ = textBox(lf, "Tnation", QRect(f3, rowY[2], w3, h));
-    label(lf, QStringLiteral("大厦："), QRect(l4, rowY[2], f4 - l4, h));
-    cbm_ = comboBox(lf, "Cbm", QRect(f4, rowY[2], w4, h));
+    label(lf, QStringLiteral("房产证号："), R(2, y3, 64, h));
+    tfcz_ = textBox(lf, "Tfcz", R(68, y3, 92, h));
+    label(lf, QStringLiteral("身份证号："), R(164, y3, 64, h));
+    tid_ = textBox(lf, "Tid", R(230, y3, 136, h));
+    label(lf, QStringLiteral("民族："), R(370, y3, 64, h));
+    tnation_ = textBox(lf, "Tnation", R(436, y3, 40, h));
+    // Building names are longer than nationalities: the box takes the room.
+    label(lf, QStringLiteral("大厦："), R(478, y3, 36, h));
+    cbm_ = comboBox(lf, "Cbm", R(516, y3, 116, h));
 
-    label(lf, QStringLiteral("户口所在地："), QRect(l1, rowY[3], f1 - l1, h));
-    thukou_ = textBox(lf, "Thukou", QRect(f1, rowY[3], f2 + w2 - f1, h));
-    label(lf, QStringLiteral("工作单位："), QRect(l3, rowY[3], f3 - l3, h));
-    tcompany_ = textBox(lf, "Tcompany", QRect(f3, rowY[3], f4 + w4 - f3, h));
+    label(lf, QStringLiteral("户口所在地："), R(0, y4, 76, h));
+    thukou_ = textBox(lf, "Thukou", R(78, y4, 288, h));
+    label(lf, QStringLiteral("工作单位："), R(370, y4, 64, h));
+    tcompany_ = textBox(lf, "Tcompany", R(436, y4, 196, h));
 
     auto* picture = new PictureBox(lf);
     picture->setObjectName(QStringLiteral("Picture1"));
-    picture->setGeometry(628, 16, 72, 84);
+    picture->setGeometry(R(638, 16, 64, 82));
     picture->setFrameShape(QFrame::StyledPanel);
     picture->setFrameShadow(QFrame::Sunken);
     picture->setAlignment(Qt::AlignCenter);
     picture1_ = picture;
     command5_ = new QPushButton(QStringLiteral("取照片"), lf);
     command5_->setObjectName(QStringLiteral("Command5"));
-    command5_->setGeometry(628, 103, 72, 24);
+    command5_->setGeometry(R(638, y4, 64, h + 1));
     command5_->setAutoDefault(false);
     connect(command5_, &QPushButton::clicked, this, &Frmxg::choosePhoto);
 
     // The household.
     frame1_ = new QGroupBox(QStringLiteral("家庭主要成员"), this);
     frame1_->setObjectName(QStringLiteral("Frame1"));
-    frame1_->setGeometry(4, 182, 707, 80);
+    frame1_->setGeometry(R(4, 182, 707, 80));
     auto* hf = frame1_;
     const int r1 = 22, r2 = 50;
-    label(hf, QStringLiteral("配偶："), QRect(4, r1, 40, h));
-    label(hf, QStringLiteral("姓名"), QRect(44, r1, 32, h));
-    tspouse_ = textBox(hf, "Tspouse", QRect(80, r1, 82, h));
-    label(hf, QStringLiteral("性别"), QRect(166, r1, 32, h));
-    cssex_ = comboBox(hf, "Cssex", QRect(202, r1, 56, h));
+    label(hf, QStringLiteral("配偶："), R(2, r1, 40, h));
+    label(hf, QStringLiteral("姓名"), R(42, r1, 30, h));
+    tspouse_ = textBox(hf, "Tspouse", R(74, r1, 80, h));
+    label(hf, QStringLiteral("性别"), R(158, r1, 30, h));
+    cssex_ = comboBox(hf, "Cssex", R(190, r1, 56, h));
     cssex_->addItems({QStringLiteral("男"), QStringLiteral("女")});
     cssex_->setCurrentIndex(1);
-    label(hf, QStringLiteral("户口所在地"), QRect(262, r1, 70, h));
-    tshukou_ = textBox(hf, "Tshukou", QRect(336, r1, 150, h));
-    label(hf, QStringLiteral("工作单位"), QRect(490, r1, 56, h));
-    tscompany_ = textBox(hf, "Tscompany", QRect(550, r1, 150, h));
+    label(hf, QStringLiteral("户口所在地"), R(248, r1, 63, h));
+    tshukou_ = textBox(hf, "Tshukou", R(316, r1, 148, h));
+    label(hf, QStringLiteral("工作单位"), R(466, r1, 52, h));
+    tscompany_ = textBox(hf, "Tscompany", R(523, r1, 179, h));
 
-    label(hf, QStringLiteral("小孩："), QRect(4, r2, 40, h));
-    label(hf, QStringLiteral("姓名"), QRect(44, r2, 32, h));
-    tchild1_ = textBox(hf, "Tchild1", QRect(80, r2, 82, h));
-    label(hf, QStringLiteral("姓名"), QRect(166, r2, 32, h));
-    tchild2_ = textBox(hf, "Tchild2", QRect(202, r2, 82, h));
-    label(hf, QStringLiteral("姓名"), QRect(288, r2, 32, h));
-    tchild3_ = textBox(hf, "Tchild3", QRect(324, r2, 82, h));
-    label(hf, QStringLiteral("其他成员"), QRect(410, r2, 56, h));
-    tother_ = textBox(hf, "Tother", QRect(470, r2, 230, h));
+    label(hf, QStringLiteral("小孩："), R(2, r2, 40, h));
+    label(hf, QStringLiteral("姓名"), R(42, r2, 30, h));
+    tchild1_ = textBox(hf, "Tchild1", R(74, r2, 80, h));
+    label(hf, QStringLiteral("姓名"), R(158, r2, 30, h));
+    tchild2_ = textBox(hf, "Tchild2", R(190, r2, 80, h));
+    label(hf, QStringLiteral("姓名"), R(274, r2, 30, h));
+    tchild3_ = textBox(hf, "Tchild3", R(306, r2, 80, h));
+    label(hf, QStringLiteral("其他成员"), R(390, r2, 52, h));
+    tother_ = textBox(hf, "Tother", R(444, r2, 258, h));
 
     // The grid.
     grid_ = new QTableView(this);
     grid_->setObjectName(QStringLiteral("DBGrid1"));
-    grid_->setGeometry(4, 266, 707, 199);
+    grid_->setGeometry(R(4, 266, 707, 199));
     grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
     grid_->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -485,7 +495,7 @@ void Frmxg::reloadGrid()
         gridModel_->setHeaderData(i, Qt::Horizontal, captions.at(i));
     const int widths[] = {64, 72, 56, 40, 80, 48, 64, 96, 64, 110, 110, 96, 140, 72, 110, 110, 72, 72, 72, 90};
     for (int i = 0; i < int(std::size(widths)) && i < gridModel_->columnCount(); ++i)
-        grid_->setColumnWidth(i, widths[i]);
+        grid_->setColumnWidth(i, R(0, 0, widths[i], 0).width());
     const bool any = gridModel_->rowCount() > 0;
     if (any)
         grid_->setCurrentIndex(gridModel_->index(0, 0));

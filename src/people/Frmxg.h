@@ -41,6 +41,7 @@ protected:
 
 private:
     void buildControls();
+    QRect R(int x, int y, int w, int h) const;
     void addPerson();
     void changePerson();
     void deletePerson();
@@ -62,6 +63,7 @@ private:
     void reportFailure(const QString& error);
 
     QSqlDatabase db_;
+    double scale_ = 1;
 
     QToolBar* toolbar_ = nullptr;
     QLabel* text1_ = nullptr;

@@ -26,7 +26,7 @@ QPushButton* button(QWidget* parent, const char* name, const QString& text, cons
 
 }  // namespace
 
-Frmbm::Frmbm(QWidget* parent) : QDialog(parent), db_(Session::db())
+Frmbm::Frmbm(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("Frmbm"));
     setWindowTitle(QStringLiteral("大厦管理"));
@@ -70,10 +70,23 @@ Frmbm::Frmbm(QWidget* parent) : QDialog(parent), db_(Session::db())
     fillList();
 }
 
+QSqlDatabase Frmbm::db()
+{
+    return Session::db();
+}
+
+bool Frmbm::databaseReady()
+{
+    if (db().isOpen())
+        return true;
+    Prompt::exclaim(this, QStringLiteral("数据库没有打开，无法操作。"));
+    return false;
+}
+
 void Frmbm::fillList()
 {
     list1_->clear();
-    list1_->addItems(Departments::list(db_));
+    list1_->addItems(Departments::list(db()));
 }
 
 QString Frmbm::selectedName() const
@@ -89,7 +102,9 @@ void Frmbm::reportFailure(const QString& error)
 
 void Frmbm::addDepartment()
 {
-    const Departments::Result r = Departments::add(db_, tbm_->text());
+    if (!databaseReady())
+        return;
+    const Departments::Result r = Departments::add(db(), tbm_->text());
     switch (r.outcome) {
     case Departments::Outcome::EmptyName:
         Prompt::exclaim(this, QStringLiteral("请输入部门"));
@@ -103,11 +118,13 @@ void Frmbm::addDepartment()
 
 void Frmbm::renameDepartment()
 {
+    if (!databaseReady())
+        return;
     if (list1_->selectedItems().isEmpty()) {
         Prompt::inform(this, QStringLiteral("请选择要修改的部门"));
         return;
     }
-    const Departments::Result r = Departments::rename(db_, selectedName(), tbm_->text());
+    const Departments::Result r = Departments::rename(db(), selectedName(), tbm_->text());
     switch (r.outcome) {
     case Departments::Outcome::EmptyName: Prompt::exclaim(this, QStringLiteral("请输入部门")); break;
     case Departments::Outcome::Exists: Prompt::inform(this, QStringLiteral("该部门已存在")); break;
@@ -118,18 +135,20 @@ void Frmbm::renameDepartment()
 
 void Frmbm::deleteDepartment()
 {
+    if (!databaseReady())
+        return;
     if (list1_->selectedItems().isEmpty()) {
         Prompt::inform(this, QStringLiteral("请选择要删除的部门"));
         return;
     }
     const QString name = selectedName();
-    if (Departments::exists(db_, name)) {
+    if (Departments::exists(db(), name)) {
         const bool withPeople =
             Prompt::ask(this, QStringLiteral("是否要同时删除该部门的所有人员？"), Prompter::Buttons::YesNo,
                         Prompter::Icon::None, QStringLiteral("提示")) == Prompter::Answer::Yes;
         if (!withPeople)
             Prompt::inform(this, QStringLiteral("没有删除该部门的人员！"));
-        const Departments::Removal r = Departments::remove(db_, name, withPeople);
+        const Departments::Removal r = Departments::remove(db(), name, withPeople);
         if (r.outcome == Departments::Outcome::Failed) {
             reportFailure(r.error);
             return;

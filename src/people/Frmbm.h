@@ -16,6 +16,7 @@ public:
     explicit Frmbm(QWidget* parent = nullptr);
 
 private:
+    bool databaseReady();
     void fillList();
     QString selectedName() const;
     void addDepartment();
@@ -23,7 +24,10 @@ private:
     void deleteDepartment();
     void reportFailure(const QString& error);
 
-    QSqlDatabase db_;
+    // Looked up for every command rather than kept: the window may stay
+    // open while the shared connection is closed and opened again.
+    static QSqlDatabase db();
+
     QGroupBox* frame1_ = nullptr;
     QListWidget* list1_ = nullptr;
     QLineEdit* tbm_ = nullptr;

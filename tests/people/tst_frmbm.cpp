@@ -1,4 +1,5 @@
 #include "db/Clock.h"
+#include "db/Database.h"
 #include "people/Departments.h"
 #include "people/Frmbm.h"
 #include "support/ScriptedPrompter.h"
@@ -72,6 +73,7 @@ private slots:
     void deleteWithPeopleKeepsTheHistory();
     void failedDeleteChangesNothing();
     void commandsNeedASelection();
+    void staysSafeWhenTheDatabaseIsClosed();
 };
 
 void TestFrmbm::addTrimsAndRefusesEmptyOrExisting()
@@ -268,6 +270,25 @@ void TestFrmbm::commandsNeedASelection()
     win.click("Cmddel");
     QVERIFY(prompter.shown.isEmpty());
     QCOMPARE(win.names(), (QStringList{QStringLiteral("A座"), QStringLiteral("B座")}));
+}
+
+void TestFrmbm::staysSafeWhenTheDatabaseIsClosed()
+{
+    TestHome home;
+    ScriptedPrompter prompter;
+    populate(home);
+    Window win;
+    win.select(QStringLiteral("A座"));
+    Database::closeShared();   // as the backup window does while it is open
+    win.tbm->setText(QStringLiteral("D座"));
+    win.click("cmdadd");
+    win.click("Cmddel");
+    QCOMPARE(prompter.shown.size(), 2);
+    QVERIFY(prompter.last().contains(QStringLiteral("数据库没有打开")));
+    QVERIFY(Database::openShared().ok());
+    QCOMPARE(home.scalar(QStringLiteral("SELECT count(*) FROM department")).toInt(), 3);
+    win.click("cmdadd");
+    QCOMPARE(home.scalar(QStringLiteral("SELECT count(*) FROM department")).toInt(), 4);
 }
 
 QTEST_MAIN(TestFrmbm)

@@ -9,6 +9,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QCompleter>
 #include <QDateEdit>
 #include <QImage>
 #include <QLabel>
@@ -485,8 +486,16 @@ void TestFrmxg::rangeQuery()
     QVERIFY(QTest::qWaitForWindowExposed(&win.w));
     win.combo("Ckh2")->setFocus();
     QVERIFY(win.w.findChild<QRadioButton*>(QStringLiteral("Option2"))->isChecked());
-    // The range boxes list every card number.
-    QVERIFY(win.combo("Ckh1")->count() == 7);
+    // The range boxes list every card number, and typing offers those
+    // that start with what was typed.
+    QCOMPARE(win.combo("Ckh1")->count(), 7);
+    win.combo("Ckh1")->setEditText(QString());
+    QTest::keyClicks(win.combo("Ckh1")->lineEdit(), QStringLiteral("10"));
+    QCompleter* completer = win.combo("Ckh1")->completer();
+    QStringList offered;
+    for (int i = 0; i < completer->model()->rowCount(); ++i)
+        offered << completer->model()->index(i, 0).data().toString();
+    QCOMPARE(offered, (QStringList{QStringLiteral("100000"), QStringLiteral("1000000")}));
     QVERIFY(prompter.shown.isEmpty());
 }
 

@@ -6,6 +6,8 @@
 #include "admin/Frmspecial.h"
 #include "admin/frmabout.h"
 #include "admin/sjkwf2.h"
+#include "people/Frmbm.h"
+#include "people/Frmxg.h"
 
 #include <QWidget>
 
@@ -25,6 +27,8 @@ const std::map<int, Factory>& factories()
         {36, [](QWidget* p) -> QWidget* { return new sjkwf2(p); }},
         {6, [](QWidget* p) -> QWidget* { return new Frmspecial(p); }},
         {12, [](QWidget* p) -> QWidget* { return new frmabout(p); }},
+        {15, [](QWidget* p) -> QWidget* { return new Frmbm(p); }},
+        {18, [](QWidget* p) -> QWidget* { return new Frmxg(p); }},
     };
     return f;
 }

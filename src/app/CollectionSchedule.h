@@ -9,9 +9,6 @@ class CollectionSchedule {
 public:
     static constexpr int kTickMs = 50 * 1000;
 
-    // True when the timer runs at all: CollectType 1.
-    static bool timerOn(int collectType) { return collectType == 1; }
-
     // True when this tick opens the automatic collection: the time of day,
     // to the minute, equals `collectTime`, no collection window is open,
     // and none was opened in this minute already.

@@ -1,6 +1,7 @@
 #include "app/MainWindow.h"
 
 #include "admin/BackupRestore.h"
+#include "admin/CollectSchedule.h"
 #include "app/ToolWindows.h"
 #include "app/Tools.h"
 #include "app/session/Session.h"
@@ -237,7 +238,7 @@ void menu::load()
 
 void menu::applySchedule()
 {
-    if (CollectionSchedule::timerOn(Session::CollectType))
+    if (CollectSchedule::timerOn(Session::CollectType))
         timer_->start();
     else
         timer_->stop();

@@ -3,8 +3,11 @@
 #include "admin/Form1.h"
 #include "admin/Form3.h"
 #include "admin/FrmRigS.h"
+#include "admin/FrmSJCJSZ.h"
 #include "admin/Frmspecial.h"
 #include "admin/frmabout.h"
+#include "admin/frmfkj.h"
+#include "admin/frmsys.h"
 #include "admin/sjkwf2.h"
 #include "people/Frmbm.h"
 #include "people/Frmxg.h"
@@ -21,6 +24,7 @@ using Factory = std::function<QWidget*(QWidget*)>;
 const std::map<int, Factory>& factories()
 {
     static const std::map<int, Factory> f{
+        {9, [](QWidget* p) -> QWidget* { return new frmsys(p); }},
         {10, [](QWidget* p) -> QWidget* { return new FrmRigS(p); }},
         {16, [](QWidget* p) -> QWidget* { return new Form3(p); }},
         {35, [](QWidget* p) -> QWidget* { return new Form1(p); }},
@@ -29,6 +33,8 @@ const std::map<int, Factory>& factories()
         {12, [](QWidget* p) -> QWidget* { return new frmabout(p); }},
         {15, [](QWidget* p) -> QWidget* { return new Frmbm(p); }},
         {18, [](QWidget* p) -> QWidget* { return new Frmxg(p); }},
+        {19, [](QWidget* p) -> QWidget* { return new frmfkj(p); }},
+        {23, [](QWidget* p) -> QWidget* { return new FrmSJCJSZ(p); }},
     };
     return f;
 }

@@ -1,5 +1,6 @@
 // The reader-address window and the collection-schedule window.
 
+#include "app/MainWindow.h"
 #include "admin/CollectSchedule.h"
 #include "admin/FrmSJCJSZ.h"
 #include "admin/frmfkj.h"
@@ -172,14 +173,14 @@ private slots:
     void timedScheduleStoresHourAndMinute()
     {
         home_->exec(QStringLiteral("INSERT INTO cjtype (采集类型, 采集时间) VALUES (?, ?)"), {0, QStringLiteral("0")});
-        // What the main window does with the notice: its timer follows.
-        QTimer collectionTimer;
-        connect(&Session::events(), &SessionEvents::scheduleChanged, &collectionTimer, [&] {
-            if (CollectSchedule::timerOn(Session::CollectType))
-                collectionTimer.start(50000);
-            else
-                collectionTimer.stop();
-        });
+        // The main window's timer follows the saved schedule at once.
+        menu::setScreenSizeForTesting(QSize(800, 600));
+        menu main;
+        main.load();
+        menu::setScreenSizeForTesting(std::nullopt);
+        prompter_->clear();
+        QTimer& collectionTimer = *main.collectionTimer();
+        QVERIFY(!collectionTimer.isActive());
 
         FrmSJCJSZ w;
         w.show();

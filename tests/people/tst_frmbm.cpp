@@ -1,4 +1,6 @@
+#include "app/session/Session.h"
 #include "db/Clock.h"
+#include "doorsim/Simulator.h"
 #include "db/Database.h"
 #include "people/Departments.h"
 #include "people/Frmbm.h"
@@ -179,11 +181,20 @@ void TestFrmbm::deleteWithPeopleKeepsTheHistory()
     TestHome home;
     ScriptedPrompter prompter;
     populate(home);
+    // The controllers that hold the cards listen on the line.
+    Simulator sim;
+    QVERIFY(sim.start());
+    QVERIFY(sim.makeLink(home.path(), Session::PortNo));
+    sim.addController(3);
+    sim.addController(5);
     Clock::freeze(QDateTime(QDate(2024, 7, 1), QTime(8, 0)));
     Window win;
     win.select(QStringLiteral("A座"));
     prompter.answerNext(Prompter::Answer::Yes);
     win.click("Cmddel");
+    // Nothing is sent: the controllers keep the cards until they are re-sent.
+    QTest::qWait(100);
+    QVERIFY(sim.frames().isEmpty());
 
     // One dfaka row per card and controller, dated today.
     QSqlQuery q(home.db());

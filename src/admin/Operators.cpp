@@ -56,6 +56,25 @@ std::optional<int> otherManagers(QSqlDatabase db, const QString& name)
 
 namespace Operators {
 
+namespace {
+
+// A change that would leave the site without an account holding r0,
+// usersetting and usermanage together is refused. Nothing when the change
+// may go on.
+std::optional<Result> refuseLastManager(QSqlDatabase db, const Operator& current, bool staysManager)
+{
+    if (!isManager(current) || staysManager)
+        return std::nullopt;
+    const std::optional<int> others = otherManagers(db, current.name);
+    if (!others)
+        return failed(db.lastError().text());
+    if (*others == 0)
+        return Result{Outcome::LastManager, {}};
+    return std::nullopt;
+}
+
+}  // namespace
+
 std::optional<Operator> find(QSqlDatabase db, const QString& name)
 {
     QSqlQuery q(db);
@@ -136,13 +155,8 @@ Result modify(QSqlDatabase db, const AccountInput& in)
     const std::optional<Operator> current = find(db, name);
     if (!current)
         return {Outcome::NotFound, {}};
-    if (isManager(*current) && !(in.usersetting && in.usermanage)) {
-        const std::optional<int> others = otherManagers(db, name);
-        if (!others)
-            return failed(db.lastError().text());
-        if (*others == 0)
-            return {Outcome::LastManager, {}};
-    }
+    if (const auto refused = refuseLastManager(db, *current, in.usersetting && in.usermanage))
+        return *refused;
     // The stored name keeps its spelling: the name is the key, not a field
     // this window changes.
     QSqlQuery q(db);
@@ -175,13 +189,8 @@ Result remove(QSqlDatabase db, const QString& name, const QString& loggedIn)
         return {Outcome::NotFound, {}};
     if (current->name.compare(loggedIn.trimmed(), Qt::CaseInsensitive) == 0)
         return {Outcome::LoggedIn, {}};
-    if (isManager(*current)) {
-        const std::optional<int> others = otherManagers(db, key);
-        if (!others)
-            return failed(db.lastError().text());
-        if (*others == 0)
-            return {Outcome::LastManager, {}};
-    }
+    if (const auto refused = refuseLastManager(db, *current, false))
+        return *refused;
     QSqlQuery q(db);
     q.prepare(QStringLiteral("DELETE FROM user WHERE sysname = ? COLLATE NOCASE"));
     q.addBindValue(key);
@@ -201,13 +210,8 @@ Result saveRights(QSqlDatabase db, const QString& name, const Rights& rights)
     const std::optional<Operator> current = find(db, key);
     if (!current)
         return {Outcome::NotFound, {}};
-    if (isManager(*current) && !rights[0]) {
-        const std::optional<int> others = otherManagers(db, key);
-        if (!others)
-            return failed(db.lastError().text());
-        if (*others == 0)
-            return {Outcome::LastManager, {}};
-    }
+    if (const auto refused = refuseLastManager(db, *current, rights[0]))
+        return *refused;
     QStringList sets;
     for (int i = 0; i < kRightCount; ++i)
         sets << rightField(i) + QStringLiteral(" = ?");

@@ -1,12 +1,8 @@
 #pragma once
-#include <QDialog>
-
-class QLineEdit;
-class QPushButton;
-class menu;
+#include "app/LoginForm.h"
 
 // The first window of the run: operator name and password.
-class login : public QDialog {
+class login : public LoginForm {
     Q_OBJECT
 public:
     explicit login(QWidget* parent = nullptr);
@@ -15,24 +11,7 @@ public:
     // tools by the operator's rights, shows it and closes this window.
     void CheckLogin();
 
-    // The main window a successful login opened (owned by the caller).
-    menu* mainWindow() const { return main_; }
-
-signals:
-    void loggedIn(menu* main);
-    // Escape on the confirm button, or the exit button: the program ends.
-    void exitRequested();
-
 protected:
-    void showEvent(QShowEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
+    void check() override { CheckLogin(); }
     void closeEvent(QCloseEvent* event) override;
-
-private:
-    QLineEdit* Tuser;
-    QLineEdit* tpasswd;
-    QPushButton* Cmdok;
-    QPushButton* cmdexit;
-    menu* main_ = nullptr;
-    bool done_ = false;
 };

@@ -1,0 +1,231 @@
+#include "link/LinePort.h"
+
+#include "link/PortName.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QHash>
+#include <QThread>
+#include <QTimer>
+
+#include <limits>
+
+namespace {
+
+// Which port object owns which device. The program has one user-interface
+// thread; every port lives on it.
+QHash<QString, const LinePort*>& owners()
+{
+    static QHash<QString, const LinePort*> map;
+    return map;
+}
+
+QString ownerKey(const QString& device)
+{
+    const QString canonical = QFileInfo(device).canonicalFilePath();
+    return canonical.isEmpty() ? device : canonical;
+}
+
+}  // namespace
+
+class LinePort::BusyScope {
+public:
+    explicit BusyScope(LinePort* port) : port_(port)
+    {
+        if (port_->busy_++ == 0)
+            emit port_->busyChanged(true);
+    }
+    ~BusyScope()
+    {
+        if (--port_->busy_ == 0)
+            emit port_->busyChanged(false);
+    }
+
+private:
+    LinePort* port_;
+};
+
+LinePort::LinePort(QObject* parent) : LinePort(makeSerialPortTransport(), parent) {}
+
+LinePort::LinePort(std::unique_ptr<SerialTransport> transport, QObject* parent)
+    : QObject(parent), transport_(std::move(transport))
+{
+    connect(transport_.get(), &SerialTransport::readyRead, this, &LinePort::bytesArrived);
+}
+
+LinePort::~LinePort()
+{
+    close();
+}
+
+bool LinePort::isHeld(const QString& device)
+{
+    return owners().contains(ownerKey(device));
+}
+
+OpenResult LinePort::open(const LineParams& params)
+{
+    OpenResult r;
+    if (isOpen()) {
+        r.status = OpenStatus::AlreadyOpen;
+        r.device = device_;
+        return r;
+    }
+    if (!PortName::isValidNumber(params.portNo)) {
+        r.status = OpenStatus::BadPortNumber;
+        return r;
+    }
+    const std::optional<SerialFormat> format = SerialFormat::parse(params.settings);
+    if (!format) {
+        r.status = OpenStatus::BadSettings;
+        return r;
+    }
+    if (params.inBufSize <= 0 || params.outBufSize <= 0) {
+        r.status = OpenStatus::BadBufferSize;
+        return r;
+    }
+    r.device = PortName::device(params.portNo, params.programFolder);
+    const QString key = ownerKey(r.device);
+    if (owners().contains(key)) {
+        r.status = OpenStatus::HeldByAnotherWindow;
+        return r;
+    }
+    SerialTransport::Config config;
+    config.device = r.device;
+    config.format = *format;
+    config.inBufSize = params.inBufSize;
+    config.outBufSize = params.outBufSize;
+    if (!transport_->open(config, &r.detail)) {
+        r.status = OpenStatus::CannotOpen;
+        return r;
+    }
+    owners().insert(key, this);
+    device_ = r.device;
+    r.status = OpenStatus::Opened;
+    return r;
+}
+
+void LinePort::close()
+{
+    if (!device_.isEmpty()) {
+        const QString key = ownerKey(device_);
+        if (owners().value(key) == this)
+            owners().remove(key);
+        // The key is also dropped when the device went away meanwhile and
+        // no longer resolves to the same path.
+        for (auto it = owners().begin(); it != owners().end();) {
+            if (it.value() == this)
+                it = owners().erase(it);
+            else
+                ++it;
+        }
+    }
+    device_.clear();
+    transport_->close();
+}
+
+bool LinePort::isOpen() const
+{
+    return transport_->isOpen();
+}
+
+qsizetype LinePort::bytesAvailable() const
+{
+    return transport_->bytesAvailable();
+}
+
+QByteArray LinePort::read(qsizetype maxBytes)
+{
+    return transport_->read(maxBytes);
+}
+
+void LinePort::clear()
+{
+    transport_->clearReceive();
+    transport_->clearTransmit();
+}
+
+bool LinePort::send(QByteArrayView frame, bool emptyBuffers)
+{
+    if (!isOpen() || busy())
+        return false;
+    transport_->clearReceive();
+    if (emptyBuffers)
+        transport_->clearTransmit();
+    return transport_->write(frame);
+}
+
+bool LinePort::waitForBytes(qsizetype count, std::chrono::milliseconds timeout, Waiting waiting)
+{
+    if (!isOpen() || busy())
+        return false;
+    BusyScope scope(this);
+    return waitLoop(count, timeout, waiting);
+}
+
+bool LinePort::waitLoop(qsizetype count, std::chrono::milliseconds timeout, Waiting waiting)
+{
+    QElapsedTimer clock;
+    clock.start();
+    // Wakes the event loop when the time is up, so the wait can sleep in
+    // the event loop instead of spinning.
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    deadline.setTimerType(Qt::PreciseTimer);
+    for (;;) {
+        if (!transport_->isOpen())
+            return false;
+        if (transport_->bytesAvailable() >= count)
+            return true;
+        const qint64 left = timeout.count() - clock.elapsed();
+        if (left <= 0)
+            return false;
+        const int slice = static_cast<int>(std::min<qint64>(left, std::numeric_limits<int>::max()));
+        if (waiting == Waiting::Yield) {
+            deadline.start(slice);
+            QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+        } else {
+            transport_->waitForReadyRead(slice);
+        }
+    }
+}
+
+ExchangeResult LinePort::exchange(QByteArrayView frame, const ExchangeOptions& options)
+{
+    ExchangeResult r;
+    if (!isOpen()) {
+        r.status = ExchangeStatus::PortNotOpen;
+        return r;
+    }
+    if (busy()) {
+        r.status = ExchangeStatus::Busy;
+        return r;
+    }
+    BusyScope scope(this);
+    transport_->clearReceive();
+    if (options.emptyBuffers)
+        transport_->clearTransmit();
+    if (!transport_->write(frame)) {
+        r.status = ExchangeStatus::WriteFailed;
+        return r;
+    }
+    if (options.pauseOneSecond)
+        QThread::sleep(1);
+    if (!waitLoop(std::max(1, options.awaitedBytes), options.timeout, Waiting::Yield)) {
+        r.status = isOpen() ? ExchangeStatus::TimedOut : ExchangeStatus::PortNotOpen;
+        return r;
+    }
+    switch (options.read) {
+    case ReadMode::OneByte: r.reply = transport_->read(1); break;
+    case ReadMode::Awaited: r.reply = transport_->read(std::max(1, options.awaitedBytes)); break;
+    case ReadMode::All: r.reply = transport_->read(0); break;
+    }
+    const quint8 address = frame.isEmpty() ? 0 : static_cast<quint8>(frame.front());
+    if (options.checkAddress && (r.reply.isEmpty() || static_cast<quint8>(r.reply.front()) != address)) {
+        r.status = ExchangeStatus::WrongAddress;
+        return r;
+    }
+    r.status = ExchangeStatus::Ok;
+    return r;
+}

@@ -1,0 +1,321 @@
+// The exchange end to end: a LinePort on a pseudo-terminal, the simulator
+// answering in the controllers' place.
+
+#include "doorsim/Simulator.h"
+#include "doorsim/SimulatorThread.h"
+#include "link/CommandFrame.h"
+#include "link/LinePort.h"
+
+#include <QElapsedTimer>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+QByteArray hex(const char* h)
+{
+    return QByteArray::fromHex(h);
+}
+
+}  // namespace
+
+class TestExchange : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir* home_ = nullptr;
+    Simulator* sim_ = nullptr;
+
+    LineParams params(int portNo = 1) const
+    {
+        LineParams p;
+        p.portNo = portNo;
+        p.programFolder = home_->path();
+        return p;
+    }
+
+private slots:
+    void init()
+    {
+        home_ = new QTemporaryDir;
+        sim_ = new Simulator;
+        QString why;
+        QVERIFY2(sim_->start(&why), qPrintable(why));
+        QVERIFY2(sim_->makeLink(home_->path(), 1, &why), qPrintable(why));
+        sim_->addController(0);
+        sim_->addController(1);
+        sim_->addController(99);
+    }
+    void cleanup()
+    {
+        delete sim_;
+        delete home_;
+    }
+
+    void echoOfAddressesZeroAnd99()
+    {
+        LinePort port;
+        const OpenResult o = port.open(params());
+        QVERIFY2(o.ok(), qPrintable(o.detail));
+        QCOMPARE(o.status, OpenStatus::Opened);
+        QCOMPARE(o.device, sim_->slavePath());
+        for (quint8 a : {quint8(0), quint8(99)}) {
+            const ExchangeResult r = port.exchange(SetTime::frame(a, QTime(9, 5, 7)));
+            QCOMPARE(r.status, ExchangeStatus::Ok);
+            QCOMPARE(r.reply, QByteArray(1, char(a)));
+        }
+        QCOMPARE(sim_->frames(), (QList<QByteArray>{hex("000508090507"), hex("630508090507")}));
+        QCOMPARE(sim_->controller(99)->clock().time().hour(), 9);
+    }
+
+    void replyInTwoPieces()
+    {
+        sim_->controller(1)->behaviour.splitAt = 6;
+        sim_->controller(1)->behaviour.splitGapMs = 400;
+        LinePort port;
+        QVERIFY(port.open(params()).ok());
+        ExchangeOptions o;
+        o.awaitedBytes = 15;
+        o.timeout = 5s;
+        o.read = ReadMode::All;
+        QElapsedTimer t;
+        t.start();
+        const ExchangeResult r = port.exchange(hex("010204"), o);
+        QCOMPARE(r.status, ExchangeStatus::Ok);
+        QCOMPARE(r.reply.size(), 15);
+        QCOMPARE(r.reply.at(0), char(1));
+        // The first piece alone did not end the wait.
+        QVERIFY(t.elapsed() >= 350);
+    }
+
+    void silentControllerTimesOut()
+    {
+        sim_->controller(1)->behaviour.silent = true;
+        LinePort port;
+        QVERIFY(port.open(params()).ok());
+        QElapsedTimer t;
+        t.start();
+        const ExchangeResult r = port.exchange(hex("01020C"), ExchangeOptions::echo(1500ms));
+        const qint64 took = t.elapsed();
+        QCOMPARE(r.status, ExchangeStatus::TimedOut);
+        QVERIFY(r.reply.isEmpty());
+        QVERIFY2(took >= 1500, qPrintable(QString::number(took)));
+        QVERIFY2(took < 1500 + 3000, qPrintable(QString::number(took)));
+        // The silent controller took nothing: its card list is as it was.
+        QCOMPARE(sim_->frames().size(), 1);
+    }
+
+    void wrongAddressFails()
+    {
+        sim_->controller(1)->behaviour.wrongAddress = true;
+        LinePort port;
+        QVERIFY(port.open(params()).ok());
+        const ExchangeResult r = port.exchange(hex("010206"));
+        QCOMPARE(r.status, ExchangeStatus::WrongAddress);
+        QCOMPARE(r.reply, hex("02"));
+        // Without the check the bytes are the caller's to judge.
+        ExchangeOptions o;
+        o.checkAddress = false;
+        QCOMPARE(port.exchange(hex("010206"), o).status, ExchangeStatus::Ok);
+    }
+
+    void staleByteIsNotAnAcknowledgement()
+    {
+        LinePort port;
+        QVERIFY(port.open(params()).ok());
+        // A slow answer misses its time-out and lands in the buffer later.
+        sim_->controller(1)->behaviour.delayMs = 600;
+        QCOMPARE(port.exchange(hex("010206"), ExchangeOptions::echo(200ms)).status, ExchangeStatus::TimedOut);
+        QTRY_VERIFY_WITH_TIMEOUT(port.bytesAvailable() == 1, 5000);
+        // Now the controller is gone; the late echo must not answer for it,
+        // even for an exchange that asks to keep the buffers.
+        sim_->controller(1)->behaviour.silent = true;
+        ExchangeOptions keep = ExchangeOptions::echo(300ms);
+        keep.emptyBuffers = false;
+        QCOMPARE(port.exchange(hex("01020C"), keep).status, ExchangeStatus::TimedOut);
+    }
+
+    void secondOwnerIsRefused()
+    {
+        // A second link to the same terminal names the same device.
+        QVERIFY(sim_->makeLink(home_->path(), 2));
+        LinePort first, second;
+        QVERIFY(first.open(params(1)).ok());
+        QVERIFY(LinePort::isHeld(sim_->slavePath()));
+        const OpenResult refused = second.open(params(1));
+        QCOMPARE(refused.status, OpenStatus::HeldByAnotherWindow);
+        QVERIFY(!second.isOpen());
+        QCOMPARE(second.open(params(2)).status, OpenStatus::HeldByAnotherWindow);
+        QCOMPARE(second.exchange(hex("010204")).status, ExchangeStatus::PortNotOpen);
+        QVERIFY(sim_->frames().isEmpty());
+
+        first.close();
+        QVERIFY(!LinePort::isHeld(sim_->slavePath()));
+        QCOMPARE(second.open(params(2)).status, OpenStatus::Opened);
+        QCOMPARE(second.exchange(hex("010206")).status, ExchangeStatus::Ok);
+    }
+
+    void destroyingThePortReleasesTheLine()
+    {
+        {
+            LinePort held;
+            QVERIFY(held.open(params()).ok());
+        }
+        LinePort next;
+        QCOMPARE(next.open(params()).status, OpenStatus::Opened);
+    }
+
+    void openKeepsTheFirstParameters()
+    {
+        LinePort port;
+        QVERIFY(port.open(params(1)).ok());
+        LineParams other = params(7);
+        other.settings = QStringLiteral("nonsense");
+        const OpenResult again = port.open(other);
+        QCOMPARE(again.status, OpenStatus::AlreadyOpen);
+        QCOMPARE(port.device(), sim_->slavePath());
+        QCOMPARE(port.exchange(hex("010206")).status, ExchangeStatus::Ok);
+    }
+
+    void refusedParameters()
+    {
+        LinePort port;
+        LineParams p = params();
+        p.portNo = 0;
+        QCOMPARE(port.open(p).status, OpenStatus::BadPortNumber);
+        p = params();
+        p.settings = QStringLiteral("9600,x,8,1");
+        QCOMPARE(port.open(p).status, OpenStatus::BadSettings);
+        p = params();
+        p.inBufSize = 0;
+        QCOMPARE(port.open(p).status, OpenStatus::BadBufferSize);
+        p = params();
+        p.outBufSize = -4;
+        QCOMPARE(port.open(p).status, OpenStatus::BadBufferSize);
+        // A link whose device is gone.
+        QVERIFY(QFile::link(home_->filePath(QStringLiteral("nothing")), home_->filePath(QStringLiteral("com3"))));
+        const OpenResult gone = port.open(params(3));
+        QCOMPARE(gone.status, OpenStatus::CannotOpen);
+        QVERIFY(!gone.detail.isEmpty());
+        QVERIFY(!port.isOpen());
+        QCOMPARE(port.exchange(hex("010206")).status, ExchangeStatus::PortNotOpen);
+    }
+
+    void frameLargerThanTheOutputBufferIsRefused()
+    {
+        LinePort port;
+        LineParams p = params();
+        p.outBufSize = 4;
+        QVERIFY(port.open(p).ok());
+        QCOMPARE(port.exchange(SetTime::frame(1, QTime(1, 2, 3))).status, ExchangeStatus::WriteFailed);
+        QCOMPARE(port.exchange(hex("010206")).status, ExchangeStatus::Ok);
+    }
+
+    void readModes()
+    {
+        Controller* c = sim_->controller(1);
+        c->pass(QStringLiteral("000123"), 1, QDateTime(QDate(2004, 12, 5), QTime(8, 5)));
+        c->pass(QStringLiteral("000456"), 4, QDateTime(QDate(2004, 12, 5), QTime(17, 30)));
+        LinePort port;
+        QVERIFY(port.open(params()).ok());
+        ExchangeOptions header;
+        header.awaitedBytes = 3;
+        header.read = ReadMode::Awaited;
+        const ExchangeResult r = port.exchange(hex("010211"), header);
+        QCOMPARE(r.status, ExchangeStatus::Ok);
+        QCOMPARE(r.reply, hex("010002"));
+        // The records follow in the same stream and stay for reading.
+        QVERIFY(port.waitForBytes(22, 3s));
+        QCOMPARE(port.read(11), hex("01 000123 041205 0805 01 00"));
+        QCOMPARE(port.read(), hex("01 000456 041205 1730 04 00"));
+
+        // One byte of a longer reply; the rest is dropped by the next exchange.
+        QCOMPARE(port.exchange(hex("010204"), ExchangeOptions::echo()).reply, hex("01"));
+        QCOMPARE(port.exchange(hex("010206")).reply, hex("01"));
+        QTest::qWait(100);
+        QCOMPARE(port.bytesAvailable(), 0);
+    }
+
+    void pauseOfOneSecond()
+    {
+        LinePort port;
+        QVERIFY(port.open(params()).ok());
+        ExchangeOptions o = ExchangeOptions::echo();
+        o.pauseOneSecond = true;
+        QElapsedTimer t;
+        t.start();
+        QCOMPARE(port.exchange(hex("010206"), o).status, ExchangeStatus::Ok);
+        QVERIFY(t.elapsed() >= 1000);
+    }
+
+    void aWaitDoesNotNest()
+    {
+        sim_->controller(1)->behaviour.delayMs = 500;
+        LinePort port;
+        QVERIFY(port.open(params()).ok());
+        QSignalSpy busy(&port, &LinePort::busyChanged);
+        ExchangeStatus inner = ExchangeStatus::Ok;
+        bool innerSend = true;
+        // A second press while the first exchange waits.
+        QTimer::singleShot(100, this, [&] {
+            inner = port.exchange(hex("000206")).status;
+            innerSend = port.send(hex("000206"));
+        });
+        QCOMPARE(port.exchange(hex("010206"), ExchangeOptions::echo(3s)).status, ExchangeStatus::Ok);
+        QCOMPARE(inner, ExchangeStatus::Busy);
+        QVERIFY(!innerSend);
+        QVERIFY(!port.busy());
+        QCOMPARE(busy.size(), 2);
+        QCOMPARE(busy.at(0).at(0).toBool(), true);
+        QCOMPARE(busy.at(1).at(0).toBool(), false);
+        QCOMPARE(sim_->frames(), QList<QByteArray>{hex("010206")});
+    }
+
+    void eventLoopRunsDuringAWait()
+    {
+        sim_->controller(1)->behaviour.silent = true;
+        LinePort port;
+        QVERIFY(port.open(params()).ok());
+        int ticks = 0;
+        QTimer timer;
+        connect(&timer, &QTimer::timeout, this, [&] { ++ticks; });
+        timer.start(50);
+        port.exchange(hex("010206"), ExchangeOptions::echo(600ms));
+        QVERIFY2(ticks >= 5, qPrintable(QString::number(ticks)));
+    }
+
+    void repliesByReceiveEvents()
+    {
+        LinePort port;
+        QVERIFY(port.open(params()).ok());
+        QSignalSpy arrived(&port, &LinePort::bytesArrived);
+        QVERIFY(port.send(SetTime::frame(99, QTime(12, 0, 0))));
+        QVERIFY(arrived.wait(3000));
+        QCOMPARE(port.read(), hex("63"));
+    }
+
+    void blockingWaitWithTheSimulatorOnItsOwnThread()
+    {
+        // A wait that lets nothing else run still sees bytes come in.
+        SimulatorThread other;
+        QTemporaryDir dir;
+        QVERIFY(other.start());
+        QVERIFY(other.makeLink(dir.path(), 4));
+        QCOMPARE(other.command(QStringLiteral("controller 12")), QStringLiteral("ok"));
+        QCOMPARE(other.command(QStringLiteral("split 12 2 200")), QStringLiteral("ok"));
+        LinePort port;
+        LineParams p;
+        p.portNo = 4;
+        p.programFolder = dir.path();
+        QVERIFY(port.open(p).ok());
+        QVERIFY(port.send(hex("0C0204")));
+        QVERIFY(port.waitForBytes(15, 3s, Waiting::Block));
+        QCOMPARE(port.read().size(), 15);
+    }
+};
+
+QTEST_MAIN(TestExchange)
+#include "tst_exchange.moc"

@@ -1,0 +1,48 @@
+#pragma once
+// A program folder with the delivered database, a controller simulator on
+// a pseudo-terminal reached through the folder's com<N> link, the session
+// pointing at that port, and a prompter that records every box.
+
+#include "app/session/Session.h"
+#include "doorsim/Simulator.h"
+#include "support/ScriptedPrompter.h"
+#include "support/TestHome.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QTest>
+
+struct LineHome {
+    static constexpr int kPort = 3;
+
+    TestHome home;
+    Simulator sim;
+    ScriptedPrompter prompts;
+
+    LineHome()
+    {
+        QString why;
+        if (!sim.start(&why) || !sim.makeLink(home.path(), kPort, &why))
+            qFatal("simulator: %s", qPrintable(why));
+        Session::PortNo = kPort;
+        Session::CommSettings = QStringLiteral("9600,n,8,1");
+        Session::InBufSize = 2048;
+        Session::OutBufSize = 512;
+    }
+
+    // Lets late replies arrive (or not) before the test looks.
+    static void settle(int ms = 100) { QTest::qWait(ms); }
+};
+
+inline QByteArray hex(const char* h)
+{
+    return QByteArray::fromHex(h);
+}
+
+inline QList<QByteArray> hexes(std::initializer_list<const char*> list)
+{
+    QList<QByteArray> out;
+    for (const char* h : list)
+        out << hex(h);
+    return out;
+}

@@ -329,6 +329,7 @@ void Frmdoors::remove()
         return;
     bool ok = false;
     const int address = text.toInt(&ok);
+    const bool existed = ok && DoorsTable::find(Session::db(), address);
     if (ok) {
         const DoorsTable::Result r = DoorsTable::remove(Session::db(), address);
         if (!r.ok()) {
@@ -337,6 +338,8 @@ void Frmdoors::remove()
         }
     }
     fillAddresses();
+    if (!existed)
+        return;
     // Nothing went to the controller: it still opens for every card it holds.
     Prompt::exclaim(this, QStringLiteral("已删除地址为%1的门。\n该控制器中保存的卡仍然可以开门，"
                                          "停止使用该控制器之前，请先对它做门锁初始化。")

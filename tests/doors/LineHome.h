@@ -12,12 +12,28 @@
 #include <QList>
 #include <QTest>
 
+#include <functional>
+
+// Records like its base and lets a test act the moment a box is shown,
+// as an operator reading it would.
+class HookedPrompter : public ScriptedPrompter {
+public:
+    std::function<void(const Message&)> onShow;
+
+    Answer show(QWidget* parent, const Message& message) override
+    {
+        if (onShow)
+            onShow(message);
+        return ScriptedPrompter::show(parent, message);
+    }
+};
+
 struct LineHome {
     static constexpr int kPort = 3;
 
     TestHome home;
     Simulator sim;
-    ScriptedPrompter prompts;
+    HookedPrompter prompts;
 
     LineHome()
     {

@@ -4,11 +4,14 @@
 // pointing at that port, and a prompter that records every box.
 
 #include "app/session/Session.h"
+#include "doorsim/PseudoTerminal.h"
 #include "doorsim/Simulator.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TestHome.h"
 
 #include <QByteArray>
+#include <QFile>
+#include <QSocketNotifier>
 #include <QList>
 #include <QTest>
 
@@ -62,3 +65,30 @@ inline QList<QByteArray> hexes(std::initializer_list<const char*> list)
         out << hex(h);
     return out;
 }
+
+// A device end of our own on a pseudo-terminal, answering every frame with
+// the bytes it is given, all in one write.
+class RawPeer : public QObject {
+public:
+    QByteArray answer;
+    QList<QByteArray> received;
+
+    bool start(const QString& folder, int portNo)
+    {
+        if (!pty_.open())
+            return false;
+        notifier_ = new QSocketNotifier(pty_.masterFd(), QSocketNotifier::Read, this);
+        connect(notifier_, &QSocketNotifier::activated, this, [this] {
+            const QByteArray in = pty_.readAvailable();
+            if (in.isEmpty())
+                return;
+            received << in;
+            pty_.writeSome(answer);
+        });
+        return QFile::link(pty_.slavePath(), folder + QStringLiteral("/com%1").arg(portNo));
+    }
+
+private:
+    PseudoTerminal pty_;
+    QSocketNotifier* notifier_ = nullptr;
+};

@@ -5,11 +5,9 @@
 
 #include "doors/ControllerLine.h"
 #include "doors/SessionLine.h"
-#include "doorsim/PseudoTerminal.h"
 
 #include <QElapsedTimer>
 #include <QFile>
-#include <QSocketNotifier>
 #include <QtTest>
 
 namespace {
@@ -29,33 +27,6 @@ void writeStatusFile(const QByteArray& content)
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write(content);
 }
-
-// A device end of our own on a pseudo-terminal, answering every frame with
-// the bytes it is given, all in one write.
-class RawPeer : public QObject {
-public:
-    QByteArray answer;
-    QList<QByteArray> received;
-
-    bool start(const QString& folder, int portNo)
-    {
-        if (!pty_.open())
-            return false;
-        notifier_ = new QSocketNotifier(pty_.masterFd(), QSocketNotifier::Read, this);
-        connect(notifier_, &QSocketNotifier::activated, this, [this] {
-            const QByteArray in = pty_.readAvailable();
-            if (in.isEmpty())
-                return;
-            received << in;
-            pty_.writeSome(answer);
-        });
-        return QFile::link(pty_.slavePath(), folder + QStringLiteral("/com%1").arg(portNo));
-    }
-
-private:
-    PseudoTerminal pty_;
-    QSocketNotifier* notifier_ = nullptr;
-};
 
 }  // namespace
 

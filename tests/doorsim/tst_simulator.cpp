@@ -156,7 +156,7 @@ private slots:
         QCOMPARE(e.weekEnd(), 5);
 
         // Without limits; the same card number again replaces the entry.
-        QCOMPARE(ask(hex("05150A0012345678000123000040600000000000000000"), 1), hex("05"));
+        QCOMPARE(ask(hex("05150A0012345678000123" "0000406000000000000000"), 1), hex("05"));
         QCOMPARE(c->cards.size(), 1);
         QVERIFY(!c->cards.first().startDate().isValid());
         QVERIFY(!c->cards.first().startTime().isValid());
@@ -241,8 +241,14 @@ private slots:
         QCOMPARE(port_->read(), hex("01"));
         // A cut frame is given up, and the next frame is taken whole.
         QVERIFY(port_->send(hex("010508")));
-        QTest::qWait(600);
+        QTest::qWait(200);
         QCOMPARE(ask(hex("010206"), 1), hex("01"));
+        // So is a stray byte after a frame.
+        QVERIFY(port_->send(hex("01020600")));
+        QVERIFY(port_->waitForBytes(1, 2s));
+        QTest::qWait(200);
+        QCOMPARE(ask(hex("01020C"), 1), hex("01"));
+        QCOMPARE(sim_->frames().size(), 4);
     }
 
     void misbehaviour()

@@ -13,9 +13,10 @@
 
 namespace {
 
-// A frame whose rest does not come within this time is given up, so that
-// a cut frame cannot swallow the start of the next one.
-constexpr int kStaleInputMs = 300;
+// The PC writes a frame in one piece. Bytes of an unfinished frame that
+// wait this long for the rest are given up, so that a cut frame or a
+// stray byte cannot swallow the start of the next frame.
+constexpr int kStaleInputMs = 50;
 
 QString hex(const QByteArray& a)
 {
@@ -47,14 +48,8 @@ std::optional<int> number(const QString& word, int low, int high)
 
 }  // namespace
 
-Simulator::Simulator(QObject* parent) : QObject(parent), staleInput_(this), outTimer_(this)
+Simulator::Simulator(QObject* parent) : QObject(parent), outTimer_(this)
 {
-    staleInput_.setSingleShot(true);
-    connect(&staleInput_, &QTimer::timeout, this, [this] {
-        if (!in_.isEmpty())
-            emit log(QStringLiteral("<- dropped an incomplete frame: %1").arg(hex(in_)));
-        in_.clear();
-    });
     outTimer_.setSingleShot(true);
     outTimer_.setTimerType(Qt::PreciseTimer);
     connect(&outTimer_, &QTimer::timeout, this, &Simulator::pump);
@@ -92,7 +87,6 @@ void Simulator::stop()
     delete writeNotifier_;
     readNotifier_ = writeNotifier_ = nullptr;
     outTimer_.stop();
-    staleInput_.stop();
     out_.clear();
     headStarted_ = false;
     in_.clear();
@@ -168,12 +162,13 @@ void Simulator::onReadable()
     const QByteArray bytes = pty_.readAvailable();
     if (bytes.isEmpty())
         return;
+    if (!in_.isEmpty() && lastInput_.isValid() && lastInput_.elapsed() > kStaleInputMs) {
+        emit log(QStringLiteral("<- dropped %1").arg(hex(in_)));
+        in_.clear();
+    }
+    lastInput_.start();
     in_.append(bytes);
     takeFrames();
-    if (!in_.isEmpty())
-        staleInput_.start(kStaleInputMs);
-    else
-        staleInput_.stop();
 }
 
 void Simulator::takeFrames()

@@ -97,7 +97,7 @@ private:
     QSocketNotifier* readNotifier_ = nullptr;
     QSocketNotifier* writeNotifier_ = nullptr;
     QByteArray in_;
-    QTimer staleInput_;
+    QElapsedTimer lastInput_;
     QMap<quint8, Controller> controllers_;
     std::optional<Reader> reader_;
     int baud_ = 9600;

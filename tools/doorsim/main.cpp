@@ -45,6 +45,8 @@ void err(const QString& text)
 std::optional<QList<int>> addressList(const QString& text)
 {
     QList<int> list;
+    if (text.trimmed() == QLatin1String("none"))
+        return list;
     for (const QString& part : text.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
         const QStringList range = part.split(QLatin1Char('-'));
         bool ok1 = false, ok2 = true;
@@ -77,7 +79,7 @@ int main(int argc, char** argv)
         "\n") + Simulator::commandHelp());
     parser.addHelpOption();
     const QCommandLineOption controllersOpt({QStringLiteral("c"), QStringLiteral("controllers")},
-                                            QStringLiteral("Controller addresses, e.g. 1,2,5-8 (default 1)."),
+                                            QStringLiteral("Controller addresses, e.g. 1,2,5-8 (default 1); none for a line with the card reader alone."),
                                             QStringLiteral("list"));
     const QCommandLineOption readerOpt({QStringLiteral("r"), QStringLiteral("reader")},
                                        QStringLiteral("Address of the card reader (default 1)."), QStringLiteral("addr"));

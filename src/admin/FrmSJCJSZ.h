@@ -1,0 +1,26 @@
+#pragma once
+#include <QDialog>
+
+class QLabel;
+class QPushButton;
+class QRadioButton;
+class QTimeEdit;
+
+// "数据采集设置": the daily timed collection on or off, and its time. The
+// main window's collection timer follows the stored schedule at once.
+class FrmSJCJSZ : public QDialog {
+    Q_OBJECT
+public:
+    explicit FrmSJCJSZ(QWidget* parent = nullptr);
+
+private:
+    void store();
+    void followOption();
+
+    QRadioButton* timed;    // Opt1(0) "自 动"
+    QRadioButton* byHand;   // Opt1(1) "手 动"
+    QTimeEdit* DTP1;
+    QLabel* Label2;
+    QPushButton* Command1;
+    QPushButton* Command2;
+};

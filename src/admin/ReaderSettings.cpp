@@ -1,0 +1,56 @@
+#include "admin/ReaderSettings.h"
+
+#include "app/session/Session.h"
+#include "db/Transaction.h"
+#include "ui/InputFilters.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+
+#include <cmath>
+
+namespace ReaderSettings {
+
+QStringList controllerAddresses(QSqlDatabase db)
+{
+    QStringList list;
+    QSqlQuery q(db);
+    if (!q.exec(QStringLiteral("SELECT DISTINCT 地址 FROM doors ORDER BY 地址")))
+        return list;
+    while (q.next())
+        list << QString::number(q.value(0).toLongLong());
+    return list;
+}
+
+Check check(const QString& text, qint16* address)
+{
+    if (text.trimmed().isEmpty())
+        return Check::Empty;
+    const double v = std::nearbyint(InputFilters::leadingNumber(text));
+    if (v < 0 || v > 99)
+        return Check::OutOfRange;
+    if (address)
+        *address = static_cast<qint16>(v);
+    return Check::Ok;
+}
+
+SettingsWrite save(QSqlDatabase db, qint16 address)
+{
+    SettingsWrite w;
+    Transaction t(db);
+    if (!t.begun()) {
+        w.error = db.lastError().text();
+        return w;
+    }
+    if (!SystemRows::write(db, QStringLiteral("发卡机"), QStringLiteral("zhi"), address, &w.error))
+        return w;
+    if (!t.commit()) {
+        w.error = db.lastError().text();
+        return w;
+    }
+    Session::ReaderAddress = address;
+    w.ok = true;
+    return w;
+}
+
+}  // namespace ReaderSettings

@@ -127,8 +127,6 @@ Frmdoors::Frmdoors(QWidget* parent) : QDialog(parent)
     connect(Command2, &QPushButton::clicked, this, &Frmdoors::close);
 
     fillAddresses();
-    Cdoor->setCurrentIndex(-1);
-    Cdoor->clearEditText();
     Resize::keepProportional(this);
 }
 
@@ -160,11 +158,11 @@ QList<QWidget*> Frmdoors::exchangeControls() const
 
 void Frmdoors::fillAddresses()
 {
-    const QString typed = Cdoor->currentText();
     Cdoor->clear();
     for (int a : DoorsTable::addresses(Session::db()))
         Cdoor->addItem(QString::number(a));
-    Cdoor->setEditText(typed);
+    Cdoor->setCurrentIndex(-1);
+    Cdoor->clearEditText();
 }
 
 LockKind Frmdoors::kind(int lock) const

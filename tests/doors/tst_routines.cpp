@@ -35,7 +35,7 @@ class RoutinesTest : public QObject {
 private slots:
     void readSysWritesTheStatusLine();
     void readSysFailureLeavesTheFile();
-    void readSysTakesReplyInTwoPieces();
+    void readSysTakesASplitReply();
     void readSysTakesAnOverlongReply();
     void readSysWithoutPort();
     void delayTimeSendsRoundedCount_data();
@@ -97,7 +97,7 @@ void RoutinesTest::readSysFailureLeavesTheFile()
     QCOMPARE(statusFile(), kSentinel);
 }
 
-void RoutinesTest::readSysTakesReplyInTwoPieces()
+void RoutinesTest::readSysTakesASplitReply()
 {
     LineHome h;
     Controller& c = h.sim.addController(9);

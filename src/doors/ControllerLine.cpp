@@ -67,14 +67,14 @@ LineOutcome DelayTime(LinePort& comm, int address, int lock, double seconds)
     return echoed(comm, ControllerFrames::setLockDelay(static_cast<quint8>(address), lock, *count));
 }
 
-LineOutcome ClearRecords(LinePort& comm, int address)
+LineOutcome ClearRecords(LinePort& comm, int address, std::chrono::milliseconds timeout)
 {
-    return echoed(comm, ControllerFrames::clearRecords(static_cast<quint8>(address)));
+    return echoed(comm, ControllerFrames::clearRecords(static_cast<quint8>(address)), ExchangeOptions::echo(timeout));
 }
 
-LineOutcome ClearLists(LinePort& comm, int address)
+LineOutcome ClearLists(LinePort& comm, int address, std::chrono::milliseconds timeout)
 {
-    return echoed(comm, ControllerFrames::clearLists(static_cast<quint8>(address)));
+    return echoed(comm, ControllerFrames::clearLists(static_cast<quint8>(address)), ExchangeOptions::echo(timeout));
 }
 
 LineOutcome ClearController(LinePort& comm, int address, const std::function<void(ClearStep)>& progress)

@@ -5,6 +5,8 @@
 #include <QDate>
 #include <QTime>
 
+#include <chrono>
+
 #include <functional>
 #include <optional>
 
@@ -45,10 +47,13 @@ ReadSysResult ReadSys(LinePort& comm, int address, const LineParams& params);
 // controller cannot hold is refused before anything is sent.
 LineOutcome DelayTime(LinePort& comm, int address, int lock, double seconds);
 
-// The controller forgets its door-open records; the echo is awaited 2 s.
-LineOutcome ClearRecords(LinePort& comm, int address);
-// The controller forgets every card; the echo is awaited 2 s.
-LineOutcome ClearLists(LinePort& comm, int address);
+// The controller forgets its door-open records; its echo is awaited for
+// `timeout` (the lock windows wait 2 s, the collection after a read 3 s).
+LineOutcome ClearRecords(LinePort& comm, int address,
+                         std::chrono::milliseconds timeout = std::chrono::milliseconds(2000));
+// The controller forgets every card; its echo is awaited for `timeout`.
+LineOutcome ClearLists(LinePort& comm, int address,
+                       std::chrono::milliseconds timeout = std::chrono::milliseconds(2000));
 
 // Initialising a controller: ClearRecords, then, only once that was
 // acknowledged, ClearLists. `progress` hears of each step as it starts

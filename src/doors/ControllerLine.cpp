@@ -1,0 +1,114 @@
+#include "doors/ControllerLine.h"
+
+#include "doors/ControllerFrames.h"
+#include "doors/LockKind.h"
+#include "link/CommandFrame.h"
+
+#include <QFile>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+LineOutcome echoed(LinePort& comm, const QByteArray& frame, const ExchangeOptions& options = ExchangeOptions::echo())
+{
+    if (!comm.isOpen())
+        return LineOutcome::PortNotOpen;
+    return outcomeOf(comm.exchange(frame, options).status);
+}
+
+}  // namespace
+
+LineOutcome outcomeOf(ExchangeStatus status)
+{
+    switch (status) {
+    case ExchangeStatus::Ok: return LineOutcome::Ok;
+    case ExchangeStatus::PortNotOpen: return LineOutcome::PortNotOpen;
+    case ExchangeStatus::Busy: return LineOutcome::Busy;
+    case ExchangeStatus::WriteFailed: return LineOutcome::PortFailed;
+    case ExchangeStatus::TimedOut: return LineOutcome::NoAnswer;
+    case ExchangeStatus::WrongAddress: return LineOutcome::WrongAnswer;
+    }
+    return LineOutcome::NoAnswer;
+}
+
+ReadSysResult ReadSys(LinePort& comm, int address, const LineParams& params)
+{
+    ReadSysResult r;
+    if (!comm.open(params).ok()) {
+        r.outcome = LineOutcome::PortNotOpen;
+        return r;
+    }
+    ExchangeOptions o;
+    o.awaitedBytes = StatusReply::kSize;
+    o.timeout = 3s;
+    // A reply that overshoots the fifteen bytes between two looks is
+    // still a reply: its first fifteen bytes are the status.
+    o.read = ReadMode::Awaited;
+    const ExchangeResult x = comm.exchange(ControllerFrames::statusQuery(static_cast<quint8>(address)), o);
+    r.outcome = outcomeOf(x.status);
+    if (!r.ok())
+        return r;
+    r.status = StatusReply::decode(x.reply);
+    if (!r.status) {
+        r.outcome = LineOutcome::NoAnswer;
+        return r;
+    }
+    if (!SysInf::write(*r.status))
+        QFile::remove(SysInf::path());
+    return r;
+}
+
+LineOutcome DelayTime(LinePort& comm, int address, int lock, double seconds)
+{
+    const std::optional<quint8> count = DelayUnits::toCount(seconds);
+    if (!count)
+        return LineOutcome::DelayTooLong;
+    return echoed(comm, ControllerFrames::setLockDelay(static_cast<quint8>(address), lock, *count));
+}
+
+LineOutcome ClearRecords(LinePort& comm, int address, std::chrono::milliseconds timeout)
+{
+    return echoed(comm, ControllerFrames::clearRecords(static_cast<quint8>(address)), ExchangeOptions::echo(timeout));
+}
+
+LineOutcome ClearLists(LinePort& comm, int address, std::chrono::milliseconds timeout)
+{
+    return echoed(comm, ControllerFrames::clearLists(static_cast<quint8>(address)), ExchangeOptions::echo(timeout));
+}
+
+LineOutcome ClearController(LinePort& comm, int address, const std::function<void(ClearStep)>& progress)
+{
+    auto tell = [&](ClearStep s) {
+        if (progress)
+            progress(s);
+    };
+    tell(ClearStep::ClearingRecords);
+    LineOutcome o = ClearRecords(comm, address);
+    if (o != LineOutcome::Ok)
+        return o;
+    tell(ClearStep::RecordsCleared);
+    tell(ClearStep::ClearingLists);
+    o = ClearLists(comm, address);
+    if (o != LineOutcome::Ok)
+        return o;
+    tell(ClearStep::ListsCleared);
+    return o;
+}
+
+LineOutcome SendDate(LinePort& comm, int address, const QDate& date)
+{
+    return echoed(comm, ControllerFrames::setDate(static_cast<quint8>(address), date));
+}
+
+LineOutcome SendTime(LinePort& comm, int address, const QTime& time)
+{
+    return echoed(comm, SetTime::frame(static_cast<quint8>(address), time));
+}
+
+LineOutcome OpenLock(LinePort& comm, int address, int lock)
+{
+    ExchangeOptions o = ExchangeOptions::echo();
+    o.pauseOneSecond = true;
+    return echoed(comm, ControllerFrames::openLock(static_cast<quint8>(address), lock), o);
+}

@@ -1,0 +1,41 @@
+#pragma once
+#include "link/LinePort.h"
+
+#include <QDialog>
+
+class QLabel;
+class QListWidget;
+class QPushButton;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+// 硬件信息: the status of one controller at a time. The tree lists the
+// addresses of `doors`; a click on one reads that controller's status.
+// The window holds the port from opening to closing.
+class FrmSysInf : public QDialog {
+    Q_OBJECT
+public:
+    explicit FrmSysInf(QWidget* parent = nullptr);
+    ~FrmSysInf() override;
+
+    // The role under which each node keeps the key of its picture.
+    static constexpr int kPictureRole = Qt::UserRole + 1;
+    // The role under which each node keeps its key ("Root", "Root1", ...).
+    static constexpr int kKeyRole = Qt::UserRole + 2;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void reject() override;
+
+private:
+    void nodeClicked(QTreeWidgetItem* node);
+    void setPicture(QTreeWidgetItem* node, const QString& key);
+
+    QLabel* Label1 = nullptr;
+    QTreeWidget* AdrView = nullptr;
+    QLabel* Label2 = nullptr;
+    QListWidget* ListView1 = nullptr;
+    QPushButton* exitclose = nullptr;
+    LinePort* Comm = nullptr;
+    int working_ = 0;
+};

@@ -1,0 +1,59 @@
+#pragma once
+#include "doors/DoorsTable.h"
+#include "link/LinePort.h"
+
+#include <QDialog>
+
+#include <optional>
+
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QRadioButton;
+
+// 门锁设置: the controllers and their locks. Adding, modifying and deleting
+// touch only `doors`; picking an address reads the controller's status,
+// and the initialise and change-delays buttons talk to the controller.
+class Frmdoors : public QDialog {
+    Q_OBJECT
+public:
+    explicit Frmdoors(QWidget* parent = nullptr);
+    ~Frmdoors() override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void reject() override;
+
+private:
+    void fillAddresses();
+    void showController();
+    void kindClicked(int option);
+    std::optional<int> checkedAddress();
+    bool checkDelays();
+    bool anyLockTicked();
+    LockKind kind(int lock) const;
+    LockEntry entry(int lock) const;
+    void add();
+    void modify();
+    void remove();
+    void initialise();
+    void changeDelays();
+    QList<QWidget*> exchangeControls() const;
+
+    QComboBox* Cdoor = nullptr;
+    QCheckBox* Clkn1[2] = {};
+    QLineEdit* drnam[2] = {};
+    QLineEdit* second2[2] = {};
+    QRadioButton* Opt[6] = {};
+    QListWidget* ListView1 = nullptr;
+    QPushButton* Cmdadd = nullptr;
+    QPushButton* Command4 = nullptr;
+    QPushButton* cmddel = nullptr;
+    QPushButton* Cmdtest = nullptr;
+    QPushButton* Command1 = nullptr;
+    QPushButton* Command2 = nullptr;
+    LinePort* Comm = nullptr;
+    int working_ = 0;  // an exchange of this window is under way
+};

@@ -1,0 +1,31 @@
+#pragma once
+#include "link/LinePort.h"
+
+#include <QDialog>
+
+class QComboBox;
+class QPushButton;
+class QRadioButton;
+
+// 特殊情况处理: opens lock 1 or lock 2 of one controller from the desk. It
+// opens modeless, once the special-operation check has passed.
+class Frmspe : public QDialog {
+    Q_OBJECT
+public:
+    explicit Frmspe(QWidget* parent = nullptr);
+    ~Frmspe() override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void reject() override;
+
+private:
+    void open();
+
+    QComboBox* Cdoor = nullptr;
+    QRadioButton* Option1[2] = {};
+    QPushButton* Copen = nullptr;
+    QPushButton* Command1 = nullptr;
+    LinePort* comm = nullptr;
+    int working_ = 0;
+};

@@ -1,0 +1,94 @@
+#pragma once
+// A program folder with the delivered database, a controller simulator on
+// a pseudo-terminal reached through the folder's com<N> link, the session
+// pointing at that port, and a prompter that records every box.
+
+#include "app/session/Session.h"
+#include "doorsim/PseudoTerminal.h"
+#include "doorsim/Simulator.h"
+#include "support/ScriptedPrompter.h"
+#include "support/TestHome.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <QSocketNotifier>
+#include <QList>
+#include <QTest>
+
+#include <functional>
+
+// Records like its base and lets a test act the moment a box is shown,
+// as an operator reading it would.
+class HookedPrompter : public ScriptedPrompter {
+public:
+    std::function<void(const Message&)> onShow;
+
+    Answer show(QWidget* parent, const Message& message) override
+    {
+        if (onShow)
+            onShow(message);
+        return ScriptedPrompter::show(parent, message);
+    }
+};
+
+struct LineHome {
+    static constexpr int kPort = 3;
+
+    TestHome home;
+    Simulator sim;
+    HookedPrompter prompts;
+
+    LineHome()
+    {
+        QString why;
+        if (!sim.start(&why) || !sim.makeLink(home.path(), kPort, &why))
+            qFatal("simulator: %s", qPrintable(why));
+        Session::PortNo = kPort;
+        Session::CommSettings = QStringLiteral("9600,n,8,1");
+        Session::InBufSize = 2048;
+        Session::OutBufSize = 512;
+    }
+
+    // Lets late replies arrive (or not) before the test looks.
+    static void settle(int ms = 100) { QTest::qWait(ms); }
+};
+
+inline QByteArray hex(const char* h)
+{
+    return QByteArray::fromHex(h);
+}
+
+inline QList<QByteArray> hexes(std::initializer_list<const char*> list)
+{
+    QList<QByteArray> out;
+    for (const char* h : list)
+        out << hex(h);
+    return out;
+}
+
+// A device end of our own on a pseudo-terminal, answering every frame with
+// the bytes it is given, all in one write.
+class RawPeer : public QObject {
+public:
+    QByteArray answer;
+    QList<QByteArray> received;
+
+    bool start(const QString& folder, int portNo)
+    {
+        if (!pty_.open())
+            return false;
+        notifier_ = new QSocketNotifier(pty_.masterFd(), QSocketNotifier::Read, this);
+        connect(notifier_, &QSocketNotifier::activated, this, [this] {
+            const QByteArray in = pty_.readAvailable();
+            if (in.isEmpty())
+                return;
+            received << in;
+            pty_.writeSome(answer);
+        });
+        return QFile::link(pty_.slavePath(), folder + QStringLiteral("/com%1").arg(portNo));
+    }
+
+private:
+    PseudoTerminal pty_;
+    QSocketNotifier* notifier_ = nullptr;
+};

@@ -1,0 +1,211 @@
+// The controller date and time window against the simulator.
+
+#include "LineHome.h"
+
+#include "db/Clock.h"
+#include "doors/FrmCDT.h"
+#include "doors/SessionLine.h"
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QElapsedTimer>
+#include <QPushButton>
+#include <QTimeEdit>
+#include <QTimer>
+#include <QToolButton>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+struct Window {
+    std::unique_ptr<FrmCDT> w = std::make_unique<FrmCDT>();
+
+    QComboBox* combo() const { return w->findChild<QComboBox*>(QStringLiteral("Combo1")); }
+    QDateEdit* date() const { return w->findChild<QDateEdit*>(QStringLiteral("DTP1")); }
+    QTimeEdit* time() const { return w->findChild<QTimeEdit*>(QStringLiteral("DTX2")); }
+    QPushButton* setDate() const { return w->findChild<QPushButton*>(QStringLiteral("Command1")); }
+    QPushButton* setTime() const { return w->findChild<QPushButton*>(QStringLiteral("Command2")); }
+    QStringList addresses() const
+    {
+        QStringList out;
+        for (int i = 0; i < combo()->count(); ++i)
+            out << combo()->itemText(i);
+        return out;
+    }
+};
+
+}  // namespace
+
+class FrmCDTTest : public QObject {
+    Q_OBJECT
+private slots:
+    void opensWithAddressesAndToday();
+    void noAddressAsksForOne();
+    void setDateSendsTheDateFrame_data();
+    void setDateSendsTheDateFrame();
+    void setTimeSendsThePickedTime();
+    void silentOrWrongControllerFails();
+    void lateEchoNeverConfirmsLaterCommand();
+    void buttonsWaitForThePendingCommand();
+    void busyPortIsReported();
+};
+
+void FrmCDTTest::opensWithAddressesAndToday()
+{
+    LineHome h;
+    Clock::freeze(QDateTime(QDate(2024, 3, 5), QTime(14, 15, 16)));
+    h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (9), (2), (30)"));
+    Window win;
+    QCOMPARE(win.w->windowTitle(), QStringLiteral("修改卡机日期时间"));
+    QCOMPARE(win.addresses(), (QStringList{QStringLiteral("2"), QStringLiteral("9"), QStringLiteral("30")}));
+    QCOMPARE(win.combo()->currentText(), QStringLiteral("2"));
+    QVERIFY(!win.combo()->isEditable());
+    QCOMPARE(win.date()->date(), QDate(2024, 3, 5));
+    QCOMPARE(win.time()->time(), QTime(14, 15, 16));
+    // The port is not opened at load.
+    LinePort other;
+    QVERIFY(other.open(sessionLineParams()).ok());
+}
+
+void FrmCDTTest::noAddressAsksForOne()
+{
+    LineHome h;
+    Window win;
+    QCOMPARE(win.combo()->currentText(), QString());
+    win.setDate()->click();
+    win.setTime()->click();
+    QCOMPARE(h.prompts.texts(), (QStringList{QStringLiteral("请选择地址 ！"), QStringLiteral("请选择地址！")}));
+    QCOMPARE(h.prompts.shown.at(0).icon, Prompter::Icon::None);
+    LineHome::settle();
+    QVERIFY(h.sim.frames().isEmpty());
+}
+
+void FrmCDTTest::setDateSendsTheDateFrame_data()
+{
+    QTest::addColumn<QDate>("date");
+    QTest::addColumn<QByteArray>("frame");
+    QTest::newRow("Tuesday") << QDate(2004, 12, 7) << hex("0705090452" "07");
+    QTest::newRow("Saturday") << QDate(2010, 1, 2) << hex("07050910C102");
+    QTest::newRow("Sunday") << QDate(2004, 12, 5) << hex("070509041205");
+}
+
+void FrmCDTTest::setDateSendsTheDateFrame()
+{
+    QFETCH(QDate, date);
+    QFETCH(QByteArray, frame);
+    LineHome h;
+    h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (7)"));
+    Controller& c = h.sim.addController(7);
+    Window win;
+    win.date()->setDate(date);
+    win.setDate()->click();
+    QCOMPARE(h.prompts.texts(), QStringList{QStringLiteral("修改日期成功！")});
+    QCOMPARE(h.sim.frames(), QList<QByteArray>{frame});
+    QCOMPARE(c.clock().date(), date);
+    QCOMPARE(c.weekdayCode(), date.dayOfWeek() % 7);
+}
+
+void FrmCDTTest::setTimeSendsThePickedTime()
+{
+    LineHome h;
+    Clock::freeze(QDateTime(QDate(2024, 3, 5), QTime(14, 15, 16)));
+    h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (0), (3)"));
+    Controller& c = h.sim.addController(3);
+    Window win;
+    win.combo()->setCurrentIndex(1);
+    win.time()->setTime(QTime(9, 5, 7));
+    win.setTime()->click();
+    QCOMPARE(h.prompts.texts(), QStringList{QStringLiteral("修改时间成功！")});
+    QCOMPARE(h.sim.frames(), hexes({"030508090507"}));
+    const QTime now = c.clock().time();
+    QVERIFY2(now >= QTime(9, 5, 7) && now < QTime(9, 6, 7), qPrintable(now.toString()));
+}
+
+void FrmCDTTest::silentOrWrongControllerFails()
+{
+    LineHome h;
+    h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (4)"));
+    Controller& c = h.sim.addController(4);
+    c.behaviour.silent = true;
+    c.setClock(QDateTime(QDate(2001, 1, 1), QTime(0, 0)));
+    Window win;
+    win.date()->setDate(QDate(2020, 6, 6));
+    QElapsedTimer t;
+    t.start();
+    win.setDate()->click();
+    QVERIFY(t.elapsed() >= 1900);
+    QCOMPARE(h.prompts.texts(), QStringList{QStringLiteral("通信失败!请重试！")});
+    QCOMPARE(c.clock().date().year(), 2001);
+
+    h.prompts.clear();
+    c.behaviour.silent = false;
+    c.behaviour.wrongAddress = true;
+    win.setTime()->click();
+    QCOMPARE(h.prompts.texts(), QStringList{QStringLiteral("通信失败!请重试！")});
+}
+
+void FrmCDTTest::lateEchoNeverConfirmsLaterCommand()
+{
+    LineHome h;
+    h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (4)"));
+    Controller& c = h.sim.addController(4);
+    c.behaviour.delayMs = 2500;
+    Window win;
+    win.setDate()->click();
+    QCOMPARE(h.prompts.texts(), QStringList{QStringLiteral("通信失败!请重试！")});
+    // The late echo of the date arrives while nothing is pending.
+    QTRY_VERIFY_WITH_TIMEOUT(!h.sim.sending(), 5000);
+    LineHome::settle();
+    c.behaviour.silent = true;
+    h.prompts.clear();
+    win.setTime()->click();
+    QCOMPARE(h.prompts.texts(), QStringList{QStringLiteral("通信失败!请重试！")});
+}
+
+void FrmCDTTest::buttonsWaitForThePendingCommand()
+{
+    LineHome h;
+    h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (4)"));
+    h.sim.addController(4).behaviour.delayMs = 700;
+    Window win;
+    win.w->show();
+    bool dateEnabled = true, timeEnabled = true, stillShown = false;
+    QTimer::singleShot(250, win.w.get(), [&] {
+        dateEnabled = win.setDate()->isEnabled();
+        timeEnabled = win.setTime()->isEnabled();
+        win.w->findChild<QToolButton*>(QStringLiteral("Picture1"))->click();
+        win.w->close();
+        stillShown = win.w->isVisible();
+    });
+    win.setDate()->click();
+    QVERIFY(!dateEnabled);
+    QVERIFY(!timeEnabled);
+    QVERIFY(stillShown);
+    QCOMPARE(h.prompts.texts(), QStringList{QStringLiteral("修改日期成功！")});
+    QVERIFY(win.setDate()->isEnabled() && win.setTime()->isEnabled());
+    // The port stays open until the window closes.
+    LinePort other;
+    QVERIFY(!other.open(sessionLineParams()).ok());
+    win.w->findChild<QToolButton*>(QStringLiteral("Picture1"))->click();
+    QVERIFY(!win.w->isVisible());
+    QVERIFY(other.open(sessionLineParams()).ok());
+}
+
+void FrmCDTTest::busyPortIsReported()
+{
+    LineHome h;
+    h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (4)"));
+    h.sim.addController(4);
+    LinePort holder;
+    QVERIFY(holder.open(sessionLineParams()).ok());
+    Window win;
+    win.setDate()->click();
+    QCOMPARE(h.prompts.texts(), QStringList{QStringLiteral("串口通信端口没有打开")});
+    LineHome::settle();
+    QVERIFY(h.sim.frames().isEmpty());
+}
+
+QTEST_MAIN(FrmCDTTest)
+#include "tst_frmcdt.moc"

@@ -1,0 +1,188 @@
+// Remote opening against the simulator.
+
+#include "LineHome.h"
+
+#include "doors/Frmspe.h"
+#include "doors/SessionLine.h"
+
+#include <QComboBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+struct Window {
+    std::unique_ptr<Frmspe> w = std::make_unique<Frmspe>();
+
+    QComboBox* cdoor() const { return w->findChild<QComboBox*>(QStringLiteral("Cdoor")); }
+    QRadioButton* lock(int i) const { return w->findChild<QRadioButton*>(QStringLiteral("Option1(%1)").arg(i)); }
+    QPushButton* open() const { return w->findChild<QPushButton*>(QStringLiteral("Copen")); }
+    void choose(const QString& address, int lockNo) const
+    {
+        cdoor()->setEditText(address);
+        if (lockNo > 0)
+            lock(lockNo - 1)->setChecked(true);
+    }
+};
+
+bool portFree()
+{
+    LinePort other;
+    return other.open(sessionLineParams()).ok();
+}
+
+}  // namespace
+
+class FrmspeTest : public QObject {
+    Q_OBJECT
+private slots:
+    void emptyDoorsIsReportedAtOpening();
+    void choicesAreChecked();
+    void opensOnlyTheChosenLock_data();
+    void opensOnlyTheChosenLock();
+    void wrongEchoFails();
+    void silentControllerKeepsThePort();
+    void busyPortIsReported();
+    void pressIsNotRepeatedWhileWaiting();
+};
+
+void FrmspeTest::emptyDoorsIsReportedAtOpening()
+{
+    LineHome h;
+    Window win;
+    QCOMPARE(h.prompts.texts(), QStringList{QStringLiteral(" 请先在系统设置里配置门锁")});
+    QCOMPARE(h.prompts.shown.at(0).icon, Prompter::Icon::Exclamation);
+    QCOMPARE(win.cdoor()->count(), 0);
+    QCOMPARE(win.w->windowTitle(), QStringLiteral("特殊情况处理"));
+}
+
+void FrmspeTest::choicesAreChecked()
+{
+    LineHome h;
+    h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (5), (1)"));
+    h.sim.addController(5);
+    Window win;
+    QVERIFY(h.prompts.shown.isEmpty());
+    QCOMPARE(win.cdoor()->count(), 2);
+    QVERIFY(!win.lock(0)->isChecked() && !win.lock(1)->isChecked());
+
+    win.open()->click();
+    QCOMPARE(h.prompts.last(), QStringLiteral("请选择门号!"));
+    // Neither lock chosen: nothing is opened.
+    win.choose(QStringLiteral("5"), 0);
+    win.open()->click();
+    QCOMPARE(h.prompts.last(), QStringLiteral("请选择锁号!"));
+    // An address without a controller: nothing at all.
+    h.prompts.clear();
+    win.choose(QStringLiteral("6"), 1);
+    win.open()->click();
+    QVERIFY(h.prompts.shown.isEmpty());
+    LineHome::settle();
+    QVERIFY(h.sim.frames().isEmpty());
+    QVERIFY(!h.sim.controller(5)->lockOpen(1) && !h.sim.controller(5)->lockOpen(2));
+}
+
+void FrmspeTest::opensOnlyTheChosenLock_data()
+{
+    QTest::addColumn<int>("address");
+    QTest::addColumn<int>("lock");
+    QTest::addColumn<QByteArray>("frame");
+    QTest::newRow("address 0 lock 1") << 0 << 1 << hex("000210");
+    QTest::newRow("address 0 lock 2") << 0 << 2 << hex("000220");
+    QTest::newRow("address 99 lock 2") << 99 << 2 << hex("630220");
+}
+
+void FrmspeTest::opensOnlyTheChosenLock()
+{
+    QFETCH(int, address);
+    QFETCH(int, lock);
+    QFETCH(QByteArray, frame);
+    LineHome h;
+    h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (?)"), {address});
+    Controller& c = h.sim.addController(static_cast<quint8>(address));
+    c.lockDelay[0] = c.lockDelay[1] = 140;  // 10 s: still open when the test looks
+    Window win;
+    win.choose(QString::number(address), lock);
+    win.open()->click();
+    QCOMPARE(h.prompts.texts(), QStringList{QStringLiteral("开门成功")});
+    QCOMPARE(h.sim.frames(), QList<QByteArray>{frame});
+    QVERIFY(c.lockOpen(lock));
+    QVERIFY(!c.lockOpen(3 - lock));
+    // Answered: the port is given back.
+    QVERIFY(portFree());
+    QVERIFY(win.open()->isEnabled());
+}
+
+void FrmspeTest::wrongEchoFails()
+{
+    LineHome h;
+    h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (5)"));
+    h.sim.addController(5).behaviour.wrongAddress = true;
+    Window win;
+    win.choose(QStringLiteral("5"), 1);
+    win.open()->click();
+    QCOMPARE(h.prompts.texts(), QStringList{QStringLiteral("开门失败")});
+    QVERIFY(portFree());
+}
+
+void FrmspeTest::silentControllerKeepsThePort()
+{
+    LineHome h;
+    h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (5)"));
+    h.sim.addController(5).behaviour.silent = true;
+    Window win;
+    win.choose(QStringLiteral("5"), 2);
+    win.open()->click();
+    QCOMPARE(h.prompts.texts(), QStringList{QStringLiteral("连接失败")});
+    QCOMPARE(h.prompts.shown.at(0).icon, Prompter::Icon::Exclamation);
+    QVERIFY(!portFree());
+    QVERIFY(win.open()->isEnabled());
+    // Closing the window releases it.
+    win.w->close();
+    QVERIFY(portFree());
+}
+
+void FrmspeTest::busyPortIsReported()
+{
+    LineHome h;
+    h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (5)"));
+    h.sim.addController(5);
+    LinePort holder;
+    QVERIFY(holder.open(sessionLineParams()).ok());
+    Window win;
+    win.choose(QStringLiteral("5"), 1);
+    win.open()->click();
+    QCOMPARE(h.prompts.texts(), QStringList{QStringLiteral("串口通信端口没有打开")});
+    QVERIFY(win.open()->isEnabled());
+    LineHome::settle();
+    QVERIFY(h.sim.frames().isEmpty());
+}
+
+void FrmspeTest::pressIsNotRepeatedWhileWaiting()
+{
+    LineHome h;
+    h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (5)"));
+    h.sim.addController(5).behaviour.delayMs = 1500;
+    Window win;
+    win.w->show();
+    bool enabledDuring = true;
+    // The wait that follows the one-second pause lets this run.
+    QTimer::singleShot(200, win.w.get(), [&] {
+        enabledDuring = win.open()->isEnabled();
+        win.open()->click();
+        win.w->close();
+    });
+    win.choose(QStringLiteral("5"), 1);
+    win.open()->click();
+    QVERIFY(!enabledDuring);
+    QVERIFY(win.w->isVisible());
+    QCOMPARE(h.prompts.texts(), QStringList{QStringLiteral("开门成功")});
+    QCOMPARE(h.sim.frames(), hexes({"050210"}));
+}
+
+QTEST_MAIN(FrmspeTest)
+#include "tst_frmspe.moc"

@@ -1,0 +1,251 @@
+// The controller routines end to end: a window's port on a pseudo-terminal,
+// the simulator answering in the controllers' place.
+
+#include "LineHome.h"
+
+#include "doors/ControllerLine.h"
+#include "doors/SessionLine.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QtTest>
+
+namespace {
+
+const QByteArray kExampleLine(" 1234 , .5 , 5 ,2004-12-7,10:23:45, 2 ,2.10\r\n");
+const QByteArray kSentinel("left by an earlier read\r\n");
+
+QByteArray statusFile()
+{
+    QFile f(SysInf::path());
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+void writeStatusFile(const QByteArray& content)
+{
+    QFile f(SysInf::path());
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(content);
+}
+
+}  // namespace
+
+class RoutinesTest : public QObject {
+    Q_OBJECT
+private slots:
+    void readSysWritesTheStatusLine();
+    void readSysFailureLeavesTheFile();
+    void readSysTakesASplitReply();
+    void readSysTakesAnOverlongReply();
+    void readSysWithoutPort();
+    void delayTimeSendsRoundedCount_data();
+    void delayTimeSendsRoundedCount();
+    void delayTooLongSendsNothing();
+    void lateEchoNeverConfirmsLaterCommand();
+    void clearControllerClearsBoth();
+    void clearControllerStopsAtSilence();
+    void openLockOpensTheChosenLock();
+};
+
+void RoutinesTest::readSysWritesTheStatusLine()
+{
+    LineHome h;
+    Controller& c = h.sim.addController(5);
+    c.lockDelay[0] = 7;
+    c.lockDelay[1] = 70;
+    h.sim.command(QStringLiteral("records 5 1234"));
+    // The controller's clock is set the moment the query arrives, so that
+    // the second it reports cannot run on.
+    connect(&h.sim, &Simulator::frameReceived, this, [&] {
+        h.sim.controller(5)->setClock(QDateTime(QDate(2004, 12, 7), QTime(10, 23, 45)));
+    });
+    LinePort comm;
+    const ReadSysResult r = ReadSys(comm, 5, sessionLineParams());
+    QCOMPARE(r.outcome, LineOutcome::Ok);
+    QCOMPARE(statusFile(), kExampleLine);
+    QCOMPARE(h.sim.frames(), hexes({"050204"}));
+    // The routine leaves the port open for the window.
+    QVERIFY(comm.isOpen());
+    QCOMPARE(r.status->recordCount, quint16(1234));
+}
+
+void RoutinesTest::readSysFailureLeavesTheFile()
+{
+    LineHome h;
+    Controller& c = h.sim.addController(5);
+    writeStatusFile(kSentinel);
+    LinePort comm;
+
+    // Complete only after the 3 seconds.
+    c.behaviour.delayMs = 3600;
+    QElapsedTimer t;
+    t.start();
+    QCOMPARE(ReadSys(comm, 5, sessionLineParams()).outcome, LineOutcome::NoAnswer);
+    QVERIFY(t.elapsed() >= 2900);
+    QCOMPARE(statusFile(), kSentinel);
+    // The late reply is in before the next query goes out.
+    QTRY_VERIFY_WITH_TIMEOUT(comm.bytesAvailable() >= 15, 5000);
+
+    // Another address answers.
+    c.behaviour.delayMs = 0;
+    c.behaviour.wrongAddress = true;
+    QCOMPARE(ReadSys(comm, 5, sessionLineParams()).outcome, LineOutcome::WrongAnswer);
+    QCOMPARE(statusFile(), kSentinel);
+
+    // Nobody at that address.
+    QCOMPARE(ReadSys(comm, 6, sessionLineParams()).outcome, LineOutcome::NoAnswer);
+    QCOMPARE(statusFile(), kSentinel);
+}
+
+void RoutinesTest::readSysTakesASplitReply()
+{
+    LineHome h;
+    Controller& c = h.sim.addController(9);
+    c.behaviour.splitAt = 6;
+    c.behaviour.splitGapMs = 500;
+    LinePort comm;
+    const ReadSysResult r = ReadSys(comm, 9, sessionLineParams());
+    QCOMPARE(r.outcome, LineOutcome::Ok);
+    QCOMPARE(r.status->address, quint8(9));
+    QVERIFY(SysInf::read());
+}
+
+void RoutinesTest::readSysTakesAnOverlongReply()
+{
+    LineHome h;
+    RawPeer peer;
+    // Fifteen bytes of status and one more byte in the same burst.
+    peer.answer = QByteArray::fromHex("0504D2074604120710234502021000") + QByteArray(1, '\x55');
+    QVERIFY(peer.start(h.home.path(), 4));
+    Session::PortNo = 4;
+    LinePort comm;
+    const ReadSysResult r = ReadSys(comm, 5, sessionLineParams());
+    QCOMPARE(r.outcome, LineOutcome::Ok);
+    QCOMPARE(statusFile(), kExampleLine);
+    QCOMPARE(peer.received, hexes({"050204"}));
+}
+
+void RoutinesTest::readSysWithoutPort()
+{
+    LineHome h;
+    writeStatusFile(kSentinel);
+    Session::PortNo = 7;  // no com7 link, no such device
+    LinePort comm;
+    QCOMPARE(ReadSys(comm, 5, sessionLineParams()).outcome, LineOutcome::PortNotOpen);
+    QCOMPARE(statusFile(), kSentinel);
+    // DelayTime wants an open port and sends nothing without one.
+    QCOMPARE(DelayTime(comm, 5, 1, 1.0), LineOutcome::PortNotOpen);
+}
+
+void RoutinesTest::delayTimeSendsRoundedCount_data()
+{
+    QTest::addColumn<int>("lock");
+    QTest::addColumn<double>("seconds");
+    QTest::addColumn<QByteArray>("frame");
+    QTest::newRow("0.5") << 1 << 0.5 << hex("05050E070000");
+    QTest::newRow("0.75") << 1 << 0.75 << hex("05050E0A0000");
+    QTest::newRow("1.25") << 1 << 1.25 << hex("05050E120000");
+    QTest::newRow("18.2") << 1 << 18.2 << hex("05050EFF0000");
+    QTest::newRow("lock 2") << 2 << 0.5 << hex("05051E070000");
+    QTest::newRow("lock 3 is lock 2") << 3 << 1.25 << hex("05051E120000");
+}
+
+void RoutinesTest::delayTimeSendsRoundedCount()
+{
+    QFETCH(int, lock);
+    QFETCH(double, seconds);
+    QFETCH(QByteArray, frame);
+    LineHome h;
+    h.sim.addController(5);
+    LinePort comm;
+    QVERIFY(comm.open(sessionLineParams()).ok());
+    QCOMPARE(DelayTime(comm, 5, lock, seconds), LineOutcome::Ok);
+    QCOMPARE(h.sim.frames(), QList<QByteArray>{frame});
+    const int stored = lock == 1 ? 0 : 1;
+    QCOMPARE(h.sim.controller(5)->lockDelay[stored], quint8(frame.at(3)));
+    QCOMPARE(h.sim.controller(5)->lockDelay[1 - stored], quint8(70));
+}
+
+void RoutinesTest::delayTooLongSendsNothing()
+{
+    LineHome h;
+    h.sim.addController(5);
+    LinePort comm;
+    QVERIFY(comm.open(sessionLineParams()).ok());
+    for (double s : {18.25, 18.3, 25.0}) {
+        QCOMPARE(DelayTime(comm, 5, 1, s), LineOutcome::DelayTooLong);
+        QCOMPARE(DelayTime(comm, 5, 2, s), LineOutcome::DelayTooLong);
+    }
+    LineHome::settle();
+    QVERIFY(h.sim.frames().isEmpty());
+    QCOMPARE(h.sim.controller(5)->lockDelay[0], quint8(70));
+}
+
+void RoutinesTest::lateEchoNeverConfirmsLaterCommand()
+{
+    LineHome h;
+    Controller& c = h.sim.addController(5);
+    c.behaviour.delayMs = 2400;
+    LinePort comm;
+    QVERIFY(comm.open(sessionLineParams()).ok());
+    QCOMPARE(DelayTime(comm, 5, 1, 1.0), LineOutcome::NoAnswer);
+    // The late echo comes in while nothing waits for it.
+    QTRY_VERIFY_WITH_TIMEOUT(comm.bytesAvailable() > 0, 5000);
+    c.behaviour.silent = true;
+    QElapsedTimer t;
+    t.start();
+    QCOMPARE(ClearRecords(comm, 5), LineOutcome::NoAnswer);
+    QVERIFY(t.elapsed() >= 1900);
+}
+
+void RoutinesTest::clearControllerClearsBoth()
+{
+    LineHome h;
+    h.sim.addController(0);
+    h.sim.command(QStringLiteral("records 0 20"));
+    h.sim.controller(0)->cards.append(CardEntry{QStringLiteral("000001"), QStringLiteral("0000000001"), {}});
+    LinePort comm;
+    QVERIFY(comm.open(sessionLineParams()).ok());
+    QList<ClearStep> steps;
+    QCOMPARE(ClearController(comm, 0, [&](ClearStep s) { steps << s; }), LineOutcome::Ok);
+    QCOMPARE(h.sim.frames(), hexes({"000206", "00020C"}));
+    QVERIFY(h.sim.controller(0)->records.isEmpty());
+    QVERIFY(h.sim.controller(0)->cards.isEmpty());
+    QCOMPARE(steps, (QList<ClearStep>{ClearStep::ClearingRecords, ClearStep::RecordsCleared,
+                                      ClearStep::ClearingLists, ClearStep::ListsCleared}));
+}
+
+void RoutinesTest::clearControllerStopsAtSilence()
+{
+    LineHome h;
+    h.sim.addController(99).behaviour.wrongAddress = true;
+    LinePort comm;
+    QVERIFY(comm.open(sessionLineParams()).ok());
+    QCOMPARE(ClearController(comm, 99), LineOutcome::WrongAnswer);
+    LineHome::settle();
+    QCOMPARE(h.sim.frames(), hexes({"630206"}));
+
+    h.sim.controller(99)->behaviour.wrongAddress = false;
+    h.sim.controller(99)->behaviour.silent = true;
+    h.sim.clearFrames();
+    QCOMPARE(ClearController(comm, 99), LineOutcome::NoAnswer);
+    LineHome::settle();
+    QCOMPARE(h.sim.frames(), hexes({"630206"}));
+}
+
+void RoutinesTest::openLockOpensTheChosenLock()
+{
+    LineHome h;
+    h.sim.addController(0);
+    LinePort comm;
+    QVERIFY(comm.open(sessionLineParams()).ok());
+    QCOMPARE(OpenLock(comm, 0, 2), LineOutcome::Ok);
+    QVERIFY(h.sim.controller(0)->lockOpen(2));
+    QVERIFY(!h.sim.controller(0)->lockOpen(1));
+    QCOMPARE(OpenLock(comm, 0, 1), LineOutcome::Ok);
+    QVERIFY(h.sim.controller(0)->lockOpen(1));
+    QCOMPARE(h.sim.frames(), hexes({"000220", "000210"}));
+}
+
+QTEST_MAIN(RoutinesTest)
+#include "tst_routines.moc"

@@ -2,11 +2,15 @@
 
 #include "admin/BackupRestore.h"
 #include "admin/CollectSchedule.h"
+#include "admin/Frmspecial.h"
+#include "admin/frmabout.h"
 #include "app/ToolWindows.h"
 #include "app/Tools.h"
 #include "app/session/Session.h"
 #include "db/Clock.h"
 #include "db/Database.h"
+#include "doors/FrmSysInf.h"
+#include "doors/Frmspe.h"
 #include "ui/Prompter.h"
 
 #include <QAction>
@@ -105,6 +109,14 @@ menu::menu(QWidget* parent) : QMainWindow(parent)
     // A restore replaces the database under the windows that stay open
     // beside the menu: they are closed first.
     BackupRestore::closeModelessWindows = [this] { closeModelessWindows(); };
+    // The About window leads to the hardware information, the special
+    // check to the remote opening, which stays open beside the menu.
+    frmabout::openHardwareInfo = [this] { present(new FrmSysInf(this), true); };
+    Frmspecial::openRemoteOpening = [this] {
+        QWidget* w = new Frmspe(this);
+        extraModeless_.append(w);
+        present(w, false);
+    };
 
     auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
     f1->setContext(Qt::WindowShortcut);
@@ -114,6 +126,8 @@ menu::menu(QWidget* parent) : QMainWindow(parent)
 menu::~menu()
 {
     BackupRestore::closeModelessWindows = nullptr;
+    frmabout::openHardwareInfo = nullptr;
+    Frmspecial::openRemoteOpening = nullptr;
 }
 
 void menu::closeModelessWindows()
@@ -289,11 +303,16 @@ void menu::openTool(int toolId)
     QWidget* w = ToolWindows::create(toolId, this);
     if (!w)
         return;
+    windows_.insert(toolId, w);
+    present(w, tool->shown == Tools::Shown::Modal);
+}
+
+void menu::present(QWidget* w, bool modal)
+{
     w->setWindowFlag(Qt::Window, true);
     w->setAttribute(Qt::WA_DeleteOnClose, true);
-    if (tool->shown == Tools::Shown::Modal)
+    if (modal)
         w->setWindowModality(Qt::ApplicationModal);
-    windows_.insert(toolId, w);
     w->show();
     w->raise();
     w->activateWindow();

@@ -59,6 +59,8 @@ protected:
 private:
     void buildMenu();
     void openTool(int toolId);
+    // Shows a window the menu opened; it is deleted when it closes.
+    void present(QWidget* w, bool modal);
     void showHelp();
     void askExit();
     void applySchedule();

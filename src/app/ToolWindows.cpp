@@ -9,6 +9,8 @@
 #include "admin/frmfkj.h"
 #include "admin/frmsys.h"
 #include "admin/sjkwf2.h"
+#include "doors/FrmCDT.h"
+#include "doors/Frmdoors.h"
 #include "people/Frmbm.h"
 #include "people/Frmxg.h"
 
@@ -24,6 +26,7 @@ using Factory = std::function<QWidget*(QWidget*)>;
 const std::map<int, Factory>& factories()
 {
     static const std::map<int, Factory> f{
+        {8, [](QWidget* p) -> QWidget* { return new Frmdoors(p); }},
         {9, [](QWidget* p) -> QWidget* { return new frmsys(p); }},
         {10, [](QWidget* p) -> QWidget* { return new FrmRigS(p); }},
         {16, [](QWidget* p) -> QWidget* { return new Form3(p); }},
@@ -35,6 +38,7 @@ const std::map<int, Factory>& factories()
         {18, [](QWidget* p) -> QWidget* { return new Frmxg(p); }},
         {19, [](QWidget* p) -> QWidget* { return new frmfkj(p); }},
         {23, [](QWidget* p) -> QWidget* { return new FrmSJCJSZ(p); }},
+        {26, [](QWidget* p) -> QWidget* { return new FrmCDT(p); }},
     };
     return f;
 }

@@ -1,3 +1,4 @@
+#include "admin/BackupRestore.h"
 #include "app/CollectionSchedule.h"
 #include "app/LoginWindow.h"
 #include "app/MainWindow.h"
@@ -75,6 +76,8 @@ private slots:
     void closingCompactsTheDatabase();
     void escapeEndsOnlyFromConfirm();
     void toolsOpenTheirWindows();
+    void specialCheckLeadsToRemoteOpening();
+    void aboutLeadsToHardwareInformation();
 
 private:
     std::unique_ptr<TestHome> home;
@@ -400,6 +403,54 @@ void ShellTest::toolsOpenTheirWindows()
     m.setToolEnabled(10, false);
     m.triggerTool(10);
     QVERIFY(!m.openWindow(10));
+    m.hide();
+}
+
+void ShellTest::specialCheckLeadsToRemoteOpening()
+{
+    // No controller line here: the port names a device that is not there.
+    QFile::link(QStringLiteral("/nonexistent/tty"), home->file(QStringLiteral("com1")));
+    menu m;
+    m.load();
+    m.show();
+    m.triggerTool(Tools::kSpecial);
+    auto* check = qobject_cast<QDialog*>(m.openWindow(Tools::kSpecial));
+    QVERIFY(check);
+    check->findChild<QLineEdit*>(QStringLiteral("Tuser"))->setText(QStringLiteral("quorvy"));
+    check->findChild<QLineEdit*>(QStringLiteral("Tpasswd"))->setText(QStringLiteral("quorvy"));
+    check->findChild<QPushButton*>(QStringLiteral("Cok"))->click();
+    QPointer<QWidget> remote = m.findChild<QWidget*>(QStringLiteral("Frmspe"));
+    QVERIFY(remote);
+    QVERIFY(remote->isVisible());
+    QCOMPARE(remote->windowModality(), Qt::NonModal);
+    // A restore closes it with the other modeless windows.
+    m.triggerTool(15);
+    QPointer<QWidget> departments = m.openWindow(15);
+    QVERIFY(departments);
+    BackupRestore::closeModelessWindows();
+    QTRY_VERIFY(remote.isNull());
+    QTRY_VERIFY(departments.isNull());
+    m.hide();
+}
+
+void ShellTest::aboutLeadsToHardwareInformation()
+{
+    QFile::link(QStringLiteral("/nonexistent/tty"), home->file(QStringLiteral("com1")));
+    menu m;
+    m.load();
+    m.show();
+    m.triggerTool(Tools::kAbout);
+    QPointer<QWidget> about = m.openWindow(Tools::kAbout);
+    QVERIFY(about);
+    auto* hardware = about->findChild<QPushButton*>(QStringLiteral("Command1"));
+    QVERIFY(hardware->isEnabled());
+    hardware->click();
+    QTRY_VERIFY(about.isNull());
+    QPointer<QWidget> info = m.findChild<QWidget*>(QStringLiteral("FrmSysInf"));
+    QVERIFY(info);
+    QCOMPARE(info->windowModality(), Qt::ApplicationModal);
+    info->close();
+    QTRY_VERIFY(info.isNull());
     m.hide();
 }
 

@@ -1,7 +1,8 @@
 #include "admin/Frmuser.h"
 
+#include "admin/LegacyOperators.h"
+
 #include "app/session/Session.h"
-#include "db/Password.h"
 #include "ui/Prompter.h"
 
 #include <QComboBox>
@@ -10,77 +11,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSqlQuery>
 
-namespace LegacyOperators {
-
-QStringList names(QSqlDatabase db)
-{
-    QStringList out;
-    QSqlQuery q(db);
-    if (q.exec(QStringLiteral("SELECT 用户名 FROM user ORDER BY 用户名")))
-        while (q.next())
-            out << q.value(0).toString();
-    return out;
-}
-
-std::optional<Row> find(QSqlDatabase db, const QString& name)
-{
-    QSqlQuery q(db);
-    q.prepare(QStringLiteral("SELECT 用户名, 权限 FROM user WHERE 用户名 = ? COLLATE NOCASE LIMIT 1"));
-    q.addBindValue(name);
-    if (!q.exec() || !q.next())
-        return std::nullopt;
-    return Row{q.value(0).toString(), q.value(1).toInt()};
-}
-
-std::optional<int> check(QSqlDatabase db, const QString& name, const QString& password)
-{
-    QSqlQuery q(db);
-    q.prepare(QStringLiteral("SELECT 口令, 权限 FROM user WHERE 用户名 = ? COLLATE NOCASE"));
-    q.addBindValue(name.trimmed());
-    if (!q.exec())
-        return std::nullopt;
-    while (q.next())
-        if (Password::matches(password.trimmed(), q.value(0).toString()))
-            return q.value(1).toInt();
-    return std::nullopt;
-}
-
-bool add(QSqlDatabase db, const QString& name, const QString& password, int level)
-{
-    QSqlQuery q(db);
-    q.prepare(QStringLiteral("INSERT INTO user (用户名, 口令, 权限) VALUES (?, ?, ?)"));
-    q.addBindValue(name);
-    q.addBindValue(Password::digest(password));
-    q.addBindValue(level);
-    return q.exec();
-}
-
-bool modify(QSqlDatabase db, const QString& name, const QString& password, int level)
-{
-    QSqlQuery q(db);
-    if (password.isEmpty()) {
-        q.prepare(QStringLiteral("UPDATE user SET 权限 = ? WHERE 用户名 = ? COLLATE NOCASE"));
-        q.addBindValue(level);
-    } else {
-        q.prepare(QStringLiteral("UPDATE user SET 口令 = ?, 权限 = ? WHERE 用户名 = ? COLLATE NOCASE"));
-        q.addBindValue(Password::digest(password));
-        q.addBindValue(level);
-    }
-    q.addBindValue(name);
-    return q.exec() && q.numRowsAffected() > 0;
-}
-
-bool remove(QSqlDatabase db, const QString& name)
-{
-    QSqlQuery q(db);
-    q.prepare(QStringLiteral("DELETE FROM user WHERE 用户名 = ? COLLATE NOCASE"));
-    q.addBindValue(name);
-    return q.exec() && q.numRowsAffected() > 0;
-}
-
-}  // namespace LegacyOperators
 
 Frmuser::Frmuser(QWidget* parent) : QDialog(parent)
 {

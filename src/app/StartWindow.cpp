@@ -1,6 +1,6 @@
 #include "app/StartWindow.h"
 
-#include "admin/Frmuser.h"
+#include "admin/LegacyOperators.h"
 #include "app/session/Session.h"
 #include "ui/Prompter.h"
 

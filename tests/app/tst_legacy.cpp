@@ -1,4 +1,5 @@
 #include "admin/Frmuser.h"
+#include "admin/LegacyOperators.h"
 #include "app/MainWindow.h"
 #include "app/StartWindow.h"
 #include "app/session/Session.h"

@@ -176,6 +176,9 @@ void frmsys::showTestPanel()
     adjustSize();
     cmdtest->setEnabled(false);
     cmdok->setEnabled(false);
+    // The pressed button is now disabled: the address box takes the focus
+    // instead of whatever follows the button.
+    tdz->setFocus(Qt::OtherFocusReason);
 }
 
 void frmsys::hideTestPanel()

@@ -5,7 +5,7 @@
 #include "app/session/Session.h"
 #include "db/Clock.h"
 #include "db/ProgramFolder.h"
-#include "link/DisabledWhileWaiting.h"
+#include "ui/ExchangeGuard.h"
 #include "link/LinePort.h"
 #include "ui/BusyCursor.h"
 #include "ui/InputFilters.h"
@@ -228,7 +228,7 @@ void frmsys::runTest()
     std::optional<CommTest::Outcome> outcome;
     {
         BusyCursor busy;
-        DisabledWhileWaiting<QWidget> guard{Command1, Command2, cmdexit};
+        ExchangeGuard guard({Command1, Command2, cmdexit});
         outcome = CommTest::run(*comm, address, Clock::now().time());
     }
     hideTestPanel();

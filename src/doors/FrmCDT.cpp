@@ -4,8 +4,8 @@
 #include "db/Clock.h"
 #include "doors/ControllerLine.h"
 #include "doors/DoorsTable.h"
-#include "doors/ExchangeGuard.h"
-#include "doors/SessionLine.h"
+#include "ui/ExchangeGuard.h"
+#include "app/session/Session.h"
 #include "ui/BusyCursor.h"
 #include "ui/Prompter.h"
 
@@ -132,7 +132,7 @@ void FrmCDT::send(Command command)
     {
         ExchangeGuard guard(working_, {Combo1, Command1, Command2, Picture1});
         BusyCursor busy;
-        if (!MSC1->open(sessionLineParams()).ok())
+        if (!MSC1->open(Session::lineParams()).ok())
             outcome = LineOutcome::PortNotOpen;
         else if (command == Command::Date)
             outcome = SendDate(*MSC1, address, DTP1->date());

@@ -3,8 +3,8 @@
 #include "app/session/Session.h"
 #include "doors/ControllerLine.h"
 #include "doors/DoorsTable.h"
-#include "doors/ExchangeGuard.h"
-#include "doors/SessionLine.h"
+#include "ui/ExchangeGuard.h"
+#include "app/session/Session.h"
 #include "doors/StatusIcons.h"
 
 #include <QCloseEvent>
@@ -64,7 +64,7 @@ FrmSysInf::FrmSysInf(QWidget* parent) : QDialog(parent)
 
     Comm = new LinePort(this);
     // A port that will not open now is tried again at the first click.
-    Comm->open(sessionLineParams());
+    Comm->open(Session::lineParams());
 
     connect(AdrView, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem* item) {
         if (!item->parent())
@@ -127,7 +127,7 @@ void FrmSysInf::nodeClicked(QTreeWidgetItem* node)
     ReadSysResult r;
     {
         ExchangeGuard guard(working_, {exitclose});
-        r = ReadSys(*Comm, address, sessionLineParams());
+        r = ReadSys(*Comm, address, Session::lineParams());
     }
     if (!r.ok()) {
         setPicture(node, QStringLiteral("failed"));

@@ -2,10 +2,10 @@
 
 #include "app/session/Session.h"
 #include "doors/ControllerLine.h"
-#include "doors/ExchangeGuard.h"
+#include "ui/ExchangeGuard.h"
 #include "doors/LegacyDoors.h"
 #include "doors/LockKind.h"
-#include "doors/SessionLine.h"
+#include "app/session/Session.h"
 #include "ui/BusyCursor.h"
 #include "ui/InputFilters.h"
 #include "ui/Prompter.h"
@@ -313,7 +313,7 @@ void Frmdoor::changeDelay()
     {
         ExchangeGuard guard(working_, {Cmdadd, cmddel, Command4, Command1, Cmdtest});
         BusyCursor busy;
-        if (!Comm->open(sessionLineParams()).ok()) {
+        if (!Comm->open(Session::lineParams()).ok()) {
             Comm->close();
             Prompt::exclaim(this, QStringLiteral("串口通信端口没有打开"));
             return;
@@ -348,7 +348,7 @@ void Frmdoor::initialise()
     {
         ExchangeGuard guard(working_, {Cmdadd, cmddel, Command4, Command1, Cmdtest});
         BusyCursor busy;
-        if (!Comm->open(sessionLineParams()).ok()) {
+        if (!Comm->open(Session::lineParams()).ok()) {
             Comm->close();
             Prompt::exclaim(this, QStringLiteral("串口通信端口没有打开"));
             return;

@@ -2,8 +2,8 @@
 
 #include "app/session/Session.h"
 #include "doors/ControllerLine.h"
-#include "doors/ExchangeGuard.h"
-#include "doors/SessionLine.h"
+#include "ui/ExchangeGuard.h"
+#include "app/session/Session.h"
 #include "doors/StatusIcons.h"
 #include "ui/BusyCursor.h"
 #include "ui/InputFilters.h"
@@ -228,7 +228,7 @@ void Frmdoors::showController()
     {
         ExchangeGuard guard(working_, exchangeControls());
         BusyCursor busy;
-        r = ReadSys(*Comm, address, sessionLineParams());
+        r = ReadSys(*Comm, address, Session::lineParams());
     }
     if (!r.ok())
         return;
@@ -358,7 +358,7 @@ void Frmdoors::initialise()
     {
         ExchangeGuard guard(working_, exchangeControls());
         BusyCursor busy;
-        if (!Comm->open(sessionLineParams()).ok())
+        if (!Comm->open(Session::lineParams()).ok())
             outcome = LineOutcome::PortNotOpen;
         else
             outcome = ClearController(*Comm, *address);
@@ -390,7 +390,7 @@ void Frmdoors::changeDelays()
     ExchangeGuard guard(working_, exchangeControls());
     {
         BusyCursor busy;
-        if (!Comm->open(sessionLineParams()).ok()) {
+        if (!Comm->open(Session::lineParams()).ok()) {
             Comm->close();
             Prompt::exclaim(this, QStringLiteral("串口通信端口没有打开"));
             return;

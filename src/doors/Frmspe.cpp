@@ -3,8 +3,8 @@
 #include "app/session/Session.h"
 #include "doors/ControllerLine.h"
 #include "doors/DoorsTable.h"
-#include "doors/ExchangeGuard.h"
-#include "doors/SessionLine.h"
+#include "ui/ExchangeGuard.h"
+#include "app/session/Session.h"
 #include "ui/BusyCursor.h"
 #include "ui/InputFilters.h"
 #include "ui/Prompter.h"
@@ -119,7 +119,7 @@ void Frmspe::open()
     {
         ExchangeGuard guard(working_, {Cdoor, Option1[0], Option1[1], Copen, Command1});
         BusyCursor busy;
-        if (!comm->open(sessionLineParams()).ok())
+        if (!comm->open(Session::lineParams()).ok())
             outcome = LineOutcome::PortNotOpen;
         else
             outcome = OpenLock(*comm, address, lock);

@@ -120,7 +120,7 @@ public:
 
     // True while an exchange or a wait of this port is under way. A window
     // keeps the controls that could start another exchange, or close it,
-    // disabled meanwhile (see DisabledWhileWaiting).
+    // disabled meanwhile (see ExchangeGuard).
     bool busy() const { return busy_ > 0; }
 
     // For windows that read a reply in several parts or by receive events:

@@ -4,7 +4,7 @@
 
 #include "db/Clock.h"
 #include "doors/FrmCDT.h"
-#include "doors/SessionLine.h"
+#include "app/session/Session.h"
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -66,7 +66,7 @@ void FrmCDTTest::opensWithAddressesAndToday()
     QCOMPARE(win.time()->time(), QTime(14, 15, 16));
     // The port is not opened at load.
     LinePort other;
-    QVERIFY(other.open(sessionLineParams()).ok());
+    QVERIFY(other.open(Session::lineParams()).ok());
 }
 
 void FrmCDTTest::noAddressAsksForOne()
@@ -187,10 +187,10 @@ void FrmCDTTest::buttonsWaitForThePendingCommand()
     QVERIFY(win.setDate()->isEnabled() && win.setTime()->isEnabled());
     // The port stays open until the window closes.
     LinePort other;
-    QVERIFY(!other.open(sessionLineParams()).ok());
+    QVERIFY(!other.open(Session::lineParams()).ok());
     win.w->findChild<QToolButton*>(QStringLiteral("Picture1"))->click();
     QVERIFY(!win.w->isVisible());
-    QVERIFY(other.open(sessionLineParams()).ok());
+    QVERIFY(other.open(Session::lineParams()).ok());
 }
 
 void FrmCDTTest::busyPortIsReported()
@@ -199,7 +199,7 @@ void FrmCDTTest::busyPortIsReported()
     h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (4)"));
     h.sim.addController(4);
     LinePort holder;
-    QVERIFY(holder.open(sessionLineParams()).ok());
+    QVERIFY(holder.open(Session::lineParams()).ok());
     Window win;
     win.setDate()->click();
     QCOMPARE(h.prompts.texts(), QStringList{QStringLiteral("串口通信端口没有打开")});

@@ -6,7 +6,7 @@
 #include "doors/ControllerStatus.h"
 #include "doors/DoorsTable.h"
 #include "doors/Frmdoors.h"
-#include "doors/SessionLine.h"
+#include "app/session/Session.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -513,7 +513,7 @@ void FrmdoorsTest::initialiseSilentControllerSendsNoClearLists()
     QCOMPARE(h.sim.frames(), hexes({"050206"}));
     // The port was given back.
     LinePort other;
-    QVERIFY(other.open(sessionLineParams()).ok());
+    QVERIFY(other.open(Session::lineParams()).ok());
     QVERIFY(win.get<QPushButton>(QStringLiteral("Cmdadd"))->isEnabled());
 }
 
@@ -540,7 +540,7 @@ void FrmdoorsTest::busyPortIsReported()
     LineHome h;
     h.sim.addController(5);
     LinePort holder;
-    QVERIFY(holder.open(sessionLineParams()).ok());
+    QVERIFY(holder.open(Session::lineParams()).ok());
     Window win;
     win.enter(QStringLiteral("5"), true, true);
     win.click("Cmdtest");

@@ -3,7 +3,7 @@
 #include "LineHome.h"
 
 #include "doors/Frmspe.h"
-#include "doors/SessionLine.h"
+#include "app/session/Session.h"
 
 #include <QComboBox>
 #include <QPushButton>
@@ -32,7 +32,7 @@ struct Window {
 bool portFree()
 {
     LinePort other;
-    return other.open(sessionLineParams()).ok();
+    return other.open(Session::lineParams()).ok();
 }
 
 }  // namespace
@@ -152,7 +152,7 @@ void FrmspeTest::busyPortIsReported()
     h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (5)"));
     h.sim.addController(5);
     LinePort holder;
-    QVERIFY(holder.open(sessionLineParams()).ok());
+    QVERIFY(holder.open(Session::lineParams()).ok());
     Window win;
     win.choose(QStringLiteral("5"), 1);
     win.open()->click();

@@ -4,7 +4,7 @@
 
 #include "doors/ControllerStatus.h"
 #include "doors/FrmSysInf.h"
-#include "doors/SessionLine.h"
+#include "app/session/Session.h"
 
 #include <QFile>
 #include <QListWidget>
@@ -100,9 +100,9 @@ void FrmSysInfTest::emptyDoorsStillHoldsThePort()
     Window win;
     QCOMPARE(win.root()->childCount(), 0);
     LinePort other;
-    QCOMPARE(other.open(sessionLineParams()).status, OpenStatus::HeldByAnotherWindow);
+    QCOMPARE(other.open(Session::lineParams()).status, OpenStatus::HeldByAnotherWindow);
     win.w->close();
-    QVERIFY(other.open(sessionLineParams()).ok());
+    QVERIFY(other.open(Session::lineParams()).ok());
 }
 
 void FrmSysInfTest::readListsEightLines()

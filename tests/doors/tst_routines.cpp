@@ -4,7 +4,7 @@
 #include "LineHome.h"
 
 #include "doors/ControllerLine.h"
-#include "doors/SessionLine.h"
+#include "app/session/Session.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -60,7 +60,7 @@ void RoutinesTest::readSysWritesTheStatusLine()
         h.sim.controller(5)->setClock(QDateTime(QDate(2004, 12, 7), QTime(10, 23, 45)));
     });
     LinePort comm;
-    const ReadSysResult r = ReadSys(comm, 5, sessionLineParams());
+    const ReadSysResult r = ReadSys(comm, 5, Session::lineParams());
     QCOMPARE(r.outcome, LineOutcome::Ok);
     QCOMPARE(statusFile(), kExampleLine);
     QCOMPARE(h.sim.frames(), hexes({"050204"}));
@@ -80,7 +80,7 @@ void RoutinesTest::readSysFailureLeavesTheFile()
     c.behaviour.delayMs = 3600;
     QElapsedTimer t;
     t.start();
-    QCOMPARE(ReadSys(comm, 5, sessionLineParams()).outcome, LineOutcome::NoAnswer);
+    QCOMPARE(ReadSys(comm, 5, Session::lineParams()).outcome, LineOutcome::NoAnswer);
     QVERIFY(t.elapsed() >= 2900);
     QCOMPARE(statusFile(), kSentinel);
     // The late reply is in before the next query goes out.
@@ -89,11 +89,11 @@ void RoutinesTest::readSysFailureLeavesTheFile()
     // Another address answers.
     c.behaviour.delayMs = 0;
     c.behaviour.wrongAddress = true;
-    QCOMPARE(ReadSys(comm, 5, sessionLineParams()).outcome, LineOutcome::WrongAnswer);
+    QCOMPARE(ReadSys(comm, 5, Session::lineParams()).outcome, LineOutcome::WrongAnswer);
     QCOMPARE(statusFile(), kSentinel);
 
     // Nobody at that address.
-    QCOMPARE(ReadSys(comm, 6, sessionLineParams()).outcome, LineOutcome::NoAnswer);
+    QCOMPARE(ReadSys(comm, 6, Session::lineParams()).outcome, LineOutcome::NoAnswer);
     QCOMPARE(statusFile(), kSentinel);
 }
 
@@ -104,7 +104,7 @@ void RoutinesTest::readSysTakesASplitReply()
     c.behaviour.splitAt = 6;
     c.behaviour.splitGapMs = 500;
     LinePort comm;
-    const ReadSysResult r = ReadSys(comm, 9, sessionLineParams());
+    const ReadSysResult r = ReadSys(comm, 9, Session::lineParams());
     QCOMPARE(r.outcome, LineOutcome::Ok);
     QCOMPARE(r.status->address, quint8(9));
     QVERIFY(SysInf::read());
@@ -119,7 +119,7 @@ void RoutinesTest::readSysTakesAnOverlongReply()
     QVERIFY(peer.start(h.home.path(), 4));
     Session::PortNo = 4;
     LinePort comm;
-    const ReadSysResult r = ReadSys(comm, 5, sessionLineParams());
+    const ReadSysResult r = ReadSys(comm, 5, Session::lineParams());
     QCOMPARE(r.outcome, LineOutcome::Ok);
     QCOMPARE(statusFile(), kExampleLine);
     QCOMPARE(peer.received, hexes({"050204"}));
@@ -131,7 +131,7 @@ void RoutinesTest::readSysWithoutPort()
     writeStatusFile(kSentinel);
     Session::PortNo = 7;  // no com7 link, no such device
     LinePort comm;
-    QCOMPARE(ReadSys(comm, 5, sessionLineParams()).outcome, LineOutcome::PortNotOpen);
+    QCOMPARE(ReadSys(comm, 5, Session::lineParams()).outcome, LineOutcome::PortNotOpen);
     QCOMPARE(statusFile(), kSentinel);
     // DelayTime wants an open port and sends nothing without one.
     QCOMPARE(DelayTime(comm, 5, 1, 1.0), LineOutcome::PortNotOpen);
@@ -158,7 +158,7 @@ void RoutinesTest::delayTimeSendsRoundedCount()
     LineHome h;
     h.sim.addController(5);
     LinePort comm;
-    QVERIFY(comm.open(sessionLineParams()).ok());
+    QVERIFY(comm.open(Session::lineParams()).ok());
     QCOMPARE(DelayTime(comm, 5, lock, seconds), LineOutcome::Ok);
     QCOMPARE(h.sim.frames(), QList<QByteArray>{frame});
     const int stored = lock == 1 ? 0 : 1;
@@ -171,7 +171,7 @@ void RoutinesTest::delayTooLongSendsNothing()
     LineHome h;
     h.sim.addController(5);
     LinePort comm;
-    QVERIFY(comm.open(sessionLineParams()).ok());
+    QVERIFY(comm.open(Session::lineParams()).ok());
     for (double s : {18.25, 18.3, 25.0}) {
         QCOMPARE(DelayTime(comm, 5, 1, s), LineOutcome::DelayTooLong);
         QCOMPARE(DelayTime(comm, 5, 2, s), LineOutcome::DelayTooLong);
@@ -187,7 +187,7 @@ void RoutinesTest::lateEchoNeverConfirmsLaterCommand()
     Controller& c = h.sim.addController(5);
     c.behaviour.delayMs = 2400;
     LinePort comm;
-    QVERIFY(comm.open(sessionLineParams()).ok());
+    QVERIFY(comm.open(Session::lineParams()).ok());
     QCOMPARE(DelayTime(comm, 5, 1, 1.0), LineOutcome::NoAnswer);
     // The late echo comes in while nothing waits for it.
     QTRY_VERIFY_WITH_TIMEOUT(comm.bytesAvailable() > 0, 5000);
@@ -205,7 +205,7 @@ void RoutinesTest::clearControllerClearsBoth()
     h.sim.command(QStringLiteral("records 0 20"));
     h.sim.controller(0)->cards.append(CardEntry{QStringLiteral("000001"), QStringLiteral("0000000001"), {}});
     LinePort comm;
-    QVERIFY(comm.open(sessionLineParams()).ok());
+    QVERIFY(comm.open(Session::lineParams()).ok());
     QList<ClearStep> steps;
     QCOMPARE(ClearController(comm, 0, [&](ClearStep s) { steps << s; }), LineOutcome::Ok);
     QCOMPARE(h.sim.frames(), hexes({"000206", "00020C"}));
@@ -220,7 +220,7 @@ void RoutinesTest::clearControllerStopsAtSilence()
     LineHome h;
     h.sim.addController(99).behaviour.wrongAddress = true;
     LinePort comm;
-    QVERIFY(comm.open(sessionLineParams()).ok());
+    QVERIFY(comm.open(Session::lineParams()).ok());
     QCOMPARE(ClearController(comm, 99), LineOutcome::WrongAnswer);
     LineHome::settle();
     QCOMPARE(h.sim.frames(), hexes({"630206"}));
@@ -238,7 +238,7 @@ void RoutinesTest::openLockOpensTheChosenLock()
     LineHome h;
     h.sim.addController(0);
     LinePort comm;
-    QVERIFY(comm.open(sessionLineParams()).ok());
+    QVERIFY(comm.open(Session::lineParams()).ok());
     QCOMPARE(OpenLock(comm, 0, 2), LineOutcome::Ok);
     QVERIFY(h.sim.controller(0)->lockOpen(2));
     QVERIFY(!h.sim.controller(0)->lockOpen(1));

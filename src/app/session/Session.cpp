@@ -1,6 +1,7 @@
 #include "app/session/Session.h"
 
 #include "db/Database.h"
+#include "db/ProgramFolder.h"
 
 #include <QSqlQuery>
 #include <QVariant>
@@ -49,6 +50,17 @@ namespace Session {
 QSqlDatabase db()
 {
     return Database::shared();
+}
+
+LineParams lineParams()
+{
+    LineParams p;
+    p.portNo = PortNo;
+    p.settings = CommSettings;
+    p.inBufSize = InBufSize;
+    p.outBufSize = OutBufSize;
+    p.programFolder = ProgramFolder::path();
+    return p;
 }
 
 void loadSystemSettings(QSqlDatabase db)

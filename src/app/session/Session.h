@@ -1,4 +1,6 @@
 #pragma once
+#include "link/LinePort.h"
+
 #include <QObject>
 #include <QSqlDatabase>
 #include <QString>
@@ -32,6 +34,11 @@ inline qint16 MonitorFlag = 0;
 
 // The shared connection `db`.
 QSqlDatabase db();
+
+// The parameters every window that talks to the controllers opens its port
+// with: PortNo, CommSettings, InBufSize, OutBufSize and the program folder,
+// where a com<N> link may name the device.
+LineParams lineParams();
 
 // Reads the five `system` rows into PortNo, TitlePrefix, CommSettings,
 // InBufSize, OutBufSize and ReaderAddress. A missing row or an empty value

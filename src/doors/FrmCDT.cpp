@@ -9,7 +9,6 @@
 #include "ui/BusyCursor.h"
 #include "ui/Prompter.h"
 
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QGridLayout>
@@ -22,7 +21,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-FrmCDT::FrmCDT(QWidget* parent) : QDialog(parent)
+FrmCDT::FrmCDT(QWidget* parent) : LineDialog(parent)
 {
     setObjectName(QStringLiteral("FrmCDT"));
     setWindowTitle(QStringLiteral("修改卡机日期时间"));
@@ -92,7 +91,7 @@ FrmCDT::FrmCDT(QWidget* parent) : QDialog(parent)
     DTP1->setDate(now.date());
     DTX2->setTime(now.time());
 
-    MSC1 = new LinePort(this);
+    MSC1 = port();
 
     connect(Command1, &QPushButton::clicked, this, [this] { send(Command::Date); });
     connect(Command2, &QPushButton::clicked, this, [this] { send(Command::Time); });
@@ -101,23 +100,7 @@ FrmCDT::FrmCDT(QWidget* parent) : QDialog(parent)
 
 FrmCDT::~FrmCDT() = default;
 
-void FrmCDT::closeEvent(QCloseEvent* event)
-{
-    if (working_ > 0) {
-        event->ignore();
-        return;
-    }
-    MSC1->close();
-    QDialog::closeEvent(event);
-}
 
-void FrmCDT::reject()
-{
-    if (working_ > 0)
-        return;
-    MSC1->close();
-    QDialog::reject();
-}
 
 void FrmCDT::send(Command command)
 {

@@ -1,5 +1,6 @@
 #pragma once
 #include "link/LinePort.h"
+#include "ui/LineDialog.h"
 
 #include <QDialog>
 
@@ -14,15 +15,11 @@ class QToolButton;
 // 修改卡机日期时间: sets one controller's calendar date or its time of day
 // to what the operator picks. Each command waits up to 2 seconds for the
 // controller's echo, and only that echo confirms it.
-class FrmCDT : public QDialog {
+class FrmCDT : public LineDialog {
     Q_OBJECT
 public:
     explicit FrmCDT(QWidget* parent = nullptr);
     ~FrmCDT() override;
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
-    void reject() override;
 
 private:
     enum class Command { Date, Time };
@@ -40,5 +37,4 @@ private:
     QPushButton* Command2 = nullptr;
     QToolButton* Picture1 = nullptr;
     LinePort* MSC1 = nullptr;
-    int working_ = 0;
 };

@@ -7,7 +7,6 @@
 #include "app/session/Session.h"
 #include "doors/StatusIcons.h"
 
-#include <QCloseEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -16,7 +15,7 @@
 #include <QPushButton>
 #include <QTreeWidget>
 
-FrmSysInf::FrmSysInf(QWidget* parent) : QDialog(parent)
+FrmSysInf::FrmSysInf(QWidget* parent) : LineDialog(parent)
 {
     setObjectName(QStringLiteral("FrmSysInf"));
     setWindowTitle(QStringLiteral("硬件信息"));
@@ -62,7 +61,7 @@ FrmSysInf::FrmSysInf(QWidget* parent) : QDialog(parent)
         setPicture(node, QStringLiteral("info1"));
     }
 
-    Comm = new LinePort(this);
+    Comm = port();
     // A port that will not open now is tried again at the first click.
     Comm->open(Session::lineParams());
 
@@ -82,23 +81,7 @@ FrmSysInf::FrmSysInf(QWidget* parent) : QDialog(parent)
 
 FrmSysInf::~FrmSysInf() = default;
 
-void FrmSysInf::closeEvent(QCloseEvent* event)
-{
-    if (working_ > 0) {
-        event->ignore();
-        return;
-    }
-    Comm->close();
-    QDialog::closeEvent(event);
-}
 
-void FrmSysInf::reject()
-{
-    if (working_ > 0)
-        return;
-    Comm->close();
-    QDialog::reject();
-}
 
 void FrmSysInf::setPicture(QTreeWidgetItem* node, const QString& key)
 {
@@ -109,7 +92,7 @@ void FrmSysInf::setPicture(QTreeWidgetItem* node, const QString& key)
 void FrmSysInf::nodeClicked(QTreeWidgetItem* node)
 {
     // One read at a time: a click meanwhile is not queued behind it.
-    if (!node || !node->parent() || working_ > 0)
+    if (!node || !node->parent() || working())
         return;
     bool ok = false;
     const int address = node->text(0).toInt(&ok);

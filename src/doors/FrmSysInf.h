@@ -1,5 +1,6 @@
 #pragma once
 #include "link/LinePort.h"
+#include "ui/LineDialog.h"
 
 #include <QDialog>
 
@@ -12,7 +13,7 @@ class QTreeWidgetItem;
 // 硬件信息: the status of one controller at a time. The tree lists the
 // addresses of `doors`; a click on one reads that controller's status.
 // The window holds the port from opening to closing.
-class FrmSysInf : public QDialog {
+class FrmSysInf : public LineDialog {
     Q_OBJECT
 public:
     explicit FrmSysInf(QWidget* parent = nullptr);
@@ -22,10 +23,6 @@ public:
     static constexpr int kPictureRole = Qt::UserRole + 1;
     // The role under which each node keeps its key ("Root", "Root1", ...).
     static constexpr int kKeyRole = Qt::UserRole + 2;
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
-    void reject() override;
 
 private:
     void nodeClicked(QTreeWidgetItem* node);
@@ -37,5 +34,4 @@ private:
     QListWidget* ListView1 = nullptr;
     QPushButton* exitclose = nullptr;
     LinePort* Comm = nullptr;
-    int working_ = 0;
 };

@@ -10,7 +10,6 @@
 #include "ui/InputFilters.h"
 #include "ui/Prompter.h"
 
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -42,7 +41,7 @@ QPushButton* button(const QString& name, const QString& text, QWidget* parent)
 
 }  // namespace
 
-Frmdoor::Frmdoor(QWidget* parent) : QDialog(parent)
+Frmdoor::Frmdoor(QWidget* parent) : LineDialog(parent)
 {
     setObjectName(QStringLiteral("Frmdoor"));
     setWindowTitle(QStringLiteral("门锁设置"));
@@ -116,7 +115,7 @@ Frmdoor::Frmdoor(QWidget* parent) : QDialog(parent)
     layout->addLayout(buttons);
     setMinimumWidth(360);
 
-    Comm = new LinePort(this);
+    Comm = port();
 
     Cdw->addItems(LegacyDoors::departments(Session::db()));
     Cdw->setCurrentIndex(-1);
@@ -135,23 +134,7 @@ Frmdoor::Frmdoor(QWidget* parent) : QDialog(parent)
 
 Frmdoor::~Frmdoor() = default;
 
-void Frmdoor::closeEvent(QCloseEvent* event)
-{
-    if (working_ > 0) {
-        event->ignore();
-        return;
-    }
-    Comm->close();
-    QDialog::closeEvent(event);
-}
 
-void Frmdoor::reject()
-{
-    if (working_ > 0)
-        return;
-    Comm->close();
-    QDialog::reject();
-}
 
 void Frmdoor::fillDoors()
 {

@@ -1,5 +1,6 @@
 #pragma once
 #include "link/LinePort.h"
+#include "ui/LineDialog.h"
 
 #include <QDialog>
 
@@ -15,15 +16,11 @@ class QToolButton;
 // 门锁设置 in its older form: one row per door (门号), each on one lock of a
 // controller, on the older layout of `doors`. Nothing in the program opens
 // it; it shares the lock routines of the current window.
-class Frmdoor : public QDialog {
+class Frmdoor : public LineDialog {
     Q_OBJECT
 public:
     explicit Frmdoor(QWidget* parent = nullptr);
     ~Frmdoor() override;
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
-    void reject() override;
 
 private:
     void fillDoors();
@@ -50,5 +47,4 @@ private:
     QPushButton* Command1 = nullptr;
     QPushButton* Cmdtest = nullptr;
     LinePort* Comm = nullptr;
-    int working_ = 0;
 };

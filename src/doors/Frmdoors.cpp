@@ -11,7 +11,6 @@
 #include "ui/Resize.h"
 
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -53,7 +52,7 @@ void databaseFailed(QWidget* parent, const QString& error)
 
 }  // namespace
 
-Frmdoors::Frmdoors(QWidget* parent) : QDialog(parent)
+Frmdoors::Frmdoors(QWidget* parent) : LineDialog(parent)
 {
     setObjectName(QStringLiteral("Frmdoors"));
     setWindowTitle(QStringLiteral("门锁设置"));
@@ -116,7 +115,7 @@ Frmdoors::Frmdoors(QWidget* parent) : QDialog(parent)
     Command1 = button(QStringLiteral("Command1"), QStringLiteral("修改延迟时间(&M)"), this, {504, 358, 136, 30});
     Command2 = button(QStringLiteral("Command2"), QStringLiteral("退出(&E)"), this, {552, 398, 88, 30});
 
-    Comm = new LinePort(this);
+    Comm = port();
 
     connect(Cdoor, &QComboBox::activated, this, &Frmdoors::showController);
     connect(Cmdadd, &QPushButton::clicked, this, &Frmdoors::add);
@@ -132,24 +131,7 @@ Frmdoors::Frmdoors(QWidget* parent) : QDialog(parent)
 
 Frmdoors::~Frmdoors() = default;
 
-void Frmdoors::closeEvent(QCloseEvent* event)
-{
-    // The window's own exchange is still waiting for its controller.
-    if (working_ > 0) {
-        event->ignore();
-        return;
-    }
-    Comm->close();
-    QDialog::closeEvent(event);
-}
 
-void Frmdoors::reject()
-{
-    if (working_ > 0)
-        return;
-    Comm->close();
-    QDialog::reject();
-}
 
 QList<QWidget*> Frmdoors::exchangeControls() const
 {

@@ -1,6 +1,7 @@
 #pragma once
 #include "doors/DoorsTable.h"
 #include "link/LinePort.h"
+#include "ui/LineDialog.h"
 
 #include <QDialog>
 
@@ -16,15 +17,11 @@ class QRadioButton;
 // 门锁设置: the controllers and their locks. Adding, modifying and deleting
 // touch only `doors`; picking an address reads the controller's status,
 // and the initialise and change-delays buttons talk to the controller.
-class Frmdoors : public QDialog {
+class Frmdoors : public LineDialog {
     Q_OBJECT
 public:
     explicit Frmdoors(QWidget* parent = nullptr);
     ~Frmdoors() override;
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
-    void reject() override;
 
 private:
     void fillAddresses();
@@ -55,5 +52,4 @@ private:
     QPushButton* Command1 = nullptr;
     QPushButton* Command2 = nullptr;
     LinePort* Comm = nullptr;
-    int working_ = 0;  // an exchange of this window is under way
 };

@@ -19,7 +19,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-Frmspe::Frmspe(QWidget* parent) : QDialog(parent)
+Frmspe::Frmspe(QWidget* parent) : LineDialog(parent)
 {
     setObjectName(QStringLiteral("Frmspe"));
     setWindowTitle(QStringLiteral("特殊情况处理"));
@@ -64,7 +64,7 @@ Frmspe::Frmspe(QWidget* parent) : QDialog(parent)
     layout->addLayout(buttons);
     setMinimumWidth(340);
 
-    comm = new LinePort(this);
+    comm = port();
 
     connect(Copen, &QPushButton::clicked, this, &Frmspe::open);
     connect(Command1, &QPushButton::clicked, this, &Frmspe::close);
@@ -80,23 +80,7 @@ Frmspe::Frmspe(QWidget* parent) : QDialog(parent)
 
 Frmspe::~Frmspe() = default;
 
-void Frmspe::closeEvent(QCloseEvent* event)
-{
-    if (working_ > 0) {
-        event->ignore();
-        return;
-    }
-    comm->close();
-    QDialog::closeEvent(event);
-}
 
-void Frmspe::reject()
-{
-    if (working_ > 0)
-        return;
-    comm->close();
-    QDialog::reject();
-}
 
 void Frmspe::open()
 {

@@ -1,5 +1,6 @@
 #pragma once
 #include "link/LinePort.h"
+#include "ui/LineDialog.h"
 
 #include <QDialog>
 
@@ -9,15 +10,11 @@ class QRadioButton;
 
 // 特殊情况处理: opens lock 1 or lock 2 of one controller from the desk. It
 // opens modeless, once the special-operation check has passed.
-class Frmspe : public QDialog {
+class Frmspe : public LineDialog {
     Q_OBJECT
 public:
     explicit Frmspe(QWidget* parent = nullptr);
     ~Frmspe() override;
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
-    void reject() override;
 
 private:
     void open();
@@ -27,5 +24,4 @@ private:
     QPushButton* Copen = nullptr;
     QPushButton* Command1 = nullptr;
     LinePort* comm = nullptr;
-    int working_ = 0;
 };

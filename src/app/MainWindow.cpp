@@ -2,7 +2,7 @@
 
 #include "admin/BackupRestore.h"
 #include "admin/CollectSchedule.h"
-#include "admin/Frmspecial.h"
+#include "admin/RemoteOpeningCheck.h"
 #include "admin/frmabout.h"
 #include "app/ToolWindows.h"
 #include "app/Tools.h"

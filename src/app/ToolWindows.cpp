@@ -4,7 +4,7 @@
 #include "admin/Form3.h"
 #include "admin/FrmRigS.h"
 #include "admin/FrmSJCJSZ.h"
-#include "admin/Frmspecial.h"
+#include "admin/RemoteOpeningCheck.h"
 #include "admin/frmabout.h"
 #include "admin/frmfkj.h"
 #include "admin/frmsys.h"

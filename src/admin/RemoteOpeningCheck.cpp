@@ -1,4 +1,4 @@
-#include "admin/Frmspecial.h"
+#include "admin/RemoteOpeningCheck.h"
 
 #include "admin/Operators.h"
 #include "app/session/Session.h"

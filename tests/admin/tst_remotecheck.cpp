@@ -1,4 +1,4 @@
-#include "admin/Frmspecial.h"
+#include "admin/RemoteOpeningCheck.h"
 #include "app/session/Session.h"
 #include "db/Password.h"
 #include "support/ScriptedPrompter.h"
@@ -124,4 +124,4 @@ private slots:
 };
 
 QTEST_MAIN(TestFrmspecial)
-#include "tst_frmspecial.moc"
+#include "tst_remotecheck.moc"

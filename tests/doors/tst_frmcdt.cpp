@@ -42,6 +42,7 @@ class FrmCDTTest : public QObject {
     Q_OBJECT
 private slots:
     void opensWithAddressesAndToday();
+    void typingDoesNotChangeTheAddress();
     void noAddressAsksForOne();
     void setDateSendsTheDateFrame_data();
     void setDateSendsTheDateFrame();
@@ -67,6 +68,24 @@ void FrmCDTTest::opensWithAddressesAndToday()
     // The port is not opened at load.
     LinePort other;
     QVERIFY(other.open(Session::lineParams()).ok());
+}
+
+void FrmCDTTest::typingDoesNotChangeTheAddress()
+{
+    LineHome h;
+    h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (2), (30), (31)"));
+    Window win;
+    win.w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(win.w.get()));
+    win.combo()->setFocus();
+    // A typed character would pick the first address that starts with it:
+    // the date would then go to a controller the operator never chose.
+    QTest::keyClicks(win.combo(), QStringLiteral("3"));
+    QTest::keyClick(win.combo(), Qt::Key_3);
+    QCOMPARE(win.combo()->currentText(), QStringLiteral("2"));
+    // Picking from the list still works.
+    QTest::keyClick(win.combo(), Qt::Key_Down);
+    QCOMPARE(win.combo()->currentText(), QStringLiteral("30"));
 }
 
 void FrmCDTTest::noAddressAsksForOne()

@@ -180,7 +180,13 @@ RestoreOutcome restore(const QString& file, const Hooks& hooks)
     if (closeModelessWindows)
         closeModelessWindows();
     Database::closeShared();
-    const bool replaced = Database::replaceFile(copy, live, &out.error);
+    bool replaced = false;
+    if (Database::heldElsewhere(live)) {
+        out.error = QStringLiteral("数据库正被其他程序使用");
+        Database::removeWithLogs(copy);
+    } else {
+        replaced = Database::replaceFile(copy, live, &out.error);
+    }
     const Database::OpenResult reopened = Database::openShared();
     Session::ConnectStr = Database::livePath();
     if (!replaced)

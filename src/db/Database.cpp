@@ -328,8 +328,15 @@ bool closeAndCompact(QString* error)
             ok = copyTo(db, temp, error);
     }
     closeShared();
-    if (!ok)
+    if (ok && heldElsewhere(live)) {
+        if (error)
+            *error = QStringLiteral("数据库正被其他程序使用");
+        ok = false;
+    }
+    if (!ok) {
+        removeWithLogs(temp);
         return false;
+    }
     QString why;
     if (!checkFile(temp, &why)) {
         if (error)
@@ -338,6 +345,11 @@ bool closeAndCompact(QString* error)
         return false;
     }
     return replaceFile(temp, live, error);
+}
+
+bool heldElsewhere(const QString& file)
+{
+    return QFileInfo::exists(file + QStringLiteral("-wal")) || QFileInfo::exists(file + QStringLiteral("-shm"));
 }
 
 void removeWithLogs(const QString& file)

@@ -64,6 +64,13 @@ bool replaceFile(const QString& replacement, const QString& target, QString* err
 // shared connection is closed afterwards whether or not it succeeded.
 bool closeAndCompact(QString* error = nullptr);
 
+// After this program has closed its own connections on `file`: true when
+// another connection still holds it. SQLite removes the log when the last
+// connection closes, so a log still there belongs to someone else (or to
+// a close that could not empty it); replacing the file then would leave
+// that connection writing into a file nobody reads.
+bool heldElsewhere(const QString& file);
+
 // Removes `file` together with its -wal, -shm and -journal companions.
 void removeWithLogs(const QString& file);
 

@@ -343,6 +343,46 @@ private slots:
         left.removeAll(QStringLiteral("door.db-shm"));
         QCOMPARE(left, QStringList{QStringLiteral("door.db")});
     }
+    // Another copy of the program holding door.db open would go on writing
+    // into the file the restore takes away: the restore waits for it.
+    void restoreRefusedWhileAnotherConnectionHoldsTheLiveFile()
+    {
+        TestHome home;
+        QTemporaryDir other;
+        const QString copy = QDir(other.path()).filePath(QStringLiteral("copy.db"));
+        addRecords(home.db(), 10);
+        QVERIFY(BackupRestore::backup(home.db(), copy).ok);
+        home.exec(QStringLiteral("DELETE FROM data"));
+        QVERIFY(Database::openFile(home.file(QStringLiteral("door.db")), QStringLiteral("second")).ok());
+
+        Window win;
+        win.choose(copy);
+        ScriptedPrompter prompts;
+        prompts.answerNext(Prompter::Answer::Yes);
+        win.restore->click();
+        QCOMPARE(prompts.shown.size(), 2);
+        QVERIFY(prompts.last().startsWith(QStringLiteral("数据恢复失败，现有数据库没有改变。")));
+        QVERIFY(Database::sharedIsOpen());
+        QCOMPARE(liveRecords(), 0);
+        {
+            QSqlDatabase second = QSqlDatabase::database(QStringLiteral("second"));
+            addRecords(second, 3);
+        }
+        Database::removeConnection(QStringLiteral("second"));
+        // What the other connection wrote is in the live database.
+        QCOMPARE(liveRecords(), 3);
+        QStringList left = QDir(home.path()).entryList(QDir::Files | QDir::Hidden);
+        left.removeAll(QStringLiteral("door.db-wal"));
+        left.removeAll(QStringLiteral("door.db-shm"));
+        QCOMPARE(left, QStringList{QStringLiteral("door.db")});
+
+        // Once it is gone the restore goes ahead.
+        prompts.clear();
+        prompts.answerNext(Prompter::Answer::Yes);
+        win.restore->click();
+        QCOMPARE(prompts.last(), QStringLiteral("数据已被恢复！"));
+        QCOMPARE(liveRecords(), 10);
+    }
 };
 
 QTEST_MAIN(TestForm1)

@@ -50,6 +50,7 @@ private slots:
     void compactionKeepsEveryRow();
     void failedCompactionLeavesDatabaseWhole();
     void staleLogsNeverPairWithNewFile();
+    void compactionRefusedWhileAnotherConnectionHoldsTheFile();
 };
 
 void DatabaseTest::deliveredSystemRows()
@@ -340,6 +341,33 @@ void DatabaseTest::staleLogsNeverPairWithNewFile()
     QVERIFY(Database::openShared().ok());
     QCOMPARE(home.scalar(QStringLiteral("SELECT count(*) FROM department")).toInt(), 1);
     QVERIFY(Database::checkFile(home.file(QStringLiteral("door.db"))));
+}
+
+// A second copy of the program (or any other connection) that keeps
+// door.db open would go on writing into the replaced file, and every row
+// it writes after the compaction would be lost.
+void DatabaseTest::compactionRefusedWhileAnotherConnectionHoldsTheFile()
+{
+    TestHome home;
+    home.exec(QStringLiteral("INSERT INTO department (部门) VALUES ('一号楼')"));
+    Database::OpenResult other = Database::openFile(home.file(QStringLiteral("door.db")), QStringLiteral("second"));
+    QVERIFY(other.ok());
+    QString error;
+    QVERIFY(!Database::closeAndCompact(&error));
+    QVERIFY(!error.isEmpty());
+    QVERIFY(!QFile::exists(home.file(QStringLiteral("dbs.db"))));
+    {
+        QSqlDatabase second = QSqlDatabase::database(QStringLiteral("second"));
+        TestHome::exec(second, QStringLiteral("INSERT INTO department (部门) VALUES ('二号楼')"));
+    }
+    Database::removeConnection(QStringLiteral("second"));
+    QVERIFY(Database::openShared().ok());
+    QCOMPARE(home.scalar(QStringLiteral("SELECT count(*) FROM department")).toInt(), 2);
+
+    // Once the other connection is gone the compaction goes ahead.
+    QVERIFY2(Database::closeAndCompact(&error), qPrintable(error));
+    QVERIFY(Database::openShared().ok());
+    QCOMPARE(home.scalar(QStringLiteral("SELECT count(*) FROM department")).toInt(), 2);
 }
 
 QTEST_GUILESS_MAIN(DatabaseTest)

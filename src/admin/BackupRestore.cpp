@@ -108,7 +108,12 @@ bool isRefusedTarget(const QString& target)
         if (t == live + QLatin1String(suffix))
             return true;
     }
-    return false;
+    // The closing compaction removes that file and renames its own over
+    // door.db, so a copy kept there would not outlive the next close.
+    const QFileInfo compaction(canonicalTarget(Database::compactionPath()));
+    const QFileInfo wanted(t);
+    return wanted.absolutePath() == compaction.absolutePath() &&
+           wanted.fileName().compare(compaction.fileName(), Qt::CaseInsensitive) == 0;
 }
 
 Outcome backup(QSqlDatabase db, const QString& target, const Hooks& hooks)

@@ -122,6 +122,11 @@ QString livePath()
     return ProgramFolder::file(fileName());
 }
 
+QString compactionPath()
+{
+    return siblingPath(QStringLiteral("dbs.db"));
+}
+
 bool isDoorDatabase(QSqlDatabase db, QString* why)
 {
     QSqlQuery q(db);
@@ -306,7 +311,7 @@ bool replaceFile(const QString& replacement, const QString& target, QString* err
 bool closeAndCompact(QString* error)
 {
     const QString live = livePath();
-    const QString temp = siblingPath(QStringLiteral("dbs.db"));
+    const QString temp = compactionPath();
     if (!sharedIsOpen()) {
         if (error)
             *error = QStringLiteral("数据库没有打开");

@@ -14,6 +14,7 @@ inline constexpr const char* kShared = "door";
 
 QString fileName();          // "door.db"
 QString livePath();          // door.db in the program folder
+QString compactionPath();    // dbs.db beside it, written and renamed by the closing compaction
 
 enum class OpenStatus { Opened, Created, NotDoorDatabase, CannotOpen };
 struct OpenResult {

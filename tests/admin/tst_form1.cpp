@@ -167,6 +167,26 @@ private slots:
         QVERIFY(!BackupRestore::isRefusedTarget(QDir(target.path()).filePath(QStringLiteral("door2.db"))));
     }
 
+    // The closing compaction writes dbs.db beside door.db and then renames
+    // it over door.db: a copy kept under that name would be gone after the
+    // next close of the program.
+    void aCopyMayNotTakeTheCompactionsName()
+    {
+        TestHome home;
+        addRecords(home.db(), 5);
+        Window win;
+        ScriptedPrompter prompts;
+        win.w.setFolder(home.path());
+        win.name->setText(QStringLiteral("DBS"));
+        win.backup->click();
+        QCOMPARE(prompts.texts(), QStringList{QStringLiteral("请输入正确的名称！")});
+        QVERIFY(!QFileInfo::exists(home.file(QStringLiteral("DBS.db"))));
+        QVERIFY(!QFileInfo::exists(home.file(QStringLiteral("dbs.db"))));
+        // Elsewhere that name is free.
+        QTemporaryDir target;
+        QVERIFY(!BackupRestore::isRefusedTarget(QDir(target.path()).filePath(QStringLiteral("dbs.db"))));
+    }
+
     void aFailedBackupIsReportedAndLeavesTheOlderCopy()
     {
         TestHome home;

@@ -362,6 +362,15 @@ void menu::closeEvent(QCloseEvent* event)
     // Modeless windows go first: after the compaction the shared
     // connection is closed and they must not use it.
     closeOtherWindows();
+    // A window that refused to close is still at work (an exchange with a
+    // controller waits): closing the connection under it would lose what
+    // it is about to store. The menu stays until it has finished.
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w != this && w->isVisible()) {
+            event->ignore();
+            return;
+        }
+    }
     timer_->stop();
     QString error;
     if (Database::sharedIsOpen() && !Database::closeAndCompact(&error))

@@ -184,6 +184,11 @@ RestoreOutcome restore(const QString& file, const Hooks& hooks)
 
     if (closeModelessWindows)
         closeModelessWindows();
+    if (modelessWindowsOpen && modelessWindowsOpen()) {
+        out.error = QStringLiteral("还有窗口正在工作，请等它完成并关闭后再恢复");
+        Database::removeWithLogs(copy);
+        return out;
+    }
     Database::closeShared();
     bool replaced = false;
     if (Database::heldElsewhere(live)) {

@@ -78,7 +78,11 @@ struct Window {
 class TestForm1 : public QObject {
     Q_OBJECT
 private slots:
-    void cleanup() { BackupRestore::closeModelessWindows = nullptr; }
+    void cleanup()
+    {
+        BackupRestore::closeModelessWindows = nullptr;
+        BackupRestore::modelessWindowsOpen = nullptr;
+    }
 
     void targetPathRules()
     {
@@ -397,6 +401,42 @@ private slots:
         QCOMPARE(left, QStringList{QStringLiteral("door.db")});
 
         // Once it is gone the restore goes ahead.
+        prompts.clear();
+        prompts.answerNext(Prompter::Answer::Yes);
+        win.restore->click();
+        QCOMPARE(prompts.last(), QStringLiteral("数据已被恢复！"));
+        QCOMPARE(liveRecords(), 10);
+    }
+    // A window beside the menu that would not close (its exchange with a
+    // controller still waits) would go on with the connection the restore
+    // takes away: nothing is replaced.
+    void restoreRefusedWhileAWindowBesideStaysOpen()
+    {
+        TestHome home;
+        QTemporaryDir other;
+        const QString copy = QDir(other.path()).filePath(QStringLiteral("copy.db"));
+        addRecords(home.db(), 10);
+        QVERIFY(BackupRestore::backup(home.db(), copy).ok);
+        home.exec(QStringLiteral("DELETE FROM data"));
+
+        bool stillOpen = true;
+        BackupRestore::closeModelessWindows = [] {};
+        BackupRestore::modelessWindowsOpen = [&] { return stillOpen; };
+        Window win;
+        win.choose(copy);
+        ScriptedPrompter prompts;
+        prompts.answerNext(Prompter::Answer::Yes);
+        win.restore->click();
+        QCOMPARE(prompts.shown.size(), 2);
+        QVERIFY(prompts.last().startsWith(QStringLiteral("数据恢复失败，现有数据库没有改变。")));
+        QVERIFY(Database::sharedIsOpen());
+        QCOMPARE(liveRecords(), 0);
+        QStringList left = QDir(home.path()).entryList(QDir::Files | QDir::Hidden);
+        left.removeAll(QStringLiteral("door.db-wal"));
+        left.removeAll(QStringLiteral("door.db-shm"));
+        QCOMPARE(left, QStringList{QStringLiteral("door.db")});
+
+        stillOpen = false;
         prompts.clear();
         prompts.answerNext(Prompter::Answer::Yes);
         win.restore->click();

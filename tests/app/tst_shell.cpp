@@ -469,9 +469,11 @@ void ShellTest::specialCheckLeadsToRemoteOpening()
     m.triggerTool(15);
     QPointer<QWidget> departments = m.openWindow(15);
     QVERIFY(departments);
+    QVERIFY(BackupRestore::modelessWindowsOpen());
     BackupRestore::closeModelessWindows();
     QTRY_VERIFY(remote.isNull());
     QTRY_VERIFY(departments.isNull());
+    QVERIFY(!BackupRestore::modelessWindowsOpen());
     m.hide();
 }
 

@@ -174,6 +174,16 @@ bool createDelivered(const QString& file, QString* error)
         db.close();
     }
     QSqlDatabase::removeDatabase(name);
+    // Logs left beside a database that is gone would be taken for the new
+    // file's own and replayed into it.
+    for (const char* suffix : {"-wal", "-shm", "-journal"}) {
+        const QString log = file + QLatin1String(suffix);
+        if (ok && QFileInfo::exists(log) && !QFile::remove(log)) {
+            ok = false;
+            if (error)
+                *error = QStringLiteral("无法删除 %1").arg(QFileInfo(log).fileName());
+        }
+    }
     if (ok) {
         syncToDisk(temp);
         std::error_code ec;

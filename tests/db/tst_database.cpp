@@ -51,6 +51,7 @@ private slots:
     void failedCompactionLeavesDatabaseWhole();
     void staleLogsNeverPairWithNewFile();
     void compactionRefusedWhileAnotherConnectionHoldsTheFile();
+    void newDatabaseIgnoresLogsLeftBehind();
 };
 
 void DatabaseTest::deliveredSystemRows()
@@ -368,6 +369,40 @@ void DatabaseTest::compactionRefusedWhileAnotherConnectionHoldsTheFile()
     QVERIFY2(Database::closeAndCompact(&error), qPrintable(error));
     QVERIFY(Database::openShared().ok());
     QCOMPARE(home.scalar(QStringLiteral("SELECT count(*) FROM department")).toInt(), 2);
+}
+
+// door.db removed by hand with its log left behind: the new delivered
+// database must not take that log as its own.
+void DatabaseTest::newDatabaseIgnoresLogsLeftBehind()
+{
+    QTemporaryDir dir;
+    ProgramFolder::set(dir.path());
+    const QString live = dir.filePath(QStringLiteral("door.db"));
+    QVERIFY(Database::openShared().ok());
+    {
+        QSqlDatabase db = Database::shared();
+        QSqlQuery q(db);
+        QVERIFY(q.exec(QStringLiteral("PRAGMA wal_autocheckpoint=0")));
+        TestHome::exec(db, QStringLiteral("BEGIN"));
+        for (int i = 0; i < 200; ++i)
+            TestHome::exec(db, QStringLiteral("INSERT INTO department (部门) VALUES (?)"), {QStringLiteral("旧楼%1").arg(i)});
+        TestHome::exec(db, QStringLiteral("DELETE FROM user"));
+        TestHome::exec(db, QStringLiteral("COMMIT"));
+        QVERIFY(QFileInfo(live + QStringLiteral("-wal")).size() > 0);
+        // What a crash would leave: the log as it stands.
+        QVERIFY(QFile::copy(live + QStringLiteral("-wal"), dir.filePath(QStringLiteral("saved-wal"))));
+    }
+    Database::closeShared();
+    QFile::remove(live);
+    QFile::remove(live + QStringLiteral("-wal"));
+    QFile::remove(live + QStringLiteral("-shm"));
+    QVERIFY(QFile::rename(dir.filePath(QStringLiteral("saved-wal")), live + QStringLiteral("-wal")));
+
+    QCOMPARE(Database::openShared().status, Database::OpenStatus::Created);
+    QCOMPARE(TestHome::scalar(Database::shared(), QStringLiteral("SELECT count(*) FROM department")).toInt(), 0);
+    QCOMPARE(TestHome::scalar(Database::shared(), QStringLiteral("SELECT count(*) FROM user")).toInt(), 1);
+    Database::closeShared();
+    QVERIFY(Database::checkFile(live));
 }
 
 QTEST_GUILESS_MAIN(DatabaseTest)

@@ -108,7 +108,12 @@ bool isRefusedTarget(const QString& target)
         if (t == live + QLatin1String(suffix))
             return true;
     }
-    return false;
+    // The closing compaction removes that file and renames its own over
+    // door.db, so a copy kept there would not outlive the next close.
+    const QFileInfo compaction(canonicalTarget(Database::compactionPath()));
+    const QFileInfo wanted(t);
+    return wanted.absolutePath() == compaction.absolutePath() &&
+           wanted.fileName().compare(compaction.fileName(), Qt::CaseInsensitive) == 0;
 }
 
 Outcome backup(QSqlDatabase db, const QString& target, const Hooks& hooks)
@@ -179,8 +184,19 @@ RestoreOutcome restore(const QString& file, const Hooks& hooks)
 
     if (closeModelessWindows)
         closeModelessWindows();
+    if (modelessWindowsOpen && modelessWindowsOpen()) {
+        out.error = QStringLiteral("还有窗口正在工作，请等它完成并关闭后再恢复");
+        Database::removeWithLogs(copy);
+        return out;
+    }
     Database::closeShared();
-    const bool replaced = Database::replaceFile(copy, live, &out.error);
+    bool replaced = false;
+    if (Database::heldElsewhere(live)) {
+        out.error = QStringLiteral("数据库正被其他程序使用");
+        Database::removeWithLogs(copy);
+    } else {
+        replaced = Database::replaceFile(copy, live, &out.error);
+    }
     const Database::OpenResult reopened = Database::openShared();
     Session::ConnectStr = Database::livePath();
     if (!replaced)

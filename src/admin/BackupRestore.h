@@ -61,5 +61,8 @@ RestoreOutcome restore(const QString& file, const Hooks& hooks = {});
 // Closes the windows that stay open beside the main window, since they
 // hold the shared connection. Set by the main window.
 inline std::function<void()> closeModelessWindows;
+// True while one of those windows is still open after being asked to close
+// (its exchange with a controller waits). Set by the main window.
+inline std::function<bool()> modelessWindowsOpen;
 
 }  // namespace BackupRestore

@@ -16,12 +16,18 @@ QString tableName(Purge::Table t)
 
 namespace Purge {
 
-QList<QDate> days(QSqlDatabase db, Table table)
+QList<QDate> days(QSqlDatabase db, Table table, QString* error)
 {
     QList<QDate> list;
     QSqlQuery q(db);
-    if (!q.exec(QStringLiteral("SELECT DISTINCT 日期 FROM %1 ORDER BY 日期").arg(tableName(table))))
+    if (!q.exec(QStringLiteral("SELECT DISTINCT 日期 FROM %1 ORDER BY 日期").arg(tableName(table)))) {
+        if (error) {
+            *error = q.lastError().text();
+            if (error->isEmpty())
+                *error = QStringLiteral("无法读取 %1").arg(tableName(table));
+        }
         return list;
+    }
     while (q.next()) {
         const QDate d = DateText::toDate(q.value(0));
         if (d.isValid() && (list.isEmpty() || list.last() != d))

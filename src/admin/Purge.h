@@ -11,8 +11,8 @@ namespace Purge {
 enum class Table { Records, Attendance };   // `data`, `datakq`
 
 // The days present in the table, earliest first. Empty when the table
-// holds no row.
-QList<QDate> days(QSqlDatabase db, Table table);
+// holds no row, or when it cannot be read; `error` then says why.
+QList<QDate> days(QSqlDatabase db, Table table, QString* error = nullptr);
 
 struct Outcome {
     bool ok = false;

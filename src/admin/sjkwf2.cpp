@@ -109,7 +109,12 @@ void sjkwf2::fillDays(int table)
 {
     Combo1->clear();
     Combo2->clear();
-    const QList<QDate> days = Purge::days(Session::db(), tableAt(table));
+    QString error;
+    const QList<QDate> days = Purge::days(Session::db(), tableAt(table), &error);
+    if (!error.isEmpty()) {
+        Prompt::exclaim(this, QStringLiteral("读取数据失败：\n%1").arg(error));
+        return;
+    }
     if (days.isEmpty()) {
         Prompt::inform(this, QStringLiteral("无记录"));
         return;

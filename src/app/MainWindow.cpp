@@ -109,6 +109,7 @@ menu::menu(QWidget* parent) : QMainWindow(parent)
     // A restore replaces the database under the windows that stay open
     // beside the menu: they are closed first.
     BackupRestore::closeModelessWindows = [this] { closeModelessWindows(); };
+    BackupRestore::modelessWindowsOpen = [this] { return modelessWindowsOpen(); };
     // The About window leads to the hardware information, the special
     // check to the remote opening, which stays open beside the menu.
     frmabout::openHardwareInfo = [this] { present(new FrmSysInf(this), true); };
@@ -126,6 +127,7 @@ menu::menu(QWidget* parent) : QMainWindow(parent)
 menu::~menu()
 {
     BackupRestore::closeModelessWindows = nullptr;
+    BackupRestore::modelessWindowsOpen = nullptr;
     frmabout::openHardwareInfo = nullptr;
     Frmspecial::openRemoteOpening = nullptr;
 }
@@ -140,6 +142,19 @@ void menu::closeModelessWindows()
     for (QWidget* w : extraModeless_)
         if (w)
             w->close();
+}
+
+bool menu::modelessWindowsOpen() const
+{
+    for (auto it = windows_.begin(); it != windows_.end(); ++it) {
+        const Tools::Tool* t = Tools::byId(it.key());
+        if (it.value() && t && t->shown == Tools::Shown::Modeless && it.value()->isVisible())
+            return true;
+    }
+    for (const QPointer<QWidget>& w : extraModeless_)
+        if (w && w->isVisible())
+            return true;
+    return false;
 }
 
 void menu::buildMenu()
@@ -362,6 +377,15 @@ void menu::closeEvent(QCloseEvent* event)
     // Modeless windows go first: after the compaction the shared
     // connection is closed and they must not use it.
     closeOtherWindows();
+    // A window that refused to close is still at work (an exchange with a
+    // controller waits): closing the connection under it would lose what
+    // it is about to store. The menu stays until it has finished.
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w != this && w->isVisible()) {
+            event->ignore();
+            return;
+        }
+    }
     timer_->stop();
     QString error;
     if (Database::sharedIsOpen() && !Database::closeAndCompact(&error))

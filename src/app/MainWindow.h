@@ -66,6 +66,7 @@ private:
     void applySchedule();
     void closeOtherWindows();
     void closeModelessWindows();
+    bool modelessWindowsOpen() const;
 
     QMap<int, QAction*> actions_;
     QMap<int, bool> allowed_;

@@ -122,6 +122,11 @@ QString livePath()
     return ProgramFolder::file(fileName());
 }
 
+QString compactionPath()
+{
+    return siblingPath(QStringLiteral("dbs.db"));
+}
+
 bool isDoorDatabase(QSqlDatabase db, QString* why)
 {
     QSqlQuery q(db);
@@ -169,6 +174,16 @@ bool createDelivered(const QString& file, QString* error)
         db.close();
     }
     QSqlDatabase::removeDatabase(name);
+    // Logs left beside a database that is gone would be taken for the new
+    // file's own and replayed into it.
+    for (const char* suffix : {"-wal", "-shm", "-journal"}) {
+        const QString log = file + QLatin1String(suffix);
+        if (ok && QFileInfo::exists(log) && !QFile::remove(log)) {
+            ok = false;
+            if (error)
+                *error = QStringLiteral("无法删除 %1").arg(QFileInfo(log).fileName());
+        }
+    }
     if (ok) {
         syncToDisk(temp);
         std::error_code ec;
@@ -306,7 +321,7 @@ bool replaceFile(const QString& replacement, const QString& target, QString* err
 bool closeAndCompact(QString* error)
 {
     const QString live = livePath();
-    const QString temp = siblingPath(QStringLiteral("dbs.db"));
+    const QString temp = compactionPath();
     if (!sharedIsOpen()) {
         if (error)
             *error = QStringLiteral("数据库没有打开");
@@ -328,8 +343,15 @@ bool closeAndCompact(QString* error)
             ok = copyTo(db, temp, error);
     }
     closeShared();
-    if (!ok)
+    if (ok && heldElsewhere(live)) {
+        if (error)
+            *error = QStringLiteral("数据库正被其他程序使用");
+        ok = false;
+    }
+    if (!ok) {
+        removeWithLogs(temp);
         return false;
+    }
     QString why;
     if (!checkFile(temp, &why)) {
         if (error)
@@ -338,6 +360,11 @@ bool closeAndCompact(QString* error)
         return false;
     }
     return replaceFile(temp, live, error);
+}
+
+bool heldElsewhere(const QString& file)
+{
+    return QFileInfo::exists(file + QStringLiteral("-wal")) || QFileInfo::exists(file + QStringLiteral("-shm"));
 }
 
 void removeWithLogs(const QString& file)

@@ -14,6 +14,7 @@ inline constexpr const char* kShared = "door";
 
 QString fileName();          // "door.db"
 QString livePath();          // door.db in the program folder
+QString compactionPath();    // dbs.db beside it, written and renamed by the closing compaction
 
 enum class OpenStatus { Opened, Created, NotDoorDatabase, CannotOpen };
 struct OpenResult {
@@ -63,6 +64,13 @@ bool replaceFile(const QString& replacement, const QString& target, QString* err
 // place of door.db. At no moment is there no complete database. The
 // shared connection is closed afterwards whether or not it succeeded.
 bool closeAndCompact(QString* error = nullptr);
+
+// After this program has closed its own connections on `file`: true when
+// another connection still holds it. SQLite removes the log when the last
+// connection closes, so a log still there belongs to someone else (or to
+// a close that could not empty it); replacing the file then would leave
+// that connection writing into a file nobody reads.
+bool heldElsewhere(const QString& file);
 
 // Removes `file` together with its -wal, -shm and -journal companions.
 void removeWithLogs(const QString& file);

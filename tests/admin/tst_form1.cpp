@@ -78,7 +78,11 @@ struct Window {
 class TestForm1 : public QObject {
     Q_OBJECT
 private slots:
-    void cleanup() { BackupRestore::closeModelessWindows = nullptr; }
+    void cleanup()
+    {
+        BackupRestore::closeModelessWindows = nullptr;
+        BackupRestore::modelessWindowsOpen = nullptr;
+    }
 
     void targetPathRules()
     {
@@ -165,6 +169,26 @@ private slots:
         QVERIFY(BackupRestore::isRefusedTarget(QDir(target.path()).filePath(QStringLiteral("live.db"))));
         QVERIFY(BackupRestore::isRefusedTarget(home.file(QStringLiteral("door.db-wal"))));
         QVERIFY(!BackupRestore::isRefusedTarget(QDir(target.path()).filePath(QStringLiteral("door2.db"))));
+    }
+
+    // The closing compaction writes dbs.db beside door.db and then renames
+    // it over door.db: a copy kept under that name would be gone after the
+    // next close of the program.
+    void aCopyMayNotTakeTheCompactionsName()
+    {
+        TestHome home;
+        addRecords(home.db(), 5);
+        Window win;
+        ScriptedPrompter prompts;
+        win.w.setFolder(home.path());
+        win.name->setText(QStringLiteral("DBS"));
+        win.backup->click();
+        QCOMPARE(prompts.texts(), QStringList{QStringLiteral("请输入正确的名称！")});
+        QVERIFY(!QFileInfo::exists(home.file(QStringLiteral("DBS.db"))));
+        QVERIFY(!QFileInfo::exists(home.file(QStringLiteral("dbs.db"))));
+        // Elsewhere that name is free.
+        QTemporaryDir target;
+        QVERIFY(!BackupRestore::isRefusedTarget(QDir(target.path()).filePath(QStringLiteral("dbs.db"))));
     }
 
     void aFailedBackupIsReportedAndLeavesTheOlderCopy()
@@ -342,6 +366,82 @@ private slots:
         left.removeAll(QStringLiteral("door.db-wal"));
         left.removeAll(QStringLiteral("door.db-shm"));
         QCOMPARE(left, QStringList{QStringLiteral("door.db")});
+    }
+    // Another copy of the program holding door.db open would go on writing
+    // into the file the restore takes away: the restore waits for it.
+    void restoreRefusedWhileAnotherConnectionHoldsTheLiveFile()
+    {
+        TestHome home;
+        QTemporaryDir other;
+        const QString copy = QDir(other.path()).filePath(QStringLiteral("copy.db"));
+        addRecords(home.db(), 10);
+        QVERIFY(BackupRestore::backup(home.db(), copy).ok);
+        home.exec(QStringLiteral("DELETE FROM data"));
+        QVERIFY(Database::openFile(home.file(QStringLiteral("door.db")), QStringLiteral("second")).ok());
+
+        Window win;
+        win.choose(copy);
+        ScriptedPrompter prompts;
+        prompts.answerNext(Prompter::Answer::Yes);
+        win.restore->click();
+        QCOMPARE(prompts.shown.size(), 2);
+        QVERIFY(prompts.last().startsWith(QStringLiteral("数据恢复失败，现有数据库没有改变。")));
+        QVERIFY(Database::sharedIsOpen());
+        QCOMPARE(liveRecords(), 0);
+        {
+            QSqlDatabase second = QSqlDatabase::database(QStringLiteral("second"));
+            addRecords(second, 3);
+        }
+        Database::removeConnection(QStringLiteral("second"));
+        // What the other connection wrote is in the live database.
+        QCOMPARE(liveRecords(), 3);
+        QStringList left = QDir(home.path()).entryList(QDir::Files | QDir::Hidden);
+        left.removeAll(QStringLiteral("door.db-wal"));
+        left.removeAll(QStringLiteral("door.db-shm"));
+        QCOMPARE(left, QStringList{QStringLiteral("door.db")});
+
+        // Once it is gone the restore goes ahead.
+        prompts.clear();
+        prompts.answerNext(Prompter::Answer::Yes);
+        win.restore->click();
+        QCOMPARE(prompts.last(), QStringLiteral("数据已被恢复！"));
+        QCOMPARE(liveRecords(), 10);
+    }
+    // A window beside the menu that would not close (its exchange with a
+    // controller still waits) would go on with the connection the restore
+    // takes away: nothing is replaced.
+    void restoreRefusedWhileAWindowBesideStaysOpen()
+    {
+        TestHome home;
+        QTemporaryDir other;
+        const QString copy = QDir(other.path()).filePath(QStringLiteral("copy.db"));
+        addRecords(home.db(), 10);
+        QVERIFY(BackupRestore::backup(home.db(), copy).ok);
+        home.exec(QStringLiteral("DELETE FROM data"));
+
+        bool stillOpen = true;
+        BackupRestore::closeModelessWindows = [] {};
+        BackupRestore::modelessWindowsOpen = [&] { return stillOpen; };
+        Window win;
+        win.choose(copy);
+        ScriptedPrompter prompts;
+        prompts.answerNext(Prompter::Answer::Yes);
+        win.restore->click();
+        QCOMPARE(prompts.shown.size(), 2);
+        QVERIFY(prompts.last().startsWith(QStringLiteral("数据恢复失败，现有数据库没有改变。")));
+        QVERIFY(Database::sharedIsOpen());
+        QCOMPARE(liveRecords(), 0);
+        QStringList left = QDir(home.path()).entryList(QDir::Files | QDir::Hidden);
+        left.removeAll(QStringLiteral("door.db-wal"));
+        left.removeAll(QStringLiteral("door.db-shm"));
+        QCOMPARE(left, QStringList{QStringLiteral("door.db")});
+
+        stillOpen = false;
+        prompts.clear();
+        prompts.answerNext(Prompter::Answer::Yes);
+        win.restore->click();
+        QCOMPARE(prompts.last(), QStringLiteral("数据已被恢复！"));
+        QCOMPARE(liveRecords(), 10);
     }
 };
 

@@ -176,6 +176,26 @@ private slots:
         QVERIFY(!prompts.texts().contains(QStringLiteral("删除成功！")));
         QCOMPARE(daysIn(home, QStringLiteral("data")).size(), 6);
     }
+    // A table that cannot be read is not an empty one: the operator is told
+    // it failed, not that there is nothing to delete.
+    void aFailedReadIsNotAnEmptyTable()
+    {
+        TestHome home;
+        fill(home);
+        home.exec(QStringLiteral("ALTER TABLE datakq RENAME TO datakq_gone"));
+        Window win;
+        ScriptedPrompter prompts;
+        win.choose(1);
+        QCOMPARE(prompts.shown.size(), 1);
+        QVERIFY(prompts.last().startsWith(QStringLiteral("读取数据失败")));
+        QCOMPARE(prompts.shown.last().icon, Prompter::Icon::Exclamation);
+        QCOMPARE(win.first->count(), 0);
+        // The other table still reads.
+        prompts.clear();
+        win.choose(0);
+        QVERIFY(prompts.shown.isEmpty());
+        QCOMPARE(items(win.first), kDays);
+    }
 };
 
 QTEST_MAIN(TestSjkwf2)

@@ -34,6 +34,22 @@ void addOperator(TestHome& home, const QString& name, const QString& password, c
         home.exec(QStringLiteral("UPDATE user SET r%1 = 1 WHERE sysname = ?").arg(n), {name});
 }
 
+// A window beside the menu that may not close yet, as one whose exchange
+// with a controller still waits.
+class BusyWindow : public QWidget {
+public:
+    bool busy = true;
+
+protected:
+    void closeEvent(QCloseEvent* event) override
+    {
+        if (busy)
+            event->ignore();
+        else
+            QWidget::closeEvent(event);
+    }
+};
+
 struct LoginRun {
     std::unique_ptr<login> window = std::make_unique<login>();
     std::unique_ptr<menu> main;
@@ -74,6 +90,7 @@ private slots:
     void exitAsksFirst();
     void helpOpensWhateverIsEnabled();
     void closingCompactsTheDatabase();
+    void closingWaitsForAWindowStillAtWork();
     void escapeEndsOnlyFromConfirm();
     void toolsOpenTheirWindows();
     void specialCheckLeadsToRemoteOpening();
@@ -346,6 +363,31 @@ void ShellTest::closingCompactsTheDatabase()
     QVERIFY(Database::checkFile(home->file(QStringLiteral("door.db"))));
 }
 
+void ShellTest::closingWaitsForAWindowStillAtWork()
+{
+    home->exec(QStringLiteral("INSERT INTO department (部门) VALUES ('一号楼')"));
+    auto* m = new menu();
+    m->load();
+    m->show();
+    BusyWindow beside;
+    beside.show();
+    m->close();
+    // The window still at work keeps its connection and its data.
+    QVERIFY(m->isVisible());
+    QVERIFY(Database::sharedIsOpen());
+    home->exec(QStringLiteral("INSERT INTO department (部门) VALUES ('二号楼')"));
+    QVERIFY(prompts->shown.isEmpty());
+
+    beside.busy = false;
+    m->close();
+    delete m;
+    QVERIFY(!beside.isVisible());
+    QVERIFY(!Database::sharedIsOpen());
+    QVERIFY(!QFile::exists(home->file(QStringLiteral("dbs.db"))));
+    QVERIFY(Database::openShared().ok());
+    QCOMPARE(home->scalar(QStringLiteral("SELECT count(*) FROM department")).toInt(), 2);
+}
+
 void ShellTest::escapeEndsOnlyFromConfirm()
 {
     login w;
@@ -427,9 +469,11 @@ void ShellTest::specialCheckLeadsToRemoteOpening()
     m.triggerTool(15);
     QPointer<QWidget> departments = m.openWindow(15);
     QVERIFY(departments);
+    QVERIFY(BackupRestore::modelessWindowsOpen());
     BackupRestore::closeModelessWindows();
     QTRY_VERIFY(remote.isNull());
     QTRY_VERIFY(departments.isNull());
+    QVERIFY(!BackupRestore::modelessWindowsOpen());
     m.hide();
 }
 

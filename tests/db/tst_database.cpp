@@ -50,6 +50,8 @@ private slots:
     void compactionKeepsEveryRow();
     void failedCompactionLeavesDatabaseWhole();
     void staleLogsNeverPairWithNewFile();
+    void compactionRefusedWhileAnotherConnectionHoldsTheFile();
+    void newDatabaseIgnoresLogsLeftBehind();
 };
 
 void DatabaseTest::deliveredSystemRows()
@@ -340,6 +342,67 @@ void DatabaseTest::staleLogsNeverPairWithNewFile()
     QVERIFY(Database::openShared().ok());
     QCOMPARE(home.scalar(QStringLiteral("SELECT count(*) FROM department")).toInt(), 1);
     QVERIFY(Database::checkFile(home.file(QStringLiteral("door.db"))));
+}
+
+// A second copy of the program (or any other connection) that keeps
+// door.db open would go on writing into the replaced file, and every row
+// it writes after the compaction would be lost.
+void DatabaseTest::compactionRefusedWhileAnotherConnectionHoldsTheFile()
+{
+    TestHome home;
+    home.exec(QStringLiteral("INSERT INTO department (部门) VALUES ('一号楼')"));
+    Database::OpenResult other = Database::openFile(home.file(QStringLiteral("door.db")), QStringLiteral("second"));
+    QVERIFY(other.ok());
+    QString error;
+    QVERIFY(!Database::closeAndCompact(&error));
+    QVERIFY(!error.isEmpty());
+    QVERIFY(!QFile::exists(home.file(QStringLiteral("dbs.db"))));
+    {
+        QSqlDatabase second = QSqlDatabase::database(QStringLiteral("second"));
+        TestHome::exec(second, QStringLiteral("INSERT INTO department (部门) VALUES ('二号楼')"));
+    }
+    Database::removeConnection(QStringLiteral("second"));
+    QVERIFY(Database::openShared().ok());
+    QCOMPARE(home.scalar(QStringLiteral("SELECT count(*) FROM department")).toInt(), 2);
+
+    // Once the other connection is gone the compaction goes ahead.
+    QVERIFY2(Database::closeAndCompact(&error), qPrintable(error));
+    QVERIFY(Database::openShared().ok());
+    QCOMPARE(home.scalar(QStringLiteral("SELECT count(*) FROM department")).toInt(), 2);
+}
+
+// door.db removed by hand with its log left behind: the new delivered
+// database must not take that log as its own.
+void DatabaseTest::newDatabaseIgnoresLogsLeftBehind()
+{
+    QTemporaryDir dir;
+    ProgramFolder::set(dir.path());
+    const QString live = dir.filePath(QStringLiteral("door.db"));
+    QVERIFY(Database::openShared().ok());
+    {
+        QSqlDatabase db = Database::shared();
+        QSqlQuery q(db);
+        QVERIFY(q.exec(QStringLiteral("PRAGMA wal_autocheckpoint=0")));
+        TestHome::exec(db, QStringLiteral("BEGIN"));
+        for (int i = 0; i < 200; ++i)
+            TestHome::exec(db, QStringLiteral("INSERT INTO department (部门) VALUES (?)"), {QStringLiteral("旧楼%1").arg(i)});
+        TestHome::exec(db, QStringLiteral("DELETE FROM user"));
+        TestHome::exec(db, QStringLiteral("COMMIT"));
+        QVERIFY(QFileInfo(live + QStringLiteral("-wal")).size() > 0);
+        // What a crash would leave: the log as it stands.
+        QVERIFY(QFile::copy(live + QStringLiteral("-wal"), dir.filePath(QStringLiteral("saved-wal"))));
+    }
+    Database::closeShared();
+    QFile::remove(live);
+    QFile::remove(live + QStringLiteral("-wal"));
+    QFile::remove(live + QStringLiteral("-shm"));
+    QVERIFY(QFile::rename(dir.filePath(QStringLiteral("saved-wal")), live + QStringLiteral("-wal")));
+
+    QCOMPARE(Database::openShared().status, Database::OpenStatus::Created);
+    QCOMPARE(TestHome::scalar(Database::shared(), QStringLiteral("SELECT count(*) FROM department")).toInt(), 0);
+    QCOMPARE(TestHome::scalar(Database::shared(), QStringLiteral("SELECT count(*) FROM user")).toInt(), 1);
+    Database::closeShared();
+    QVERIFY(Database::checkFile(live));
 }
 
 QTEST_GUILESS_MAIN(DatabaseTest)

@@ -9,6 +9,7 @@
 #include "app/session/Session.h"
 #include "db/Clock.h"
 #include "db/Database.h"
+#include "doors/DoorsTable.h"
 #include "doors/FrmSysInf.h"
 #include "doors/Frmspe.h"
 #include "ui/Prompter.h"
@@ -22,7 +23,6 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <QShortcut>
-#include <QSqlQuery>
 #include <QStatusBar>
 #include <QTextBrowser>
 #include <QTimer>
@@ -46,12 +46,6 @@ QRect screenRect()
         return QRect(QPoint(0, 0), *screenOverride);
     const QScreen* s = QGuiApplication::primaryScreen();
     return s ? s->availableGeometry() : QRect(0, 0, 800, 600);
-}
-
-bool doorsHasRow(QSqlDatabase db)
-{
-    QSqlQuery q(db);
-    return q.exec(QStringLiteral("SELECT 1 FROM doors LIMIT 1")) && q.next();
 }
 
 // The background of the main window: the system's name on a quiet field.
@@ -294,7 +288,7 @@ void menu::triggerTool(int toolId)
     if (!a || !a->isEnabled())
         return;
     if (toolId == Tools::kMonitor) {
-        if (!doorsHasRow(Session::db())) {
+        if (DoorsTable::addresses(Session::db()).isEmpty()) {
             Prompt::inform(this, QStringLiteral("请先设置门号地址！"));
             return;
         }

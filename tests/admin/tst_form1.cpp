@@ -71,6 +71,13 @@ struct Window {
     {
         w.chooseRestoreFile = [file](QWidget*) { return file; };
     }
+    // Restores `file`, answering Yes to the question.
+    void restoreAnsweringYes(const QString& file, ScriptedPrompter& prompts)
+    {
+        choose(file);
+        prompts.answerNext(Prompter::Answer::Yes);
+        restore->click();
+    }
 };
 
 }  // namespace
@@ -327,10 +334,8 @@ private slots:
             QVERIFY(QFileInfo(copy + QStringLiteral("-wal")).size() > 0);
 
             Window win;
-            win.choose(copy);
             ScriptedPrompter prompts;
-            prompts.answerNext(Prompter::Answer::Yes);
-            win.restore->click();
+            win.restoreAnsweringYes(copy, prompts);
             QCOMPARE(prompts.last(), QStringLiteral("数据已被恢复！"));
             QCOMPARE(liveRecords(), 25);
             db.close();
@@ -352,10 +357,8 @@ private slots:
         int closed = 0;
         BackupRestore::closeModelessWindows = [&] { ++closed; };
         win.w.hooks.afterCopy = [](const QString& part) { halve(part); };
-        win.choose(copy);
         ScriptedPrompter prompts;
-        prompts.answerNext(Prompter::Answer::Yes);
-        win.restore->click();
+        win.restoreAnsweringYes(copy, prompts);
         QCOMPARE(prompts.shown.size(), 2);
         QVERIFY(prompts.last().startsWith(QStringLiteral("数据恢复失败，现有数据库没有改变。")));
         QCOMPARE(prompts.shown.last().icon, Prompter::Icon::Exclamation);
@@ -380,10 +383,8 @@ private slots:
         QVERIFY(Database::openFile(home.file(QStringLiteral("door.db")), QStringLiteral("second")).ok());
 
         Window win;
-        win.choose(copy);
         ScriptedPrompter prompts;
-        prompts.answerNext(Prompter::Answer::Yes);
-        win.restore->click();
+        win.restoreAnsweringYes(copy, prompts);
         QCOMPARE(prompts.shown.size(), 2);
         QVERIFY(prompts.last().startsWith(QStringLiteral("数据恢复失败，现有数据库没有改变。")));
         QVERIFY(Database::sharedIsOpen());
@@ -423,10 +424,8 @@ private slots:
         BackupRestore::closeModelessWindows = [] {};
         BackupRestore::modelessWindowsOpen = [&] { return stillOpen; };
         Window win;
-        win.choose(copy);
         ScriptedPrompter prompts;
-        prompts.answerNext(Prompter::Answer::Yes);
-        win.restore->click();
+        win.restoreAnsweringYes(copy, prompts);
         QCOMPARE(prompts.shown.size(), 2);
         QVERIFY(prompts.last().startsWith(QStringLiteral("数据恢复失败，现有数据库没有改变。")));
         QVERIFY(Database::sharedIsOpen());

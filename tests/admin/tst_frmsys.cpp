@@ -1,6 +1,7 @@
 // The serial-settings window: apply, and the communication test against
 // the simulator over a pseudo-terminal.
 
+#include "support/Controls.h"
 #include "admin/frmsys.h"
 #include "app/session/Session.h"
 #include "db/Clock.h"
@@ -34,14 +35,6 @@ class TestFrmsys : public QObject {
     ScriptedPrompter* prompter_ = nullptr;
     Simulator* sim_ = nullptr;
 
-    template <typename T>
-    static T* child(QWidget& w, const char* name)
-    {
-        T* c = w.findChild<T*>(QString::fromLatin1(name));
-        if (!c)
-            qFatal("no control %s", name);
-        return c;
-    }
     static QLineEdit* box(QWidget& w, const char* name) { return child<QLineEdit>(w, name); }
     static QPushButton* button(QWidget& w, const char* name) { return child<QPushButton>(w, name); }
 

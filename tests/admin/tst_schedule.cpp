@@ -1,5 +1,6 @@
 // The reader-address window and the collection-schedule window.
 
+#include "support/Controls.h"
 #include "app/MainWindow.h"
 #include "admin/CollectSchedule.h"
 #include "admin/FrmSJCJSZ.h"
@@ -25,14 +26,6 @@ class TestSchedule : public QObject {
     TestHome* home_ = nullptr;
     ScriptedPrompter* prompter_ = nullptr;
 
-    template <typename T>
-    static T* child(QWidget& w, const char* name)
-    {
-        T* c = w.findChild<T*>(QString::fromLatin1(name));
-        if (!c)
-            qFatal("no control %s", name);
-        return c;
-    }
 
     QVariant readerRow() const
     {

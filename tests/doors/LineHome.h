@@ -3,6 +3,7 @@
 // a pseudo-terminal reached through the folder's com<N> link, the session
 // pointing at that port, and a prompter that records every box.
 
+#include "support/Controls.h"
 #include "app/session/Session.h"
 #include "doorsim/PseudoTerminal.h"
 #include "doorsim/Simulator.h"
@@ -53,10 +54,6 @@ struct LineHome {
     static void settle(int ms = 100) { QTest::qWait(ms); }
 };
 
-inline QByteArray hex(const char* h)
-{
-    return QByteArray::fromHex(h);
-}
 
 inline QList<QByteArray> hexes(std::initializer_list<const char*> list)
 {

@@ -2,6 +2,7 @@
 // delay units, status decoding and the status file, the frames, and the
 // doors table.
 
+#include "support/Controls.h"
 #include "doors/ControllerFrames.h"
 #include "doors/ControllerStatus.h"
 #include "doors/DoorsTable.h"
@@ -16,10 +17,6 @@
 
 namespace {
 
-QByteArray hex(const char* h)
-{
-    return QByteArray::fromHex(h);
-}
 
 // The reply the status line format is defined by: 1234 records, lock bytes
 // 7 and 70, 2004-12-07 10:23:45, weekday 2, version 2.10.

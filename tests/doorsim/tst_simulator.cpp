@@ -1,6 +1,7 @@
 // The simulator answers every command of the line as its device would,
 // keeps the devices' state, and misbehaves on request.
 
+#include "support/Controls.h"
 #include "doorsim/Simulator.h"
 #include "link/CommandFrame.h"
 #include "link/LinePort.h"
@@ -16,14 +17,6 @@
 
 using namespace std::chrono_literals;
 
-namespace {
-
-QByteArray hex(const char* h)
-{
-    return QByteArray::fromHex(h);
-}
-
-}  // namespace
 
 class TestSimulator : public QObject {
     Q_OBJECT

@@ -1,6 +1,7 @@
 // The exchange end to end: a LinePort on a pseudo-terminal, the simulator
 // answering in the controllers' place.
 
+#include "support/Controls.h"
 #include "doorsim/Simulator.h"
 #include "doorsim/SimulatorThread.h"
 #include "link/CommandFrame.h"
@@ -14,14 +15,6 @@
 
 using namespace std::chrono_literals;
 
-namespace {
-
-QByteArray hex(const char* h)
-{
-    return QByteArray::fromHex(h);
-}
-
-}  // namespace
 
 class TestExchange : public QObject {
     Q_OBJECT

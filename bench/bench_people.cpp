@@ -4,7 +4,7 @@
 //   cmake -S . -B build -DDOOR_BUILD_BENCH=ON && ninja -C build bench_people
 //   ./build/bench/bench_people
 
-#include "app/session/Session.h"
+#include "session/Session.h"
 #include "db/Database.h"
 #include "db/ProgramFolder.h"
 #include "db/Transaction.h"

@@ -2,7 +2,7 @@
 // a database of a site's years of records against an empty one. Nothing
 // may scan a table at start, so both openings should cost the same.
 #include "app/LoginWindow.h"
-#include "app/session/Session.h"
+#include "session/Session.h"
 #include "db/Database.h"
 #include "db/ProgramFolder.h"
 

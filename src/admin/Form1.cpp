@@ -1,6 +1,6 @@
 #include "admin/Form1.h"
 
-#include "app/session/Session.h"
+#include "session/Session.h"
 #include "db/ProgramFolder.h"
 #include "ui/BusyCursor.h"
 #include "ui/InputFilters.h"

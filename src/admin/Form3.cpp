@@ -1,7 +1,7 @@
 #include "admin/Form3.h"
 
 #include "admin/Initialisation.h"
-#include "app/session/Session.h"
+#include "session/Session.h"
 #include "ui/BusyCursor.h"
 #include "ui/Prompter.h"
 

@@ -2,7 +2,7 @@
 
 #include "admin/Operators.h"
 #include "admin/RightsTable.h"
-#include "app/session/Session.h"
+#include "session/Session.h"
 #include "ui/InputFilters.h"
 #include "ui/Prompter.h"
 

@@ -1,7 +1,7 @@
 #include "admin/FrmSJCJSZ.h"
 
 #include "admin/CollectSchedule.h"
-#include "app/session/Session.h"
+#include "session/Session.h"
 #include "db/Clock.h"
 #include "ui/Prompter.h"
 

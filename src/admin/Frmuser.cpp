@@ -2,7 +2,7 @@
 
 #include "admin/LegacyOperators.h"
 
-#include "app/session/Session.h"
+#include "session/Session.h"
 #include "ui/Prompter.h"
 
 #include <QComboBox>

@@ -1,6 +1,6 @@
 #include "admin/ReaderSettings.h"
 
-#include "app/session/Session.h"
+#include "session/Session.h"
 #include "db/Transaction.h"
 #include "ui/InputFilters.h"
 

@@ -1,7 +1,7 @@
 #include "admin/RemoteOpeningCheck.h"
 
 #include "admin/Operators.h"
-#include "app/session/Session.h"
+#include "session/Session.h"
 #include "ui/InputFilters.h"
 #include "ui/Prompter.h"
 

@@ -1,7 +1,7 @@
 #include "admin/frmfkj.h"
 
 #include "admin/ReaderSettings.h"
-#include "app/session/Session.h"
+#include "session/Session.h"
 #include "ui/InputFilters.h"
 #include "ui/Prompter.h"
 

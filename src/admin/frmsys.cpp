@@ -2,7 +2,7 @@
 
 #include "admin/CommTest.h"
 #include "admin/PortSettings.h"
-#include "app/session/Session.h"
+#include "session/Session.h"
 #include "db/Clock.h"
 #include "db/ProgramFolder.h"
 #include "ui/ExchangeGuard.h"

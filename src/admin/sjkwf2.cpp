@@ -1,7 +1,7 @@
 #include "admin/sjkwf2.h"
 
 #include "admin/WindowPlacement.h"
-#include "app/session/Session.h"
+#include "session/Session.h"
 #include "db/DateText.h"
 #include "ui/BusyCursor.h"
 #include "ui/Prompter.h"

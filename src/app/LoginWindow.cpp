@@ -3,7 +3,7 @@
 #include "admin/Operators.h"
 #include "app/MainWindow.h"
 #include "app/Tools.h"
-#include "app/session/Session.h"
+#include "session/Session.h"
 #include "ui/Prompter.h"
 
 #include <QCloseEvent>

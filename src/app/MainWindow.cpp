@@ -6,7 +6,7 @@
 #include "admin/frmabout.h"
 #include "app/ToolWindows.h"
 #include "app/Tools.h"
-#include "app/session/Session.h"
+#include "session/Session.h"
 #include "db/Clock.h"
 #include "db/Database.h"
 #include "doors/DoorsTable.h"

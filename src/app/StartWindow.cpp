@@ -1,7 +1,7 @@
 #include "app/StartWindow.h"
 
 #include "admin/LegacyOperators.h"
-#include "app/session/Session.h"
+#include "session/Session.h"
 #include "ui/Prompter.h"
 
 #include <QLineEdit>

@@ -1,6 +1,6 @@
 #include "app/LoginWindow.h"
 #include "app/MainWindow.h"
-#include "app/session/Session.h"
+#include "session/Session.h"
 #include "db/Database.h"
 #include "db/ProgramFolder.h"
 #include "ui/Prompter.h"

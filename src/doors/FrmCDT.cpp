@@ -1,11 +1,11 @@
 #include "doors/FrmCDT.h"
 
-#include "app/session/Session.h"
+#include "session/Session.h"
 #include "db/Clock.h"
 #include "doors/ControllerLine.h"
 #include "doors/DoorsTable.h"
 #include "ui/ExchangeGuard.h"
-#include "app/session/Session.h"
+#include "session/Session.h"
 #include "ui/BusyCursor.h"
 #include "ui/Prompter.h"
 

@@ -1,10 +1,10 @@
 #include "doors/FrmSysInf.h"
 
-#include "app/session/Session.h"
+#include "session/Session.h"
 #include "doors/ControllerLine.h"
 #include "doors/DoorsTable.h"
 #include "ui/ExchangeGuard.h"
-#include "app/session/Session.h"
+#include "session/Session.h"
 #include "doors/StatusIcons.h"
 
 #include <QGridLayout>

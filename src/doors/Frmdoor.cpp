@@ -1,11 +1,11 @@
 #include "doors/Frmdoor.h"
 
-#include "app/session/Session.h"
+#include "session/Session.h"
 #include "doors/ControllerLine.h"
 #include "ui/ExchangeGuard.h"
 #include "doors/LegacyDoors.h"
 #include "doors/LockKind.h"
-#include "app/session/Session.h"
+#include "session/Session.h"
 #include "ui/BusyCursor.h"
 #include "ui/InputFilters.h"
 #include "ui/Prompter.h"

@@ -1,9 +1,9 @@
 #include "doors/Frmdoors.h"
 
-#include "app/session/Session.h"
+#include "session/Session.h"
 #include "doors/ControllerLine.h"
 #include "ui/ExchangeGuard.h"
-#include "app/session/Session.h"
+#include "session/Session.h"
 #include "doors/StatusIcons.h"
 #include "ui/BusyCursor.h"
 #include "ui/InputFilters.h"

@@ -1,10 +1,10 @@
 #include "doors/Frmspe.h"
 
-#include "app/session/Session.h"
+#include "session/Session.h"
 #include "doors/ControllerLine.h"
 #include "doors/DoorsTable.h"
 #include "ui/ExchangeGuard.h"
-#include "app/session/Session.h"
+#include "session/Session.h"
 #include "ui/BusyCursor.h"
 #include "ui/InputFilters.h"
 #include "ui/Prompter.h"

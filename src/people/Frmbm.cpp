@@ -1,6 +1,6 @@
 #include "people/Frmbm.h"
 
-#include "app/session/Session.h"
+#include "session/Session.h"
 #include "people/Departments.h"
 #include "ui/InputFilters.h"
 #include "ui/Prompter.h"

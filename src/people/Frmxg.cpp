@@ -1,6 +1,6 @@
 #include "people/Frmxg.h"
 
-#include "app/session/Session.h"
+#include "session/Session.h"
 #include "db/ProgramFolder.h"
 #include "people/CardNumberBox.h"
 #include "reports/ReportStaging.h"

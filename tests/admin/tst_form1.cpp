@@ -1,6 +1,6 @@
 #include "admin/BackupRestore.h"
 #include "admin/Form1.h"
-#include "app/session/Session.h"
+#include "session/Session.h"
 #include "db/Database.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TestHome.h"

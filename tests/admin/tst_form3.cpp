@@ -1,6 +1,6 @@
 #include "admin/Form3.h"
 #include "admin/Operators.h"
-#include "app/session/Session.h"
+#include "session/Session.h"
 #include "db/Schema.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TestHome.h"

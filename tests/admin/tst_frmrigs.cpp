@@ -1,6 +1,6 @@
 #include "admin/FrmRigS.h"
 #include "admin/Operators.h"
-#include "app/session/Session.h"
+#include "session/Session.h"
 #include "db/Password.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TestHome.h"

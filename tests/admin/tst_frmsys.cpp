@@ -3,7 +3,7 @@
 
 #include "support/Controls.h"
 #include "admin/frmsys.h"
-#include "app/session/Session.h"
+#include "session/Session.h"
 #include "db/Clock.h"
 #include "doorsim/Simulator.h"
 #include "link/LinePort.h"

@@ -1,5 +1,5 @@
 #include "admin/RemoteOpeningCheck.h"
-#include "app/session/Session.h"
+#include "session/Session.h"
 #include "db/Password.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TestHome.h"

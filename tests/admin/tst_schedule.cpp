@@ -5,7 +5,7 @@
 #include "admin/CollectSchedule.h"
 #include "admin/FrmSJCJSZ.h"
 #include "admin/frmfkj.h"
-#include "app/session/Session.h"
+#include "session/Session.h"
 #include "db/Clock.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TestHome.h"

@@ -1,5 +1,5 @@
 #include "admin/sjkwf2.h"
-#include "app/session/Session.h"
+#include "session/Session.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TestHome.h"
 

@@ -2,7 +2,7 @@
 #include "admin/LegacyOperators.h"
 #include "app/MainWindow.h"
 #include "app/StartWindow.h"
-#include "app/session/Session.h"
+#include "session/Session.h"
 #include "db/Database.h"
 #include "db/Password.h"
 #include "support/ScriptedPrompter.h"

@@ -4,7 +4,7 @@
 #include "app/MainWindow.h"
 #include "app/ToolWindows.h"
 #include "app/Tools.h"
-#include "app/session/Session.h"
+#include "session/Session.h"
 #include "db/Clock.h"
 #include "db/Database.h"
 #include "db/Password.h"

@@ -4,7 +4,7 @@
 // pointing at that port, and a prompter that records every box.
 
 #include "support/Controls.h"
-#include "app/session/Session.h"
+#include "session/Session.h"
 #include "doorsim/PseudoTerminal.h"
 #include "doorsim/Simulator.h"
 #include "support/ScriptedPrompter.h"

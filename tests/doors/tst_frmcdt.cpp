@@ -4,7 +4,7 @@
 
 #include "db/Clock.h"
 #include "doors/FrmCDT.h"
-#include "app/session/Session.h"
+#include "session/Session.h"
 
 #include <QComboBox>
 #include <QDateEdit>

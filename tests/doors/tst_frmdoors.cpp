@@ -6,7 +6,7 @@
 #include "doors/ControllerStatus.h"
 #include "doors/DoorsTable.h"
 #include "doors/Frmdoors.h"
-#include "app/session/Session.h"
+#include "session/Session.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -3,7 +3,7 @@
 #include "LineHome.h"
 
 #include "doors/Frmspe.h"
-#include "app/session/Session.h"
+#include "session/Session.h"
 
 #include <QComboBox>
 #include <QPushButton>

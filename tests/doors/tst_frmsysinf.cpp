@@ -4,7 +4,7 @@
 
 #include "doors/ControllerStatus.h"
 #include "doors/FrmSysInf.h"
-#include "app/session/Session.h"
+#include "session/Session.h"
 
 #include <QFile>
 #include <QListWidget>

@@ -4,7 +4,7 @@
 #include "LineHome.h"
 
 #include "doors/ControllerLine.h"
-#include "app/session/Session.h"
+#include "session/Session.h"
 
 #include <QElapsedTimer>
 #include <QFile>

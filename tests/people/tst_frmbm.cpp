@@ -1,4 +1,4 @@
-#include "app/session/Session.h"
+#include "session/Session.h"
 #include "db/Clock.h"
 #include "doorsim/Simulator.h"
 #include "db/Database.h"

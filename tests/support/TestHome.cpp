@@ -1,6 +1,6 @@
 #include "support/TestHome.h"
 
-#include "app/session/Session.h"
+#include "session/Session.h"
 #include "db/Clock.h"
 #include "db/Database.h"
 #include "db/ProgramFolder.h"

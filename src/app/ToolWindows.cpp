@@ -9,6 +9,7 @@
 #include "admin/frmfkj.h"
 #include "admin/frmsys.h"
 #include "admin/sjkwf2.h"
+#include "cards/FrmFK.h"
 #include "doors/FrmCDT.h"
 #include "doors/Frmdoors.h"
 #include "people/Frmbm.h"
@@ -39,6 +40,7 @@ const std::map<int, Factory>& factories()
         {19, [](QWidget* p) -> QWidget* { return new frmfkj(p); }},
         {23, [](QWidget* p) -> QWidget* { return new FrmSJCJSZ(p); }},
         {26, [](QWidget* p) -> QWidget* { return new FrmCDT(p); }},
+        {17, [](QWidget* p) -> QWidget* { return new FrmFK(p); }},
     };
     return f;
 }

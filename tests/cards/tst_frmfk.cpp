@@ -46,6 +46,10 @@ struct Window {
         w->show();
         if (!QTest::qWaitForWindowExposed(w.get()))
             qFatal("window not shown");
+        // Without a window manager (a bare X server) nothing activates it.
+        w->activateWindow();
+        QApplication::setActiveWindow(w.get());
+        QTest::qWaitForWindowActive(w.get(), 1000);
     }
 
     // The operator types into a box, as it gets the focus by a click.
@@ -54,7 +58,13 @@ struct Window {
         box->setFocus();
         QTest::keyClicks(QApplication::focusWidget(), text);
     }
-    void typeCard(const QString& card) const { type(w->Tkh, card); }
+    // Typed over whatever the box holds.
+    void typeCard(const QString& card) const
+    {
+        w->Tkh->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(QApplication::focusWidget(), card);
+    }
     // Picks controllers in the list with the mouse; Ctrl adds a row.
     void pick(const QList<int>& addresses) const
     {
@@ -175,6 +185,9 @@ private slots:
     void readingACard();
     void readerAddressBox();
     void secondClickShowsTheSameWindow();
+    void exchangeHoldsTheButtons();
+    void resizesInProportion();
+    void issueChangeDeleteAsAnOperator();
 };
 
 // Each row breaks one input of an otherwise good request (card 000123,
@@ -543,6 +556,105 @@ void FrmFKTest::secondClickShowsTheSameWindow()
     m.triggerTool(17);
     QCOMPARE(m.openWindow(17), w.data());
     w->close();
+}
+
+void FrmFKTest::exchangeHoldsTheButtons()
+{
+    Home h;
+    addDoors(h, {1});
+    h.sim.controller(1)->behaviour.delayMs = 600;
+    Window win;
+    win.typeCard(QStringLiteral("000123"));
+    win.type(win.w->tcard, QStringLiteral("1"));
+    win.pick({1});
+    win.chooseModes();
+    QList<bool> enabledDuring;
+    bool closedDuring = true;
+    connect(&h.sim, &Simulator::frameReceived, this, [&] {
+        for (QPushButton* b : {win.w->Cmdadd, win.w->cmdchg, win.w->Cmddel, win.w->Command1, win.w->Command2})
+            enabledDuring << b->isEnabled();
+        closedDuring = win.w->close();
+    });
+    win.w->Cmdadd->click();
+    QCOMPARE(enabledDuring, QList<bool>(5, false));
+    QVERIFY(!closedDuring);
+    QVERIFY(win.w->isVisible());
+    QVERIFY(win.w->Cmdadd->isEnabled() && win.w->Command2->isEnabled());
+}
+
+void FrmFKTest::resizesInProportion()
+{
+    Home h;
+    addDoors(h, {1});
+    Window win;
+    const QRect before = win.w->findChild<QWidget*>(QStringLiteral("Frame2"))->geometry();
+    const QSize size = win.w->size();
+    win.w->resize(size.width() * 2, size.height());
+    const QRect after = win.w->findChild<QWidget*>(QStringLiteral("Frame2"))->geometry();
+    QCOMPARE(after.x(), before.x() * 2);
+    QCOMPARE(after.width(), before.width() * 2);
+    QCOMPARE(after.height(), before.height());
+    win.w->resize(size);
+    QCOMPARE(win.w->findChild<QWidget*>(QStringLiteral("Frame2"))->geometry(), before);
+}
+
+// A card read on the reader goes to two controllers, is changed and
+// deleted. With DOOR_SHOTS naming a folder, each stage is saved there as a
+// picture for a person to look at.
+void FrmFKTest::issueChangeDeleteAsAnOperator()
+{
+    Home h;
+    addDoors(h, {1, 2, 5});
+    h.sim.setReader(1);
+    QVERIFY(h.sim.layCard(QStringLiteral("0087654321")));
+    Session::ReaderAddress = 1;
+    Window win;
+    const QString shots = qEnvironmentVariable("DOOR_SHOTS");
+    auto shot = [&](const char* name) {
+        if (!shots.isEmpty())
+            win.w->grab().save(shots + QLatin1Char('/') + QLatin1String(name) + QStringLiteral(".png"));
+    };
+    win.typeCard(QStringLiteral("000888"));
+    win.readOnPort(LineHome::kPort);
+    QCOMPARE(win.w->tcard->text(), QStringLiteral("0087654321"));
+    win.paste(win.w->Tname, QStringLiteral("O'Brien 周"));
+    win.pick({1, 2});
+    win.chooseModes(1, 0);
+    win.w->Ch[0]->setChecked(true);
+    win.w->ddate[1]->setDate(kToday.addYears(1));
+    shot("1-before-add");
+    h.prompts.clear();
+    win.w->Cmdadd->click();
+    QCOMPARE(h.prompts.texts(), (QStringList{QStringLiteral("卡号 000888 已经添加,它能开 1 号门"),
+                                             QStringLiteral("卡号 000888 已经添加,它能开 2 号门")}));
+    for (int a : {1, 2, 5})
+        QCOMPARE(heldBySimulator(h.sim, a), heldByDatabase(h.home, a));
+    QCOMPARE(h.home.scalar(QStringLiteral("SELECT 姓名 FROM people WHERE 卡号 = '000888'")).toString(),
+             QStringLiteral("O'Brien 周"));
+    QCOMPARE(h.sim.controller(1)->cards.front().lock1Mode(), 1);
+
+    win.typeCard(QStringLiteral("000888"));
+    QCOMPARE(win.selected(), (QList<int>{1, 2}));
+    QVERIFY(win.w->Op[1]->isChecked());
+    shot("2-looked-up");
+    QTest::mouseClick(win.w->Opp[3], Qt::LeftButton, {}, QPoint(6, win.w->Opp[3]->height() / 2));
+    h.prompts.clear();
+    win.w->cmdchg->click();
+    QCOMPARE(h.prompts.texts(), (QStringList{QStringLiteral("卡号 000888 已经在1 号门修改成功！"),
+                                             QStringLiteral("卡号 000888 已经在2 号门修改成功！")}));
+    QCOMPARE(h.sim.controller(2)->cards.front().lock2Mode(), 3);
+    QCOMPARE(h.home.scalar(QStringLiteral("SELECT COUNT(*) FROM faka WHERE ctrl_state2 = 3")).toInt(), 2);
+    shot("3-changed");
+
+    win.pick({2});
+    h.prompts.clear();
+    win.w->Cmddel->click();
+    QCOMPARE(h.prompts.texts(), QStringList{QStringLiteral("0087654321已从地址为2的门中删除")});
+    for (int a : {1, 2, 5})
+        QCOMPARE(heldBySimulator(h.sim, a), heldByDatabase(h.home, a));
+    QCOMPARE(h.home.scalar(QStringLiteral("SELECT 地址 || ' ' || 日期 FROM dfaka")).toString(),
+             QStringLiteral("2 2024-05-17"));
+    shot("4-deleted");
 }
 
 QTEST_MAIN(FrmFKTest)

@@ -460,8 +460,12 @@ void FrmFK::change()
     const CardSendOptions options = CardSendOptions::issuing(Session::lineParams());
     const QDate today = Clock::today();
     auto offerRetry = [this](const QString& text) {
-        return Prompt::ask(this, text, Prompter::Buttons::RetryCancel, Prompter::Icon::Exclamation, QString(),
-                           Prompter::Answer::Retry) == Prompter::Answer::Retry;
+        // The question is not part of the wait.
+        QApplication::restoreOverrideCursor();
+        const bool retry = Prompt::ask(this, text, Prompter::Buttons::RetryCancel, Prompter::Icon::Exclamation,
+                                       QString(), Prompter::Answer::Retry) == Prompter::Answer::Retry;
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        return retry;
     };
     for (int a : r.addresses) {
         StepReport s;

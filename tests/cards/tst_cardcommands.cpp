@@ -47,8 +47,7 @@ private slots:
     void refusedSendsNothing();
     void echoOutcomes_data();
     void echoOutcomes();
-    void pacedOptionsPause();
-    void portThatWillNotOpen();
+    void callersOptions();
     void readCard_data();
     void readCard();
     void wrongHeaderThenGoodRead();
@@ -208,34 +207,30 @@ void CardCommandsTest::echoOutcomes()
     QVERIFY(!comm.isOpen());
 }
 
-void CardCommandsTest::pacedOptionsPause()
+// What sets the callers apart: the extension window's pauses, and whether a
+// port that will not open comes with the operator's message.
+void CardCommandsTest::callersOptions()
 {
     LineHome h;
     h.sim.addController(4);
     LinePort comm;
     QElapsedTimer t;
     t.start();
-    QVERIFY(addtodoor(comm, 4, QStringLiteral("7"), QStringLiteral("000007"), {},
-                      CardSendOptions::paced(Session::lineParams()))
-                .ok());
+    const CardSendOptions paced = CardSendOptions::paced(Session::lineParams());
+    QVERIFY(addtodoor(comm, 4, QStringLiteral("7"), QStringLiteral("000007"), {}, paced).ok());
     QVERIFY(t.elapsed() >= 200);
     QCOMPARE(h.sim.controller(4)->cards.size(), 1);
-}
 
-void CardCommandsTest::portThatWillNotOpen()
-{
-    LineHome h;
-    h.sim.addController(1);
     LineParams p = Session::lineParams();
     p.portNo = 7;  // no com7 link, no such device
-    LinePort comm;
-    const CardResult issuing = addtodoor(comm, 1, QStringLiteral("1"), QStringLiteral("000001"), {},
+    const CardResult issuing = addtodoor(comm, 4, QStringLiteral("1"), QStringLiteral("000001"), {},
                                          CardSendOptions::issuing(p));
     QCOMPARE(issuing.outcome, CardOutcome::PortNotOpen);
     QCOMPARE(issuing.portMessage, QStringLiteral("串口通信端口没有打开"));
-    const CardResult quiet = delfromdoor(comm, 1, QStringLiteral("000001"), CardSendOptions::quiet(p));
+    const CardResult quiet = delfromdoor(comm, 4, QStringLiteral("000007"), CardSendOptions::quiet(p));
     QCOMPARE(quiet.outcome, CardOutcome::PortNotOpen);
     QVERIFY(quiet.portMessage.isEmpty());
+    QCOMPARE(h.sim.controller(4)->cards.size(), 1);
 }
 
 void CardCommandsTest::readCard_data()

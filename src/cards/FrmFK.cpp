@@ -467,6 +467,9 @@ void FrmFK::change()
         QApplication::setOverrideCursor(Qt::WaitCursor);
         return retry;
     };
+    // The inputs are emptied once the last row of the list is passed
+    // without a failure: unselected, or changed on its controller.
+    bool lastRowFailed = false;
     for (int a : r.addresses) {
         StepReport s;
         {
@@ -474,10 +477,12 @@ void FrmFK::change()
             s = CardIssuing::changeOne(db_, *port(), r, a, options, today, offerRetry);
         }
         tell(s);
-        if (s.done && isLastRow(a))
-            emptyHolderFields();
+        if (isLastRow(a))
+            lastRowFailed = !s.done;
     }
     port()->close();
+    if (!lastRowFailed)
+        emptyHolderFields();
 }
 
 void FrmFK::remove()

@@ -13,6 +13,9 @@
 #include "doors/Frmdoors.h"
 #include "people/Frmbm.h"
 #include "people/Frmxg.h"
+#include "records/FrmSSXX.h"
+#include "records/Frmque.h"
+#include "records/FrmssjsN.h"
 
 #include <QWidget>
 
@@ -39,6 +42,16 @@ const std::map<int, Factory>& factories()
         {19, [](QWidget* p) -> QWidget* { return new frmfkj(p); }},
         {23, [](QWidget* p) -> QWidget* { return new FrmSJCJSZ(p); }},
         {26, [](QWidget* p) -> QWidget* { return new FrmCDT(p); }},
+        {21, [](QWidget* p) -> QWidget* {
+             // A monitor whose port would not open has said so and is not shown.
+             auto* w = new FrmssjsN(p);
+             if (w->portOpened())
+                 return w;
+             delete w;
+             return nullptr;
+         }},
+        {34, [](QWidget* p) -> QWidget* { return new FrmSSXX(p); }},
+        {27, [](QWidget* p) -> QWidget* { return new Frmque(p); }},
     };
     return f;
 }

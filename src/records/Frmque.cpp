@@ -92,6 +92,7 @@ Frmque::Frmque(QWidget* parent) : QDialog(parent)
     DBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     DBGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
     DBGrid1->verticalHeader()->setDefaultSectionSize(22);
+    DBGrid1->horizontalHeader()->setDefaultSectionSize(88);
     DBGrid1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
 
     auto* filters = new QGridLayout;

@@ -3,6 +3,8 @@
 #include "../doors/LineHome.h"
 #include "PollPeer.h"
 
+#include "app/ToolWindows.h"
+#include "app/Tools.h"
 #include "records/FrmssjsN.h"
 #include "records/LockMonitor.h"
 
@@ -255,6 +257,9 @@ void TestFrmssjsN::portRefusedClosesTheWindow()
     FrmssjsN w(nullptr, 100ms, 3000ms);
     QVERIFY(!w.portOpened());
     QCOMPARE(h.prompts.texts(), QStringList{QStringLiteral("串口没有打开！")});
+    // The menu's tool opens no window then.
+    QVERIFY(!ToolWindows::create(Tools::kMonitor, nullptr));
+    QCOMPARE(h.prompts.shown.size(), 2);
 }
 
 QTEST_MAIN(TestFrmssjsN)

@@ -21,11 +21,34 @@
 #include <QTimeEdit>
 #include <QVBoxLayout>
 
+#include <functional>
+#include <utility>
+
 namespace {
+
+// A pick list read when the operator first opens it. Listing the
+// addresses that occur among millions of records means reading all of
+// them; the window must not make the grid wait for that.
+class ListOnDemand : public QComboBox {
+public:
+    std::function<QStringList()> fill;
+
+    void showPopup() override
+    {
+        if (fill) {
+            const QString typed = currentText();
+            addItems(std::exchange(fill, nullptr)());
+            setCurrentIndex(-1);
+            setEditText(typed);
+        }
+        QComboBox::showPopup();
+    }
+};
 
 QComboBox* editableCombo(QWidget* parent, const char* name)
 {
-    auto* c = new QComboBox(parent);
+    auto* c = new ListOnDemand;
+    c->setParent(parent);
     c->setObjectName(QString::fromLatin1(name));
     c->setEditable(true);
     c->setInsertPolicy(QComboBox::NoInsert);
@@ -130,11 +153,15 @@ Frmque::Frmque(QWidget* parent) : QDialog(parent)
     // The records first, so the grid shows before the lists are read.
     run(RecordFilter{});
     const QSqlDatabase db = Session::db();
-    for (int a : RecordQuery::addresses(db))
-        Cdoor->addItem(QString::number(a));
+    static_cast<ListOnDemand*>(Cdoor)->fill = [db] {
+        QStringList out;
+        for (int a : RecordQuery::addresses(db))
+            out << QString::number(a);
+        return out;
+    };
     Cka->addItems(RecordQuery::cards(db));
     Cna->addItems(RecordQuery::names(db));
-    for (QComboBox* c : {Cdoor, Cka, Cna})
+    for (QComboBox* c : {Cka, Cna})
         c->setCurrentIndex(-1);
 }
 

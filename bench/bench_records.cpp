@@ -6,6 +6,10 @@
 //   ./build/bench/bench_records
 
 #include "db/Database.h"
+#include "doors/DoorsTable.h"
+#include "doorsim/Simulator.h"
+#include "link/LinePort.h"
+#include "records/LockMonitor.h"
 #include "db/ProgramFolder.h"
 #include "db/Transaction.h"
 #include "records/Frmque.h"
@@ -14,6 +18,9 @@
 #include "session/Session.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
 #include <QRandomGenerator>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -140,6 +147,56 @@ void BM_DecodeMillionReplies(benchmark::State& state)
     }
 }
 BENCHMARK(BM_DecodeMillionReplies)->Unit(benchmark::kMillisecond);
+
+// A hundred controllers polled for two seconds, one of them with a lock
+// held open: how late a 10 ms timer of the window gets at worst, and how
+// many polls went out.
+void BM_Monitor100Controllers(benchmark::State& state)
+{
+    QTemporaryDir folder;
+    Simulator sim;
+    if (!sim.start() || !sim.makeLink(folder.path(), 3)) {
+        state.SkipWithError("no pseudo-terminal");
+        return;
+    }
+    QList<DoorRow> rows;
+    for (int a = 0; a < 100; ++a) {
+        sim.addController(static_cast<quint8>(a));
+        DoorRow r;
+        r.address = a;
+        r.lock[0].kind = QStringLiteral("木");
+        r.lock[1].kind = QStringLiteral("铁");
+        rows << r;
+    }
+    sim.controller(42)->force[0] = Controller::Force::Open;
+    LinePort port;
+    LineParams params;
+    params.portNo = 3;
+    params.programFolder = folder.path();
+    if (!port.open(params).ok()) {
+        state.SkipWithError("port refused");
+        return;
+    }
+    for (auto _ : state) {
+        sim.clearFrames();
+        LockMonitor monitor(port, Session::db());
+        monitor.load(rows);
+        monitor.start();
+        qint64 worst = 0;
+        QElapsedTimer gap;
+        gap.start();
+        QTimer beat;
+        QObject::connect(&beat, &QTimer::timeout, [&] { worst = std::max(worst, gap.restart()); });
+        beat.start(10);
+        QEventLoop loop;
+        QTimer::singleShot(2000, &loop, &QEventLoop::quit);
+        loop.exec();
+        monitor.stop();
+        state.counters["worst_gap_ms"] = double(worst);
+        state.counters["frames"] = double(sim.frames().size());
+    }
+}
+BENCHMARK(BM_Monitor100Controllers)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace
 

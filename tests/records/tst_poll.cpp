@@ -1,9 +1,7 @@
-// The monitoring packets: frames, the decoders of PollReply and
-// PassRecord, and how a pass record is taken off the line.
+// The monitoring packets: frames and the decoders of PollReply and
+// PassRecord.
 
 #include "support/Controls.h"
-#include "link/LinePort.h"
-#include "records/PassLine.h"
 #include "records/PollCommands.h"
 
 #include <QRandomGenerator>
@@ -11,35 +9,6 @@
 
 Q_DECLARE_METATYPE(LockState)
 
-namespace {
-
-// A port whose peer is the test: what the program writes is collected,
-// what the test feeds is read.
-class MemoryTransport : public SerialTransport {
-public:
-    QByteArray incoming;
-    QByteArray written;
-    bool open(const Config&, QString*) override { return open_ = true; }
-    void close() override { open_ = false; }
-    bool isOpen() const override { return open_; }
-    void clearReceive() override { incoming.clear(); }
-    void clearTransmit() override {}
-    bool write(QByteArrayView b) override { written += b.toByteArray(); return true; }
-    qint64 bytesAvailable() override { return incoming.size(); }
-    QByteArray read(qint64 max) override
-    {
-        const qsizetype n = max <= 0 ? incoming.size() : std::min<qsizetype>(max, incoming.size());
-        const QByteArray out = incoming.first(n);
-        incoming.remove(0, n);
-        return out;
-    }
-    bool waitForReadyRead(int) override { return false; }
-
-private:
-    bool open_ = false;
-};
-
-}  // namespace
 
 class TestPoll : public QObject {
     Q_OBJECT
@@ -50,9 +19,6 @@ private slots:
     void pollReply();
     void passRecord_data();
     void passRecord();
-    void channels();
-    void onlyWholeRecordsAreAcknowledged_data();
-    void onlyWholeRecordsAreAcknowledged();
     void randomRepliesNeverGiveAFalsePass();
 };
 
@@ -131,45 +97,6 @@ void TestPoll::passRecord()
         QCOMPARE(p->physical, physical);
         QCOMPARE(p->channel, channel);
     }
-}
-
-void TestPoll::channels()
-{
-    const QStringList words{"", "锁一进", "锁一出", "锁二进", "锁二出", ""};
-    const QStringList labels{"", "12-1进", "12-1出", "12-2进", "12-2出", ""};
-    for (int code = 0; code <= 5; ++code) {
-        QCOMPARE(PassChannel::words(code), words.at(code));
-        QCOMPARE(PassChannel::passLabel(12, code), labels.at(code));
-    }
-}
-
-void TestPoll::onlyWholeRecordsAreAcknowledged_data()
-{
-    QTest::addColumn<QByteArray>("incoming");
-    QTest::addColumn<bool>("complete");
-    QTest::addColumn<QByteArray>("sent");
-    QTest::newRow("whole") << hex("0C08040012345678" "03") << true << hex("0C0202");
-    QTest::newRow("short") << hex("0C080400123456") << false << QByteArray();
-    QTest::newRow("code 0") << hex("0C08000000000000" "00") << true << QByteArray();
-    QTest::newRow("foreign") << hex("0B08040012345678" "03") << true << QByteArray();
-}
-
-void TestPoll::onlyWholeRecordsAreAcknowledged()
-{
-    QFETCH(QByteArray, incoming);
-    QFETCH(bool, complete);
-    QFETCH(QByteArray, sent);
-    auto owned = std::make_unique<MemoryTransport>();
-    MemoryTransport* t = owned.get();
-    LinePort port(std::move(owned));
-    QVERIFY(port.open(LineParams{}).ok());
-    t->incoming = incoming;
-    const PassTake take = takePassRecord(port, 12);
-    QCOMPARE(take.complete, complete);
-    QCOMPARE(take.pass.has_value(), !sent.isEmpty());
-    QCOMPARE(t->written, sent);
-    // A short record stays for the next look.
-    QCOMPARE(t->incoming.isEmpty(), complete);
 }
 
 void TestPoll::randomRepliesNeverGiveAFalsePass()

@@ -12,8 +12,8 @@ struct PassTake {
 };
 
 // Takes the answer to a ReadPassRecord sent to `asked` once all nine bytes
-// are in: a pass is acknowledged with AckPassRecord and both buffers are
-// emptied. Fewer bytes are left where they are and nothing is sent, so a
+// are in: a pass is acknowledged with AckPassRecord, whose write empties
+// the receive buffer first. Fewer bytes are left where they are and nothing is sent, so a
 // record cut short is never acknowledged and the controller offers it
 // again on its next turn.
 PassTake takePassRecord(LinePort& port, quint8 asked);

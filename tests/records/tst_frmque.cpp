@@ -8,6 +8,7 @@
 #include "db/Clock.h"
 #include "records/Frmque.h"
 #include "records/RecordQuery.h"
+#include "reports/ReportViewer.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -62,6 +63,15 @@ QStringList rows(Frmque& w)
     return out;
 }
 
+// Keeps count of the reports shown instead of opening the preview.
+class CountingViewer : public ReportViewer {
+public:
+    int shown = 0;
+    CountingViewer() { ReportViewer::install(this); }
+    ~CountingViewer() override { ReportViewer::install(nullptr); }
+    void show(QWidget*, const ReportDocument&) override { ++shown; }
+};
+
 void typeInto(QWidget* box, const QString& text)
 {
     box->setFocus();
@@ -83,6 +93,7 @@ private slots:
     void gridIsReadOnly();
     void refusedQueryEmptiesTheGrid();
     void reportStagesWhatIsShown();
+    void printTakesTheShownRows();
 };
 
 void TestFrmque::loadsEveryJoinedRecord()
@@ -302,8 +313,27 @@ void TestFrmque::reportStagesWhatIsShown()
         QVERIFY2(text.contains(QString::fromUtf8(s)), s);
     QVERIFY(!text.contains(QStringLiteral("000999")));
 
-    // After a refused query there is nothing shown, and nothing to print.
-    QVERIFY(RecordQuery::stage(h.home.db(), std::nullopt).ok());
+}
+
+void TestFrmque::printTakesTheShownRows()
+{
+    Home h;
+    CountingViewer viewer;
+    Frmque w;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    child<QCheckBox>(w, "Cck_2")->click();
+    typeInto(child<QComboBox>(w, "Cka"), QStringLiteral("000001"));
+    child<QPushButton>(w, "Ccx")->click();
+    child<QPushButton>(w, "Command2")->click();
+    QCOMPARE(viewer.shown, 1);
+    QCOMPARE(h.home.scalar(QStringLiteral("SELECT COUNT(*) FROM dataPT WHERE 卡号 = '000001'")).toInt(), 2);
+    QCOMPARE(h.home.scalar(QStringLiteral("SELECT COUNT(*) FROM dataPT")).toInt(), 2);
+    // After a refused query nothing is shown, and nothing is printed.
+    h.home.exec(QStringLiteral("DROP TABLE people"));
+    child<QPushButton>(w, "Ccx")->click();
+    child<QPushButton>(w, "Command2")->click();
+    QCOMPARE(viewer.shown, 2);
     QCOMPARE(h.home.scalar(QStringLiteral("SELECT COUNT(*) FROM dataPT")).toInt(), 0);
 }
 

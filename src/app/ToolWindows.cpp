@@ -14,6 +14,9 @@
 #include "doors/Frmdoors.h"
 #include "people/Frmbm.h"
 #include "people/Frmxg.h"
+#include "records/FrmSSXX.h"
+#include "records/Frmque.h"
+#include "records/FrmssjsN.h"
 
 #include <QWidget>
 
@@ -41,6 +44,16 @@ const std::map<int, Factory>& factories()
         {23, [](QWidget* p) -> QWidget* { return new FrmSJCJSZ(p); }},
         {26, [](QWidget* p) -> QWidget* { return new FrmCDT(p); }},
         {17, [](QWidget* p) -> QWidget* { return new FrmFK(p); }},
+        {21, [](QWidget* p) -> QWidget* {
+             // A monitor whose port would not open has said so and is not shown.
+             auto* w = new FrmssjsN(p);
+             if (w->portOpened())
+                 return w;
+             delete w;
+             return nullptr;
+         }},
+        {34, [](QWidget* p) -> QWidget* { return new FrmSSXX(p); }},
+        {27, [](QWidget* p) -> QWidget* { return new Frmque(p); }},
     };
     return f;
 }

@@ -1,0 +1,233 @@
+#include "records/Frmque.h"
+
+#include "db/Clock.h"
+#include "session/Session.h"
+#include "ui/Prompter.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlQueryModel>
+#include <QTableView>
+#include <QTimeEdit>
+#include <QVBoxLayout>
+
+#include <functional>
+#include <utility>
+
+namespace {
+
+// A pick list read when the operator first opens it. Listing the
+// addresses that occur among millions of records means reading all of
+// them; the window must not make the grid wait for that.
+class ListOnDemand : public QComboBox {
+public:
+    std::function<QStringList()> fill;
+
+    void showPopup() override
+    {
+        if (fill) {
+            const QString typed = currentText();
+            addItems(std::exchange(fill, nullptr)());
+            setCurrentIndex(-1);
+            setEditText(typed);
+        }
+        QComboBox::showPopup();
+    }
+};
+
+QComboBox* editableCombo(QWidget* parent, const char* name)
+{
+    auto* c = new ListOnDemand;
+    c->setParent(parent);
+    c->setObjectName(QString::fromLatin1(name));
+    c->setEditable(true);
+    c->setInsertPolicy(QComboBox::NoInsert);
+    // A typed "1" must stay "1", not become the first item that starts with it.
+    c->setCompleter(nullptr);
+    c->setMinimumWidth(110);
+    return c;
+}
+
+}  // namespace
+
+Frmque::Frmque(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("Frmque"));
+    setWindowTitle(QStringLiteral("打卡数据查询"));
+
+    const char* captions[] = {" 日  期", "地  址", "卡 号", " 时  间", "姓 名"};
+    for (int i = 0; i < 5; ++i) {
+        Cck[i] = new QCheckBox(QString::fromUtf8(captions[i]), this);
+        Cck[i]->setObjectName(QStringLiteral("Cck_%1").arg(i));
+    }
+    t1s = new QDateEdit(this);
+    t1e = new QDateEdit(this);
+    t1s->setObjectName(QStringLiteral("t1s"));
+    t1e->setObjectName(QStringLiteral("t1e"));
+    for (QDateEdit* d : {t1s, t1e}) {
+        d->setCalendarPopup(true);
+        d->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+        d->setDate(Clock::today());
+    }
+    t2s = new QTimeEdit(QTime(8, 0), this);
+    t2e = new QTimeEdit(QTime(18, 0), this);
+    t2s->setObjectName(QStringLiteral("t2s"));
+    t2e->setObjectName(QStringLiteral("t2e"));
+    for (QTimeEdit* t : {t2s, t2e})
+        t->setDisplayFormat(QStringLiteral("HH:mm:ss"));
+
+    Cdoor = editableCombo(this, "Cdoor");
+    // An address is a number: digits (and the blanks around them) by
+    // every path, typing and pasting alike.
+    Cdoor->lineEdit()->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("\\s*\\d{0,2}\\s*")), Cdoor));
+    Cdoor->lineEdit()->setInputMethodHints(Qt::ImhDigitsOnly);
+    Cka = editableCombo(this, "Cka");
+    Cna = editableCombo(this, "Cna");
+    Corder = editableCombo(this, "Corder");
+    Corder->addItems(RecordQuery::orderItems());
+    Corder->setCurrentIndex(-1);
+    Corder->setEditText(QStringLiteral("排序方法"));
+
+    Ccx = new QPushButton(QStringLiteral("查  看"), this);
+    Ccx->setObjectName(QStringLiteral("Ccx"));
+    Command2 = new QPushButton(QStringLiteral("打印报表"), this);
+    Command2->setObjectName(QStringLiteral("Command2"));
+    Command1 = new QPushButton(QStringLiteral("退  出"), this);
+    Command1->setObjectName(QStringLiteral("Command1"));
+    for (QPushButton* b : {Ccx, Command2, Command1})
+        b->setAutoDefault(false);
+
+    Data2 = new QSqlQueryModel(this);
+    DBGrid1 = new QTableView(this);
+    DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
+    DBGrid1->setModel(Data2);
+    DBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    DBGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
+    DBGrid1->verticalHeader()->setDefaultSectionSize(22);
+    DBGrid1->horizontalHeader()->setDefaultSectionSize(88);
+    DBGrid1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+
+    auto* filters = new QGridLayout;
+    filters->addWidget(Cck[0], 0, 0);
+    filters->addWidget(t1s, 0, 1);
+    filters->addWidget(new QLabel(QStringLiteral("->"), this), 0, 2);
+    filters->addWidget(t1e, 0, 3);
+    filters->addWidget(Cck[3], 1, 0);
+    filters->addWidget(t2s, 1, 1);
+    filters->addWidget(new QLabel(QStringLiteral("->"), this), 1, 2);
+    filters->addWidget(t2e, 1, 3);
+    filters->addWidget(Cck[1], 0, 4);
+    filters->addWidget(Cdoor, 0, 5);
+    filters->addWidget(Cck[2], 1, 4);
+    filters->addWidget(Cka, 1, 5);
+    filters->addWidget(Cck[4], 0, 6);
+    filters->addWidget(Cna, 0, 7);
+    filters->addWidget(Corder, 1, 7);
+    auto* buttons = new QVBoxLayout;
+    buttons->addWidget(Ccx);
+    buttons->addWidget(Command2);
+    buttons->addWidget(Command1);
+    auto* top = new QHBoxLayout;
+    top->addLayout(filters, 1);
+    top->addLayout(buttons);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(DBGrid1, 1);
+    resize(900, 560);
+
+    connect(Ccx, &QPushButton::clicked, this, &Frmque::Ccx_Click);
+    connect(Command2, &QPushButton::clicked, this, &Frmque::Command2_Click);
+    connect(Command1, &QPushButton::clicked, this, &Frmque::close);
+
+    // The records first, so the grid shows before the lists are read.
+    run(RecordFilter{});
+    const QSqlDatabase db = Session::db();
+    static_cast<ListOnDemand*>(Cdoor)->fill = [db] {
+        QStringList out;
+        for (int a : RecordQuery::addresses(db))
+            out << QString::number(a);
+        return out;
+    };
+    Cka->addItems(RecordQuery::cards(db));
+    Cna->addItems(RecordQuery::names(db));
+    for (QComboBox* c : {Cka, Cna})
+        c->setCurrentIndex(-1);
+}
+
+Frmque::~Frmque() = default;
+
+RecordQueryInput Frmque::input() const
+{
+    RecordQueryInput in;
+    in.byDate = Cck[0]->isChecked();
+    in.firstDay = t1s->date();
+    in.lastDay = t1e->date();
+    in.byTime = Cck[3]->isChecked();
+    in.firstTime = t2s->time();
+    in.lastTime = t2e->time();
+    in.byAddress = Cck[1]->isChecked();
+    in.address = Cdoor->currentText();
+    in.byCard = Cck[2]->isChecked();
+    in.card = Cka->currentText();
+    in.byName = Cck[4]->isChecked();
+    in.name = Cna->currentText();
+    in.order = RecordQuery::orderItems().indexOf(Corder->currentText());
+    return in;
+}
+
+void Frmque::Ccx_Click()
+{
+    const auto checked = RecordQuery::check(input());
+    if (const QString* message = std::get_if<QString>(&checked)) {
+        Prompt::exclaim(this, *message);
+        return;
+    }
+    run(std::get<RecordFilter>(checked));
+}
+
+void Frmque::run(const RecordFilter& filter)
+{
+    const RecordStatement s = RecordQuery::statement(filter);
+    QSqlQuery q(Session::db());
+    bool ok = q.prepare(s.sql);
+    if (ok) {
+        for (const QVariant& v : s.values)
+            q.addBindValue(v);
+        ok = q.exec();
+    }
+    if (!ok) {
+        // Never the previous rows as if they were this query's answer.
+        const QString error = q.lastError().text();
+        Data2->clear();
+        shown_.reset();
+        Prompt::exclaim(this, QStringLiteral("查询失败：%1").arg(error));
+        return;
+    }
+    Data2->setQuery(std::move(q));
+    const char* headers[] = {"姓名", "部门", "职务", "卡号", "日期", "时间", "地址", "进出标志", "采集标志"};
+    for (int c = 0; c < 9; ++c)
+        Data2->setHeaderData(c, Qt::Horizontal, QString::fromUtf8(headers[c]));
+    shown_ = filter;
+}
+
+void Frmque::Command2_Click()
+{
+    const ReportOutcome staged = RecordQuery::stage(Session::db(), shown_);
+    if (!staged.ok()) {
+        Prompt::exclaim(this, staged.message());
+        return;
+    }
+    const ReportOutcome shown = RecordQuery::report(Session::db()).preview(this);
+    Q_UNUSED(shown);  // preview tells the operator of its own failures
+}

@@ -1,0 +1,71 @@
+#pragma once
+#include "reports/ReportStaging.h"
+
+#include <QDate>
+#include <QSqlDatabase>
+#include <QString>
+#include <QStringList>
+#include <QTime>
+#include <QVariantList>
+
+#include <optional>
+#include <variant>
+
+// The operator's choices in the door-open record query, as typed.
+struct RecordQueryInput {
+    bool byDate = false;
+    QDate firstDay, lastDay;
+    bool byTime = false;
+    QTime firstTime, lastTime;
+    bool byAddress = false;
+    QString address;
+    bool byCard = false;
+    QString card;
+    bool byName = false;
+    QString name;
+    int order = -1;  // position in orderItems(), -1 for none
+};
+
+// A checked query: every value ready to bind.
+struct RecordFilter {
+    std::optional<std::pair<QDate, QDate>> days;
+    std::optional<std::pair<QTime, QTime>> times;
+    std::optional<int> address;
+    std::optional<QString> card;
+    std::optional<QString> name;
+    int order = -1;
+};
+
+struct RecordStatement {
+    QString sql;
+    QVariantList values;
+};
+
+// The door-open records of `data` with their holder's name, department and
+// position. A record whose card belongs to nobody in `people` is never
+// listed: the query joins the two.
+namespace RecordQuery {
+
+// "1 按日期" .. "6 按姓名".
+QStringList orderItems();
+
+// The input checked in the order the filters are built; an empty (or, for
+// the address, not 0 to 99) field of a checked filter gives the message
+// that asks for it: "请选择地址", "请选择卡号" or "请选择姓名".
+std::variant<RecordFilter, QString> check(const RecordQueryInput& input);
+
+// The grid's statement: 姓名, 部门, 职务, 卡号, 日期, 时间, 地址, flagIO, flag.
+RecordStatement statement(const RecordFilter& filter);
+
+// The pick lists: addresses and card numbers that occur in `data`, names
+// of `people` that are not blank.
+QList<int> addresses(QSqlDatabase db);
+QStringList cards(QSqlDatabase db);
+QStringList names(QSqlDatabase db);
+
+// Stages the rows of `filter` (none when it is empty) in dataPT for the
+// report drda2.rpt, the direction in words.
+ReportOutcome stage(QSqlDatabase db, const std::optional<RecordFilter>& filter);
+ReportStaging report(QSqlDatabase db);
+
+}  // namespace RecordQuery

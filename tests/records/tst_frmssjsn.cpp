@@ -1,0 +1,259 @@
+// The lock-status monitor against the simulator and a scripted peer.
+
+#include "../doors/LineHome.h"
+#include "PollPeer.h"
+
+#include "app/ToolWindows.h"
+#include "app/Tools.h"
+#include "records/FrmssjsN.h"
+#include "records/LockMonitor.h"
+
+#include <QAbstractItemModel>
+#include <QAction>
+#include <QStackedWidget>
+#include <QTreeView>
+#include <QtTest>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+// The text of one column of the entry whose description is `entry`;
+// "(none)" when the list has no such entry.
+QString cell(FrmssjsN& w, const QString& entry, int column)
+{
+    const QAbstractItemModel* m = child<QTreeView>(w, "doorlistDetails")->model();
+    for (int r = 0; r < m->rowCount(); ++r)
+        if (m->index(r, 0).data().toString() == entry)
+            return m->index(r, column).data().toString();
+    return QStringLiteral("(none)");
+}
+
+QList<int> polled(const QList<QByteArray>& frames)
+{
+    QList<int> out;
+    for (const QByteArray& f : frames)
+        if (f.size() == 3 && quint8(f.at(2)) == 0x1F)
+            out << quint8(f.at(0));
+    return out;
+}
+
+int countOf(const QList<QByteArray>& frames, quint8 command)
+{
+    int n = 0;
+    for (const QByteArray& f : frames)
+        n += f.size() > 2 && quint8(f.at(2)) == command;
+    return n;
+}
+
+void seedHolder(TestHome& home, int address, const QString& card, const QString& physical, const QString& name)
+{
+    home.exec(QStringLiteral("INSERT INTO people (卡号, 姓名, 部门, 职务) VALUES (?, ?, '一号楼', '保安')"), {card, name});
+    home.exec(QStringLiteral("INSERT INTO faka (地址, 卡号, 物理卡号) VALUES (?, ?, ?)"), {address, card, physical});
+}
+
+// A program folder whose port leads to a PollPeer.
+struct PeerHome {
+    TestHome home;
+    PollPeer peer;
+    ScriptedPrompter prompts;
+
+    PeerHome()
+    {
+        if (!peer.start(home.path(), LineHome::kPort))
+            qFatal("no pseudo-terminal");
+        Session::PortNo = LineHome::kPort;
+        Session::CommSettings = QStringLiteral("9600,n,8,1");
+        Session::InBufSize = 2048;
+        Session::OutBufSize = 512;
+    }
+};
+
+}  // namespace
+
+class TestFrmssjsN : public QObject {
+    Q_OBJECT
+private slots:
+    void entryTexts_data();
+    void entryTexts();
+    void pollsInAddressOrderAndListsLocks();
+    void openLockAsksForThePass();
+    void passIsAcknowledgedAndShown();
+    void unrecognisedStateShowsUnknown();
+    void badPassRecordsAreNotAcknowledged_data();
+    void badPassRecordsAreNotAcknowledged();
+    void silentControllerTurnsUnknown();
+    void viewModes();
+    void portRefusedClosesTheWindow();
+};
+
+void TestFrmssjsN::entryTexts_data()
+{
+    QTest::addColumn<int>("lock");
+    QTest::addColumn<QVariant>("description");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("no description") << 1 << QVariant() << QStringLiteral("7-1");
+    QTest::newRow("lock 2") << 2 << QVariant() << QStringLiteral("7-2");
+    QTest::newRow("description") << 1 << QVariant(QStringLiteral("大门")) << QStringLiteral("7-1*大门");
+    QTest::newRow("blanks are a description") << 2 << QVariant(QStringLiteral("  ")) << QStringLiteral("7-2*  ");
+}
+
+void TestFrmssjsN::entryTexts()
+{
+    QFETCH(int, lock);
+    QFETCH(QVariant, description);
+    QFETCH(QString, text);
+    QCOMPARE(LockMonitor::entryText(7, lock, description), text);
+}
+
+void TestFrmssjsN::pollsInAddressOrderAndListsLocks()
+{
+    LineHome h;
+    h.home.exec(QStringLiteral("INSERT INTO doors (地址, namedr1, dtype1) VALUES (5, '东门', '玻')"));
+    h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (2)"));
+    h.home.exec(QStringLiteral("INSERT INTO doors (地址, dtype1, dtype2) VALUES (7, '木', '铁')"));
+    for (int a : {2, 5, 7})
+        h.sim.addController(a);
+    FrmssjsN w(nullptr, 100ms, 3000ms);
+    QVERIFY(w.portOpened());
+    QTRY_VERIFY_WITH_TIMEOUT(polled(h.sim.frames()).size() >= 4, 10000);
+    QCOMPARE(polled(h.sim.frames()).first(4), (QList<int>{2, 5, 7, 2}));
+    const QAbstractItemModel* m = child<QTreeView>(w, "doorlistDetails")->model();
+    QCOMPARE(m->rowCount(), 3);
+    QCOMPARE(m->index(0, 0).data().toString(), QStringLiteral("5-1*东门"));
+    QCOMPARE(m->index(1, 0).data().toString(), QStringLiteral("7-1"));
+    QCOMPARE(m->index(2, 0).data().toString(), QStringLiteral("7-2"));
+    QCOMPARE(m->headerData(7, Qt::Horizontal).toString(), QStringLiteral("进出时间"));
+    QTRY_COMPARE_WITH_TIMEOUT(cell(w, QStringLiteral("7-2"), 1), QStringLiteral("关"), 10000);
+}
+
+void TestFrmssjsN::openLockAsksForThePass()
+{
+    LineHome h;
+    h.home.exec(QStringLiteral("INSERT INTO doors (地址, dtype1, dtype2) VALUES (1, '木', '铁')"));
+    h.sim.addController(1).force[0] = Controller::Force::Open;
+    FrmssjsN w(nullptr, 100ms, 3000ms);
+    QTRY_COMPARE_WITH_TIMEOUT(cell(w, QStringLiteral("1-1"), 1), QStringLiteral("开"), 10000);
+    QCOMPARE(cell(w, QStringLiteral("1-2"), 1), QStringLiteral("关"));
+    QTRY_VERIFY_WITH_TIMEOUT(countOf(h.sim.frames(), 0x1B) > 0, 10000);
+    // No pass waited: nothing acknowledged, nothing shown.
+    QCOMPARE(countOf(h.sim.frames(), 0x02), 0);
+    QCOMPARE(cell(w, QStringLiteral("1-1"), 2), QString());
+}
+
+void TestFrmssjsN::passIsAcknowledgedAndShown()
+{
+    LineHome h;
+    h.home.exec(QStringLiteral("INSERT INTO doors (地址, dtype1, dtype2) VALUES (3, '木', '铁')"));
+    seedHolder(h.home, 3, QStringLiteral("000123"), QStringLiteral("0012345678"), QStringLiteral("张三"));
+    Controller& c = h.sim.addController(3);
+    FrmssjsN w(nullptr, 100ms, 3000ms);
+    QVERIFY(c.pass(QStringLiteral("0012345678"), 3));
+    QTRY_COMPARE_WITH_TIMEOUT(cell(w, QStringLiteral("3-2"), 3), QStringLiteral("张三"), 10000);
+    QCOMPARE(cell(w, QStringLiteral("3-2"), 2), QStringLiteral("000123"));
+    QCOMPARE(cell(w, QStringLiteral("3-2"), 4), QStringLiteral("一号楼"));
+    QCOMPARE(cell(w, QStringLiteral("3-2"), 5), QStringLiteral("保安"));
+    QCOMPARE(cell(w, QStringLiteral("3-2"), 6), QStringLiteral("进门"));
+    QVERIFY(!cell(w, QStringLiteral("3-2"), 7).isEmpty());
+    QCOMPARE(cell(w, QStringLiteral("3-1"), 2), QString());
+    QTRY_VERIFY(c.passes.isEmpty());
+    QCOMPARE(countOf(h.sim.frames(), 0x02), 1);
+
+    // The same card going out through the same lock: the entry follows.
+    QVERIFY(c.pass(QStringLiteral("0012345678"), 4));
+    QTRY_COMPARE_WITH_TIMEOUT(cell(w, QStringLiteral("3-2"), 6), QStringLiteral("出门"), 10000);
+    // A card nobody holds empties the entry's pass.
+    QVERIFY(c.pass(QStringLiteral("0099999999"), 3));
+    QTRY_COMPARE_WITH_TIMEOUT(cell(w, QStringLiteral("3-2"), 2), QString(), 10000);
+    QCOMPARE(cell(w, QStringLiteral("3-2"), 3), QString());
+}
+
+void TestFrmssjsN::unrecognisedStateShowsUnknown()
+{
+    PeerHome p;
+    TestHome& home = p.home;
+    PollPeer& peer = p.peer;
+    home.exec(QStringLiteral("INSERT INTO doors (地址, dtype1, dtype2) VALUES (1, '木', '铁')"));
+    peer.answers[0x1F] = hex("0122");
+    FrmssjsN w(nullptr, 100ms, 3000ms);
+    QTRY_COMPARE_WITH_TIMEOUT(cell(w, QStringLiteral("1-1"), 1), QStringLiteral("关"), 10000);
+    peer.answers[0x1F] = hex("0133");
+    QTRY_COMPARE_WITH_TIMEOUT(cell(w, QStringLiteral("1-1"), 1), QStringLiteral("?"), 10000);
+    QCOMPARE(cell(w, QStringLiteral("1-2"), 1), QStringLiteral("?"));
+    QTest::qWait(300);
+    QCOMPARE(peer.count(0x1B), 0);
+}
+
+void TestFrmssjsN::badPassRecordsAreNotAcknowledged_data()
+{
+    QTest::addColumn<QByteArray>("record");
+    QTest::newRow("code 5") << hex("0108050012345678" "01");
+    QTest::newRow("short") << hex("0108040012345678");
+    QTest::newRow("none within 3 s") << QByteArray();
+}
+
+void TestFrmssjsN::badPassRecordsAreNotAcknowledged()
+{
+    QFETCH(QByteArray, record);
+    PeerHome p;
+    TestHome& home = p.home;
+    PollPeer& peer = p.peer;
+    home.exec(QStringLiteral("INSERT INTO doors (地址, dtype1) VALUES (1, '木')"));
+    seedHolder(home, 1, QStringLiteral("000123"), QStringLiteral("0012345678"), QStringLiteral("张三"));
+    peer.answers[0x1F] = hex("0124");
+    peer.answers[0x1B] = record;
+    FrmssjsN w(nullptr, 100ms, 3000ms);
+    QTRY_VERIFY_WITH_TIMEOUT(peer.count(0x1B) >= 1, 10000);
+    // After at most the 3 s wait the poll goes on.
+    QTRY_VERIFY_WITH_TIMEOUT(peer.count(0x1B) >= 2, 15000);
+    QCOMPARE(peer.count(0x02), 0);
+    QCOMPARE(cell(w, QStringLiteral("1-1"), 2), QString());
+    QCOMPARE(cell(w, QStringLiteral("1-1"), 1), QStringLiteral("开"));
+}
+
+void TestFrmssjsN::silentControllerTurnsUnknown()
+{
+    LineHome h;
+    h.home.exec(QStringLiteral("INSERT INTO doors (地址, dtype1) VALUES (4, '木')"));
+    Controller& c = h.sim.addController(4);
+    FrmssjsN w(nullptr, 100ms, 3000ms);
+    QTRY_COMPARE_WITH_TIMEOUT(cell(w, QStringLiteral("4-1"), 1), QStringLiteral("关"), 10000);
+    c.behaviour.silent = true;
+    QTRY_COMPARE_WITH_TIMEOUT(cell(w, QStringLiteral("4-1"), 1), QStringLiteral("?"), 10000);
+    c.behaviour.silent = false;
+    QTRY_COMPARE_WITH_TIMEOUT(cell(w, QStringLiteral("4-1"), 1), QStringLiteral("关"), 10000);
+}
+
+void TestFrmssjsN::viewModes()
+{
+    LineHome h;
+    h.home.exec(QStringLiteral("INSERT INTO doors (地址, dtype1) VALUES (4, '木')"));
+    FrmssjsN w(nullptr, 100ms, 3000ms);
+    auto* views = w.findChild<QStackedWidget*>();
+    using M = FrmssjsN::Mode;
+    // Toolbar keys and menu entries alike.
+    const QList<std::pair<const char*, M>> cases{{"detail", M::Details}, {"list", M::List}, {"smallico", M::SmallIcons},
+                                                 {"details", M::Details}, {"smico", M::SmallIcons}, {"ico", M::Icons}};
+    for (const auto& [action, mode] : cases) {
+        w.findChild<QAction*>(QString::fromLatin1(action))->trigger();
+        QCOMPARE(w.mode(), mode);
+        QCOMPARE(views->currentWidget()->objectName() == QLatin1String("doorlistDetails"), mode == M::Details);
+    }
+}
+
+void TestFrmssjsN::portRefusedClosesTheWindow()
+{
+    LineHome h;
+    h.home.exec(QStringLiteral("INSERT INTO doors (地址, dtype1) VALUES (4, '木')"));
+    LinePort holder;
+    QVERIFY(holder.open(Session::lineParams()).ok());
+    FrmssjsN w(nullptr, 100ms, 3000ms);
+    QVERIFY(!w.portOpened());
+    QCOMPARE(h.prompts.texts(), QStringList{QStringLiteral("串口没有打开！")});
+    // The menu's tool opens no window then.
+    QVERIFY(!ToolWindows::create(Tools::kMonitor, nullptr));
+    QCOMPARE(h.prompts.shown.size(), 2);
+}
+
+QTEST_MAIN(TestFrmssjsN)
+#include "tst_frmssjsn.moc"

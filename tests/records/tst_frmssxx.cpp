@@ -1,0 +1,173 @@
+// The pass display against the simulator.
+
+#include "../doors/LineHome.h"
+
+#include "records/FrmSSXX.h"
+
+#include <QImage>
+#include <QLabel>
+#include <QtTest>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+QString label(FrmSSXX& w, int i)
+{
+    return child<QLabel>(w, qPrintable(QStringLiteral("Label2_%1").arg(i)))->text();
+}
+
+void seedPerson(TestHome& home, const QString& card, const QString& physical, const QVariant& name,
+                const QVariant& department, const QVariant& photo)
+{
+    home.exec(QStringLiteral("INSERT INTO people (卡号, 姓名, 部门, 职务, 照片) VALUES (?, ?, ?, '经理', ?)"),
+              {card, name, department, photo});
+    home.exec(QStringLiteral("INSERT INTO faka (地址, 卡号, 物理卡号) VALUES (12, ?, ?)"), {card, physical});
+}
+
+struct PassDisplay {
+    LineHome h;
+    Controller* c = nullptr;
+    std::unique_ptr<FrmSSXX> w;
+
+    PassDisplay()
+    {
+        h.home.exec(QStringLiteral("INSERT INTO doors (地址, dtype1, dtype2) VALUES (12, '木', '铁')"));
+        c = &h.sim.addController(12);
+    }
+    void open(std::chrono::milliseconds clearAfter = 2min)
+    {
+        w = std::make_unique<FrmSSXX>(nullptr, 100ms, clearAfter);
+    }
+};
+
+}  // namespace
+
+class TestFrmSSXX : public QObject {
+    Q_OBJECT
+private slots:
+    void passShowsPersonAndChannel();
+    void photo_data();
+    void photo();
+    void nothingOfThePreviousPersonStays();
+    void clearsOnceAfterItsDelay();
+    void noControllersNoTraffic();
+    void portFailureIsShownInTheWindow();
+};
+
+void TestFrmSSXX::passShowsPersonAndChannel()
+{
+    PassDisplay d;
+    seedPerson(d.h.home, QStringLiteral("000123"), QStringLiteral("0012345678"), QStringLiteral("李四"),
+               QStringLiteral("二号楼"), QVariant());
+    d.open();
+    QVERIFY(d.c->pass(QStringLiteral("0012345678"), 3));
+    QTRY_COMPARE_WITH_TIMEOUT(label(*d.w, 0), QStringLiteral("李四"), 10000);
+    QCOMPARE(label(*d.w, 4), QStringLiteral("12-2进"));
+    QCOMPARE(label(*d.w, 5), QStringLiteral("000123"));
+    QCOMPARE(label(*d.w, 2), QStringLiteral("二号楼"));
+    QCOMPARE(label(*d.w, 3), QStringLiteral("经理"));
+    QVERIFY(QTime::fromString(label(*d.w, 1), QStringLiteral("HH:mm:ss")).isValid());
+    QTRY_VERIFY(d.c->passes.isEmpty());
+    QCOMPARE(d.w->windowTitle(), QStringLiteral("     实时监视进出门打卡情况"));
+}
+
+void TestFrmSSXX::photo_data()
+{
+    QTest::addColumn<QVariant>("photo");
+    QTest::addColumn<bool>("ownPhoto");
+    QTest::newRow("photo") << QVariant(QStringLiteral("p.png")) << true;
+    QTest::newRow("empty") << QVariant(QString(QStringLiteral(""))) << false;
+    QTest::newRow("no value") << QVariant() << false;
+    QTest::newRow("missing file") << QVariant(QStringLiteral("gone.png")) << false;
+    QTest::newRow("not a picture") << QVariant(QStringLiteral("broken.png")) << false;
+}
+
+void TestFrmSSXX::photo()
+{
+    QFETCH(QVariant, photo);
+    QFETCH(bool, ownPhoto);
+    PassDisplay d;
+    QImage img(40, 50, QImage::Format_RGB32);
+    img.fill(Qt::blue);
+    QVERIFY(img.save(d.h.home.file(QStringLiteral("p.png"))));
+    QFile broken(d.h.home.file(QStringLiteral("broken.png")));
+    QVERIFY(broken.open(QIODevice::WriteOnly));
+    broken.write("not a picture");
+    broken.close();
+    seedPerson(d.h.home, QStringLiteral("000123"), QStringLiteral("0012345678"), QStringLiteral("李四"),
+               QStringLiteral("二号楼"), photo);
+    d.open();
+    d.w->ShowPerson(QStringLiteral("0012345678"), 12, 1);
+    if (ownPhoto)
+        QCOMPARE(d.w->shownPicture(), d.h.home.file(QStringLiteral("p.png")));
+    else
+        QCOMPARE(d.w->shownPicture(), QStringLiteral("face"));
+    QVERIFY(!child<QLabel>(*d.w, "Image1")->pixmap().isNull());
+    QVERIFY(!FrmSSXX::defaultFace().isNull());
+}
+
+void TestFrmSSXX::nothingOfThePreviousPersonStays()
+{
+    PassDisplay d;
+    seedPerson(d.h.home, QStringLiteral("000001"), QStringLiteral("0000000001"), QStringLiteral("甲"),
+               QStringLiteral("一号楼"), QVariant());
+    seedPerson(d.h.home, QStringLiteral("000002"), QStringLiteral("0000000002"), QVariant(), QVariant(), QVariant());
+    d.open();
+    d.w->ShowPerson(QStringLiteral("0000000001"), 12, 1);
+    QCOMPARE(label(*d.w, 2), QStringLiteral("一号楼"));
+    QCOMPARE(label(*d.w, 4), QStringLiteral("12-1进"));
+    d.w->ShowPerson(QStringLiteral("0000000002"), 12, 9);
+    QCOMPARE(label(*d.w, 5), QStringLiteral("000002"));
+    QCOMPARE(label(*d.w, 0), QString());
+    QCOMPARE(label(*d.w, 2), QString());
+    QCOMPARE(label(*d.w, 4), QString());
+    // A card nobody holds empties everything, the picture too.
+    d.w->ShowPerson(QStringLiteral("0000000009"), 12, 1);
+    for (int i = 0; i < 6; ++i)
+        QCOMPARE(label(*d.w, i), QString());
+    QCOMPARE(d.w->shownPicture(), QString());
+}
+
+void TestFrmSSXX::clearsOnceAfterItsDelay()
+{
+    PassDisplay d;
+    seedPerson(d.h.home, QStringLiteral("000001"), QStringLiteral("0000000001"), QStringLiteral("甲"),
+               QStringLiteral("一号楼"), QVariant());
+    d.open(1500ms);
+    d.w->ShowPerson(QStringLiteral("0000000001"), 12, 2);
+    QCOMPARE(label(*d.w, 0), QStringLiteral("甲"));
+    QTRY_COMPARE_WITH_TIMEOUT(label(*d.w, 0), QString(), 10000);
+    QCOMPARE(label(*d.w, 4), QString());
+    QCOMPARE(d.w->shownPicture(), QString());
+    // Only once: a later pass stays.
+    d.w->ShowPerson(QStringLiteral("0000000001"), 12, 2);
+    QTest::qWait(2500);
+    QCOMPARE(label(*d.w, 0), QStringLiteral("甲"));
+    QCOMPARE(label(*d.w, 4), QStringLiteral("12-1出"));
+}
+
+void TestFrmSSXX::noControllersNoTraffic()
+{
+    LineHome h;
+    FrmSSXX w(nullptr, 100ms, 2min);
+    QCOMPARE(h.prompts.texts(), QStringList{QStringLiteral("请先进行门锁设置！")});
+    QTest::qWait(400);
+    QVERIFY(h.sim.frames().isEmpty());
+}
+
+void TestFrmSSXX::portFailureIsShownInTheWindow()
+{
+    PassDisplay d;
+    LinePort holder;
+    QVERIFY(holder.open(Session::lineParams()).ok());
+    d.open();
+    const QString text = child<QLabel>(*d.w, "Label4")->text();
+    QVERIFY2(text.startsWith(QStringLiteral("8005    端口 (com3) ")), qPrintable(text));
+    QVERIFY(text.endsWith(QStringLiteral("请进入系统配置重新设置端口号！")));
+    QTest::qWait(300);
+    QVERIFY(d.h.sim.frames().isEmpty());
+}
+
+QTEST_MAIN(TestFrmSSXX)
+#include "tst_frmssxx.moc"

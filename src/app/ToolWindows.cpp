@@ -9,6 +9,10 @@
 #include "admin/frmfkj.h"
 #include "admin/frmsys.h"
 #include "admin/sjkwf2.h"
+#include "attendance/FrmMon.h"
+#include "attendance/FrmWTS.h"
+#include "attendance/Frmkq.h"
+#include "attendance/Frmkqzl.h"
 #include "doors/FrmCDT.h"
 #include "doors/Frmdoors.h"
 #include "people/Frmbm.h"
@@ -39,6 +43,10 @@ const std::map<int, Factory>& factories()
         {19, [](QWidget* p) -> QWidget* { return new frmfkj(p); }},
         {23, [](QWidget* p) -> QWidget* { return new FrmSJCJSZ(p); }},
         {26, [](QWidget* p) -> QWidget* { return new FrmCDT(p); }},
+        {28, [](QWidget* p) -> QWidget* { return new Frmkq(p); }},
+        {29, [](QWidget* p) -> QWidget* { return new FrmWTS(p); }},
+        {30, [](QWidget* p) -> QWidget* { return new FrmMon(p); }},
+        {37, [](QWidget* p) -> QWidget* { return new Frmkqzl(p); }},
     };
     return f;
 }

@@ -112,6 +112,9 @@ Frmkq::Frmkq(QWidget* parent) : QDialog(parent)
     });
 
     showRows(AttendanceQuery::statement({}));
+    const int widths[] = {70, 62, 84, 68, 68, 68, 68, 50, 44, 44, 44, 90, 60};
+    for (int i = 0; i < int(std::size(widths)); ++i)
+        grid_->setColumnWidth(i, widths[i]);
 }
 
 Frmkq::~Frmkq() = default;

@@ -94,8 +94,7 @@ private slots:
     void queryChecksAndMessages_data();
     void queryChecksAndMessages();
     void marksFollowThePickedDay();
-    void savedRemarksAreRtf();
-    void editAndPrintOpensTheSavedDocument();
+    void remarksAreSavedAsRtfAndOpened();
 };
 
 void TestFrmMon::calendarLayout_data()
@@ -292,7 +291,7 @@ void TestFrmMon::marksFollowThePickedDay()
     QCOMPARE(win.rbox->toPlainText(), QString());
 }
 
-void TestFrmMon::savedRemarksAreRtf()
+void TestFrmMon::remarksAreSavedAsRtfAndOpened()
 {
     TestHome home;
     ScriptedPrompter prompter;
@@ -304,20 +303,27 @@ void TestFrmMon::savedRemarksAreRtf()
         asked << last;
         return answer;
     };
-    win.rbox->setPlainText(QStringLiteral("甲{1}\\"));
+    QList<QUrl> opened;
+    bool desktopHasWordProcessor = false;
+    win.w.openDocument = [&](const QUrl& url) {
+        opened << url;
+        return desktopHasWordProcessor;
+    };
+    win.rbox->setPlainText(QStringLiteral("甲{1}\\\n"));
     QTextCursor c(win.rbox->document());
     c.movePosition(QTextCursor::End);
-    c.insertText(QStringLiteral("\n"));
     QTextCharFormat bold;
     bold.setFontWeight(QFont::Bold);
     c.insertText(QStringLiteral("2004-3-5号迟到  "), bold);
 
-    // Cancelling writes nothing.
-    win.click("Command6");
+    // "编辑打印" before any save asks for one; cancelling writes nothing.
+    win.click("Command7");
+    QCOMPARE(prompter.texts(), QStringList{"请先把备注保存成文件，再编辑打印。"});
     QCOMPARE(asked, QStringList{QString()});
-    QVERIFY(win.w.savedFile().isEmpty());
-    QVERIFY(QDir(home.path()).entryList({QStringLiteral("*.doc")}, QDir::Files).isEmpty());
+    QVERIFY(opened.isEmpty());
+    QVERIFY(QDir(home.path()).entryList(QDir::Files | QDir::NoDotAndDotDot).filter(QStringLiteral(".doc")).isEmpty());
 
+    prompter.clear();
     answer = home.file(QStringLiteral("三月.doc"));
     win.click("Command6");
     QVERIFY(prompter.shown.isEmpty());
@@ -329,48 +335,23 @@ void TestFrmMon::savedRemarksAreRtf()
         "{\\b 2004-3-5\\u21495?\\u-28705?\\u21040?  }\\par\r\n}\r\n";
     QCOMPARE(f.readAll(), expected);
 
+    // Without a word processor the operator is told so.
+    win.click("Command7");
+    QCOMPARE(opened, QList<QUrl>{QUrl::fromLocalFile(answer)});
+    QCOMPARE(prompter.shown.size(), 1);
+    QVERIFY(prompter.last().contains(QStringLiteral("没有能打开")));
+    desktopHasWordProcessor = true;
+    win.click("Command7");
+    QCOMPARE(opened.size(), 2);
+    QCOMPARE(prompter.shown.size(), 1);
+
     // The last name is offered again; a file that cannot be written is told.
     answer = home.path();
     win.click("Command6");
     QCOMPARE(asked.last(), home.file(QStringLiteral("三月.doc")));
-    QCOMPARE(prompter.shown.size(), 1);
+    QCOMPARE(prompter.shown.size(), 2);
     QVERIFY(prompter.last().startsWith(QStringLiteral("备注没有保存到")));
     QCOMPARE(win.w.savedFile(), home.file(QStringLiteral("三月.doc")));
-}
-
-void TestFrmMon::editAndPrintOpensTheSavedDocument()
-{
-    TestHome home;
-    ScriptedPrompter prompter;
-    seedWorkTimes(home);
-    Window win;
-    QList<QUrl> opened;
-    bool desktopHasWordProcessor = false;
-    win.w.openDocument = [&](const QUrl& url) {
-        opened << url;
-        return desktopHasWordProcessor;
-    };
-    QString answer;
-    win.w.saveDialog = [&](QWidget*, const QString&) { return answer; };
-
-    // Nothing saved yet: the operator is asked to save, and cancels.
-    win.click("Command7");
-    QCOMPARE(prompter.texts(), QStringList{"请先把备注保存成文件，再编辑打印。"});
-    QVERIFY(opened.isEmpty());
-
-    prompter.clear();
-    answer = home.file(QStringLiteral("备注.doc"));
-    win.click("Command7");
-    QCOMPARE(opened, QList<QUrl>{QUrl::fromLocalFile(answer)});
-    QVERIFY(QFile::exists(answer));
-    QCOMPARE(prompter.shown.size(), 2);
-    QVERIFY(prompter.last().contains(QStringLiteral("没有能打开")));
-
-    prompter.clear();
-    desktopHasWordProcessor = true;
-    win.click("Command7");
-    QCOMPARE(opened.size(), 2);
-    QVERIFY(prompter.shown.isEmpty());
 }
 
 QTEST_MAIN(TestFrmMon)

@@ -11,10 +11,12 @@ namespace {
 
 constexpr int kLeftRows = 16;
 
+// A missing punch is stored as no value; rows of older programs hold
+// midnight for it instead.
 std::optional<QTime> punch(const QVariant& v)
 {
     const QTime t = DateText::toTime(v);
-    return t.isValid() ? std::optional<QTime>(t) : std::nullopt;
+    return t.isValid() && t != QTime(0, 0) ? std::optional<QTime>(t) : std::nullopt;
 }
 
 QStringList column(QSqlDatabase db, const QString& sql)

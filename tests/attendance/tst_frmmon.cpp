@@ -222,7 +222,7 @@ void TestFrmMon::queryChecksAndMessages()
     ScriptedPrompter prompter;
     seedWorkTimes(home);
     attendance(home, "000001", "Jia", "2004-03-05", {"08:40", "11:20", "-", "-"});
-    attendance(home, "000007", "Jia", "2004-03-05", {"08:30", "-", "13:40", "17:30"});
+    attendance(home, "000007", "Jia", "2004-03-05", {"08:30", "00:00", "13:40", "17:30"});
     Window win;
     child<QDateEdit>(win.w, "DTP")->setDate(QDate(2004, 3, 9));
     // Entering a box chooses what the query goes by; the last one entered wins.

@@ -9,6 +9,10 @@
 #include "admin/frmfkj.h"
 #include "admin/frmsys.h"
 #include "admin/sjkwf2.h"
+#include "attendance/FrmMon.h"
+#include "attendance/FrmWTS.h"
+#include "attendance/Frmkq.h"
+#include "attendance/Frmkqzl.h"
 #include "cards/FrmFK.h"
 #include "doors/FrmCDT.h"
 #include "doors/Frmdoors.h"
@@ -54,6 +58,10 @@ const std::map<int, Factory>& factories()
          }},
         {34, [](QWidget* p) -> QWidget* { return new FrmSSXX(p); }},
         {27, [](QWidget* p) -> QWidget* { return new Frmque(p); }},
+        {28, [](QWidget* p) -> QWidget* { return new Frmkq(p); }},
+        {29, [](QWidget* p) -> QWidget* { return new FrmWTS(p); }},
+        {30, [](QWidget* p) -> QWidget* { return new FrmMon(p); }},
+        {37, [](QWidget* p) -> QWidget* { return new Frmkqzl(p); }},
     };
     return f;
 }

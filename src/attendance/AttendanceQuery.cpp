@@ -1,0 +1,257 @@
+#include "attendance/AttendanceQuery.h"
+
+#include "db/DateText.h"
+#include "db/Transaction.h"
+
+#include <QRegularExpression>
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace AttendanceQuery {
+
+namespace {
+
+enum Column { Name, Card, Day, Time1, Time2, Time3, Time4, Hours, Late, LeftEarly, Absent, Department, Position };
+
+QStringList distinct(QSqlDatabase db, const QString& field)
+{
+    QStringList out;
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    if (!q.exec(QStringLiteral("SELECT DISTINCT %1 FROM people WHERE trim(%1) <> '' ORDER BY %1").arg(field)))
+        return out;
+    while (q.next())
+        out << q.value(0).toString();
+    return out;
+}
+
+// "8:5", "08:05" and "08:05:09" are times; anything else is not.
+QTime typedTime(const QString& text)
+{
+    static const QRegularExpression re(QStringLiteral("^(\\d{1,2}):(\\d{1,2})(?::(\\d{1,2}))?$"));
+    const QRegularExpressionMatch m = re.match(text);
+    if (!m.hasMatch())
+        return {};
+    return QTime(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).isEmpty() ? 0 : m.captured(3).toInt());
+}
+
+QDate typedDate(const QString& text)
+{
+    static const QRegularExpression re(QStringLiteral("^(\\d{4})-(\\d{1,2})-(\\d{1,2})$"));
+    const QRegularExpressionMatch m = re.match(text);
+    return m.hasMatch() ? QDate(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt()) : QDate();
+}
+
+EditResult problem(EditProblem p, const QString& error = QString())
+{
+    return EditResult{p, error};
+}
+
+}  // namespace
+
+Missing missing(const Filter& f)
+{
+    if (f.byCard && f.card.trimmed().isEmpty())
+        return Missing::Card;
+    if (f.byName && f.name.trimmed().isEmpty())
+        return Missing::Name;
+    if (f.byDepartment && f.department.trimmed().isEmpty())
+        return Missing::Department;
+    return Missing::None;
+}
+
+QString message(Missing m)
+{
+    switch (m) {
+    case Missing::None: return QString();
+    case Missing::Card: return QStringLiteral("请选择卡号");
+    case Missing::Name: return QStringLiteral("请选择姓名");
+    case Missing::Department: return QStringLiteral("请选择部门");
+    }
+    return QString();
+}
+
+Statement statement(const Filter& f)
+{
+    Statement s;
+    QStringList where;
+    if (f.byDate) {
+        if (f.first == f.last) {
+            where << QStringLiteral("日期 = ?");
+            s.values << DateText::bindDate(f.first);
+        } else {
+            where << QStringLiteral("日期 BETWEEN ? AND ?");
+            s.values << DateText::bindDate(f.first) << DateText::bindDate(f.last);
+        }
+    }
+    const struct {
+        bool on;
+        const char* field;
+        const QString& value;
+    } texts[] = {{f.byCard, "卡号", f.card}, {f.byName, "姓名", f.name}, {f.byDepartment, "部门", f.department}};
+    for (const auto& t : texts) {
+        if (!t.on)
+            continue;
+        where << QString::fromUtf8(t.field) + QStringLiteral(" = ?");
+        s.values << t.value.trimmed();
+    }
+    s.sql = QStringLiteral("SELECT %1 FROM datakq").arg(fields().join(QStringLiteral(", ")));
+    if (!where.isEmpty())
+        s.sql += QStringLiteral(" WHERE ") + where.join(QStringLiteral(" AND "));
+    static const char* orders[] = {" ORDER BY 日期, 卡号", " ORDER BY 卡号, 日期", " ORDER BY 部门, 日期",
+                                   " ORDER BY 姓名, 日期"};
+    if (f.order >= 0 && f.order < int(std::size(orders)))
+        s.sql += QString::fromUtf8(orders[f.order]);
+    return s;
+}
+
+QStringList orderItems()
+{
+    return {QStringLiteral("1 按日期"), QStringLiteral("2 按卡号"), QStringLiteral("3 按部门"), QStringLiteral("4 按姓名")};
+}
+
+QStringList fields()
+{
+    return {QStringLiteral("姓名"), QStringLiteral("卡号"),  QStringLiteral("日期"),   QStringLiteral("时间1"),
+            QStringLiteral("时间2"), QStringLiteral("时间3"), QStringLiteral("时间4"),  QStringLiteral("hrs"),
+            QStringLiteral("late"),  QStringLiteral("leavee"), QStringLiteral("absent"), QStringLiteral("部门"),
+            QStringLiteral("职务")};
+}
+
+QStringList captions()
+{
+    return {QStringLiteral("姓名"), QStringLiteral("卡号"), QStringLiteral("日期"), QStringLiteral("时间1"),
+            QStringLiteral("时间2"), QStringLiteral("时间3"), QStringLiteral("时间4"), QStringLiteral("时数"),
+            QStringLiteral("迟到"), QStringLiteral("早退"), QStringLiteral("缺席"), QStringLiteral("大厦"),
+            QStringLiteral("职位")};
+}
+
+QStringList departments(QSqlDatabase db)
+{
+    return distinct(db, QStringLiteral("部门"));
+}
+
+QStringList cards(QSqlDatabase db)
+{
+    return distinct(db, QStringLiteral("卡号"));
+}
+
+QStringList names(QSqlDatabase db)
+{
+    return distinct(db, QStringLiteral("姓名"));
+}
+
+ReportStaging report(QSqlDatabase db)
+{
+    return ReportStaging(db, QStringLiteral("datakqPT"), QStringLiteral("drkq.rpt"));
+}
+
+ReportOutcome stage(QSqlDatabase db, const Statement& s)
+{
+    return report(db).stage(s.sql, s.values);
+}
+
+QString EditResult::message() const
+{
+    switch (problem) {
+    case EditProblem::None: return QString();
+    case EditProblem::BadCard: return QStringLiteral("卡号应为6位数字，修改没有保存。");
+    case EditProblem::BadDate: return QStringLiteral("日期应写成“2004-03-05”的样子，修改没有保存。");
+    case EditProblem::BadTime:
+        return QStringLiteral("时间应写成“08:30”或“08:30:00”的样子，没有打卡的留空；修改没有保存。");
+    case EditProblem::BadHours: return QStringLiteral("时数应为0到24之间的数，修改没有保存。");
+    case EditProblem::BadMinutes: return QStringLiteral("分钟数应为0到1440之间的整数，修改没有保存。");
+    case EditProblem::KeyTaken: return QStringLiteral("这张卡在这一天已有考勤记录，修改没有保存。");
+    case EditProblem::RowGone: return QStringLiteral("这条考勤记录已不在了，修改没有保存。");
+    case EditProblem::Failed: return QStringLiteral("修改没有保存：%1").arg(error);
+    }
+    return error;
+}
+
+EditResult change(QSqlDatabase db, const QString& card, const QString& day, int column, const QString& typed)
+{
+    const QString text = typed.trimmed();
+    QVariant value;
+    switch (column) {
+    case Name:
+    case Department:
+    case Position:
+        value = typed;
+        break;
+    case Card:
+        if (!QRegularExpression(QStringLiteral("^\\d{6}$")).match(text).hasMatch())
+            return problem(EditProblem::BadCard);
+        value = text;
+        break;
+    case Day: {
+        const QDate d = typedDate(text);
+        if (!d.isValid())
+            return problem(EditProblem::BadDate);
+        value = DateText::fromDate(d);
+        break;
+    }
+    case Time1:
+    case Time2:
+    case Time3:
+    case Time4: {
+        if (text.isEmpty()) {
+            value = QVariant(QMetaType(QMetaType::QString));
+            break;
+        }
+        const QTime t = typedTime(text);
+        if (!t.isValid())
+            return problem(EditProblem::BadTime);
+        value = DateText::fromTime(t);
+        break;
+    }
+    case Hours: {
+        bool ok = false;
+        const double h = text.toDouble(&ok);
+        if (!ok || h < 0 || h > 24)
+            return problem(EditProblem::BadHours);
+        value = qRound(h * 100) / 100.0;
+        break;
+    }
+    case Late:
+    case LeftEarly:
+    case Absent: {
+        bool ok = false;
+        const int m = text.toInt(&ok);
+        if (!ok || m < 0 || m > 24 * 60)
+            return problem(EditProblem::BadMinutes);
+        value = m;
+        break;
+    }
+    default:
+        return problem(EditProblem::Failed, QStringLiteral("no such column"));
+    }
+
+    Transaction tx(db);
+    QSqlQuery q(db);
+    if (!tx.begun())
+        return problem(EditProblem::Failed, db.lastError().text());
+    if (column == Card || column == Day) {
+        q.prepare(QStringLiteral("SELECT count(*) FROM datakq WHERE 卡号 = ? AND 日期 = ?"));
+        q.addBindValue(column == Card ? value : QVariant(card));
+        q.addBindValue(column == Day ? value : QVariant(day));
+        if (!q.exec() || !q.next())
+            return problem(EditProblem::Failed, q.lastError().text());
+        const bool unchanged = (column == Card ? value.toString() == card : value.toString() == day);
+        if (q.value(0).toInt() > 0 && !unchanged)
+            return problem(EditProblem::KeyTaken);
+        q.finish();
+    }
+    q.prepare(QStringLiteral("UPDATE datakq SET %1 = ? WHERE 卡号 = ? AND 日期 = ?").arg(fields().at(column)));
+    q.addBindValue(value);
+    q.addBindValue(card);
+    q.addBindValue(day);
+    if (!q.exec())
+        return problem(EditProblem::Failed, q.lastError().text());
+    if (q.numRowsAffected() == 0)
+        return problem(EditProblem::RowGone);
+    if (!tx.commit())
+        return problem(EditProblem::Failed, db.lastError().text());
+    return {};
+}
+
+}  // namespace AttendanceQuery

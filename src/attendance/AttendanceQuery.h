@@ -1,0 +1,68 @@
+#pragma once
+#include "reports/ReportStaging.h"
+
+#include <QDate>
+#include <QSqlDatabase>
+#include <QString>
+#include <QStringList>
+#include <QVariantList>
+
+// Looking through the attendance rows of `datakq`: which rows a query
+// selects, corrections typed into the grid, and the attendance report.
+namespace AttendanceQuery {
+
+// The chosen filters, as the operator set them; texts are trimmed here.
+struct Filter {
+    bool byDate = false;
+    QDate first, last;
+    bool byCard = false;
+    QString card;
+    bool byName = false;
+    QString name;
+    bool byDepartment = false;
+    QString department;
+    int order = -1;   // a position of orderItems(), or none
+};
+
+enum class Missing { None, Card, Name, Department };
+// The first filter that is chosen without a value, in the order date,
+// card, name, department.
+Missing missing(const Filter& filter);
+QString message(Missing m);
+
+struct Statement {
+    QString sql;
+    QVariantList values;
+};
+// The rows of a filter, with the grid's columns. No filter: every row.
+Statement statement(const Filter& filter);
+
+// "1 按日期" … "4 按姓名".
+QStringList orderItems();
+// The grid's fields and captions, in order.
+QStringList fields();
+QStringList captions();
+
+// The lists to pick from, from the personnel table (blank values left out).
+QStringList departments(QSqlDatabase db);
+QStringList cards(QSqlDatabase db);
+QStringList names(QSqlDatabase db);
+
+// Copies the rows of a statement into `datakqPT`, in its order, for the
+// report "drkq.rpt".
+ReportStaging report(QSqlDatabase db);
+ReportOutcome stage(QSqlDatabase db, const Statement& s);
+
+// A correction of one cell of a shown row, found by its key.
+enum class EditProblem { None, BadCard, BadDate, BadTime, BadHours, BadMinutes, KeyTaken, RowGone, Failed };
+struct EditResult {
+    EditProblem problem = EditProblem::None;
+    QString error;
+    bool ok() const { return problem == EditProblem::None; }
+    QString message() const;
+};
+// `column` is a position of fields(); the text is checked for that column
+// and stored in its stored form (times "HH:mm:ss", empty: no punch).
+EditResult change(QSqlDatabase db, const QString& card, const QString& day, int column, const QString& text);
+
+}  // namespace AttendanceQuery

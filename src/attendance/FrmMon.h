@@ -1,0 +1,80 @@
+#pragma once
+#include "attendance/MonthlySheet.h"
+
+#include <QDialog>
+#include <QUrl>
+
+#include <functional>
+#include <optional>
+
+class QComboBox;
+class QDateEdit;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QTableWidget;
+class QTextEdit;
+class QToolButton;
+
+// "个人月总查询": one person's month as a sheet, late arrivals blue and
+// early leaves red, with remarks marked day by day and saved as a rich
+// text document. Opened modally by the main window.
+class FrmMon : public QDialog {
+    Q_OBJECT
+public:
+    explicit FrmMon(QWidget* parent = nullptr);
+
+    // "保存" asks this for a file name (the last one chosen is offered);
+    // an empty answer means the operator cancelled. Tests replace it.
+    std::function<QString(QWidget*, const QString& lastFile)> saveDialog;
+    // "编辑打印" opens the saved document with this; false when the desktop
+    // has no program for it. Tests replace it.
+    std::function<bool(const QUrl&)> openDocument;
+
+    // The year and month of the last query, and the day last picked (0: none).
+    int sheetYear() const { return sheetYear_; }
+    int sheetMonth() const { return sheetMonth_; }
+    int pickedDay() const { return pickedDay_; }
+    const QString& savedFile() const { return savedFile_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildControls();
+    void query();
+    void clearGrids();
+    void layOutCalendar();
+    void writeDay(const MonthlySheet::Day& day);
+    void pick(int grid, int row);
+    void mark(MonthlySheet::Mark m);
+    bool save();
+    void editAndPrint();
+    void showWhole(bool whole);
+
+    QRadioButton* option1_ = nullptr;
+    QRadioButton* option2_ = nullptr;
+    QComboBox* cka_ = nullptr;
+    QComboBox* cna_ = nullptr;
+    QDateEdit* dtp_ = nullptr;
+    QLineEdit* text_[4] = {};
+    QTableWidget* grid_[2] = {};   // MSF, MSF1
+    QPushButton* command1_ = nullptr;
+    QPushButton* command2_ = nullptr;
+    QToolButton* picture3_ = nullptr;
+    QToolButton* picture4_ = nullptr;
+    QPushButton* markButtons_[5] = {};
+    QPushButton* command6_ = nullptr;
+    QPushButton* command7_ = nullptr;
+    QPushButton* command3_ = nullptr;
+    QTextEdit* rbox_ = nullptr;
+
+    std::optional<WorkTimeRow> workTimes_;
+    int sheetYear_ = 0;
+    int sheetMonth_ = 0;
+    int daysShown_ = 0;           // days of the month laid out in the grids
+    int pickedDay_ = 0;
+    QString pendingHeading_;      // the person of the last query, until the first mark
+    QString savedFile_;
+    bool filling_ = false;
+};

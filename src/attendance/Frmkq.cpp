@@ -1,0 +1,169 @@
+#include "attendance/Frmkq.h"
+
+#include "attendance/AttendanceGridModel.h"
+#include "db/Clock.h"
+#include "session/Session.h"
+#include "ui/BusyCursor.h"
+#include "ui/InputFilters.h"
+#include "ui/Prompter.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSqlError>
+#include <QTableView>
+
+namespace {
+
+QComboBox* comboBox(QWidget* parent, const char* name, const QRect& r, const QStringList& items)
+{
+    auto* c = new QComboBox(parent);
+    c->setObjectName(QString::fromLatin1(name));
+    c->setEditable(true);
+    c->setCompleter(nullptr);
+    c->setInsertPolicy(QComboBox::NoInsert);
+    c->setGeometry(r);
+    c->addItems(items);
+    c->setCurrentIndex(-1);
+    c->setEditText(QString());
+    InputFilters::enterMovesOn(c->lineEdit());
+    return c;
+}
+
+QCheckBox* checkBox(QWidget* parent, int index, const QString& text, const QRect& r)
+{
+    auto* c = new QCheckBox(text, parent);
+    c->setObjectName(QStringLiteral("Cck%1").arg(index));
+    c->setGeometry(r);
+    return c;
+}
+
+QPushButton* button(QWidget* parent, const char* name, const QString& text, const QRect& r)
+{
+    auto* b = new QPushButton(text, parent);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setGeometry(r);
+    b->setAutoDefault(false);
+    return b;
+}
+
+}  // namespace
+
+Frmkq::Frmkq(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("Frmkq"));
+    setWindowTitle(QStringLiteral("考勤汇总数据查询"));
+    setWindowFlags((windowFlags() & ~Qt::WindowContextHelpButtonHint) | Qt::WindowMinMaxButtonsHint);
+    resize(860, 520);
+    QSqlDatabase db = Session::db();
+
+    auto* filters = new QGroupBox(this);
+    filters->setGeometry(8, 4, 844, 76);
+    cck_[0] = checkBox(filters, 0, QStringLiteral("日期"), QRect(10, 12, 56, 24));
+    t1s_ = new QDateEdit(filters);
+    t1s_->setObjectName(QStringLiteral("t1s"));
+    t1s_->setGeometry(68, 12, 112, 24);
+    (new QLabel(QStringLiteral("->"), filters))->setGeometry(184, 12, 20, 24);
+    t1e_ = new QDateEdit(filters);
+    t1e_->setObjectName(QStringLiteral("t1e"));
+    t1e_->setGeometry(204, 12, 112, 24);
+    for (QDateEdit* d : {t1s_, t1e_}) {
+        d->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+        d->setCalendarPopup(true);
+        d->setDate(Clock::today());
+    }
+    cck_[2] = checkBox(filters, 2, QStringLiteral("卡号"), QRect(330, 12, 56, 24));
+    cka_ = comboBox(filters, "Cka", QRect(388, 12, 100, 24), AttendanceQuery::cards(db));
+    cck_[4] = checkBox(filters, 4, QStringLiteral("姓名"), QRect(500, 12, 56, 24));
+    cna_ = comboBox(filters, "Cna", QRect(558, 12, 100, 24), AttendanceQuery::names(db));
+    cck_[1] = checkBox(filters, 1, QStringLiteral("部门"), QRect(10, 44, 56, 24));
+    cbm_ = comboBox(filters, "Cbm", QRect(68, 44, 248, 24), AttendanceQuery::departments(db));
+    corder_ = comboBox(filters, "Corder", QRect(388, 44, 100, 24), AttendanceQuery::orderItems());
+    corder_->setEditText(QStringLiteral("排序方法"));
+
+    ccx_ = button(filters, "Ccx", QStringLiteral("查  看"), QRect(680, 10, 72, 28));
+    command2_ = button(filters, "Command2", QStringLiteral("打印报表"), QRect(760, 10, 76, 28));
+    command1_ = button(filters, "Command1", QStringLiteral("退  出"), QRect(760, 42, 76, 28));
+    connect(ccx_, &QPushButton::clicked, this, &Frmkq::query);
+    connect(command2_, &QPushButton::clicked, this, &Frmkq::print);
+    connect(command1_, &QPushButton::clicked, this, &QDialog::reject);
+
+    grid_ = new QTableView(this);
+    grid_->setObjectName(QStringLiteral("DBGrid1"));
+    grid_->setGeometry(8, 86, 844, 426);
+    grid_->setSelectionMode(QAbstractItemView::SingleSelection);
+    grid_->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                           QAbstractItemView::AnyKeyPressed);
+    grid_->verticalHeader()->setDefaultSectionSize(22);
+    model_ = new AttendanceGridModel(db, this);
+    grid_->setModel(model_);
+    // A correction reloads the rows; the operator stays on the cell.
+    connect(model_, &QAbstractItemModel::modelAboutToBeReset, this, [this]() {
+        keptCell_ = {grid_->currentIndex().row(), grid_->currentIndex().column()};
+    });
+    connect(model_, &QAbstractItemModel::modelReset, this, [this]() {
+        if (keptCell_.first >= 0 && keptCell_.first < model_->rowCount())
+            grid_->setCurrentIndex(model_->index(keptCell_.first, keptCell_.second));
+    });
+
+    showRows(AttendanceQuery::statement({}));
+    const int widths[] = {70, 62, 84, 68, 68, 68, 68, 50, 44, 44, 44, 90, 60};
+    for (int i = 0; i < int(std::size(widths)); ++i)
+        grid_->setColumnWidth(i, widths[i]);
+}
+
+Frmkq::~Frmkq() = default;
+
+void Frmkq::showRows(const AttendanceQuery::Statement& s)
+{
+    {
+        BusyCursor busy;
+        model_->run(s);
+    }
+    if (model_->lastError().isValid()) {
+        Prompt::exclaim(this, QStringLiteral("查询考勤数据出错：%1").arg(model_->lastError().text()));
+        return;
+    }
+    querySql_ = s;
+}
+
+void Frmkq::query()
+{
+    AttendanceQuery::Filter f;
+    f.byDate = cck_[0]->isChecked();
+    f.first = t1s_->date();
+    f.last = t1e_->date();
+    f.byCard = cck_[2]->isChecked();
+    f.card = cka_->currentText();
+    f.byName = cck_[4]->isChecked();
+    f.name = cna_->currentText();
+    f.byDepartment = cck_[1]->isChecked();
+    f.department = cbm_->currentText();
+    // Only one of the items chooses an order; any other text none.
+    f.order = corder_->findText(corder_->currentText(), Qt::MatchExactly);
+    const AttendanceQuery::Missing m = AttendanceQuery::missing(f);
+    if (m != AttendanceQuery::Missing::None) {
+        Prompt::exclaim(this, AttendanceQuery::message(m));
+        return;
+    }
+    showRows(AttendanceQuery::statement(f));
+}
+
+void Frmkq::print()
+{
+    ReportOutcome staged;
+    {
+        BusyCursor busy;
+        staged = AttendanceQuery::stage(Session::db(), querySql_);
+    }
+    if (!staged.ok()) {
+        Prompt::exclaim(this, staged.message());
+        return;
+    }
+    AttendanceQuery::report(Session::db()).preview(this);
+}

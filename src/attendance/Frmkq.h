@@ -1,0 +1,46 @@
+#pragma once
+#include "attendance/AttendanceQuery.h"
+
+#include <QDialog>
+
+#include <utility>
+
+class QCheckBox;
+class QComboBox;
+class QDateEdit;
+class QPushButton;
+class QTableView;
+class AttendanceGridModel;
+
+// "考勤汇总数据查询": the daily attendance rows, filtered by date range,
+// card, name and department, sorted, corrected in place and printed.
+// Opened modally by the main window.
+class Frmkq : public QDialog {
+    Q_OBJECT
+public:
+    explicit Frmkq(QWidget* parent = nullptr);
+    ~Frmkq() override;
+
+    // The statement of the last query shown; printing stages its rows.
+    const AttendanceQuery::Statement& querySql() const { return querySql_; }
+
+private:
+    void query();
+    void print();
+    void showRows(const AttendanceQuery::Statement& s);
+
+    QCheckBox* cck_[5] = {};   // 0 日期, 1 部门, 2 卡号, 4 姓名
+    QDateEdit* t1s_ = nullptr;
+    QDateEdit* t1e_ = nullptr;
+    QComboBox* cka_ = nullptr;
+    QComboBox* cna_ = nullptr;
+    QComboBox* cbm_ = nullptr;
+    QComboBox* corder_ = nullptr;
+    QPushButton* ccx_ = nullptr;
+    QPushButton* command2_ = nullptr;
+    QPushButton* command1_ = nullptr;
+    QTableView* grid_ = nullptr;
+    AttendanceGridModel* model_ = nullptr;
+    AttendanceQuery::Statement querySql_;
+    std::pair<int, int> keptCell_{-1, -1};
+};

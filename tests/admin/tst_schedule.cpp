@@ -10,6 +10,7 @@
 #include "support/ScriptedPrompter.h"
 #include "support/TestHome.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -66,13 +67,19 @@ private slots:
     {
         frmfkj w;
         w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
         auto* list = child<QComboBox>(w, "fkjaddr");
         QCOMPARE(list->count(), 0);
         QVERIFY(list->currentText().isEmpty());
-        // Digits only; Backspace is not taken either.
-        QTest::keyClicks(list->lineEdit(), QStringLiteral("4x2"));
-        QTest::keyClick(list->lineEdit(), Qt::Key_Backspace);
+        list->setFocus();
+        QTRY_VERIFY(list->hasFocus());
+        // Digits only, where the keys arrive; Backspace is not taken either,
+        // and Enter moves on.
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("4x2"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backspace);
         QCOMPARE(list->currentText(), QStringLiteral("42"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), child<QPushButton>(w, "Command1"));
         child<QPushButton>(w, "Command1")->click();
         QCOMPARE(prompter_->texts(), QStringList{QStringLiteral("发卡机设置成功！")});
         QCOMPARE(prompter_->shown.last().icon, Prompter::Icon::None);

@@ -1,5 +1,6 @@
 // The reader-address window and the collection-schedule window.
 
+#include "support/OperatorInput.h"
 #include "support/Controls.h"
 #include "app/MainWindow.h"
 #include "admin/CollectSchedule.h"
@@ -94,7 +95,7 @@ private slots:
         home_->exec(QStringLiteral("DELETE FROM system WHERE name = ?"), {QStringLiteral("发卡机")});
         frmfkj w;
         w.show();
-        child<QComboBox>(w, "fkjaddr")->setEditText(QStringLiteral("0"));
+        OperatorInput::typeInto(child<QComboBox>(w, "fkjaddr"), QStringLiteral("0"));
         child<QPushButton>(w, "Command1")->click();
         QCOMPARE(readerRow().toInt(), 0);
         QCOMPARE(home_->scalar(QStringLiteral("SELECT count(*) FROM system WHERE name = ?"), {QStringLiteral("发卡机")}).toInt(), 1);
@@ -112,7 +113,7 @@ private slots:
         QFETCH(QString, text);
         frmfkj w;
         w.show();
-        child<QComboBox>(w, "fkjaddr")->setEditText(text);
+        OperatorInput::typeInto(child<QComboBox>(w, "fkjaddr"), text);
         child<QPushButton>(w, "Command1")->click();
         QCOMPARE(prompter_->texts(), QStringList{QStringLiteral("请输入一个发卡机地址（为0-99的整数）")});
         QCOMPARE(readerRow().toInt(), 1);
@@ -139,7 +140,7 @@ private slots:
         QVERIFY(!list->hasFocus());
 
         // A click on the button with the box empty refuses once.
-        list->setEditText(QString());
+        OperatorInput::typeInto(list, QString());
         list->setFocus();
         QTRY_VERIFY(list->hasFocus());
         QTest::mouseClick(child<QPushButton>(w, "Command1"), Qt::LeftButton);

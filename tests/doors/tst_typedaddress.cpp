@@ -3,6 +3,7 @@
 // 10 or 12. Typed the way an operator types: keys to the focus widget.
 
 #include "LineHome.h"
+#include "support/OperatorInput.h"
 
 #include "admin/frmfkj.h"
 #include "doors/DoorsTable.h"
@@ -17,6 +18,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTreeWidget>
 #include <QtTest>
 
 namespace {
@@ -39,20 +41,6 @@ struct TwoControllers : LineHome {
     }
 };
 
-// Shows the window and types `text` into `box` as the operator would:
-// the box takes the focus, its old text is selected, keys replace it.
-void type(QWidget& window, QWidget* box, const QString& text)
-{
-    if (!window.isVisible()) {
-        window.show();
-        QVERIFY(QTest::qWaitForWindowActive(&window));
-    }
-    box->setFocus(Qt::TabFocusReason);
-    QTRY_COMPARE(QApplication::focusWidget(), box);
-    QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClicks(QApplication::focusWidget(), text);
-}
-
 }  // namespace
 
 class TypedAddressTest : public QObject {
@@ -71,7 +59,7 @@ void TypedAddressTest::lockSettingsInitialiseGoesToTheTypedAddress()
     h.sim.controller(10)->records.resize(5);
     Frmdoors w;
     auto* address = child<QComboBox>(w, "Cdoor");
-    type(w, address, QStringLiteral("1"));
+    OperatorInput::typeInto(address, QStringLiteral("1"));
     QCOMPARE(address->currentText(), QStringLiteral("1"));
     child<QPushButton>(w, "Cmdtest")->click();
     QCOMPARE(h.prompts.texts(), QStringList{QStringLiteral("初始化出错...")});
@@ -80,7 +68,7 @@ void TypedAddressTest::lockSettingsInitialiseGoesToTheTypedAddress()
 
     h.prompts.clear();
     h.sim.clearFrames();
-    type(w, address, QStringLiteral("12"));
+    OperatorInput::typeInto(address, QStringLiteral("12"));
     child<QPushButton>(w, "Cmdtest")->click();
     QCOMPARE(h.prompts.texts(), QStringList{QStringLiteral("初始化成功")});
     QCOMPARE(h.addressed(), (QList<int>{12, 12}));
@@ -93,10 +81,10 @@ void TypedAddressTest::lockSettingsButtonsUseWhatTheBoxesHold()
     auto* address = child<QComboBox>(w, "Cdoor");
     auto* name = child<QLineEdit>(w, "drnam(0)");
     // Typing an address shows nothing of it, and asks the controller nothing.
-    type(w, address, QStringLiteral("12"));
+    OperatorInput::typeInto(address, QStringLiteral("12"));
     QVERIFY(name->text().isEmpty());
-    type(w, name, QStringLiteral("North gate"));
-    type(w, address, QStringLiteral("12"));
+    OperatorInput::typeInto(name, QStringLiteral("North gate"));
+    OperatorInput::typeInto(address, QStringLiteral("12"));
     QTest::mouseClick(child<QPushButton>(w, "Command4"), Qt::LeftButton);
     QCOMPARE(h.prompts.last(), QStringLiteral("已经修改完毕"));
     QCOMPARE(DoorsTable::find(h.home.db(), 12)->lock[0].name.toString(), QStringLiteral("North gate"));
@@ -113,14 +101,14 @@ void TypedAddressTest::remoteOpeningOpensOnlyAListedAddress()
     Frmspe w;
     auto* address = child<QComboBox>(w, "Cdoor");
     child<QRadioButton>(w, "Option1(0)")->setChecked(true);
-    type(w, address, QStringLiteral("1"));
+    OperatorInput::typeInto(address, QStringLiteral("1"));
     child<QPushButton>(w, "Copen")->click();
     LineHome::settle();
     QVERIFY(h.prompts.shown.isEmpty());
     QVERIFY(h.sim.frames().isEmpty());
     QVERIFY(!h.sim.controller(10)->lockOpen(1));
 
-    type(w, address, QStringLiteral("12"));
+    OperatorInput::typeInto(address, QStringLiteral("12"));
     child<QPushButton>(w, "Copen")->click();
     QCOMPARE(h.prompts.texts(), QStringList{QStringLiteral("开门成功")});
     QCOMPARE(h.addressed(), QList<int>{12});
@@ -132,7 +120,7 @@ void TypedAddressTest::readerSettingsStoresTheTypedAddress()
     TwoControllers h;
     for (const QString& typed : {QStringLiteral("1"), QStringLiteral("12")}) {
         frmfkj w;
-        type(w, child<QComboBox>(w, "fkjaddr"), typed);
+        OperatorInput::typeInto(child<QComboBox>(w, "fkjaddr"), typed);
         child<QPushButton>(w, "Command1")->click();
         QCOMPARE(h.prompts.last(), QStringLiteral("发卡机设置成功！"));
         QCOMPARE(h.home.scalar(QStringLiteral("SELECT zhi FROM system WHERE name = '发卡机'")).toString(), typed);
@@ -147,15 +135,16 @@ void TypedAddressTest::windowsWithoutTypingSendNothing()
         // address it shows.
         FrmCDT w;
         auto* list = child<QComboBox>(w, "Combo1");
-        type(w, list, QStringLiteral("1"));
+        OperatorInput::typeInto(list, QStringLiteral("1"));
         QCOMPARE(list->currentText(), QStringLiteral("10"));
     }
     {
         // The hardware window reads a controller only when one is clicked.
         FrmSysInf w;
-        w.show();
-        QVERIFY(QTest::qWaitForWindowActive(&w));
-        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("1"));
+        auto* tree = child<QTreeWidget>(w, "AdrView");
+        tree->expandAll();
+        QVERIFY(OperatorInput::focus(tree));
+        OperatorInput::type(QStringLiteral("1"));
     }
     LineHome::settle();
     QVERIFY(h.sim.frames().isEmpty());

@@ -65,9 +65,9 @@ Home* home = nullptr;
 // The first 10,000 people, as "打印" over a card range stages them.
 ReportStaging stageTenThousand()
 {
-    ReportStaging report(Session::db(), QStringLiteral("peoplept"), QStringLiteral("pl.rpt"));
-    const Personnel::Statement s = Personnel::listStatement({true, QStringLiteral("000001"), QStringLiteral("010000")});
-    const ReportOutcome o = report.stage(s.sql, s.values);
+    ReportStaging report = Personnel::report(Session::db());
+    const ReportOutcome o =
+        Personnel::stageReport(Session::db(), {true, QStringLiteral("000001"), QStringLiteral("010000")});
     if (!o.ok() || o.rows != 10000)
         qFatal("staging failed: %s", qPrintable(o.message()));
     return report;

@@ -239,5 +239,5 @@ void FrmRigS::toggleAll()
 
 void FrmRigS::showFailure(const QString& error)
 {
-    Prompt::inform(this, QStringLiteral("数据库操作失败，没有保存任何改动：\n%1").arg(error));
+    Prompt::databaseFailed(this, error);
 }

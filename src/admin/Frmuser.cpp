@@ -4,6 +4,7 @@
 
 #include "session/Session.h"
 #include "ui/Prompter.h"
+#include "ui/TypedInput.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -19,8 +20,7 @@ Frmuser::Frmuser(QWidget* parent) : QDialog(parent)
     setWindowTitle(QStringLiteral("用户维护"));
     Cuser = new QComboBox(this);
     Cuser->setObjectName(QStringLiteral("Cuser"));
-    Cuser->setEditable(true);
-    Cuser->setInsertPolicy(QComboBox::NoInsert);
+    TypedInput::typedOnly(Cuser);
     Cuser->lineEdit()->setMaxLength(11);
     Tpasswd = new QLineEdit(this);
     Tpasswd->setObjectName(QStringLiteral("Tpasswd"));

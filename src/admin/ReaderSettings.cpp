@@ -2,12 +2,10 @@
 
 #include "session/Session.h"
 #include "db/Transaction.h"
-#include "ui/InputFilters.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
 
-#include <cmath>
 
 namespace ReaderSettings {
 
@@ -26,8 +24,10 @@ Check check(const QString& text, qint16* address)
 {
     if (text.trimmed().isEmpty())
         return Check::Empty;
-    const double v = std::nearbyint(InputFilters::leadingNumber(text));
-    if (v < 0 || v > 99)
+    // Only a whole number is an address: "x5" must not become reader 0.
+    bool ok = false;
+    const int v = text.trimmed().toInt(&ok);
+    if (!ok || v < 0 || v > 99)
         return Check::OutOfRange;
     if (address)
         *address = static_cast<qint16>(v);

@@ -13,8 +13,8 @@ namespace ReaderSettings {
 QStringList controllerAddresses(QSqlDatabase db);
 
 enum class Check { Ok, Empty, OutOfRange };
-// The address box's text: empty, or a number that one address byte on
-// the line cannot take as an address (above 99), is refused.
+// The address box's text: empty, not a whole number, or a number that one
+// address byte on the line cannot take as an address (above 99), is refused.
 Check check(const QString& text, qint16* address);
 
 // Stores the address in the `system` row "发卡机" (added when missing)

@@ -4,6 +4,7 @@
 #include "session/Session.h"
 #include "ui/InputFilters.h"
 #include "ui/Prompter.h"
+#include "ui/TypedInput.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -27,8 +28,7 @@ frmfkj::frmfkj(QWidget* parent) : QDialog(parent)
 
     fkjaddr = new QComboBox(this);
     fkjaddr->setObjectName(QStringLiteral("fkjaddr"));
-    fkjaddr->setEditable(true);
-    fkjaddr->setInsertPolicy(QComboBox::NoInsert);
+    TypedInput::digitsOnly(fkjaddr, 3);
     fkjaddr->setMinimumWidth(100);
     Command1 = new QPushButton(QStringLiteral("确认(&O)"), this);
     Command1->setObjectName(QStringLiteral("Command1"));
@@ -53,8 +53,10 @@ frmfkj::frmfkj(QWidget* parent) : QDialog(parent)
     main->addLayout(buttons);
     main->setSizeConstraint(QLayout::SetMinimumSize);
 
-    // Digits only; Enter moves on; Backspace is not taken either.
-    InputFilters::digitsOnly(fkjaddr->lineEdit(), false, true, false);
+    // Digits only; Enter moves on; Backspace is not taken either. The
+    // keys arrive at the combo box, which holds the focus, not at its
+    // line edit.
+    InputFilters::digitsOnly(fkjaddr, false, true, false);
     fkjaddr->installEventFilter(this);
     fkjaddr->lineEdit()->installEventFilter(this);
 

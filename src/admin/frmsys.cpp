@@ -10,6 +10,7 @@
 #include "ui/BusyCursor.h"
 #include "ui/InputFilters.h"
 #include "ui/Prompter.h"
+#include "ui/TypedInput.h"
 
 #include <QCloseEvent>
 #include <QFrame>
@@ -107,6 +108,8 @@ frmsys::frmsys(QWidget* parent) : QDialog(parent)
 
     InputFilters::digitsOnly(Tport, /*beep*/ true);
     InputFilters::digitsOnly(tdz, /*beep*/ false, /*enterMovesOn*/ true, /*allowBackspace*/ false);
+    TypedInput::digitsOnly(Tport, 5);
+    TypedInput::digitsOnly(tdz, 3);
 
     Tport->setText(QString::number(Session::PortNo));
     Tset->setText(Session::CommSettings);

@@ -108,6 +108,16 @@ menu::menu(QWidget* parent) : QMainWindow(parent)
     // check to the remote opening, which stays open beside the menu.
     frmabout::openHardwareInfo = [this] { present(new FrmSysInf(this), true); };
     Frmspecial::openRemoteOpening = [this] {
+        // One remote-opening window, holding one port: passing the check
+        // again shows the open one.
+        for (const QPointer<QWidget>& open : extraModeless_) {
+            if (qobject_cast<Frmspe*>(open.data())) {
+                open->show();
+                open->raise();
+                open->activateWindow();
+                return;
+            }
+        }
         QWidget* w = new Frmspe(this);
         extraModeless_.append(w);
         present(w, false);

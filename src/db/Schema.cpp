@@ -1,29 +1,21 @@
 #include "db/Schema.h"
 
 #include "db/Password.h"
+#include "db/PersonFields.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
 
 namespace {
 
-// Fields shared by people, peoplept and (partly) dpeople.
-const char* kPeopleFields[] = {
-    "卡号", "姓名", "部门", "职务", "身份证号", "照片", "rmno", "sex", "birthday", "marriage", "tel",
-    "hukou", "company", "fcz", "nation", "spouse", "ssex", "shukou", "scompany", "child1", "child2",
-    "child3", "others",
-};
-
+// people and peoplept hold every person field, dpeople those the history
+// keeps and the day the person went.
 QString peopleColumns(bool withPrimaryKey, bool forHistory)
 {
     QStringList cols;
-    for (const char* f : kPeopleFields) {
-        const QString name = QString::fromUtf8(f);
-        if (forHistory && (name == QLatin1String("birthday") || name == QLatin1String("others") ||
-                           name == QStringLiteral("照片")))
-            continue;
+    for (const QString& name : PersonFields::columns(forHistory)) {
         QString col = name + QStringLiteral(" TEXT");
-        if (withPrimaryKey && name == QStringLiteral("卡号"))
+        if (withPrimaryKey && name == QString::fromUtf8(PersonFields::kCardNo))
             col += QStringLiteral(" PRIMARY KEY NOT NULL");
         cols << col;
     }
@@ -56,7 +48,10 @@ QStringList statements()
                        "namedr2 TEXT, delay2 REAL, dtype2 TEXT, 门号 TEXT)"),
         QStringLiteral("CREATE UNIQUE INDEX doors_address ON doors (地址)"),
         // Personnel
-        QStringLiteral("CREATE TABLE department (部门 TEXT)"),
+        // Department names compare without regard to case, as they always
+        // did: "abc" and "ABC" are one department.
+        QStringLiteral("CREATE TABLE department (部门 TEXT COLLATE NOCASE)"),
+        QStringLiteral("CREATE UNIQUE INDEX department_name ON department (部门 COLLATE NOCASE)"),
         QStringLiteral("CREATE TABLE people (%1)").arg(peopleColumns(true, false)),
         QStringLiteral("CREATE TABLE dpeople (%1)").arg(peopleColumns(false, true)),
         QStringLiteral("CREATE TABLE peoplept (%1)").arg(peopleColumns(false, false)),

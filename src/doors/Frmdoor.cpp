@@ -9,6 +9,7 @@
 #include "ui/BusyCursor.h"
 #include "ui/InputFilters.h"
 #include "ui/Prompter.h"
+#include "ui/TypedInput.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -48,8 +49,7 @@ Frmdoor::Frmdoor(QWidget* parent) : LineDialog(parent)
 
     Cdoor = new QComboBox(this);
     Cdoor->setObjectName(QStringLiteral("Cdoor"));
-    Cdoor->setEditable(true);
-    Cdoor->setInsertPolicy(QComboBox::NoInsert);
+    TypedInput::typedOnly(Cdoor);
     Cdw = new QComboBox(this);
     Cdw->setObjectName(QStringLiteral("Cdw"));
     Taddress = new QLineEdit(this);
@@ -206,7 +206,7 @@ void Frmdoor::add()
         return;
     }
     if (!r.ok()) {
-        Prompt::exclaim(this, QStringLiteral("数据库操作出错，数据未作改动：\n") + r.error);
+        Prompt::databaseFailed(this, r.error);
         return;
     }
     const QSignalBlocker quiet(Cdoor);
@@ -227,7 +227,7 @@ void Frmdoor::remove()
         return;
     const LegacyDoors::Result r = LegacyDoors::remove(Session::db(), name);
     if (!r.ok()) {
-        Prompt::exclaim(this, QStringLiteral("数据库操作出错，数据未作改动：\n") + r.error);
+        Prompt::databaseFailed(this, r.error);
         return;
     }
     fillDoors();
@@ -253,7 +253,7 @@ void Frmdoor::modify()
         return;
     const LegacyDoors::Result r = LegacyDoors::modify(Session::db(), name, *address, lockNo());
     if (!r.ok()) {
-        Prompt::exclaim(this, QStringLiteral("数据库操作出错，数据未作改动：\n") + r.error);
+        Prompt::databaseFailed(this, r.error);
         return;
     }
     fillDoors();

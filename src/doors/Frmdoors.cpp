@@ -9,6 +9,7 @@
 #include "ui/InputFilters.h"
 #include "ui/Prompter.h"
 #include "ui/Resize.h"
+#include "ui/TypedInput.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -45,11 +46,6 @@ QString delayText(const QVariant& stored)
     return stored.isNull() ? QString() : QString::number(stored.toDouble(), 'g', 15);
 }
 
-void databaseFailed(QWidget* parent, const QString& error)
-{
-    Prompt::exclaim(parent, QStringLiteral("数据库操作出错，数据未作改动：\n") + error);
-}
-
 }  // namespace
 
 Frmdoors::Frmdoors(QWidget* parent) : LineDialog(parent)
@@ -61,13 +57,11 @@ Frmdoors::Frmdoors(QWidget* parent) : LineDialog(parent)
     label(QStringLiteral("地址:"), this, {20, 18, 44, 24});
     Cdoor = new QComboBox(this);
     Cdoor->setObjectName(QStringLiteral("Cdoor"));
-    Cdoor->setEditable(true);
-    Cdoor->setInsertPolicy(QComboBox::NoInsert);
     Cdoor->setGeometry(64, 16, 110, 26);
-    // Digits and Backspace only; Enter does nothing here.
+    // Digits and Backspace only; Enter does nothing here. Three digits
+    // let an address above 99 be typed and refused with its message.
     InputFilters::digitsOnly(Cdoor);
-    Cdoor->lineEdit()->setValidator(
-        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,5}")), Cdoor));
+    TypedInput::digitsOnly(Cdoor, 3);
 
     const QStringList kinds{QStringLiteral("玻璃门锁"), QStringLiteral("木门锁"), QStringLiteral("铁门锁")};
     for (int lock = 0; lock < 2; ++lock) {
@@ -275,7 +269,7 @@ void Frmdoors::add()
     switch (r.outcome) {
     case DoorsTable::Outcome::Duplicate: Prompt::exclaim(this, QStringLiteral("地址重复,请重设")); return;
     case DoorsTable::Outcome::Done: break;
-    default: databaseFailed(this, r.error); return;
+    default: Prompt::databaseFailed(this, r.error); return;
     }
     const QString typed = Cdoor->currentText();
     Cdoor->addItem(QString::number(*address));
@@ -293,7 +287,7 @@ void Frmdoors::modify()
     switch (r.outcome) {
     case DoorsTable::Outcome::NotFound: Prompt::exclaim(this, QStringLiteral("地址不存在,请重设")); return;
     case DoorsTable::Outcome::Done: break;
-    default: databaseFailed(this, r.error); return;
+    default: Prompt::databaseFailed(this, r.error); return;
     }
     Prompt::exclaim(this, QStringLiteral("已经修改完毕"));
 }
@@ -313,7 +307,7 @@ void Frmdoors::remove()
     if (ok) {
         const DoorsTable::Result r = DoorsTable::remove(Session::db(), address);
         if (!r.ok()) {
-            databaseFailed(this, r.error);
+            Prompt::databaseFailed(this, r.error);
             return;
         }
     }

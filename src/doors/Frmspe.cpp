@@ -8,6 +8,7 @@
 #include "ui/BusyCursor.h"
 #include "ui/InputFilters.h"
 #include "ui/Prompter.h"
+#include "ui/TypedInput.h"
 
 #include <QButtonGroup>
 #include <QCloseEvent>
@@ -27,10 +28,9 @@ Frmspe::Frmspe(QWidget* parent) : LineDialog(parent)
     auto* prompt = new QLabel(QStringLiteral("请选择欲打开门锁地址："), this);
     Cdoor = new QComboBox(this);
     Cdoor->setObjectName(QStringLiteral("Cdoor"));
-    Cdoor->setEditable(true);
-    Cdoor->setInsertPolicy(QComboBox::NoInsert);
     Cdoor->setMinimumWidth(100);
     InputFilters::digitsOnly(Cdoor);
+    TypedInput::digitsOnly(Cdoor, 3);
 
     auto* locks = new QGroupBox(this);
     auto* group = new QButtonGroup(this);

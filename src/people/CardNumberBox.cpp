@@ -1,12 +1,10 @@
 #include "people/CardNumberBox.h"
 
 #include "people/Personnel.h"
+#include "ui/TypedInput.h"
 
 #include <QComboBox>
-#include <QCompleter>
-#include <QLineEdit>
 #include <QSqlQueryModel>
-#include <QStringListModel>
 
 namespace CardNumberBox {
 
@@ -17,27 +15,13 @@ QSqlQueryModel* allCardNumbers(QSqlDatabase db, QObject* parent)
     return model;
 }
 
-void attach(QComboBox* box, QSqlQueryModel* model, QSqlDatabase db)
+void attach(QComboBox* box, QSqlQueryModel* model)
 {
-    box->setEditable(true);
-    box->setInsertPolicy(QComboBox::NoInsert);
+    TypedInput::typedOnly(box);
     box->setMaxVisibleItems(15);
     box->setModel(model);
     box->setCurrentIndex(-1);
     box->setEditText(QString());
-
-    auto* matches = new QStringListModel(box);
-    auto* completer = new QCompleter(matches, box);
-    completer->setCompletionMode(QCompleter::PopupCompletion);
-    completer->setCaseSensitivity(Qt::CaseSensitive);
-    completer->setMaxVisibleItems(12);
-    box->setCompleter(completer);
-    QObject::connect(box->lineEdit(), &QLineEdit::textEdited, box, [matches, completer, db](const QString& text) {
-        const QString prefix = text.trimmed();
-        matches->setStringList(prefix.isEmpty() ? QStringList() : Personnel::cardNumbersStartingWith(db, prefix));
-        if (!prefix.isEmpty())
-            completer->complete();
-    });
 }
 
 }  // namespace CardNumberBox

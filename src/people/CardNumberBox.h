@@ -6,17 +6,16 @@ class QObject;
 class QSqlQueryModel;
 
 // Card-number combo boxes over a people table of any size: the drop-down
-// list reads the card numbers a screenful at a time as it scrolls, and
-// typing offers the card numbers that start with what was typed, looked up
-// in the database instead of in a list of every number.
+// list reads the card numbers a screenful at a time as it scrolls. What is
+// typed stays as typed; the box never completes it.
 namespace CardNumberBox {
 
 // A model of every distinct card number that loads lazily; several boxes
 // may share it.
 QSqlQueryModel* allCardNumbers(QSqlDatabase db, QObject* parent);
 
-// Makes `box` (editable) list `model` and complete typed prefixes. The box
-// starts with no entry chosen and an empty text.
-void attach(QComboBox* box, QSqlQueryModel* model, QSqlDatabase db);
+// Makes `box` editable and list `model`. The box starts with no entry
+// chosen and an empty text.
+void attach(QComboBox* box, QSqlQueryModel* model);
 
 }  // namespace CardNumberBox

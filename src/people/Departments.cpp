@@ -2,6 +2,7 @@
 
 #include "db/Clock.h"
 #include "db/DateText.h"
+#include "db/PersonFields.h"
 #include "db/Transaction.h"
 
 #include <QSqlError>
@@ -33,10 +34,6 @@ bool run(QSqlDatabase db, const QString& sql, const QVariantList& values, QStrin
     return true;
 }
 
-const char* kHistoryFields =
-    "卡号,姓名,部门,职务,身份证号,rmno,sex,marriage,hukou,company,tel,fcz,spouse,ssex,scompany,shukou,"
-    "child1,child2,child3,nation";
-
 }  // namespace
 
 namespace Departments {
@@ -56,7 +53,7 @@ QStringList list(QSqlDatabase db)
 bool exists(QSqlDatabase db, const QString& name)
 {
     QSqlQuery q(db);
-    q.prepare(QStringLiteral("SELECT 1 FROM department WHERE 部门 = ? LIMIT 1"));
+    q.prepare(QStringLiteral("SELECT 1 FROM department WHERE 部门 = ? COLLATE NOCASE LIMIT 1"));
     q.addBindValue(name.trimmed());
     return q.exec() && q.next();
 }
@@ -86,8 +83,8 @@ Result rename(QSqlDatabase db, const QString& oldName, const QString& newName)
     if (!tx.begun())
         return failure(db.lastError().text());
     QString error;
-    if (!run(db, QStringLiteral("UPDATE department SET 部门 = ? WHERE 部门 = ?"), {to, from}, error) ||
-        !run(db, QStringLiteral("UPDATE people SET 部门 = ? WHERE 部门 = ?"), {to, from}, error))
+    if (!run(db, QStringLiteral("UPDATE department SET 部门 = ? WHERE 部门 = ? COLLATE NOCASE"), {to, from}, error) ||
+        !run(db, QStringLiteral("UPDATE people SET 部门 = ? WHERE 部门 = ? COLLATE NOCASE"), {to, from}, error))
         return failure(error);
     if (!tx.commit())
         return failure(db.lastError().text());
@@ -114,7 +111,7 @@ Removal remove(QSqlDatabase db, const QString& name, bool withPeople)
     QString error;
     if (withPeople) {
         QSqlQuery held(db);
-        held.prepare(QStringLiteral("SELECT DISTINCT 地址 FROM fakapl WHERE 部门 = ? ORDER BY 地址"));
+        held.prepare(QStringLiteral("SELECT DISTINCT 地址 FROM fakapl WHERE 部门 = ? COLLATE NOCASE ORDER BY 地址"));
         held.addBindValue(n);
         if (!held.exec())
             return failed(held.lastError().text());
@@ -128,19 +125,19 @@ Removal remove(QSqlDatabase db, const QString& name, bool withPeople)
                  QStringLiteral("INSERT INTO dfaka (地址,卡号,开始日期,截止日期,开始星期,截止星期,开始时间,截止时间,"
                                 "物理卡号,姓名,部门,ctrl_state1,ctrl_state2,日期) "
                                 "SELECT 地址,卡号,开始日期,截止日期,开始星期,截止星期,开始时间,截止时间,物理卡号,"
-                                "NULLIF(姓名,''),NULLIF(部门,''),ctrl_state1,ctrl_state2,? FROM fakapl WHERE 部门 = ? "
+                                "NULLIF(姓名,''),NULLIF(部门,''),ctrl_state1,ctrl_state2,? FROM fakapl WHERE 部门 = ? COLLATE NOCASE "
                                 "ORDER BY 地址, 卡号"),
                  {today, n}, error, &r.cardsRemoved) ||
             !run(db,
-                 QStringLiteral("INSERT INTO dpeople (%1, 日期) SELECT %1, ? FROM people WHERE 部门 = ?")
-                     .arg(QString::fromUtf8(kHistoryFields)),
+                 QStringLiteral("INSERT INTO dpeople (%1, 日期) SELECT %1, ? FROM people WHERE 部门 = ? COLLATE NOCASE")
+                     .arg(PersonFields::columns(true).join(QLatin1Char(','))),
                  {today, n}, error) ||
-            !run(db, QStringLiteral("DELETE FROM faka WHERE 卡号 IN (SELECT 卡号 FROM people WHERE 部门 = ?)"), {n},
+            !run(db, QStringLiteral("DELETE FROM faka WHERE 卡号 IN (SELECT 卡号 FROM people WHERE 部门 = ? COLLATE NOCASE)"), {n},
                  error) ||
-            !run(db, QStringLiteral("DELETE FROM people WHERE 部门 = ?"), {n}, error, &r.peopleRemoved))
+            !run(db, QStringLiteral("DELETE FROM people WHERE 部门 = ? COLLATE NOCASE"), {n}, error, &r.peopleRemoved))
             return failed(error);
     }
-    if (!run(db, QStringLiteral("DELETE FROM department WHERE 部门 = ?"), {n}, error))
+    if (!run(db, QStringLiteral("DELETE FROM department WHERE 部门 = ? COLLATE NOCASE"), {n}, error))
         return failed(error);
     if (!tx.commit())
         return failed(db.lastError().text());

@@ -5,7 +5,9 @@
 #include <QStringList>
 
 // The departments (shown as buildings). Names are taken with the blanks
-// at both ends removed; a name of blanks only counts as empty.
+// at both ends removed; a name of blanks only counts as empty. Names
+// compare without regard to case: "abc" and "ABC" are one department, and
+// a person whose department reads "ABC" belongs to "abc".
 namespace Departments {
 
 enum class Outcome { Done, EmptyName, Exists, NotFound, Failed };

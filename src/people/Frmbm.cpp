@@ -97,7 +97,7 @@ QString Frmbm::selectedName() const
 
 void Frmbm::reportFailure(const QString& error)
 {
-    Prompt::exclaim(this, QStringLiteral("数据库操作失败，没有做任何更改：\n%1").arg(error));
+    Prompt::databaseFailed(this, error);
 }
 
 void Frmbm::addDepartment()

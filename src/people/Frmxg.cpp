@@ -3,10 +3,11 @@
 #include "session/Session.h"
 #include "db/ProgramFolder.h"
 #include "people/CardNumberBox.h"
-#include "reports/ReportStaging.h"
+#include "ui/BusyCursor.h"
 #include "ui/InputFilters.h"
 #include "ui/Prompter.h"
 #include "ui/Resize.h"
+#include "ui/TypedInput.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -91,12 +92,27 @@ QLineEdit* textBox(QWidget* parent, const char* name, const QRect& r)
     return t;
 }
 
+// A person field's text, in a text box or an editable combo box alike.
+QString fieldText(const QWidget* w)
+{
+    if (auto* c = qobject_cast<const QComboBox*>(w))
+        return c->currentText();
+    return static_cast<const QLineEdit*>(w)->text();
+}
+
+void setFieldText(QWidget* w, const QString& text)
+{
+    if (auto* c = qobject_cast<QComboBox*>(w))
+        c->setEditText(text);
+    else
+        static_cast<QLineEdit*>(w)->setText(text);
+}
+
 QComboBox* comboBox(QWidget* parent, const char* name, const QRect& r)
 {
     auto* c = new QComboBox(parent);
     c->setObjectName(QString::fromLatin1(name));
-    c->setEditable(true);
-    c->setInsertPolicy(QComboBox::NoInsert);
+    TypedInput::typedOnly(c);
     c->setGeometry(r);
     return c;
 }
@@ -124,8 +140,8 @@ Frmxg::Frmxg(QWidget* parent) : QDialog(parent), db_(Session::db())
     // Opening, in the order the window always took.
     emptyTexts();
     cardNumbers_ = CardNumberBox::allCardNumbers(db_, this);
-    CardNumberBox::attach(ckh1_, cardNumbers_, db_);
-    CardNumberBox::attach(ckh2_, cardNumbers_, db_);
+    CardNumberBox::attach(ckh1_, cardNumbers_);
+    CardNumberBox::attach(ckh2_, cardNumbers_);
     cbm_->addItems(Personnel::departmentNames(db_));
     cbm_->setCurrentIndex(-1);
     cbm_->setEditText(QString());
@@ -206,6 +222,9 @@ void Frmxg::buildControls()
     const int y1 = 22, y2 = 49, y3 = 76, y4 = 103, h = 23;
     label(lf, QStringLiteral("卡    号："), R(2, y1, 64, h));
     tkh_ = textBox(lf, "Tkh", R(68, y1, 92, h));
+    // Keys have their own rule (cardKey); pastes and input methods bring
+    // digits only too, so " 000001" cannot become a second person.
+    TypedInput::digitsOnly(tkh_, 6);
     label(lf, QStringLiteral("房     号："), R(164, y1, 64, h));
     tfh_ = textBox(lf, "Tfh", R(230, y1, 136, h));
     label(lf, QStringLiteral("业主姓名："), R(370, y1, 64, h));
@@ -316,10 +335,8 @@ void Frmxg::buildControls()
     for (QWidget* w : order) {
         if (w == tkh_ || w == command5_)
             continue;
-        if (auto* c = qobject_cast<QComboBox*>(w))
-            InputFilters::enterMovesOn(c->lineEdit());
-        else
-            InputFilters::enterMovesOn(w);
+        // A combo box takes the keys itself and hands them to its line edit.
+        InputFilters::enterMovesOn(w);
     }
     tkh_->installEventFilter(this);
     for (QComboBox* c : {ckh1_, ckh2_}) {
@@ -384,61 +401,54 @@ void Frmxg::loadRow(int row)
     showPerson(*p);
 }
 
+QWidget* Frmxg::fieldControl(const PersonField& f) const
+{
+    QWidget* w = findChild<QWidget*>(QString::fromUtf8(f.control));
+    Q_ASSERT(w);
+    return w;
+}
+
 void Frmxg::showPerson(const Person& p)
 {
     // A picture chosen for the person shown before must not go to this one.
     if (p.cardNo != photoCard_)
         dropChosenPhoto();
-    txm_->setText(p.name);
-    tzw_->setText(p.position);
-    cbm_->setEditText(p.department);
-    tid_->setText(p.idNumber);
-    if (p.photo.isEmpty() || !showPicture(p.photo))
-        clearPicture();
-    tfh_->setText(p.room);
-    csex_->setEditText(p.sex);
-    dtpicker2_->setDate(p.birthday.isValid() ? p.birthday : kNoBirthday);
-    tma_->setText(p.marriage);
-    ttel_->setText(p.tel);
-    thukou_->setText(p.hukou);
-    tcompany_->setText(p.company);
-    tfcz_->setText(p.fcz);
-    tnation_->setText(p.nation);
-    tspouse_->setText(p.spouse);
-    cssex_->setEditText(p.spouseSex);
-    tshukou_->setText(p.spouseHukou);
-    tscompany_->setText(p.spouseCompany);
-    tchild1_->setText(p.child1);
-    tchild2_->setText(p.child2);
-    tchild3_->setText(p.child3);
-    tother_->setText(p.others);
+    for (const PersonField& f : PersonFields::all()) {
+        switch (f.kind) {
+        case PersonField::Kind::Photo:
+            if (p.photo.isEmpty() || !showPicture(p.photo))
+                clearPicture();
+            break;
+        case PersonField::Kind::Date:
+            static_cast<QDateEdit*>(fieldControl(f))->setDate(p.birthday.isValid() ? p.birthday : kNoBirthday);
+            break;
+        case PersonField::Kind::Text:
+            // The card number box keeps what was typed or picked.
+            if (f.text != &Person::cardNo)
+                setFieldText(fieldControl(f), p.*f.text);
+            break;
+        }
+    }
 }
 
 Person Frmxg::typedPerson() const
 {
     Person p;
-    p.cardNo = tkh_->text();
-    p.name = txm_->text();
-    p.department = cbm_->currentText();
-    p.idNumber = tid_->text();
-    p.position = tzw_->text();
-    p.room = tfh_->text();
-    p.sex = csex_->currentText();
-    p.birthday = dtpicker2_->date() == kNoBirthday ? QDate() : dtpicker2_->date();
-    p.marriage = tma_->text();
-    p.tel = ttel_->text();
-    p.hukou = thukou_->text();
-    p.company = tcompany_->text();
-    p.fcz = tfcz_->text();
-    p.nation = tnation_->text();
-    p.spouse = tspouse_->text();
-    p.spouseSex = cssex_->currentText();
-    p.spouseHukou = tshukou_->text();
-    p.spouseCompany = tscompany_->text();
-    p.child1 = tchild1_->text();
-    p.child2 = tchild2_->text();
-    p.child3 = tchild3_->text();
-    p.others = tother_->text();
+    for (const PersonField& f : PersonFields::all()) {
+        switch (f.kind) {
+        case PersonField::Kind::Photo:
+            // The picture goes only where the operator chose one.
+            break;
+        case PersonField::Kind::Date: {
+            const QDate d = static_cast<QDateEdit*>(fieldControl(f))->date();
+            p.birthday = d == kNoBirthday ? QDate() : d;
+            break;
+        }
+        case PersonField::Kind::Text:
+            p.*f.text = fieldText(fieldControl(f));
+            break;
+        }
+    }
     return p;
 }
 
@@ -508,7 +518,7 @@ void Frmxg::reloadGrid()
 
 void Frmxg::reportFailure(const QString& error)
 {
-    Prompt::exclaim(this, QStringLiteral("数据库操作失败，没有做任何更改：\n%1").arg(error));
+    Prompt::databaseFailed(this, error);
 }
 
 void Frmxg::addPerson()
@@ -587,7 +597,13 @@ void Frmxg::query()
 void Frmxg::print()
 {
     query();
-    const Personnel::Statement s = Personnel::listStatement(filter_);
-    ReportStaging report(db_, QStringLiteral("peoplept"), QStringLiteral("pl.rpt"));
-    report.print(this, s.sql, s.values);
+    ReportOutcome o;
+    {
+        BusyCursor busy;
+        o = Personnel::stageReport(db_, filter_);
+    }
+    if (o.ok())
+        o = Personnel::report(db_).preview(this);
+    if (!o.ok())
+        Prompt::exclaim(this, o.message());
 }

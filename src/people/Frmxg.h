@@ -53,6 +53,7 @@ private:
     void loadRow(int row);
     void showPerson(const Person& p);
     Person typedPerson() const;
+    QWidget* fieldControl(const PersonField& f) const;
     void emptyTexts();
     bool showPicture(const QString& path);
     void clearPicture();

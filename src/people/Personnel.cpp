@@ -9,27 +9,6 @@
 
 namespace {
 
-// The text fields of `people` and where they live in Person.
-struct TextField {
-    const char* column;
-    QString Person::*member;
-};
-const TextField kTextFields[] = {
-    {"姓名", &Person::name},          {"部门", &Person::department},     {"职务", &Person::position},
-    {"身份证号", &Person::idNumber},  {"rmno", &Person::room},           {"sex", &Person::sex},
-    {"marriage", &Person::marriage},  {"tel", &Person::tel},             {"hukou", &Person::hukou},
-    {"company", &Person::company},    {"fcz", &Person::fcz},             {"nation", &Person::nation},
-    {"spouse", &Person::spouse},      {"ssex", &Person::spouseSex},      {"shukou", &Person::spouseHukou},
-    {"scompany", &Person::spouseCompany}, {"child1", &Person::child1},   {"child2", &Person::child2},
-    {"child3", &Person::child3},      {"others", &Person::others},
-};
-
-// The fields a deleted person keeps in `dpeople`.
-const char* kHistoryFields[] = {
-    "卡号", "姓名", "部门", "职务", "身份证号", "rmno", "sex", "marriage", "hukou", "company",
-    "tel", "fcz", "spouse", "ssex", "scompany", "shukou", "child1", "child2", "child3", "nation",
-};
-
 // The grid's columns and captions, in the grid's order.
 const char* kGrid[][2] = {
     {"卡号", "卡号"},         {"姓名", "业主姓名"},     {"rmno", "房号"},       {"sex", "性别"},
@@ -49,10 +28,14 @@ Personnel::Result failure(const QString& error)
     return {Personnel::Outcome::Failed, error};
 }
 
-QString text(const QSqlQuery& q, const QString& field)
+QString column(const PersonField& f)
 {
-    const QVariant v = q.value(field);
-    return v.isNull() ? QString() : v.toString();
+    return QString::fromUtf8(f.column);
+}
+
+bool isPhoto(const PersonField& f)
+{
+    return f.kind == PersonField::Kind::Photo;
 }
 
 // The filter's WHERE and ORDER BY, with their values.
@@ -79,11 +62,8 @@ std::optional<Person> find(QSqlDatabase db, const QString& cardNo)
     if (!q.exec() || !q.next())
         return std::nullopt;
     Person p;
-    p.cardNo = text(q, QStringLiteral("卡号"));
-    for (const TextField& f : kTextFields)
-        p.*f.member = text(q, u(f.column));
-    p.photo = text(q, QStringLiteral("照片"));
-    p.birthday = DateText::toDate(q.value(QStringLiteral("birthday")));
+    for (const PersonField& f : PersonFields::all())
+        PersonFields::setValue(p, f, q.value(column(f)));
     return p;
 }
 
@@ -101,15 +81,14 @@ Result add(QSqlDatabase db, const Person& person)
         return {Outcome::EmptyCardNo, {}};
     if (find(db, person.cardNo))
         return {Outcome::CardExists, {}};
-    QStringList columns{QStringLiteral("卡号"), QStringLiteral("birthday")};
-    QVariantList values{person.cardNo, DateText::bindDate(person.birthday)};
-    for (const TextField& f : kTextFields) {
-        columns << u(f.column);
-        values << person.*f.member;
-    }
-    if (!person.photo.isEmpty()) {
-        columns << QStringLiteral("照片");
-        values << person.photo;
+    QStringList columns;
+    QVariantList values;
+    for (const PersonField& f : PersonFields::all()) {
+        // A person added without a picture has none, not an empty name.
+        if (isPhoto(f) && person.photo.isEmpty())
+            continue;
+        columns << column(f);
+        values << PersonFields::value(person, f);
     }
     QSqlQuery q(db);
     q.prepare(QStringLiteral("INSERT INTO people (%1) VALUES (%2)")
@@ -123,15 +102,14 @@ Result add(QSqlDatabase db, const Person& person)
 
 Result change(QSqlDatabase db, const Person& person)
 {
-    QStringList sets{QStringLiteral("birthday = ?")};
-    QVariantList values{DateText::bindDate(person.birthday)};
-    for (const TextField& f : kTextFields) {
-        sets << u(f.column) + QStringLiteral(" = ?");
-        values << person.*f.member;
-    }
-    if (!person.photo.isEmpty()) {
-        sets << QStringLiteral("照片 = ?");
-        values << person.photo;
+    QStringList sets;
+    QVariantList values;
+    for (const PersonField& f : PersonFields::all()) {
+        // The card number is the key, and no new picture keeps the old one.
+        if (f.text == &Person::cardNo || (isPhoto(f) && person.photo.isEmpty()))
+            continue;
+        sets << column(f) + QStringLiteral(" = ?");
+        values << PersonFields::value(person, f);
     }
     values << person.cardNo;
     QSqlQuery q(db);
@@ -152,10 +130,7 @@ Result remove(QSqlDatabase db, const QString& cardNo)
     if (!find(db, cardNo))
         return {Outcome::CardMissing, {}};
 
-    QStringList fields;
-    for (const char* f : kHistoryFields)
-        fields << u(f);
-    const QString list = fields.join(QLatin1Char(','));
+    const QString list = PersonFields::columns(true).join(QLatin1Char(','));
 
     Transaction tx(db);
     if (!tx.begun())
@@ -205,11 +180,16 @@ QSqlQuery gridQuery(QSqlDatabase db, const Filter& filter)
     return q;
 }
 
-Statement listStatement(const Filter& filter)
+ReportStaging report(QSqlDatabase db)
 {
-    Statement s;
-    s.sql = QStringLiteral("SELECT * FROM people") + filterClause(filter, s.values);
-    return s;
+    return ReportStaging(db, QStringLiteral("peoplept"), QStringLiteral("pl.rpt"));
+}
+
+ReportOutcome stageReport(QSqlDatabase db, const Filter& filter)
+{
+    QVariantList values;
+    const QString clause = filterClause(filter, values);
+    return report(db).stage(QStringLiteral("SELECT * FROM people") + clause, values);
 }
 
 QSqlQuery cardNumberQuery(QSqlDatabase db)
@@ -217,27 +197,6 @@ QSqlQuery cardNumberQuery(QSqlDatabase db)
     QSqlQuery q(db);
     q.exec(QStringLiteral("SELECT DISTINCT 卡号 FROM people"));
     return q;
-}
-
-QStringList cardNumbersStartingWith(QSqlDatabase db, const QString& prefix, int limit)
-{
-    QSqlQuery q(db);
-    q.setForwardOnly(true);
-    if (prefix.isEmpty()) {
-        q.prepare(QStringLiteral("SELECT 卡号 FROM people ORDER BY 卡号 LIMIT ?"));
-    } else {
-        // A range on the key rather than LIKE, so the index is used.
-        q.prepare(QStringLiteral("SELECT 卡号 FROM people WHERE 卡号 >= ? AND 卡号 < ? ORDER BY 卡号 LIMIT ?"));
-        q.addBindValue(prefix);
-        q.addBindValue(prefix + QChar(0xFFFF));
-    }
-    q.addBindValue(limit);
-    QStringList out;
-    if (q.exec()) {
-        while (q.next())
-            out << q.value(0).toString();
-    }
-    return out;
 }
 
 QStringList departmentNames(QSqlDatabase db)

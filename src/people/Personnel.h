@@ -1,4 +1,7 @@
 #pragma once
+#include "db/PersonFields.h"
+#include "reports/ReportStaging.h"
+
 #include <QDate>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -7,32 +10,6 @@
 #include <QVariantList>
 
 #include <optional>
-
-// One row of `people`. Texts are stored as the operator typed them; a
-// birthday that is not valid is stored as no value.
-struct Person {
-    QString cardNo;         // 卡号
-    QString name;           // 姓名
-    QString department;     // 部门
-    QString position;       // 职务
-    QString idNumber;       // 身份证号
-    QString photo;          // 照片: full path of the picture file
-    QString room;           // rmno
-    QString sex;            // sex
-    QDate birthday;         // birthday
-    QString marriage;       // marriage
-    QString tel;            // tel
-    QString hukou;          // hukou: household registration
-    QString company;        // company
-    QString fcz;            // fcz: property certificate
-    QString nation;         // nation
-    QString spouse;         // spouse
-    QString spouseSex;      // ssex
-    QString spouseHukou;    // shukou
-    QString spouseCompany;  // scompany
-    QString child1, child2, child3;
-    QString others;         // others
-};
 
 // The personnel records: people, their history in `dpeople`, and which
 // people a window lists and prints.
@@ -79,17 +56,15 @@ QStringList gridCaptions();
 // The executed statement of the people a filter lists, with the grid's
 // columns (for a lazily loading model) ...
 QSqlQuery gridQuery(QSqlDatabase db, const Filter& filter);
-// ... and with every column of `people`, for the report staging.
-struct Statement {
-    QString sql;
-    QVariantList values;
-};
-Statement listStatement(const Filter& filter);
+
+// The personnel report (staging table `peoplept`, template pl.rpt) ...
+ReportStaging report(QSqlDatabase db);
+// ... and its rows staged: every column of the people a filter lists, in
+// the grid's order.
+ReportOutcome stageReport(QSqlDatabase db, const Filter& filter);
 
 // Every distinct card number, as a statement for a lazily loading list.
 QSqlQuery cardNumberQuery(QSqlDatabase db);
-// Up to `limit` card numbers starting with `prefix`, in text order.
-QStringList cardNumbersStartingWith(QSqlDatabase db, const QString& prefix, int limit = 50);
 
 // The department names in the table's own order.
 QStringList departmentNames(QSqlDatabase db);

@@ -2,6 +2,7 @@
 
 #include <QFontMetricsF>
 #include <QPageSize>
+#include <QTextLayout>
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
@@ -32,6 +33,29 @@ bool hasText(const QStringList& band)
     return std::any_of(band.begin(), band.end(), [](const QString& s) { return !s.isEmpty(); });
 }
 
+// A text laid out in lines no wider than `width`: at word boundaries where
+// there are any, else anywhere, so a long number or a Chinese name breaks
+// inside instead of being cut short.
+struct Wrapped {
+    QTextLayout layout;
+    double height = 0;
+
+    Wrapped(const QString& text, const QFont& font, QPaintDevice* device, double width)
+        : layout(text, font, device)
+    {
+        QTextOption option;
+        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        layout.setTextOption(option);
+        layout.beginLayout();
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(width);
+            line.setPosition(QPointF(0, height));
+            height += line.height();
+        }
+        layout.endLayout();
+    }
+};
+
 }  // namespace
 
 struct ReportDocument::Metrics {
@@ -39,9 +63,13 @@ struct ReportDocument::Metrics {
     double width = 0, height = 0;
     double bandHeight = 0, titleHeight = 0, rowHeight = 0, pad = 0;
     double titleTop = 0, captionTop = 0, firstRowTop = 0, footerTop = 0;
-    int rowsPerPage = 1;
+    double captionHeight = 0;
+    QList<double> rowHeights;   // each row as tall as its tallest wrapped cell
+    QList<int> pageStarts;      // the first row of each page
     int pages = 1;
     QList<double> columnLeft;   // one more than columns: the right edge last
+
+    double cellWidth(int col) const { return columnLeft.at(col + 1) - columnLeft.at(col) - 2 * pad; }
 };
 
 ReportDocument::ReportDocument(ReportTemplate report, QList<QStringList> rows, QDateTime printedAt)
@@ -80,20 +108,6 @@ ReportDocument::Metrics ReportDocument::measure(QPagedPaintDevice* device) const
     m.rowHeight = std::ceil(row.height() * 1.55);
     m.pad = row.averageCharWidth() * 0.6;
 
-    double y = 0;
-    if (hasText(report_.header))
-        y += m.bandHeight * 1.6;
-    m.titleTop = y;
-    if (!report_.title.isEmpty())
-        y += m.titleHeight * 1.5;
-    m.captionTop = y;
-    m.firstRowTop = y + m.rowHeight;
-    m.footerTop = m.height - (hasText(report_.footer) ? m.bandHeight : 0);
-    const double tableBottom = m.footerTop - m.bandHeight * 0.8;
-    m.rowsPerPage = std::max(1, int((tableBottom - m.firstRowTop) / m.rowHeight));
-    const int n = int(rows_.size());
-    m.pages = std::max(1, (n + m.rowsPerPage - 1) / m.rowsPerPage);
-
     double total = 0;
     for (const ReportColumn& c : report_.columns)
         total += c.width;
@@ -103,6 +117,51 @@ ReportDocument::Metrics ReportDocument::measure(QPagedPaintDevice* device) const
         x += m.width * c.width / total;
         m.columnLeft << x;
     }
+
+    // A row holds one line with room above and below; a value that does
+    // not fit its column wraps and the row grows by whole lines.
+    const double lineHeight = row.height();
+    const double rowRoom = m.rowHeight - lineHeight;
+    const int columns = int(report_.columns.size());
+    auto heightOf = [&](const QStringList& texts, const QFont& font) {
+        double tallest = lineHeight;
+        for (int c = 0; c < columns; ++c) {
+            const QString t = texts.value(c);
+            if (!t.isEmpty() && m.cellWidth(c) > 0)
+                tallest = std::max(tallest, Wrapped(t, font, device, m.cellWidth(c)).height);
+        }
+        return std::ceil(std::max(m.rowHeight, tallest + rowRoom));
+    };
+    QStringList captions;
+    for (const ReportColumn& c : report_.columns)
+        captions << c.caption;
+    m.captionHeight = heightOf(captions, m.captionFont);
+
+    double y = 0;
+    if (hasText(report_.header))
+        y += m.bandHeight * 1.6;
+    m.titleTop = y;
+    if (!report_.title.isEmpty())
+        y += m.titleHeight * 1.5;
+    m.captionTop = y;
+    m.firstRowTop = y + m.captionHeight;
+    m.footerTop = m.height - (hasText(report_.footer) ? m.bandHeight : 0);
+    const double tableBottom = m.footerTop - m.bandHeight * 0.8;
+
+    m.pageStarts << 0;
+    double used = 0;
+    for (int r = 0; r < rows_.size(); ++r) {
+        const double h = heightOf(rows_.at(r), m.rowFont);
+        m.rowHeights << h;
+        // A row never splits; one taller than a whole page still gets a
+        // page of its own.
+        if (used > 0 && m.firstRowTop + used + h > tableBottom) {
+            m.pageStarts << r;
+            used = 0;
+        }
+        used += h;
+    }
+    m.pages = int(m.pageStarts.size());
     return m;
 }
 
@@ -122,8 +181,6 @@ bool ReportDocument::paint(QPagedPaintDevice* device, QString* error) const
     }
     const int count = int(rows_.size());
     const int columns = int(report_.columns.size());
-    const QFontMetricsF rowMetrics(m.rowFont, device);
-    const QFontMetricsF captionMetrics(m.captionFont, device);
     QPen rule(Qt::black);
     rule.setWidthF(std::max(1.0, device->logicalDpiY() / 150.0));
     QPen hairline(QColor(160, 160, 160));
@@ -138,13 +195,23 @@ bool ReportDocument::paint(QPagedPaintDevice* device, QString* error) const
                 p.drawText(r, where[i] | Qt::AlignVCenter, expand(texts.at(i), report_, page, m.pages, count, printedAt_));
         }
     };
-    auto cell = [&](const QFontMetricsF& fm, int col, double top, const QString& text, Qt::Alignment align) {
+    auto cell = [&](const QFont& font, int col, double top, const QString& text, Qt::Alignment align) {
         const double left = m.columnLeft.at(col) + m.pad;
-        const double width = m.columnLeft.at(col + 1) - m.columnLeft.at(col) - 2 * m.pad;
+        const double width = m.cellWidth(col);
         if (width <= 0 || text.isEmpty())
             return;
-        const QString shown = fm.horizontalAdvance(text) > width ? fm.elidedText(text, Qt::ElideRight, width) : text;
-        p.drawText(QRectF(left, top, width, m.rowHeight), align | Qt::AlignVCenter | Qt::TextSingleLine, shown);
+        Wrapped w(text, font, device, width);
+        // The first line sits where the text of a one-line row would.
+        const double lineTop = top + (m.rowHeight - QFontMetricsF(font, device).height()) / 2;
+        for (int i = 0; i < w.layout.lineCount(); ++i) {
+            QTextLine line = w.layout.lineAt(i);
+            double dx = 0;
+            if (align & Qt::AlignHCenter)
+                dx = (width - line.naturalTextWidth()) / 2;
+            else if (align & Qt::AlignRight)
+                dx = width - line.naturalTextWidth();
+            line.draw(&p, QPointF(left + std::max(0.0, dx), lineTop));
+        }
     };
 
     for (int page = 0; page < m.pages; ++page) {
@@ -161,27 +228,29 @@ bool ReportDocument::paint(QPagedPaintDevice* device, QString* error) const
             p.drawText(QRectF(0, m.titleTop, m.width, m.titleHeight), Qt::AlignCenter, report_.title);
         }
 
-        const int first = page * m.rowsPerPage;
-        const int last = std::min(count, first + m.rowsPerPage);
-        const double tableBottom = m.firstRowTop + (last - first) * m.rowHeight;
+        const int first = m.pageStarts.at(page);
+        const int last = page + 1 < m.pages ? m.pageStarts.at(page + 1) : count;
+        QList<double> rowTops;
+        double tableBottom = m.firstRowTop;
+        for (int r = first; r < last; ++r) {
+            rowTops << tableBottom;
+            tableBottom += m.rowHeights.at(r);
+        }
 
-        p.setFont(m.captionFont);
         for (int c = 0; c < columns; ++c)
-            cell(captionMetrics, c, m.captionTop, report_.columns.at(c).caption, Qt::AlignHCenter);
+            cell(m.captionFont, c, m.captionTop, report_.columns.at(c).caption, Qt::AlignHCenter);
 
-        p.setFont(m.rowFont);
-        double y = m.firstRowTop;
-        for (int r = first; r < last; ++r, y += m.rowHeight) {
+        for (int r = first; r < last; ++r) {
             const QStringList& values = rows_.at(r);
             for (int c = 0; c < columns; ++c)
-                cell(rowMetrics, c, y, values.value(c), report_.columns.at(c).alignment);
+                cell(m.rowFont, c, rowTops.at(r - first), values.value(c), report_.columns.at(c).alignment);
         }
 
         // Rules: a frame round the table, a heavier one under the captions,
         // hairlines between rows and columns.
         p.setPen(hairline);
-        for (double ry = m.firstRowTop + m.rowHeight; ry < tableBottom - 0.5; ry += m.rowHeight)
-            p.drawLine(QPointF(0, ry), QPointF(m.width, ry));
+        for (int i = 1; i < rowTops.size(); ++i)
+            p.drawLine(QPointF(0, rowTops.at(i)), QPointF(m.width, rowTops.at(i)));
         for (int c = 1; c < columns; ++c)
             p.drawLine(QPointF(m.columnLeft.at(c), m.captionTop), QPointF(m.columnLeft.at(c), tableBottom));
         p.setPen(rule);

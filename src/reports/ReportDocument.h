@@ -9,8 +9,9 @@ class QPagedPaintDevice;
 
 // A template together with the rows it prints, laid out page by page with
 // QPainter: every page carries the page header, the title, the column
-// captions and the page footer, and as many one-line rows as fit. A text
-// wider than its column is cut short with an ellipsis.
+// captions and the page footer, and as many rows as fit. A text wider than
+// its column wraps within its row, which grows to hold it: nothing printed
+// is shortened. A row is never split across pages.
 class ReportDocument {
 public:
     ReportDocument() = default;

@@ -4,7 +4,6 @@
 #include "db/Transaction.h"
 #include "reports/ReportViewer.h"
 #include "ui/BusyCursor.h"
-#include "ui/Prompter.h"
 
 #include <QHash>
 #include <functional>
@@ -231,38 +230,7 @@ ReportOutcome ReportStaging::preview(QWidget* parent) const
         BusyCursor busy;
         doc = document(&o);
     }
-    if (!doc) {
-        Prompt::exclaim(parent, o.message());
-        return o;
-    }
-    ReportViewer::current().show(parent, *doc);
+    if (doc)
+        ReportViewer::current().show(parent, *doc);
     return o;
-}
-
-ReportOutcome ReportStaging::print(QWidget* parent, const QString& select, const QVariantList& values)
-{
-    ReportOutcome staged;
-    {
-        BusyCursor busy;
-        staged = stage(select, values);
-    }
-    if (!staged.ok()) {
-        Prompt::exclaim(parent, staged.message());
-        return staged;
-    }
-    return preview(parent);
-}
-
-ReportOutcome ReportStaging::printRows(QWidget* parent, const QStringList& columns, const QList<QVariantList>& rows)
-{
-    ReportOutcome staged;
-    {
-        BusyCursor busy;
-        staged = stageRows(columns, rows);
-    }
-    if (!staged.ok()) {
-        Prompt::exclaim(parent, staged.message());
-        return staged;
-    }
-    return preview(parent);
 }

@@ -21,12 +21,17 @@ struct ReportOutcome {
 };
 
 // The print path of every report: empty the report's staging table, fill
-// it with the rows the window shows (in one transaction, so a failed fill
-// leaves the last print's rows), then lay the staged rows out with the
-// report's template and show them.
+// it with the rows to print (in one transaction, so a failed fill leaves
+// the last print's rows), then lay the staged rows out with the report's
+// template and show them. The service that owns the rows stages them; the
+// window previews and tells the operator outcome.message() when it is not
+// ok. Nothing here shows a message box.
 //
-//   ReportStaging report(db, "peoplept", "pl.rpt");
-//   report.print(this, "SELECT * FROM people WHERE 卡号 BETWEEN ? AND ?", {from, to});
+//   ReportOutcome o = Personnel::stageReport(db, filter);   // stage(select, values)
+//   if (o.ok())
+//       o = Personnel::report(db).preview(this);
+//   if (!o.ok())
+//       Prompt::exclaim(this, o.message());
 //
 // The staged rows are printed in the order they were staged. Columns are
 // matched to the staging table by name, without regard to case; a column
@@ -45,13 +50,10 @@ public:
 
     // Writes the staged rows as a PDF file.
     ReportOutcome renderPdf(const QString& file) const;
-    // Shows the staged rows in the print preview (ReportViewer). A failure
-    // is told to the operator as well as returned.
+    // Shows the staged rows in the print preview (ReportViewer); a missing
+    // or broken template, or a staging table that cannot be read, comes
+    // back as the outcome.
     ReportOutcome preview(QWidget* parent) const;
-
-    // stage() or stageRows(), then preview(); a failure of either is told to the operator.
-    ReportOutcome print(QWidget* parent, const QString& select, const QVariantList& values = {});
-    ReportOutcome printRows(QWidget* parent, const QStringList& columns, const QList<QVariantList>& rows);
 
     const QString& stagingTable() const { return table_; }
     const QString& templateName() const { return template_; }

@@ -10,9 +10,12 @@ namespace {
 // The window's own tab order decides what comes next.
 void focusNext(QWidget* w)
 {
+    // A combo box's own line edit comes next in the chain but hands the
+    // focus straight back: it is not the next control.
     QWidget* next = w->nextInFocusChain();
     while (next && next != w &&
-           (!(next->focusPolicy() & Qt::TabFocus) || !next->isEnabled() || !next->isVisible()))
+           (!(next->focusPolicy() & Qt::TabFocus) || !next->isEnabled() || !next->isVisible() ||
+            w->isAncestorOf(next)))
         next = next->nextInFocusChain();
     if (next)
         next->setFocus(Qt::TabFocusReason);

@@ -41,6 +41,16 @@ inline void exclaim(QWidget* parent, const QString& text, const QString& title =
 {
     inform(parent, text, Prompter::Icon::Exclamation, title);
 }
+// The one wording of a database statement that failed and changed
+// nothing, with the database's own reason; exclamation icon.
+inline QString databaseFailedText(const QString& error)
+{
+    return QStringLiteral("数据库操作失败，没有做任何更改：\n") + error;
+}
+inline void databaseFailed(QWidget* parent, const QString& error)
+{
+    exclaim(parent, databaseFailedText(error));
+}
 // Yes/No question; true for Yes.
 bool confirm(QWidget* parent, const QString& text, const QString& title = QString(),
              Prompter::Icon icon = Prompter::Icon::Question, bool defaultYes = true);

@@ -1,5 +1,6 @@
 // The reader-address window and the collection-schedule window.
 
+#include "support/OperatorInput.h"
 #include "support/Controls.h"
 #include "app/MainWindow.h"
 #include "admin/CollectSchedule.h"
@@ -10,6 +11,7 @@
 #include "support/ScriptedPrompter.h"
 #include "support/TestHome.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -66,13 +68,19 @@ private slots:
     {
         frmfkj w;
         w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
         auto* list = child<QComboBox>(w, "fkjaddr");
         QCOMPARE(list->count(), 0);
         QVERIFY(list->currentText().isEmpty());
-        // Digits only; Backspace is not taken either.
-        QTest::keyClicks(list->lineEdit(), QStringLiteral("4x2"));
-        QTest::keyClick(list->lineEdit(), Qt::Key_Backspace);
+        list->setFocus();
+        QTRY_VERIFY(list->hasFocus());
+        // Digits only, where the keys arrive; Backspace is not taken either,
+        // and Enter moves on.
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("4x2"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backspace);
         QCOMPARE(list->currentText(), QStringLiteral("42"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), child<QPushButton>(w, "Command1"));
         child<QPushButton>(w, "Command1")->click();
         QCOMPARE(prompter_->texts(), QStringList{QStringLiteral("发卡机设置成功！")});
         QCOMPARE(prompter_->shown.last().icon, Prompter::Icon::None);
@@ -87,7 +95,7 @@ private slots:
         home_->exec(QStringLiteral("DELETE FROM system WHERE name = ?"), {QStringLiteral("发卡机")});
         frmfkj w;
         w.show();
-        child<QComboBox>(w, "fkjaddr")->setEditText(QStringLiteral("0"));
+        OperatorInput::typeInto(child<QComboBox>(w, "fkjaddr"), QStringLiteral("0"));
         child<QPushButton>(w, "Command1")->click();
         QCOMPARE(readerRow().toInt(), 0);
         QCOMPARE(home_->scalar(QStringLiteral("SELECT count(*) FROM system WHERE name = ?"), {QStringLiteral("发卡机")}).toInt(), 1);
@@ -105,7 +113,7 @@ private slots:
         QFETCH(QString, text);
         frmfkj w;
         w.show();
-        child<QComboBox>(w, "fkjaddr")->setEditText(text);
+        OperatorInput::typeInto(child<QComboBox>(w, "fkjaddr"), text);
         child<QPushButton>(w, "Command1")->click();
         QCOMPARE(prompter_->texts(), QStringList{QStringLiteral("请输入一个发卡机地址（为0-99的整数）")});
         QCOMPARE(readerRow().toInt(), 1);
@@ -132,7 +140,7 @@ private slots:
         QVERIFY(!list->hasFocus());
 
         // A click on the button with the box empty refuses once.
-        list->setEditText(QString());
+        OperatorInput::typeInto(list, QString());
         list->setFocus();
         QTRY_VERIFY(list->hasFocus());
         QTest::mouseClick(child<QPushButton>(w, "Command1"), Qt::LeftButton);

@@ -1,3 +1,4 @@
+#include "support/OperatorInput.h"
 #include "admin/sjkwf2.h"
 #include "session/Session.h"
 #include "support/ScriptedPrompter.h"
@@ -50,8 +51,7 @@ struct Window {
     // Chooses a table as the operator does, from the list.
     void choose(int index)
     {
-        table->setCurrentIndex(index);
-        emit table->activated(index);
+        OperatorInput::pickFromList(table, table->itemText(index));
     }
 };
 

@@ -464,16 +464,25 @@ void ShellTest::specialCheckLeadsToRemoteOpening()
     menu m;
     m.load();
     m.show();
-    m.triggerTool(Tools::kSpecial);
-    auto* check = qobject_cast<QDialog*>(m.openWindow(Tools::kSpecial));
-    QVERIFY(check);
-    check->findChild<QLineEdit*>(QStringLiteral("Tuser"))->setText(QStringLiteral("quorvy"));
-    check->findChild<QLineEdit*>(QStringLiteral("Tpasswd"))->setText(QStringLiteral("quorvy"));
-    check->findChild<QPushButton*>(QStringLiteral("Cok"))->click();
+    auto passCheck = [&m] {
+        m.triggerTool(Tools::kSpecial);
+        QPointer<QWidget> check = m.openWindow(Tools::kSpecial);
+        QVERIFY(check);
+        check->findChild<QLineEdit*>(QStringLiteral("Tuser"))->setText(QStringLiteral("quorvy"));
+        check->findChild<QLineEdit*>(QStringLiteral("Tpasswd"))->setText(QStringLiteral("quorvy"));
+        check->findChild<QPushButton*>(QStringLiteral("Cok"))->click();
+        QTRY_VERIFY(!check || !check->isVisible());
+    };
+    passCheck();
     QPointer<QWidget> remote = m.findChild<QWidget*>(QStringLiteral("Frmspe"));
     QVERIFY(remote);
     QVERIFY(remote->isVisible());
     QCOMPARE(remote->windowModality(), Qt::NonModal);
+    // Passing the check again shows the same window, with its one port.
+    remote->hide();
+    passCheck();
+    QCOMPARE(m.findChildren<QWidget*>(QStringLiteral("Frmspe")).size(), 1);
+    QVERIFY(remote && remote->isVisible());
     // A restore closes it with the other modeless windows.
     m.triggerTool(15);
     QPointer<QWidget> departments = m.openWindow(15);

@@ -1,5 +1,6 @@
 // The legacy lock window on a database with the older doors layout.
 
+#include "support/OperatorInput.h"
 #include "LineHome.h"
 
 #include "doors/Frmdoor.h"
@@ -47,15 +48,10 @@ struct Window {
             out << door()->itemText(i);
         return out;
     }
-    void pick(const QString& name) const
-    {
-        const int i = door()->findText(name);
-        door()->setCurrentIndex(i);
-        emit door()->activated(i);
-    }
+    void pick(const QString& name) const { OperatorInput::pickFromList(door(), name); }
     void enter(const QString& name, const QString& addr, const QString& secs, int lockNo) const
     {
-        door()->setEditText(name);
+        OperatorInput::typeInto(door(), name);
         address()->setText(addr);
         delay()->setText(secs);
         lock(lockNo - 1)->setChecked(true);
@@ -89,7 +85,7 @@ void FrmdoorTest::loadsAndShowsDoors()
     QCOMPARE(win.delay()->text(), QStringLiteral("4"));
     QVERIFY(win.lock(1)->isChecked());
     // Typing another name empties the address.
-    win.door()->setEditText(QStringLiteral("A"));
+    OperatorInput::typeInto(win.door(), QStringLiteral("A"));
     QCOMPARE(win.address()->text(), QString());
 }
 
@@ -154,7 +150,7 @@ void FrmdoorTest::deleteAndModifyFollowTheDoorName()
     QCOMPARE(h.home.scalar(QStringLiteral("SELECT 地址 FROM faka WHERE 门号 = 'A2'")).toInt(), 9);
     QCOMPARE(h.home.scalar(QStringLiteral("SELECT 地址 FROM faka WHERE 门号 = 'A1'")).toInt(), 5);
 
-    win.door()->setEditText(QStringLiteral("A1"));
+    OperatorInput::typeInto(win.door(), QStringLiteral("A1"));
     h.prompts.answerNext(Prompter::Answer::No);
     win.click("cmddel");
     QCOMPARE(h.prompts.last(), QStringLiteral("确信要删除A1号门吗?"));

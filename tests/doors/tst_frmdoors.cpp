@@ -1,6 +1,7 @@
 // The lock settings window against the simulator: the doors rows it
 // writes, the status it lists, the delays and the initialisation it sends.
 
+#include "support/OperatorInput.h"
 #include "LineHome.h"
 
 #include "doors/ControllerStatus.h"
@@ -55,17 +56,10 @@ struct Window {
         return out;
     }
     // The operator picks an address from the list.
-    void pick(const QString& address) const
-    {
-        const int i = cdoor()->findText(address);
-        if (i < 0)
-            qFatal("address %s not listed", qPrintable(address));
-        cdoor()->setCurrentIndex(i);
-        emit cdoor()->activated(i);
-    }
+    void pick(const QString& address) const { OperatorInput::pickFromList(cdoor(), address); }
     void enter(const QString& address, bool lock1, bool lock2) const
     {
-        cdoor()->setEditText(address);
+        OperatorInput::typeInto(cdoor(), address);
         tick(0)->setChecked(lock1);
         tick(1)->setChecked(lock2);
     }
@@ -233,7 +227,7 @@ void FrmdoorsTest::addressChecks()
     QCOMPARE(h.prompts.last(), QStringLiteral("请选择锁号!"));
 
     // Letters never reach the address box.
-    win.cdoor()->setEditText(QString());
+    OperatorInput::typeInto(win.cdoor(), QString());
     win.cdoor()->setFocus();
     QTest::keyClicks(win.cdoor(), QStringLiteral("1a2"));
     QCOMPARE(win.cdoor()->currentText(), QStringLiteral("12"));
@@ -557,12 +551,14 @@ void FrmdoorsTest::controlsAreDisabledWhileExchanging()
 {
     LineHome h;
     h.home.exec(QStringLiteral("INSERT INTO doors (地址, dtype1) VALUES (5, '玻')"));
-    h.sim.addController(5).behaviour.delayMs = 800;
+    h.sim.addController(5).behaviour.delayMs = 1200;
     Window win;
     win.w->show();
     QStringList enabledDuring;
     bool closedDuring = true;
-    QTimer::singleShot(300, win.w.get(), [&] {
+    // The pick itself waits for the list to take clicks first.
+    const int picked = QGuiApplication::styleHints()->mouseDoubleClickInterval() + 50;
+    QTimer::singleShot(picked + 400, win.w.get(), [&] {
         for (const char* b : {"Cmdadd", "Command4", "cmddel", "Cmdtest", "Command1", "Command2"}) {
             if (win.get<QPushButton>(QLatin1String(b))->isEnabled())
                 enabledDuring << QLatin1String(b);

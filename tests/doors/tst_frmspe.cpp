@@ -1,5 +1,6 @@
 // Remote opening against the simulator.
 
+#include "support/OperatorInput.h"
 #include "LineHome.h"
 
 #include "doors/Frmspe.h"
@@ -23,7 +24,7 @@ struct Window {
     QPushButton* open() const { return w->findChild<QPushButton*>(QStringLiteral("Copen")); }
     void choose(const QString& address, int lockNo) const
     {
-        cdoor()->setEditText(address);
+        OperatorInput::typeInto(cdoor(), address);
         if (lockNo > 0)
             lock(lockNo - 1)->setChecked(true);
     }

@@ -4,6 +4,7 @@
 #include "db/Database.h"
 #include "people/Departments.h"
 #include "people/Frmbm.h"
+#include "support/ReportCapture.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TestHome.h"
 
@@ -14,17 +15,6 @@
 #include <QtTest>
 
 namespace {
-
-QStringList column(const TestHome& home, const QString& sql)
-{
-    QSqlQuery q(home.db());
-    if (!q.exec(sql))
-        return {QStringLiteral("<failed>")};
-    QStringList out;
-    while (q.next())
-        out << q.value(0).toString();
-    return out;
-}
 
 // Two buildings with people and cards: A座 has 000001 (on controllers 3
 // and 5) and 000002 (on 5), and 000003 without a card; B座 has 000004 (on 3).
@@ -74,6 +64,7 @@ private slots:
     void deleteWithoutPeopleRemovesOnlyTheDepartment();
     void deleteWithPeopleKeepsTheHistory();
     void failedDeleteChangesNothing();
+    void namesCompareWithoutCase();
     void commandsNeedASelection();
     void staysSafeWhenTheDatabaseIsClosed();
 };
@@ -253,6 +244,29 @@ void TestFrmbm::failedDeleteChangesNothing()
     QCOMPARE(home.scalar(QStringLiteral("SELECT count(*) FROM people")).toInt(), 4);
     QCOMPARE(home.scalar(QStringLiteral("SELECT count(*) FROM dpeople")).toInt(), 1);
     QCOMPARE(home.scalar(QStringLiteral("SELECT count(*) FROM department")).toInt(), 3);
+}
+
+void TestFrmbm::namesCompareWithoutCase()
+{
+    TestHome home;
+    QVERIFY(Departments::add(home.db(), QStringLiteral("abc")).ok());
+    QCOMPARE(Departments::add(home.db(), QStringLiteral("ABC")).outcome, Departments::Outcome::Exists);
+    // The table itself refuses a second spelling, whoever writes it.
+    QSqlQuery q(home.db());
+    QVERIFY(!q.exec(QStringLiteral("INSERT INTO department (部门) VALUES ('Abc')")));
+    QVERIFY(Departments::exists(home.db(), QStringLiteral("aBc")));
+
+    // A person typed in as "ABC" belongs to "abc": renamed and removed with it.
+    home.exec(QStringLiteral("INSERT INTO people (卡号, 部门) VALUES ('000001', 'ABC'), ('000002', 'abd')"));
+    QVERIFY(Departments::rename(home.db(), QStringLiteral("Abc"), QStringLiteral("xyz")).ok());
+    QCOMPARE(column(home, QStringLiteral("SELECT 部门 FROM department")), QStringList{QStringLiteral("xyz")});
+    QCOMPARE(column(home, QStringLiteral("SELECT 部门 FROM people ORDER BY 卡号")),
+             (QStringList{QStringLiteral("xyz"), QStringLiteral("abd")}));
+    const Departments::Removal r = Departments::remove(home.db(), QStringLiteral("XYZ"), true);
+    QVERIFY(r.ok());
+    QCOMPARE(r.peopleRemoved, 1);
+    QCOMPARE(column(home, QStringLiteral("SELECT 卡号 FROM people")), QStringList{QStringLiteral("000002")});
+    QCOMPARE(column(home, QStringLiteral("SELECT 卡号 FROM dpeople")), QStringList{QStringLiteral("000001")});
 }
 
 void TestFrmbm::commandsNeedASelection()

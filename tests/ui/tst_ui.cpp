@@ -1,5 +1,11 @@
 #include "ui/InputFilters.h"
 #include "ui/Resize.h"
+#include "ui/TypedInput.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QInputMethodEvent>
 
 #include <QDialog>
 #include <QGroupBox>
@@ -41,6 +47,9 @@ private slots:
     void baseSizeIsKeptPerWindow();
     void digitsOnlyFilter();
     void leadingNumber();
+    void digitsArriveByEveryPath_data();
+    void digitsArriveByEveryPath();
+    void editableComboTakesWhatIsTyped();
 };
 
 void UiTest::doublingWidthDoublesLeftAndWidth()
@@ -128,6 +137,84 @@ void UiTest::leadingNumber()
     QCOMPARE(InputFilters::leadingNumber(QStringLiteral("  ")), 0.0);
     QCOMPARE(InputFilters::leadingNumber(QStringLiteral("2.5s")), 2.5);
     QCOMPARE(InputFilters::leadingNumber(QStringLiteral("-3")), -3.0);
+}
+
+void UiTest::digitsArriveByEveryPath_data()
+{
+    QTest::addColumn<bool>("combo");
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<QString>("kept");
+    for (const bool combo : {false, true}) {
+        const char* box = combo ? "combo" : "line edit";
+        QTest::addRow("%s keys", box) << combo << "keys" << "a1 2b3" << "123";
+        QTest::addRow("%s Ctrl+V", box) << combo << "ctrl+v" << "ab c'12345678" << "123456";
+        QTest::addRow("%s menu paste", box) << combo << "paste" << " 000001" << "000001";
+        QTest::addRow("%s input method", box) << combo << "im" << "\uFF11\uFF12x 3" << "123";
+    }
+}
+
+void UiTest::digitsArriveByEveryPath()
+{
+    QFETCH(bool, combo);
+    QFETCH(QString, path);
+    QFETCH(QString, input);
+    QFETCH(QString, kept);
+    QDialog window;
+    QWidget* box = nullptr;
+    QLineEdit* edit = nullptr;
+    if (combo) {
+        auto* c = new QComboBox(&window);
+        TypedInput::digitsOnly(c, 6);
+        box = c;
+        edit = c->lineEdit();
+    } else {
+        edit = new QLineEdit(&window);
+        TypedInput::digitsOnly(edit, 6);
+        box = edit;
+    }
+    QVERIFY(box->inputMethodHints() & Qt::ImhDigitsOnly);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    box->setFocus();
+    QTRY_COMPARE(QApplication::focusWidget(), box);
+
+    if (path == QLatin1String("keys")) {
+        QTest::keyClicks(QApplication::focusWidget(), input);
+    } else if (path == QLatin1String("im")) {
+        QInputMethodEvent commit;
+        commit.setCommitString(input);
+        QApplication::sendEvent(QApplication::focusWidget(), &commit);
+    } else {
+        QApplication::clipboard()->setText(input);
+        if (path == QLatin1String("ctrl+v"))
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_V, Qt::ControlModifier);
+        else
+            edit->paste();   // what the context menu's entry calls
+    }
+    QCOMPARE(edit->text(), kept);
+}
+
+void UiTest::editableComboTakesWhatIsTyped()
+{
+    QDialog window;
+    auto* c = new QComboBox(&window);
+    c->addItems({QStringLiteral("10"), QStringLiteral("12"), QStringLiteral("abc")});
+    TypedInput::typedOnly(c);
+    c->setCurrentIndex(-1);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    c->setFocus();
+    QTRY_COMPARE(QApplication::focusWidget(), c);
+    QTest::keyClicks(c, QStringLiteral("1"));
+    QCOMPARE(c->currentText(), QStringLiteral("1"));
+    QTest::keyClick(c, Qt::Key_Return);
+    QCOMPARE(c->currentText(), QStringLiteral("1"));
+    QCOMPARE(c->count(), 3);
+    QTest::keyClick(c, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(c, QStringLiteral("A"));
+    QCOMPARE(c->currentText(), QStringLiteral("A"));
+    QVERIFY(!c->completer());
 }
 
 QTEST_MAIN(UiTest)

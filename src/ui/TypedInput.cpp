@@ -1,0 +1,77 @@
+#include "ui/TypedInput.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QValidator>
+
+namespace {
+
+// Keeps the digits of whatever arrives rather than refusing the whole
+// change, so a pasted "卡号: 001234" gives 001234 instead of nothing.
+class DigitsValidator : public QValidator {
+public:
+    DigitsValidator(int maxDigits, QObject* parent) : QValidator(parent), max_(maxDigits) {}
+
+    State validate(QString& text, int& pos) const override
+    {
+        QString kept;
+        kept.reserve(text.size());
+        int keptBeforeCursor = 0;
+        for (int i = 0; i < text.size(); ++i) {
+            QChar c = text.at(i);
+            if (c.unicode() >= 0xFF10 && c.unicode() <= 0xFF19)
+                c = QChar(u'0' + (c.unicode() - 0xFF10));
+            if (c < u'0' || c > u'9')
+                continue;
+            if (max_ > 0 && kept.size() >= max_)
+                break;
+            kept += c;
+            if (i < pos)
+                ++keptBeforeCursor;
+        }
+        text = kept;
+        pos = keptBeforeCursor;
+        return Acceptable;
+    }
+
+private:
+    int max_;
+};
+
+void restrict(QLineEdit* box, int maxDigits)
+{
+    box->setValidator(new DigitsValidator(maxDigits, box));
+    box->setInputMethodHints(box->inputMethodHints() | Qt::ImhDigitsOnly);
+}
+
+}  // namespace
+
+namespace TypedInput {
+
+void typedOnly(QComboBox* box)
+{
+    box->setEditable(true);
+    box->setInsertPolicy(QComboBox::NoInsert);
+    box->setCompleter(nullptr);
+    // Qt takes an edit that ends (focus leaving, Enter) on an entry's exact
+    // text as a pick of that entry and emits activated(): typing "12" and
+    // clicking a button would then reload controller 12 over the boxes the
+    // operator filled in. Only a pick from the list is a pick.
+    QObject::disconnect(box->lineEdit(), &QLineEdit::editingFinished, box, nullptr);
+}
+
+void digitsOnly(QLineEdit* box, int maxDigits)
+{
+    restrict(box, maxDigits);
+}
+
+void digitsOnly(QComboBox* box, int maxDigits)
+{
+    typedOnly(box);
+    restrict(box->lineEdit(), maxDigits);
+    // The combo box holds the focus and answers the input method for its
+    // line edit.
+    box->setInputMethodHints(box->inputMethodHints() | Qt::ImhDigitsOnly);
+}
+
+}  // namespace TypedInput

@@ -1,0 +1,84 @@
+#pragma once
+// Input the way an operator gives it: keys to the widget that has the
+// focus, and picks from a combo box's list with the mouse. Tests of the
+// windows use these rather than setEditText() or emitting signals, so a
+// key rule on the wrong widget or a completing box shows.
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QComboBox>
+#include <QInputMethodEvent>
+#include <QStyleHints>
+#include <QTest>
+#include <QWidget>
+
+namespace OperatorInput {
+
+// Shows the box's window when it is hidden and gives the box the focus.
+inline bool focus(QWidget* box)
+{
+    QWidget* window = box->window();
+    if (!window->isVisible()) {
+        window->show();
+        if (!QTest::qWaitForWindowActive(window))
+            return false;
+    }
+    window->activateWindow();
+    box->setFocus(Qt::TabFocusReason);
+    return QTest::qWaitFor([box] { return QApplication::focusWidget() == box; });
+}
+
+// Types `text` into the focus widget: ASCII as keys, anything else (Chinese)
+// as an input method's commit, the way such text arrives.
+inline void type(const QString& text)
+{
+    for (qsizetype i = 0; i < text.size();) {
+        qsizetype j = i;
+        if (text.at(i).unicode() < 128) {
+            while (j < text.size() && text.at(j).unicode() < 128)
+                ++j;
+            QTest::keyClicks(QApplication::focusWidget(), text.mid(i, j - i));
+        } else {
+            while (j < text.size() && text.at(j).unicode() >= 128)
+                ++j;
+            QInputMethodEvent commit;
+            commit.setCommitString(text.mid(i, j - i));
+            QApplication::sendEvent(QApplication::focusWidget(), &commit);
+        }
+        i = j;
+    }
+}
+
+// Selects what the box holds and types `text` over it; an empty text
+// cuts it away (Ctrl+X, which every key rule lets through).
+inline void typeInto(QWidget* box, const QString& text)
+{
+    if (!focus(box))
+        QFAIL("the box does not take the focus");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+    if (text.isEmpty())
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_X, Qt::ControlModifier);
+    else
+        type(text);
+}
+
+// Opens the list and clicks the entry with `text`.
+inline void pickFromList(QComboBox* box, const QString& text)
+{
+    const int row = box->findText(text);
+    if (row < 0)
+        QFAIL("no such entry in the list");
+    if (!focus(box))
+        QFAIL("the box does not take the focus");
+    box->showPopup();
+    QAbstractItemView* view = box->view();
+    if (!QTest::qWaitForWindowExposed(view->window()))
+        QFAIL("the list does not open");
+    // The list ignores a release that follows its opening too closely.
+    QTest::qWait(QGuiApplication::styleHints()->mouseDoubleClickInterval() + 50);
+    const QRect item = view->visualRect(box->model()->index(row, box->modelColumn()));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, item.center());
+    QTest::qWaitFor([view] { return !view->isVisible(); });
+}
+
+}  // namespace OperatorInput

@@ -9,6 +9,8 @@
 #include "admin/frmfkj.h"
 #include "admin/frmsys.h"
 #include "admin/sjkwf2.h"
+#include "cards/FrmFKXXCX.h"
+#include "cards/FrmTkcx.h"
 #include "doors/FrmCDT.h"
 #include "doors/Frmdoors.h"
 #include "people/Frmbm.h"
@@ -39,6 +41,8 @@ const std::map<int, Factory>& factories()
         {19, [](QWidget* p) -> QWidget* { return new frmfkj(p); }},
         {23, [](QWidget* p) -> QWidget* { return new FrmSJCJSZ(p); }},
         {26, [](QWidget* p) -> QWidget* { return new FrmCDT(p); }},
+        {22, [](QWidget* p) -> QWidget* { return new FrmFKXXCX(p); }},
+        {33, [](QWidget* p) -> QWidget* { return new FrmTkcx(p); }},
     };
     return f;
 }

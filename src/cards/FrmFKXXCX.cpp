@@ -40,6 +40,7 @@ QPushButton* button(QWidget* parent, const char* name, const QString& caption)
 FrmFKXXCX::FrmFKXXCX(QWidget* parent) : QDialog(parent), db_(Session::db())
 {
     using IssuedCardQuery::Choices;
+    auto list = [db = db_](Choices which) { return [db, which] { return IssuedCardQuery::choices(db, which); }; };
     setObjectName(QStringLiteral("FrmFKXXCX"));
     setWindowTitle(QStringLiteral("发卡信息查询"));
     setWindowFlags((windowFlags() & ~Qt::WindowContextHelpButtonHint) | Qt::WindowMinMaxButtonsHint);
@@ -47,14 +48,14 @@ FrmFKXXCX::FrmFKXXCX(QWidget* parent) : QDialog(parent), db_(Session::db())
     Label1_1 = new QLabel(QStringLiteral("请选择查询项目："), this);
     Label1_1->setObjectName(QStringLiteral("Label1_1"));
     Cck_3 = filterBox(this, "Cck_3", QStringLiteral("大厦"));
-    Cbm = CardQueryBoxes::choices(this, "Cbm", IssuedCardQuery::choices(db_, Choices::Departments));
+    Cbm = CardQueryBoxes::choices(this, "Cbm", list(Choices::Departments));
     Cck_0 = filterBox(this, "Cck_0", QStringLiteral("姓名"));
-    Txm = CardQueryBoxes::choices(this, "Txm", IssuedCardQuery::choices(db_, Choices::Names));
+    Txm = CardQueryBoxes::choices(this, "Txm", list(Choices::Names));
     Cck_1 = filterBox(this, "Cck_1", QStringLiteral("地址"));
-    Cdoor = CardQueryBoxes::choices(this, "Cdoor", IssuedCardQuery::choices(db_, Choices::Addresses));
+    Cdoor = CardQueryBoxes::choices(this, "Cdoor", list(Choices::Addresses));
     CardQueryBoxes::digitsOnly(Cdoor, 2);
     Cck_2 = filterBox(this, "Cck_2", QStringLiteral("卡号"));
-    Tka = CardQueryBoxes::choices(this, "Tka", IssuedCardQuery::choices(db_, Choices::Cards));
+    Tka = CardQueryBoxes::choices(this, "Tka", list(Choices::Cards));
     CardQueryBoxes::digitsOnly(Tka, 6);
 
     Label1_0 = new QLabel(QStringLiteral("请选择排序方法："), this);

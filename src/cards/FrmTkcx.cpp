@@ -46,6 +46,7 @@ QDateEdit* datePicker(QWidget* parent, const char* name, const QDate& date)
 FrmTkcx::FrmTkcx(QWidget* parent) : QDialog(parent), db_(Session::db())
 {
     using RemovedCardQuery::Choices;
+    auto list = [db = db_](Choices which) { return [db, which] { return RemovedCardQuery::choices(db, which); }; };
     setObjectName(QStringLiteral("FrmTkcx"));
     setWindowTitle(QStringLiteral("退卡查询"));
     setWindowFlags((windowFlags() & ~Qt::WindowContextHelpButtonHint) | Qt::WindowMinMaxButtonsHint);
@@ -64,9 +65,9 @@ FrmTkcx::FrmTkcx(QWidget* parent) : QDialog(parent), db_(Session::db())
         l->setObjectName(QStringLiteral("Label1_%1").arg(labelOf[i]));
         l->installEventFilter(this);
     }
-    Cbm = CardQueryBoxes::choices(this, "Cbm", RemovedCardQuery::choices(db_, Choices::Departments));
-    Cxm = CardQueryBoxes::choices(this, "Cxm", RemovedCardQuery::choices(db_, Choices::Names));
-    Ckh = CardQueryBoxes::choices(this, "Ckh", RemovedCardQuery::choices(db_, Choices::Cards));
+    Cbm = CardQueryBoxes::choices(this, "Cbm", list(Choices::Departments));
+    Cxm = CardQueryBoxes::choices(this, "Cxm", list(Choices::Names));
+    Ckh = CardQueryBoxes::choices(this, "Ckh", list(Choices::Cards));
     CardQueryBoxes::digitsOnly(Ckh, 6);
 
     const QDate today = Clock::now().date();

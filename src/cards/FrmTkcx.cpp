@@ -105,6 +105,7 @@ FrmTkcx::FrmTkcx(QWidget* parent) : QDialog(parent), db_(Session::db())
         pair->setSpacing(2);
         pair->addWidget(box);
         pair->addWidget(label);
+        pair->addStretch(1);
         filters->addLayout(pair, row, col);
         filters->addWidget(value, row, col + 1);
     };

@@ -1,6 +1,7 @@
 #pragma once
 // Rows and operator steps shared by the tests of the card query windows.
 #include "reports/ReportDocument.h"
+#include "reports/ReportStaging.h"
 #include "reports/ReportViewer.h"
 #include "support/TestHome.h"
 
@@ -9,6 +10,7 @@
 #include <QComboBox>
 #include <QInputMethodEvent>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSqlQuery>
 #include <QStandardPaths>
 #include <QTest>
@@ -24,6 +26,11 @@ public:
     QList<ReportDocument> shown;
 };
 
+inline QString card(int i)
+{
+    return QStringLiteral("%1").arg(i, 6, 10, QLatin1Char('0'));
+}
+
 inline void holder(const TestHome& home, const QString& card, const QString& name, const QString& department,
                    const QVariant& position = QVariant())
 {
@@ -31,37 +38,27 @@ inline void holder(const TestHome& home, const QString& card, const QString& nam
               {card, name, department, position});
 }
 
-// A card issued on a controller, with both passing modes and a date limit.
+// A card issued on a controller with both passing modes and every limit;
+// its physical number is "00", the card and the two-digit address.
 inline void issued(const TestHome& home, int address, const QString& card, const QVariant& state1 = 0,
                    const QVariant& state2 = 0)
 {
-    home.exec(QStringLiteral("INSERT INTO faka (地址, 卡号, 物理卡号, ctrl_state1, ctrl_state2, 开始日期, 截止日期, "
-                             "开始星期, 截止星期, 开始时间, 截止时间) VALUES (?, ?, ?, ?, ?, '2024-01-01', "
-                             "'2025-12-31', 1, 7, '08:00:00', '18:00:00')"),
+    home.exec(QStringLiteral("INSERT INTO faka VALUES (?, ?, '2024-01-01', '2025-12-31', 1, 7, '08:00:00', "
+                             "'18:00:00', ?, ?, ?)"),
               {address, card, QStringLiteral("00%1%2").arg(card).arg(address, 2, 10, QLatin1Char('0')), state1,
                state2});
 }
 
-struct Removed {
-    QVariant department;
-    QString name;
-    QString card;
-    int address = 1;
-    QString day;        // 日期, the day of removal
-    QString physical;   // 物理卡号, tells the rows apart
-    QVariant state1 = 0;
-    QVariant state2 = 0;
-};
-
-inline void removed(const TestHome& home, const Removed& r)
+// A removed card; `physical` tells the rows apart.
+inline void removed(const TestHome& home, const QVariant& department, const QString& name, const QString& card,
+                    int address, const QString& day, const QString& physical, const QVariant& state1 = 0)
 {
-    home.exec(QStringLiteral("INSERT INTO dfaka (部门, 姓名, 卡号, 地址, 日期, 物理卡号, ctrl_state1, ctrl_state2, "
-                             "开始日期, 截止日期, 开始星期, 截止星期, 开始时间, 截止时间) VALUES (?, ?, ?, ?, ?, ?, ?, "
-                             "?, '2024-01-01', '2024-12-31', 1, 5, '07:30:00', '19:00:00')"),
-              {r.department, r.name, r.card, r.address, r.day, r.physical, r.state1, r.state2});
+    home.exec(QStringLiteral("INSERT INTO dfaka VALUES (?, ?, '2024-01-01', '2024-12-31', 1, 5, '07:30:00', "
+                             "'19:00:00', ?, ?, ?, ?, 3, ?)"),
+              {address, card, physical, name, department, state1, day});
 }
 
-// One column of a table or query, in its rows' order.
+// One column of a query, in its rows' order; Null as "<null>".
 inline QStringList column(const TestHome& home, const QString& sql)
 {
     QSqlQuery q(home.db());
@@ -84,16 +81,12 @@ inline QStringList gridColumn(QAbstractItemModel* m, int col)
     return out;
 }
 
-// Types at the focus: ASCII as keys, Chinese as the input method commits
-// it, a run of characters at a time.
+// Types at the focus: ASCII as keys, Chinese as the input method commits it.
 inline void typeAtFocus(const QString& text)
 {
-    int at = 0;
-    while (at < text.size()) {
-        QWidget* focused = QApplication::focusWidget();
+    for (int at = 0; at < text.size();) {
         if (text.at(at).unicode() < 128) {
-            QTest::keyClick(focused, text.at(at).toLatin1());
-            ++at;
+            QTest::keyClick(QApplication::focusWidget(), text.at(at++).toLatin1());
             continue;
         }
         int end = at;
@@ -101,47 +94,57 @@ inline void typeAtFocus(const QString& text)
             ++end;
         QInputMethodEvent commit;
         commit.setCommitString(text.mid(at, end - at));
-        QApplication::sendEvent(focused, &commit);
+        QApplication::sendEvent(QApplication::focusWidget(), &commit);
         at = end;
     }
 }
 
 // Types into a control as the operator does: it takes the focus, its text
-// is selected, and the keys go to whatever holds the focus.
+// is selected and replaced.
 inline void typeInto(QWidget* control, const QString& text)
 {
     control->setFocus(Qt::TabFocusReason);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
-    if (text.isEmpty())
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Delete);
-    else
-        typeAtFocus(text);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Delete);
+    typeAtFocus(text);
 }
 
 // Picks an entry of a combo box's list with the mouse.
 inline bool pick(QComboBox* box, const QString& text)
 {
-    const int row = box->findText(text);
-    if (row < 0)
-        return false;
     box->showPopup();
     QAbstractItemView* view = box->view();
-    const QRect r = view->visualRect(view->model()->index(row, box->modelColumn()));
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, r.center());
-    return box->currentText() == text;
+    const QModelIndex item = view->model()->index(box->findText(text), box->modelColumn());
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(item).center());
+    return item.isValid() && box->currentText() == text;
 }
 
-// The text of a PDF, or a null string when pdftotext is not installed.
-inline QString pdfText(const QString& pdf)
+// Renders the staged report to a PDF and returns what of `words` its text
+// lacks (each a whole word), or what `absent` it holds. Null when
+// pdftotext is not installed.
+inline QStringList pdfMisses(const ReportStaging& report, const QString& pdf, const QStringList& words,
+                             const QStringList& absent = {})
 {
+    if (!report.renderPdf(pdf).ok())
+        return {QStringLiteral("<not rendered>")};
     const QString tool = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
     if (tool.isEmpty())
-        return QString();
+        return {};
     QProcess p;
     p.start(tool, {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
-    if (!p.waitForFinished(120000))
-        return QStringLiteral("<pdftotext failed>");
-    return QString::fromUtf8(p.readAllStandardOutput());
+    p.waitForFinished(120000);
+    const QString text = QString::fromUtf8(p.readAllStandardOutput());
+    auto holds = [&](const QString& w) {
+        return text.contains(QRegularExpression(QStringLiteral("(^|\\s)%1(\\s|$)").arg(QRegularExpression::escape(w))));
+    };
+    QStringList out;
+    for (const QString& w : words)
+        if (!holds(w))
+            out << w;
+    for (const QString& w : absent)
+        if (holds(w))
+            out << QStringLiteral("present: ") + w;
+    return out;
 }
 
 }  // namespace CardQueryRows

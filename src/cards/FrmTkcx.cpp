@@ -96,8 +96,12 @@ FrmTkcx::FrmTkcx(QWidget* parent) : QDialog(parent), db_(Session::db())
     DBGrid1->verticalHeader()->setDefaultSectionSize(22);
     Data2 = new RemovedCardModel(db_, this);
     DBGrid1->setModel(Data2);
-    connect(Data2, &RemovedCardModel::editRefused, this,
-            [this](const QString& why) { Prompt::exclaim(this, why); });
+    // Told once the cell's editor has closed: a box opened while it is still
+    // open would take its focus, and losing the focus hands the same value
+    // over a second time.
+    connect(
+        Data2, &RemovedCardModel::editRefused, this, [this](const QString& why) { Prompt::exclaim(this, why); },
+        Qt::QueuedConnection);
 
     auto* filters = new QGridLayout;
     auto place = [filters](QCheckBox* box, QLabel* label, QWidget* value, int row, int col) {

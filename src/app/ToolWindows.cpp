@@ -14,6 +14,8 @@
 #include "attendance/Frmkq.h"
 #include "attendance/Frmkqzl.h"
 #include "cards/FrmFK.h"
+#include "cards/FrmFKXXCX.h"
+#include "cards/FrmTkcx.h"
 #include "doors/FrmCDT.h"
 #include "doors/Frmdoors.h"
 #include "people/Frmbm.h"
@@ -62,6 +64,8 @@ const std::map<int, Factory>& factories()
         {29, [](QWidget* p) -> QWidget* { return new FrmWTS(p); }},
         {30, [](QWidget* p) -> QWidget* { return new FrmMon(p); }},
         {37, [](QWidget* p) -> QWidget* { return new Frmkqzl(p); }},
+        {22, [](QWidget* p) -> QWidget* { return new FrmFKXXCX(p); }},
+        {33, [](QWidget* p) -> QWidget* { return new FrmTkcx(p); }},
     };
     return f;
 }

@@ -70,6 +70,13 @@ QStringList statements()
         QStringLiteral("CREATE TABLE dfaka (地址 INTEGER, 卡号 TEXT, 开始日期 TEXT, 截止日期 TEXT, 开始星期 INTEGER, "
                        "截止星期 INTEGER, 开始时间 TEXT, 截止时间 TEXT, 物理卡号 TEXT, 姓名 TEXT, 部门 TEXT, "
                        "ctrl_state1 INTEGER, ctrl_state2 INTEGER, 日期 TEXT)"),
+        // One index per order of the removed-card query, so that a long
+        // history shows its first rows without being sorted whole.
+        QStringLiteral("CREATE INDEX dfaka_department ON dfaka (部门, 卡号, 日期)"),
+        QStringLiteral("CREATE INDEX dfaka_name ON dfaka (姓名, 日期)"),
+        QStringLiteral("CREATE INDEX dfaka_address ON dfaka (地址, 部门, 卡号, 日期)"),
+        QStringLiteral("CREATE INDEX dfaka_card ON dfaka (卡号, 地址, 日期)"),
+        QStringLiteral("CREATE INDEX dfaka_day ON dfaka (日期, 部门, 卡号)"),
         QStringLiteral("CREATE TABLE fakapt (物理卡号 TEXT, 卡号 TEXT, 地址 INTEGER, 开始日期 TEXT, 开始时间 TEXT, "
                        "开始星期 INTEGER, 截止日期 TEXT, 截止时间 TEXT, 截止星期 INTEGER, ctrl_state1 TEXT, "
                        "ctrl_state2 TEXT)"),

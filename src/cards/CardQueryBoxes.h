@@ -1,0 +1,25 @@
+#pragma once
+#include <QSqlQuery>
+
+#include <functional>
+
+class QComboBox;
+class QWidget;
+
+// The filter boxes of the card query windows.
+namespace CardQueryBoxes {
+
+// An editable box listing the rows of the statement `choices` executes
+// (one column). The statement runs when the box is first used (it takes
+// the focus or opens its list), not when the window opens: a list of
+// distinct values may have to read every issued or removed card before
+// its first entry. Its rows are then read as the list scrolls. The box
+// never completes a typed text: what the operator typed is what the query
+// uses. Starts with nothing chosen and an empty text.
+QComboBox* choices(QWidget* parent, const char* name, std::function<QSqlQuery()> choices);
+
+// Lets only up to `digits` decimal digits into an editable box, by every
+// path (keys, pastes, input methods).
+void digitsOnly(QComboBox* box, int digits);
+
+}  // namespace CardQueryBoxes

@@ -1,0 +1,250 @@
+#include "cards/RemovedCardQuery.h"
+
+#include "cards/CardStateWords.h"
+#include "db/DateText.h"
+
+#include <QRegularExpression>
+#include <QSqlError>
+#include <QVariantList>
+
+namespace RemovedCardQuery {
+
+namespace {
+
+enum Column {
+    Department, Name, CardNo, PhysicalNo, Address, State1, State2, StartTime, EndTime, StartWeekday,
+    EndWeekday, StartDate, EndDate, RemovedDate, ColumnCount
+};
+
+QString whereAndOrder(const Filter& f, QVariantList& values)
+{
+    QStringList terms;
+    if (f.department) {
+        terms << QStringLiteral("部门 = ?");
+        values << *f.department;
+    }
+    if (f.name) {
+        terms << QStringLiteral("姓名 = ?");
+        values << *f.name;
+    }
+    if (f.card) {
+        terms << QStringLiteral("卡号 = ?");
+        values << *f.card;
+    }
+    if (f.removed) {
+        terms << QStringLiteral("日期 BETWEEN ? AND ?");
+        values << DateText::fromDate(f.removed->first) << DateText::fromDate(f.removed->second);
+    }
+    QString sql;
+    if (!terms.isEmpty())
+        sql = QStringLiteral(" WHERE ") + terms.join(QStringLiteral(" AND "));
+    // Each order has an index of the same fields, so its first rows come
+    // without sorting the whole history.
+    switch (f.order) {
+    case Order::None: break;
+    case Order::Department: sql += QStringLiteral(" ORDER BY 部门, 卡号, 日期"); break;
+    case Order::Name: sql += QStringLiteral(" ORDER BY 姓名, 日期"); break;
+    case Order::Address: sql += QStringLiteral(" ORDER BY 地址, 部门, 卡号, 日期"); break;
+    case Order::Card: sql += QStringLiteral(" ORDER BY 卡号, 地址, 日期"); break;
+    case Order::Date: sql += QStringLiteral(" ORDER BY 日期, 部门, 卡号"); break;
+    }
+    return sql;
+}
+
+QSqlQuery executed(QSqlDatabase db, const QString& sql, const QVariantList& values)
+{
+    QSqlQuery q(db);
+    q.setForwardOnly(false);
+    if (q.prepare(sql)) {
+        for (const QVariant& v : values)
+            q.addBindValue(v);
+        q.exec();
+    }
+    return q;
+}
+
+Cell refused(const QString& why)
+{
+    return {QVariant(), why};
+}
+
+Cell stored(const QVariant& v)
+{
+    return {v, QString()};
+}
+
+const QVariant kNull = QVariant(QMetaType(QMetaType::QString));
+
+// A whole number from `low` to `high`, or nothing.
+std::optional<int> wholeNumber(const QString& text, int low, int high)
+{
+    static const QRegularExpression digits(QStringLiteral("^[0-9]{1,3}$"));
+    if (!digits.match(text).hasMatch())
+        return std::nullopt;
+    const int n = text.toInt();
+    if (n < low || n > high)
+        return std::nullopt;
+    return n;
+}
+
+QDate dateOf(const QString& text)
+{
+    static const QRegularExpression form(QStringLiteral("^[0-9]{4}-[0-9]{1,2}-[0-9]{1,2}$"));
+    return form.match(text).hasMatch() ? QDate::fromString(text, QStringLiteral("yyyy-M-d")) : QDate();
+}
+
+QTime timeOf(const QString& text)
+{
+    static const QRegularExpression form(QStringLiteral("^[0-9]{1,2}:[0-9]{2}(:[0-9]{2})?$"));
+    if (!form.match(text).hasMatch())
+        return QTime();
+    return QTime::fromString(text, text.count(QLatin1Char(':')) == 2 ? QStringLiteral("H:mm:ss")
+                                                                       : QStringLiteral("H:mm"));
+}
+
+}  // namespace
+
+QStringList orderNames()
+{
+    return {QStringLiteral("部门"), QStringLiteral("姓名"), QStringLiteral("卡号"), QStringLiteral("地址"),
+            QStringLiteral("日期")};
+}
+
+Order orderOf(const QString& text)
+{
+    switch (orderNames().indexOf(text.trimmed())) {
+    case 0: return Order::Department;
+    case 1: return Order::Name;
+    case 2: return Order::Card;
+    case 3: return Order::Address;
+    case 4: return Order::Date;
+    default: return Order::None;
+    }
+}
+
+QStringList gridCaptions()
+{
+    return {QStringLiteral("大厦"),     QStringLiteral("姓名"),     QStringLiteral("卡号"),
+            QStringLiteral("物理卡号"), QStringLiteral("地址"),     QStringLiteral("锁一状态"),
+            QStringLiteral("锁二状态"), QStringLiteral("开始时间"), QStringLiteral("截止时间"),
+            QStringLiteral("开始星期"), QStringLiteral("截止星期"), QStringLiteral("开始日期"),
+            QStringLiteral("截止日期"), QStringLiteral("退卡日期")};
+}
+
+QStringList gridFields()
+{
+    return {QStringLiteral("部门"),     QStringLiteral("姓名"),        QStringLiteral("卡号"),
+            QStringLiteral("物理卡号"), QStringLiteral("地址"),        QStringLiteral("ctrl_state1"),
+            QStringLiteral("ctrl_state2"), QStringLiteral("开始时间"), QStringLiteral("截止时间"),
+            QStringLiteral("开始星期"), QStringLiteral("截止星期"),    QStringLiteral("开始日期"),
+            QStringLiteral("截止日期"), QStringLiteral("日期")};
+}
+
+QSqlQuery gridQuery(QSqlDatabase db, const Filter& filter)
+{
+    QVariantList values;
+    const QString tail = whereAndOrder(filter, values);
+    return executed(db,
+                    QStringLiteral("SELECT %1, rowid FROM dfaka").arg(gridFields().join(QStringLiteral(", "))) + tail,
+                    values);
+}
+
+ReportStaging report(QSqlDatabase db)
+{
+    return ReportStaging(db, QStringLiteral("dfakapt"), QStringLiteral("drtk.rpt"));
+}
+
+ReportOutcome stage(QSqlDatabase db, const Filter& filter)
+{
+    QVariantList values = CardStateWords::bindings(2);
+    const QString tail = whereAndOrder(filter, values);
+    const QString select = QStringLiteral("SELECT 姓名, 部门, 物理卡号, 卡号, 地址, 开始日期, 开始时间, 开始星期, "
+                                          "截止日期, 截止时间, 截止星期, %1 AS ctrl_state1, %2 AS ctrl_state2 FROM dfaka")
+                               .arg(CardStateWords::caseOf(QStringLiteral("ctrl_state1")),
+                                    CardStateWords::caseOf(QStringLiteral("ctrl_state2"))) +
+                           tail;
+    return report(db).stage(select, values);
+}
+
+QSqlQuery choices(QSqlDatabase db, Choices which)
+{
+    QString field;
+    switch (which) {
+    case Choices::Departments: field = QStringLiteral("部门"); break;
+    case Choices::Names: field = QStringLiteral("姓名"); break;
+    case Choices::Cards: field = QStringLiteral("卡号"); break;
+    }
+    return executed(db, QStringLiteral("SELECT DISTINCT %1 FROM dfaka WHERE %1 IS NOT NULL").arg(field), {});
+}
+
+Cell checkCell(int column, const QString& text)
+{
+    static const QRegularExpression card(QStringLiteral("^[0-9]{6}$"));
+    static const QRegularExpression physical(QStringLiteral("^[0-9]{10}$"));
+    const QString caption = gridCaptions().value(column);
+    switch (column) {
+    case Department:
+    case Name: return stored(text);
+    case CardNo:
+        return card.match(text).hasMatch() ? stored(text) : refused(QStringLiteral("卡号应为6位数字"));
+    case PhysicalNo:
+        return physical.match(text).hasMatch() ? stored(text) : refused(QStringLiteral("物理卡号应为10位数字"));
+    case Address:
+        if (const auto a = wholeNumber(text, 0, 99))
+            return stored(*a);
+        return refused(QStringLiteral("地址应为0到99之间的整数"));
+    case State1:
+    case State2:
+        if (const auto s = wholeNumber(text, 0, 3))
+            return stored(*s);
+        return refused(caption + QStringLiteral("应为0（进出）、1（进门）、2（出门）或3（禁止进出）"));
+    case StartWeekday:
+    case EndWeekday:
+        if (text.isEmpty())
+            return stored(kNull);
+        if (const auto w = wholeNumber(text, 0, 7))
+            return stored(*w);
+        return refused(caption + QStringLiteral("应为0到7的整数，空为不限"));
+    case StartTime:
+    case EndTime: {
+        if (text.isEmpty())
+            return stored(kNull);
+        const QTime t = timeOf(text);
+        if (t.isValid())
+            return stored(DateText::fromTime(t));
+        return refused(caption + QStringLiteral("应为“时:分:秒”，如08:30:00，空为不限"));
+    }
+    case StartDate:
+    case EndDate:
+    case RemovedDate: {
+        if (text.isEmpty() && column != RemovedDate)
+            return stored(kNull);
+        const QDate d = dateOf(text);
+        if (d.isValid())
+            return stored(DateText::fromDate(d));
+        return refused(caption + (column == RemovedDate ? QStringLiteral("应为“年-月-日”，如2024-03-01")
+                                                        : QStringLiteral("应为“年-月-日”，如2024-03-01，空为不限")));
+    }
+    default: return refused(QStringLiteral("这一列不能修改"));
+    }
+}
+
+Cell writeCell(QSqlDatabase db, qint64 rowId, int column, const QString& text)
+{
+    const Cell cell = checkCell(column, text);
+    if (!cell.ok())
+        return cell;
+    QSqlQuery q(db);
+    // The field name comes from the grid's own list, never from the operator.
+    if (!q.prepare(QStringLiteral("UPDATE dfaka SET \"%1\" = ? WHERE rowid = ?").arg(gridFields().at(column))))
+        return refused(QStringLiteral("修改未保存：%1").arg(q.lastError().text()));
+    q.addBindValue(cell.stored);
+    q.addBindValue(rowId);
+    if (!q.exec())
+        return refused(QStringLiteral("修改未保存：%1").arg(q.lastError().text()));
+    if (q.numRowsAffected() != 1)
+        return refused(QStringLiteral("修改未保存：这条退卡记录已不存在"));
+    return cell;
+}
+
+}  // namespace RemovedCardQuery

@@ -13,6 +13,8 @@
 #include "doors/Frmdoors.h"
 #include "people/Frmbm.h"
 #include "people/Frmxg.h"
+#include "records/Form2.h"
+#include "records/FrmZDCJ.h"
 
 #include <QWidget>
 
@@ -39,6 +41,8 @@ const std::map<int, Factory>& factories()
         {19, [](QWidget* p) -> QWidget* { return new frmfkj(p); }},
         {23, [](QWidget* p) -> QWidget* { return new FrmSJCJSZ(p); }},
         {26, [](QWidget* p) -> QWidget* { return new FrmCDT(p); }},
+        {20, [](QWidget* p) -> QWidget* { return new Form2(p); }},
+        {24, [](QWidget* p) -> QWidget* { return new FrmZDCJ(p); }},
     };
     return f;
 }

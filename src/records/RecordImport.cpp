@@ -11,7 +11,7 @@ namespace RecordImport {
 bool ensurePassIndex(QSqlDatabase db, QString* error)
 {
     QSqlQuery q(db);
-    if (q.exec(QStringLiteral("CREATE INDEX IF NOT EXISTS data_pass ON data (卡号, 日期, 时间, flag, 地址)")))
+    if (q.exec(QStringLiteral("CREATE INDEX IF NOT EXISTS data_pass ON data (日期, 卡号, 时间, flag, 地址)")))
         return true;
     if (error)
         *error = q.lastError().text();
@@ -30,18 +30,20 @@ Result store(QSqlDatabase db, const QList<CollectedRecord>& records)
     }
     QSqlQuery q(db);
     if (!q.prepare(QStringLiteral("INSERT INTO data (地址, 卡号, 日期, 时间, flag, flagIO) "
-                                  "SELECT ?, ?, ?, ?, ?, ? WHERE NOT EXISTS (SELECT 1 FROM data "
-                                  "WHERE 卡号 = ? AND 日期 = ? AND 时间 = ? AND flag = ? AND 地址 = ?)"))) {
+                                  "SELECT :a, :c, :d, :t, :f, :w WHERE NOT EXISTS (SELECT 1 FROM data "
+                                  "WHERE 卡号 = :c AND 日期 = :d AND 时间 = :t AND flag = :f AND 地址 = :a)"))) {
         r.error = q.lastError().text();
         return r;
     }
     for (const CollectedRecord& rec : records) {
         const QString day = DateText::fromDate(rec.date);
         const QString time = DateText::fromTime(rec.time);
-        const QVariant values[] = {rec.address, rec.card, day, time, rec.flag, flagText(rec.flag),
-                                   rec.card, day, time, rec.flag, rec.address};
-        for (int i = 0; i < 11; ++i)
-            q.bindValue(i, values[i]);
+        q.bindValue(QStringLiteral(":a"), rec.address);
+        q.bindValue(QStringLiteral(":c"), rec.card);
+        q.bindValue(QStringLiteral(":d"), day);
+        q.bindValue(QStringLiteral(":t"), time);
+        q.bindValue(QStringLiteral(":f"), rec.flag);
+        q.bindValue(QStringLiteral(":w"), flagText(rec.flag));
         if (!q.exec()) {
             r.error = q.lastError().text();
             return {false, 0, 0, r.error};

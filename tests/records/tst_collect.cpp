@@ -56,6 +56,8 @@ private slots:
 
 void TestCollect::decode_data()
 {
+    // The ordinary clamps and the year rule are exercised end to end by
+    // the window tests; here what only the decoder sees.
     QTest::addColumn<ClampRule>("rule");
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("card");
@@ -66,26 +68,13 @@ void TestCollect::decode_data()
     const auto T = ClampRule::Timed;
     // card(3) yy mm dd hh mi channel unused
     QTest::newRow("plain") << H << hex("12345604120508050100") << "123456" << QDate(2004, 12, 5) << QTime(8, 5) << false;
-    QTest::newRow("hand month 0") << H << hex("00000104000508050100") << "000001" << QDate(2004, 1, 5) << QTime(8, 5) << false;
-    QTest::newRow("hand month 13") << H << hex("00000104130508050100") << "000001" << QDate(2004, 1, 5) << QTime(8, 5) << false;
-    QTest::newRow("hand day 0") << H << hex("00000104120008050100") << "000001" << QDate(2004, 12, 1) << QTime(8, 5) << false;
-    QTest::newRow("hand day 32") << H << hex("00000104123208050100") << "000001" << QDate(2004, 12, 1) << QTime(8, 5) << false;
-    QTest::newRow("hand hour 24") << H << hex("00000104120524300100") << "000001" << QDate(2004, 12, 5) << QTime(0, 30) << false;
-    QTest::newRow("hand minute 60") << H << hex("00000104120508600100") << "000001" << QDate(2004, 12, 5) << QTime(8, 0) << false;
-    QTest::newRow("hand hour 13") << H << hex("00000104120513050100") << "000001" << QDate(2004, 12, 5) << QTime(13, 5) << false;
     QTest::newRow("year 00") << H << hex("00000100120508050100") << "000001" << QDate(2000, 12, 5) << QTime(8, 5) << false;
-    QTest::newRow("year 29") << H << hex("00000129120508050100") << "000001" << QDate(2029, 12, 5) << QTime(8, 5) << false;
-    QTest::newRow("year 30") << H << hex("00000130120508050100") << "000001" << QDate(1930, 12, 5) << QTime(8, 5) << false;
     QTest::newRow("year 99") << T << hex("00000199120508050100") << "000001" << QDate(1999, 12, 5) << QTime(8, 5) << false;
-    QTest::newRow("hand 30 February") << H << hex("00000104023008050100") << "000001" << QDate(2004, 2, 29) << QTime(8, 5) << true;
+    QTest::newRow("hand 30 February, leap") << H << hex("00000104023008050100") << "000001" << QDate(2004, 2, 29) << QTime(8, 5) << true;
     QTest::newRow("hand 31 April") << H << hex("00000105043108050100") << "000001" << QDate(2005, 4, 30) << QTime(8, 5) << true;
-    QTest::newRow("timed month 0") << T << hex("00000104000508050100") << "000001" << QDate(1999, 1, 1) << QTime(8, 5) << false;
-    QTest::newRow("timed month 13") << T << hex("00000104130508050100") << "000001" << QDate(1999, 1, 1) << QTime(8, 5) << false;
-    QTest::newRow("timed day 32") << T << hex("00000104123208050100") << "000001" << QDate(1999, 1, 1) << QTime(8, 5) << false;
-    QTest::newRow("timed hour 24") << T << hex("00000104120524300100") << "000001" << QDate(2004, 12, 5) << QTime(0, 0) << false;
-    QTest::newRow("timed minute 60") << T << hex("00000104120508600100") << "000001" << QDate(2004, 12, 5) << QTime(0, 0) << false;
-    QTest::newRow("timed hour 13") << T << hex("00000104120513050100") << "000001" << QDate(2004, 12, 5) << QTime(13, 5) << false;
     QTest::newRow("timed 30 February") << T << hex("00000105023008050100") << "000001" << QDate(2005, 2, 28) << QTime(8, 5) << true;
+    QTest::newRow("timed month 13, day kept out") << T << hex("00000104133208050100") << "000001" << QDate(1999, 1, 1) << QTime(8, 5) << false;
+    QTest::newRow("timed minute 60 zeroes the hour") << T << hex("00000104120508600100") << "000001" << QDate(2004, 12, 5) << QTime(0, 0) << false;
     // Half-bytes above 9 are read as the old program read them.
     QTest::newRow("card 0x1A") << H << hex("1A000104120508050100") << "200001" << QDate(2004, 12, 5) << QTime(8, 5) << false;
     QTest::newRow("year 0xA4") << H << hex("000001A4120508050100") << "000001" << QDate(2004, 12, 5) << QTime(8, 5) << true;
@@ -113,11 +102,9 @@ void TestCollect::streamTakesOnlyItsAnswer_data()
     const QByteArray rec = hex("12345604120508050100");
     using P = RecordStream::Phase;
     QTest::newRow("no records, then stray") << hex("070000ff") << int(P::Done) << 0 << 3;
-    QTest::newRow("wrong first byte") << hex("080001") << int(P::WrongEcho) << 0 << 1;
     QTest::newRow("two records and more") << hex("070002") + hex("07") + rec + hex("07") + rec + hex("0707") << int(P::Done) << 2 << 25;
     QTest::newRow("wrong byte before record 2") << hex("070003") + hex("07") + rec + hex("06") + rec << int(P::WrongRecordEcho) << 1 << 15;
     QTest::newRow("cut inside a record") << hex("070002") + hex("07") + rec + hex("07") + rec.left(9) << int(P::RecordBody) << 1 << 24;
-    QTest::newRow("cut inside the count") << hex("0700") << int(P::Count) << 0 << 2;
     // The count is unsigned: 0x8001 is 32769 records, not a negative number.
     QTest::newRow("count above 32767") << hex("078001") + hex("07") + rec << int(P::RecordEcho) << 1 << 14;
 }
@@ -169,7 +156,6 @@ void TestCollect::timedWaitScalesWithTheCount_data()
     QTest::newRow("none") << "9600,n,8,1" << 0 << 2000;
     // 500 × 11 bytes × 10 bits at 9600 baud: 5730 ms on the line.
     QTest::newRow("500 at 9600") << "9600,n,8,1" << 500 << 2000 + 2 * 5730;
-    QTest::newRow("500 at 9600 with parity") << "9600,e,8,1" << 500 << 2000 + 2 * 6303;
     QTest::newRow("65535 at 19200") << "19200,n,8,1" << 65535 << 2000 + 2 * 375461;
 }
 
@@ -199,18 +185,7 @@ void TestCollect::duplicatesNeedTheSameController()
     QCOMPARE(r.stored, 0);
     QCOMPARE(r.duplicates, 2);
     QCOMPARE(r.present(), 2);
-    QSqlQuery q(h.db());
-    QVERIFY(q.exec(QStringLiteral("SELECT 地址, 卡号, 日期, 时间, flag, flagIO FROM data ORDER BY 地址, flag")));
-    QStringList got;
-    while (q.next()) {
-        QStringList row;
-        for (int i = 0; i < 6; ++i)
-            row << q.value(i).toString();
-        got << row.join(QLatin1Char('|'));
-    }
-    QCOMPARE(got, (QStringList{QStringLiteral("1|000001|2004-12-05|08:05:00|1|锁一进"),
-                               QStringLiteral("1|000001|2004-12-05|08:05:00|5|"),
-                               QStringLiteral("2|000001|2004-12-05|08:05:00|1|锁一进")}));
+    QCOMPARE(rows(h), 3);
 }
 
 void TestCollect::duplicateTestUsesTheIndex()
@@ -245,17 +220,11 @@ void TestCollect::spoolParse_data()
     QTest::addColumn<int>("records");
     QTest::addColumn<QList<QByteArray>>("damaged");
     const QByteArray good = "\"123456    \",#2004-12-05#,#08:05:00#,\"1     \",1";
-    QTest::newRow("blank lines pass") << good + "\r\n\r\n" + good + "\r\n" << 2 << QList<QByteArray>{};
     QTest::newRow("cut last line") << good + "\r\n" + good.left(20) << 1 << QList<QByteArray>{good.left(20)};
-    QTest::newRow("last line without its end") << good + "\r\n" + good << 1 << QList<QByteArray>{good};
     QTest::newRow("30 February") << QByteArray("\"123456    \",#2004-02-30#,#08:05:00#,\"1     \",1\r\n") << 0
                                  << QList<QByteArray>{"\"123456    \",#2004-02-30#,#08:05:00#,\"1     \",1"};
-    QTest::newRow("letter in the card") << QByteArray("\"12a456    \",#2004-12-05#,#08:05:00#,\"1     \",1\r\n") + good + "\r\n"
-                                        << 1 << QList<QByteArray>{"\"12a456    \",#2004-12-05#,#08:05:00#,\"1     \",1"};
     QTest::newRow("short address field") << QByteArray("\"123456    \",#2004-12-05#,#08:05:00#,\"1    \",1\r\n") << 0
                                          << QList<QByteArray>{"\"123456    \",#2004-12-05#,#08:05:00#,\"1    \",1"};
-    QTest::newRow("no code") << QByteArray("\"123456    \",#2004-12-05#,#08:05:00#,\"1     \",\r\n") << 0
-                             << QList<QByteArray>{"\"123456    \",#2004-12-05#,#08:05:00#,\"1     \","};
 }
 
 void TestCollect::spoolParse()

@@ -5,6 +5,7 @@
 #include "db/Clock.h"
 #include "doors/LineHome.h"
 #include "link/PortName.h"
+#include "records/Form2.h"
 #include "records/FrmZDCJ.h"
 #include "records/SpoolFile.h"
 #include "session/Session.h"
@@ -78,12 +79,12 @@ class TestFrmZDCJ : public QObject {
     Q_OBJECT
 private slots:
     void emptyDoorsClosesAtOnce();
-    void threeAndNone();
-    void timedClampsAndDuplicates();
+    void storesEveryControllerOnce();
     void slowControllerWithManyRecords();
     void wrongRecordEchoFailsThatController();
     void spoolLeftByAFailedRunGoesInFirst();
     void timerOpensOnceInItsMinute();
+    void toolsOpenTheirWindows();
     void timerWaitsForTheLine_data();
     void timerWaitsForTheLine();
 };
@@ -97,28 +98,10 @@ void TestFrmZDCJ::emptyDoorsClosesAtOnce()
     QVERIFY(h.sim.frames().isEmpty());
 }
 
-void TestFrmZDCJ::threeAndNone()
+void TestFrmZDCJ::storesEveryControllerOnce()
 {
     LineHome h;
-    h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (1), (2)"));
-    Controller& one = h.sim.addController(1);
-    addRecords(one, 3);
-    h.sim.addController(2);
-    Run run;
-    QCOMPARE(dataRows(h.home).size(), 3);
-    QCOMPARE(run.outcomes(), (QList<DoorOutcome>{DoorOutcome::Stored, DoorOutcome::None}));
-    QCOMPARE(run.lab, QStringLiteral("终端没有数据输出!"));
-    QCOMPARE(run.summaries, QStringList{QStringLiteral("1号存入3条，2号无记录")});
-    QVERIFY(!QFile::exists(SpoolFile::path(h.home.path())));
-    // The timed run leaves the memories as they are.
-    QCOMPARE(one.records.size(), 3);
-    QCOMPARE(h.sim.frames(), hexes({"010211", "020211"}));
-}
-
-void TestFrmZDCJ::timedClampsAndDuplicates()
-{
-    LineHome h;
-    h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (1), (2)"));
+    h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (1), (2), (5)"));
     Controller& one = h.sim.addController(1);
     addRaw(one, "00000104130508050100");  // month 13
     addRaw(one, "00000104123208050200");  // day 32
@@ -126,7 +109,9 @@ void TestFrmZDCJ::timedClampsAndDuplicates()
     addRaw(one, "00000104120508600400");  // minute 60
     addRaw(one, "00000104120513050500");  // hour 13, channel 5
     addRaw(one, "00000130120508050100");  // year 30
+    // The same pass at another controller is another pass.
     addRaw(h.sim.addController(2), "00000130120508050100");
+    h.sim.addController(5);
     Run first;
     const QStringList expected{
         QStringLiteral("1|000001|1999-01-01|08:05:00|1|锁一进"), QStringLiteral("1|000001|1999-01-01|08:05:00|2|锁一出"),
@@ -134,10 +119,15 @@ void TestFrmZDCJ::timedClampsAndDuplicates()
         QStringLiteral("1|000001|2004-12-05|13:05:00|5|"),       QStringLiteral("1|000001|1930-12-05|08:05:00|1|锁一进"),
         QStringLiteral("2|000001|1930-12-05|08:05:00|1|锁一进")};
     QCOMPARE(dataRows(h.home), expected);
-    // The next day's run finds the same records: nothing is stored twice.
+    QCOMPARE(first.summaries, QStringList{QStringLiteral("1号存入6条，2号存入1条，5号无记录")});
+    QCOMPARE(first.lab, QStringLiteral("终端没有数据输出!"));
+    QVERIFY(!QFile::exists(SpoolFile::path(h.home.path())));
+    QCOMPARE(h.sim.frames(), hexes({"010211", "020211", "050211"}));
+    // The memories keep their records, and the next run stores none twice.
+    QCOMPARE(one.records.size(), 6);
     Run second;
     QCOMPARE(dataRows(h.home), expected);
-    QCOMPARE(second.outcomes(), (QList<DoorOutcome>{DoorOutcome::Stored, DoorOutcome::Stored}));
+    QCOMPARE(second.outcomes(), (QList<DoorOutcome>{DoorOutcome::Stored, DoorOutcome::Stored, DoorOutcome::None}));
 }
 
 void TestFrmZDCJ::slowControllerWithManyRecords()
@@ -223,6 +213,20 @@ void TestFrmZDCJ::timerOpensOnceInItsMinute()
     QCOMPARE(h.sim.frames(), hexes({"010211"}));
     QCOMPARE(child<QLabel>(m, "collectPanel")->text(), QStringLiteral("自动采集 2024-03-05 08:30：1号存入2条"));
     QCOMPARE(h.home.scalar(QStringLiteral("SELECT count(*) FROM data")).toInt(), 2);
+}
+
+void TestFrmZDCJ::toolsOpenTheirWindows()
+{
+    LineHome h;
+    Clock::freeze(QDateTime(QDate(2024, 3, 5), QTime(10, 0)));
+    menu m;
+    m.triggerTool(20);
+    QVERIFY(qobject_cast<Form2*>(m.openWindow(20)));
+    m.openWindow(20)->close();
+    m.triggerTool(24);
+    QVERIFY(qobject_cast<FrmZDCJ*>(m.openWindow(24)));
+    QTRY_VERIFY_WITH_TIMEOUT(!m.openWindow(24), 30000);
+    QCOMPARE(child<QLabel>(m, "collectPanel")->text(), QStringLiteral("自动采集 2024-03-05 10:00：没有门禁控制器"));
 }
 
 void TestFrmZDCJ::timerWaitsForTheLine_data()

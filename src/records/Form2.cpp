@@ -248,7 +248,16 @@ Form2::Run Form2::collectAndStore(int address)
 
 void Form2::cdokClick()
 {
-    ExchangeGuard guard(working_, {ctext, cdok, Command1, cdexit});
+    {
+        ExchangeGuard guard(working_, {ctext, cdok, Command1, cdexit});
+        collect();
+    }
+    // The address box was disabled while the exchange ran.
+    ctext->setFocus();
+}
+
+void Form2::collect()
+{
     grid->hide();
     Label3->clear();
     if (!openPort()) {
@@ -278,7 +287,15 @@ void Form2::Command1Click()
                          QStringLiteral("确信要删除地址号为'") + text + QStringLiteral("'的门禁控制器上的数据吗？！"),
                          QStringLiteral("提示信息")))
         return;
-    ExchangeGuard guard(working_, {ctext, cdok, Command1, cdexit});
+    {
+        ExchangeGuard guard(working_, {ctext, cdok, Command1, cdexit});
+        clearMemory(text);
+    }
+    ctext->setFocus();
+}
+
+void Form2::clearMemory(const QString& text)
+{
     Label4->setText(QStringLiteral("在清存储器之前,请确保已经正确采集到将该门禁控制器中的数据"));
     labtext->setText(QStringLiteral("请选择另一台门禁控制器清除数据..."));
     const int address = text.toInt();
@@ -327,5 +344,4 @@ void Form2::Command1Click()
     }
     MSComm1->close();
     labtext->clear();
-    ctext->setFocus();
 }

@@ -33,7 +33,10 @@ private:
     };
 
     void cdokClick();
+    void collect();
     void Command1Click();
+    // Collects `text`'s controller once more, then clears its memory.
+    void clearMemory(const QString& text);
     bool openPort();
     // Sends CollectRecords to `address`, shows and stores what came. The
     // port is left open after a whole answer and closed otherwise.

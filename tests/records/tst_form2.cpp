@@ -6,6 +6,7 @@
 #include "records/Form2.h"
 #include "session/Session.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
@@ -30,6 +31,17 @@ struct Window {
     QString label4() const { return child<QLabel>(*w, "Label4")->text(); }
     QString labtext() const { return child<QLabel>(*w, "labtext")->text(); }
 };
+
+// Picks a row of the list with the mouse, as the operator does.
+void pick(QComboBox* box, int row)
+{
+    box->showPopup();
+    QAbstractItemView* view = box->view();
+    QTRY_VERIFY(view->isVisible());
+    const QRect r = view->visualRect(view->model()->index(row, 0));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, r.center());
+    QTRY_VERIFY(!view->isVisible());
+}
 
 void addRecords(Controller& c, int n, const QDateTime& first = QDateTime(QDate(2024, 3, 5), QTime(8, 0)))
 {
@@ -177,6 +189,8 @@ void TestForm2::duplicatesBySameAndOtherController()
     addRecords(h.sim.addController(1), 3);
     addRecords(h.sim.addController(2), 1);
     Window win;
+    win.w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(win.w.get()));
     win.cdok()->click();
     QCOMPARE(dataRows(h.home).size(), 3);
     // Again from the same controller: nothing new, and nothing missing.
@@ -185,7 +199,8 @@ void TestForm2::duplicatesBySameAndOtherController()
     QCOMPARE(win.labtext(), QStringLiteral("正确采集到  3 条记录!  应正确采集 3条记录!!"));
     QCOMPARE(win.label4(), kCloseAdvice);
     // The first pass, at the other controller in the same minute: another pass.
-    win.ctext()->setCurrentIndex(1);
+    pick(win.ctext(), 1);
+    QCOMPARE(win.ctext()->currentText(), QStringLiteral("2"));
     win.cdok()->click();
     QCOMPARE(dataRows(h.home).size(), 4);
     QCOMPARE(dataRows(h.home).last(), QStringLiteral("2|000100|2024-03-05|08:00:00|1|锁一进"));

@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <functional>
+#include <optional>
 
 // How one collector waits for a controller's answer to CollectRecords
 // and how it clamps what cannot be a date.

@@ -50,7 +50,7 @@ CollectedRecord decode(QByteArrayView bytes, int address, ClampRule rule);
 
 // The answer to CollectRecords as it arrives: the controller's address,
 // the number of records (two bytes, high first), then per record the
-// address again and the ten record bytes. Fed in pieces of any size, it
+// address again and the ten record bytes. Fed in chunks of any size, it
 // takes exactly the bytes of the answer and nothing past its end, and it
 // keeps only whole records.
 //

@@ -113,10 +113,10 @@ void TestCollect::streamTakesOnlyItsAnswer()
 {
     QFETCH(QByteArray, bytes);
     // Whole, and byte by byte: the same outcome.
-    for (bool piecewise : {false, true}) {
+    for (bool inChunks : {false, true}) {
         RecordStream s(7, ClampRule::ByHand);
         qsizetype taken = 0;
-        if (piecewise) {
+        if (inChunks) {
             for (char c : bytes)
                 taken += s.feed(QByteArrayView(&c, 1));
         } else {

@@ -90,16 +90,16 @@ void TestCollectFuzz::decoderKeepsOnlyWholeRecords()
         RecordStream whole(kAddress, rule);
         const qsizetype taken = whole.feed(bytes);
 
-        // In random pieces: the same.
-        RecordStream pieces(kAddress, rule);
-        qsizetype takenInPieces = 0;
+        // In random chunks: the same.
+        RecordStream chunks(kAddress, rule);
+        qsizetype takenInChunks = 0;
         for (qsizetype at = 0; at < bytes.size();) {
             const qsizetype len = std::min<qsizetype>(g.bounded(1, 14), bytes.size() - at);
-            takenInPieces += pieces.feed(QByteArrayView(bytes).sliced(at, len));
+            takenInChunks += chunks.feed(QByteArrayView(bytes).sliced(at, len));
             at += len;
         }
-        if (taken != takenInPieces || whole.phase() != pieces.phase() || whole.records() != pieces.records())
-            QFAIL(qPrintable(QStringLiteral("pieces differ for %1").arg(QString::fromLatin1(bytes.toHex()))));
+        if (taken != takenInChunks || whole.phase() != chunks.phase() || whole.records() != chunks.records())
+            QFAIL(qPrintable(QStringLiteral("chunks differ for %1").arg(QString::fromLatin1(bytes.toHex()))));
 
         const auto& recs = whole.records();
         bool good = taken <= bytes.size() && recs.size() <= whole.announced();

@@ -12,6 +12,9 @@
 #include "doors/DoorsTable.h"
 #include "doors/FrmSysInf.h"
 #include "doors/Frmspe.h"
+#include "link/LinePort.h"
+#include "link/PortName.h"
+#include "records/FrmZDCJ.h"
 #include "ui/Prompter.h"
 
 #include <QAction>
@@ -93,6 +96,9 @@ menu::menu(QWidget* parent) : QMainWindow(parent)
     statusBar()->setObjectName(QStringLiteral("StatusBar1"));
     statusBar()->addWidget(panel1_);
     statusBar()->addWidget(panel2_);
+    collectPanel_ = new QLabel(this);
+    collectPanel_->setObjectName(QStringLiteral("collectPanel"));
+    statusBar()->addWidget(collectPanel_, 1);
 
     timer_ = new QTimer(this);
     timer_->setObjectName(QStringLiteral("Timer1"));
@@ -280,8 +286,26 @@ void menu::applySchedule()
 void menu::collectionTick()
 {
     const bool open = !windows_.value(Tools::kAutoCollect).isNull();
-    if (schedule_.tick(Clock::now(), Session::CollectTime, open))
-        openTool(Tools::kAutoCollect);
+    // Another window on the line would make every controller of the run
+    // fail: the run waits for the line instead.
+    const LineParams line = Session::lineParams();
+    const bool held = LinePort::isHeld(PortName::device(line.portNo, line.programFolder));
+    switch (schedule_.decide(Clock::now(), Session::CollectTime, open, held)) {
+    case CollectionSchedule::Decision::Open: openTool(Tools::kAutoCollect); break;
+    case CollectionSchedule::Decision::Waiting:
+        collectPanel_->setText(QStringLiteral("自动采集：串口正被其他窗口使用,稍后重试"));
+        break;
+    case CollectionSchedule::Decision::GiveUp:
+        collectPanel_->setText(QStringLiteral("自动采集 %1：串口被其他窗口占用十分钟,本次采集已放弃")
+                                   .arg(schedule_.scheduledMinute().toString(QStringLiteral("yyyy-MM-dd HH:mm"))));
+        break;
+    case CollectionSchedule::Decision::Nothing: break;
+    }
+}
+
+void menu::showCollectOutcome(const QString& text)
+{
+    collectPanel_->setText(QStringLiteral("自动采集 %1：%2").arg(Clock::now().toString(QStringLiteral("yyyy-MM-dd HH:mm")), text));
 }
 
 void menu::triggerTool(int toolId)
@@ -323,6 +347,8 @@ void menu::openTool(int toolId)
     if (!w)
         return;
     windows_.insert(toolId, w);
+    if (auto* timed = qobject_cast<FrmZDCJ*>(w))
+        connect(timed, &FrmZDCJ::runFinished, this, &menu::showCollectOutcome);
     present(w, tool->shown == Tools::Shown::Modal);
 }
 

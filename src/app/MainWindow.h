@@ -57,6 +57,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void showCollectOutcome(const QString& text);
     void buildMenu();
     void openTool(int toolId);
     // Shows a window the menu opened; it is deleted when it closes.
@@ -73,6 +74,8 @@ private:
     QMap<int, QPointer<QWidget>> windows_;
     QLabel* panel1_ = nullptr;
     QLabel* panel2_ = nullptr;
+    // The outcome of the last automatic collection, kept until the next.
+    QLabel* collectPanel_ = nullptr;
     QTimer* timer_ = nullptr;
     QPointer<QWidget> help_;
     // Modeless windows not opened by a tool (the remote opening).

@@ -2,17 +2,17 @@
 
 #include "admin/Form1.h"
 #include "admin/Form3.h"
-#include "admin/FrmRigS.h"
-#include "admin/FrmSJCJSZ.h"
-#include "admin/RemoteOpeningCheck.h"
 #include "admin/frmabout.h"
 #include "admin/frmfkj.h"
+#include "admin/FrmRigS.h"
+#include "admin/FrmSJCJSZ.h"
 #include "admin/frmsys.h"
+#include "admin/RemoteOpeningCheck.h"
 #include "admin/sjkwf2.h"
-#include "attendance/FrmMon.h"
-#include "attendance/FrmWTS.h"
 #include "attendance/Frmkq.h"
 #include "attendance/Frmkqzl.h"
+#include "attendance/FrmMon.h"
+#include "attendance/FrmWTS.h"
 #include "cards/FrmFK.h"
 #include "cards/FrmFKXXCX.h"
 #include "cards/FrmTkcx.h"
@@ -20,9 +20,11 @@
 #include "doors/Frmdoors.h"
 #include "people/Frmbm.h"
 #include "people/Frmxg.h"
-#include "records/FrmSSXX.h"
+#include "records/Form2.h"
 #include "records/Frmque.h"
 #include "records/FrmssjsN.h"
+#include "records/FrmSSXX.h"
+#include "records/FrmZDCJ.h"
 
 #include <QWidget>
 
@@ -66,6 +68,8 @@ const std::map<int, Factory>& factories()
         {37, [](QWidget* p) -> QWidget* { return new Frmkqzl(p); }},
         {22, [](QWidget* p) -> QWidget* { return new FrmFKXXCX(p); }},
         {33, [](QWidget* p) -> QWidget* { return new FrmTkcx(p); }},
+        {20, [](QWidget* p) -> QWidget* { return new Form2(p); }},
+        {24, [](QWidget* p) -> QWidget* { return new FrmZDCJ(p); }},
     };
     return f;
 }

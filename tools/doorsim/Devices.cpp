@@ -160,6 +160,8 @@ std::optional<CardEntry> CardEntry::fromJson(const QJsonObject& o)
 
 QByteArray StoredRecord::bytes() const
 {
+    if (raw.size() == 10)
+        return raw;
     QByteArray out = Bcd::fromDigits(card).value_or(QByteArray(3, '\0'));
     out.resize(3, '\0');
     out.append(static_cast<char>(Bcd::encode(at.date().year() % 100)));
@@ -258,6 +260,8 @@ bool Controller::pass(const QString& cardOrPhysical, int channel, const QDateTim
 
 QByteArray Controller::handle(quint8 command, const QByteArray& p)
 {
+    if (ignored.contains(command))
+        return {};
     const QByteArray echo(1, static_cast<char>(address));
     switch (static_cast<CommandCode>(command)) {
     case CommandCode::StatusQuery:
@@ -366,7 +370,7 @@ QByteArray Controller::collectReply() const
     r.append(static_cast<char>(address));
     r.append(TwoByteCount::encode(static_cast<quint16>(n)));
     for (qsizetype i = 0; i < n; ++i) {
-        r.append(static_cast<char>(address));
+        r.append(static_cast<char>(i + 1 == wrongEchoAt ? (address + 1) % 100 : address));
         r.append(records.at(i).bytes());
     }
     return r;
@@ -404,10 +408,17 @@ QJsonObject Controller::toJson() const
     QJsonArray cardArray, recordArray, passArray;
     for (const CardEntry& c : cards)
         cardArray.append(c.toJson());
-    for (const StoredRecord& r : records)
-        recordArray.append(QJsonObject{{QStringLiteral("card"), r.card},
-                                       {QStringLiteral("at"), r.at.toString(QStringLiteral("yyyy-MM-ddTHH:mm"))},
-                                       {QStringLiteral("channel"), r.channel}});
+    for (const StoredRecord& r : records) {
+        if (r.raw.size() == 10)
+            recordArray.append(QJsonObject{{QStringLiteral("raw"), hex(r.raw)}});
+        else
+            recordArray.append(QJsonObject{{QStringLiteral("card"), r.card},
+                                           {QStringLiteral("at"), r.at.toString(QStringLiteral("yyyy-MM-ddTHH:mm"))},
+                                           {QStringLiteral("channel"), r.channel}});
+    }
+    QJsonArray ignoredArray;
+    for (quint8 c : ignored)
+        ignoredArray.append(int(c));
     for (const PendingPass& p : passes)
         passArray.append(QJsonObject{{QStringLiteral("physical"), p.physical}, {QStringLiteral("channel"), p.channel}});
     auto forceText = [](Force f) {
@@ -424,6 +435,8 @@ QJsonObject Controller::toJson() const
             {QStringLiteral("cards"), cardArray},
             {QStringLiteral("records"), recordArray},
             {QStringLiteral("passes"), passArray},
+            {QStringLiteral("wrongEchoAt"), wrongEchoAt},
+            {QStringLiteral("ignored"), ignoredArray},
             {QStringLiteral("behaviour"), behaviour.toJson()}};
 }
 
@@ -469,6 +482,13 @@ std::optional<Controller> Controller::fromJson(const QJsonObject& o, QString* er
     for (const QJsonValue& v : o.value(QStringLiteral("records")).toArray()) {
         const QJsonObject r = v.toObject();
         StoredRecord rec;
+        if (r.contains(QStringLiteral("raw"))) {
+            rec.raw = QByteArray::fromHex(r.value(QStringLiteral("raw")).toString().toLatin1());
+            if (rec.raw.size() != 10)
+                return fail(QStringLiteral("controller %1: a raw record is 10 bytes").arg(address));
+            c.records.append(rec);
+            continue;
+        }
         const auto card = normalisedNumber(r.value(QStringLiteral("card")).toString());
         rec.at = QDateTime::fromString(r.value(QStringLiteral("at")).toString(), Qt::ISODate);
         rec.channel = r.value(QStringLiteral("channel")).toInt(1);
@@ -484,6 +504,9 @@ std::optional<Controller> Controller::fromJson(const QJsonObject& o, QString* er
             return fail(QStringLiteral("controller %1: a pass needs a physical number").arg(address));
         c.passes.append({*physical, p.value(QStringLiteral("channel")).toInt(1)});
     }
+    c.wrongEchoAt = o.value(QStringLiteral("wrongEchoAt")).toInt(0);
+    for (const QJsonValue& v : o.value(QStringLiteral("ignored")).toArray())
+        c.ignored.append(static_cast<quint8>(v.toInt()));
     c.behaviour.fromJson(o.value(QStringLiteral("behaviour")).toObject());
     return c;
 }

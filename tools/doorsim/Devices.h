@@ -49,6 +49,9 @@ struct StoredRecord {
     QString card;      // 6 digits
     QDateTime at;      // to the minute on the line
     int channel = 1;   // 1 lock 1 in, 2 lock 1 out, 3 lock 2 in, 4 lock 2 out
+    // Ten bytes sent as they are instead of the fields above: a record no
+    // sound controller would write (month 13, hour 24, a half-byte above 9).
+    QByteArray raw;
 
     QByteArray bytes() const;  // the 10-byte record of the collection stream
 };
@@ -72,6 +75,11 @@ public:
     QList<CardEntry> cards;
     QList<StoredRecord> records;
     QList<PendingPass> passes;
+    // The record (counted from 1) whose leading address byte in the
+    // collection stream is another address; 0: none.
+    int wrongEchoAt = 0;
+    // Commands it takes no notice of: no action, no answer.
+    QList<quint8> ignored;
 
     // The controller's own clock runs on from whatever it was set to.
     QDateTime clock() const;

@@ -324,6 +324,9 @@ QString Simulator::commandHelp()
         "                           10-digit physical number, CHANNEL 1 lock 1 in, 2 lock 1 out,\n"
         "                           3 lock 2 in, 4 lock 2 out\n"
         "records ADDR COUNT         store COUNT further records (cards 000001.., one a minute)\n"
+        "rawrecord ADDR HEX         store a record of 10 bytes given as hex, sent as they are\n"
+        "wrongecho ADDR K           the address byte before record K is another address (0: none)\n"
+        "ignore ADDR CMD on|off     take no notice of command CMD (hex, as 06)\n"
         "lock ADDR 1|2 open|closed|auto   hold a lock open or closed, or let it follow passes\n"
         "clock ADDR yyyy-MM-ddTHH:mm:ss   set a controller's clock\n"
         "silent WHO on|off          WHO is a controller address, \"reader\" or \"all\"\n"
@@ -416,6 +419,38 @@ QString Simulator::command(const QString& line)
         for (int i = 0; i < *count; ++i)
             c->records.append({QStringLiteral("%1").arg(i % 999999 + 1, 6, 10, QLatin1Char('0')),
                                at.addSecs(60 * (i - *count)), i % 4 + 1});
+        return ok;
+    }
+    if (verb == QLatin1String("rawrecord") && w.size() == 3) {
+        const auto a = number(w.at(1), 0, 255);
+        Controller* c = a ? controller(static_cast<quint8>(*a)) : nullptr;
+        StoredRecord rec;
+        rec.raw = QByteArray::fromHex(w.at(2).toLatin1());
+        if (!c || rec.raw.size() != 10 || w.at(2).size() != 20)
+            return bad(QStringLiteral("rawrecord ADDR HEX (10 bytes)"));
+        c->records.append(rec);
+        return ok;
+    }
+    if (verb == QLatin1String("wrongecho") && w.size() == 3) {
+        const auto a = number(w.at(1), 0, 255);
+        Controller* c = a ? controller(static_cast<quint8>(*a)) : nullptr;
+        const auto k = number(w.at(2), 0, 65535);
+        if (!c || !k)
+            return bad(QStringLiteral("wrongecho ADDR K"));
+        c->wrongEchoAt = *k;
+        return ok;
+    }
+    if (verb == QLatin1String("ignore") && w.size() == 4) {
+        const auto a = number(w.at(1), 0, 255);
+        Controller* c = a ? controller(static_cast<quint8>(*a)) : nullptr;
+        bool hexOk = false;
+        const int cmd = w.at(2).toInt(&hexOk, 16);
+        const auto on = onOff(w.at(3).toLower());
+        if (!c || !hexOk || cmd < 0 || cmd > 255 || !on)
+            return bad(QStringLiteral("ignore ADDR CMD on|off"));
+        c->ignored.removeAll(static_cast<quint8>(cmd));
+        if (*on)
+            c->ignored.append(static_cast<quint8>(cmd));
         return ok;
     }
     if (verb == QLatin1String("lock") && w.size() == 4) {

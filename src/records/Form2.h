@@ -1,0 +1,59 @@
+#pragma once
+#include "records/RecordCollect.h"
+#include "records/RecordImport.h"
+#include "ui/LineDialog.h"
+
+class LinePort;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QTableWidget;
+
+// 数据采集: collects the door-open records of one chosen controller into
+// `data` and clears that controller's memory on request. A memory is
+// cleared only once every record it announces is stored, or after the
+// operator was told how many are not and still chose to clear.
+class Form2 : public LineDialog {
+    Q_OBJECT
+public:
+    explicit Form2(QWidget* parent = nullptr);
+    ~Form2() override;
+
+private:
+    // The outcome of one collection with its storing.
+    struct Run {
+        CollectResult collected;
+        RecordImport::Result stored;
+        bool reachedStore = false;  // the records were shown and stored (or storing was tried)
+        // Records the controller announced that are not in `data` now;
+        // -1 when the controller did not say how many it holds.
+        int missing() const;
+    };
+
+    void cdokClick();
+    void collect();
+    void Command1Click();
+    // Collects `text`'s controller once more, then clears its memory.
+    void clearMemory(const QString& text);
+    bool openPort();
+    // Sends CollectRecords to `address`, shows and stores what came. The
+    // port is left open after a whole answer and closed otherwise.
+    Run collectAndStore(int address);
+    void showRecords(const QList<CollectedRecord>& records);
+    void clearGrid();
+
+    QComboBox* ctext = nullptr;
+    QPushButton* cdok = nullptr;
+    QPushButton* Command1 = nullptr;
+    QPushButton* cdexit = nullptr;
+    QTableWidget* grid = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* Label3 = nullptr;
+    QLabel* Label4 = nullptr;
+    QLabel* labtext = nullptr;
+    QGroupBox* Frame1 = nullptr;
+    QProgressBar* prg = nullptr;
+    LinePort* MSComm1 = nullptr;
+};

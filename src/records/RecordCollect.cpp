@@ -1,0 +1,117 @@
+#include "records/RecordCollect.h"
+
+#include "link/CommandFrame.h"
+#include "link/SerialFormat.h"
+
+#include <QElapsedTimer>
+
+#include <cmath>
+
+using namespace std::chrono;
+using namespace std::chrono_literals;
+
+CollectPlan CollectPlan::byHand()
+{
+    return {};
+}
+
+milliseconds CollectPlan::lineTime(qint64 bytes, const QString& commSettings)
+{
+    const SerialFormat format = SerialFormat::parse(commSettings).value_or(SerialFormat{});
+    const double seconds = double(bytes) * format.bitsPerByte() / double(std::max(1, format.baud));
+    return milliseconds(static_cast<qint64>(std::ceil(seconds * 1000.0)));
+}
+
+CollectPlan CollectPlan::timed(const QString& commSettings)
+{
+    CollectPlan p;
+    p.clamps = ClampRule::Timed;
+    p.firstEcho = 3s;
+    p.count.reset();
+    p.allRecords = [commSettings](quint16 announced) {
+        return 2s + 2 * lineTime(qint64(announced) * (1 + AccessRecord::kSize), commSettings);
+    };
+    return p;
+}
+
+namespace {
+
+// A moment a wait must not pass, on the monotonic clock.
+class Deadline {
+public:
+    Deadline() { clock_.start(); }
+    void restart(milliseconds within)
+    {
+        clock_.start();
+        within_ = within;
+    }
+    milliseconds left() const { return std::max(0ms, within_ - milliseconds(clock_.elapsed())); }
+
+private:
+    QElapsedTimer clock_;
+    milliseconds within_{0};
+};
+
+}  // namespace
+
+CollectResult CollectRecords(LinePort& comm, int address, const CollectPlan& plan,
+                             const std::function<void(int, int)>& recordStarted)
+{
+    CollectResult r;
+    RecordStream stream(static_cast<quint8>(address), plan.clamps);
+    auto finish = [&](CollectEnd end) {
+        r.end = end;
+        r.countKnown = stream.countKnown();
+        r.announced = stream.announced();
+        r.records = stream.records();
+        return r;
+    };
+
+    if (!comm.send(CommandFrame::build(static_cast<quint8>(address), CommandCode::CollectRecords)))
+        return finish(CollectEnd::SendFailed);
+
+    Deadline deadline;
+    deadline.restart(plan.firstEcho);
+    int announcedRecord = 0;
+    while (!stream.finished()) {
+        const RecordStream::Phase phase = stream.phase();
+        if (phase == RecordStream::Phase::RecordEcho && stream.recordNumber() != announcedRecord) {
+            announcedRecord = stream.recordNumber();
+            if (recordStarted)
+                recordStarted(announcedRecord, stream.announced());
+        }
+        const qsizetype want = stream.needed();
+        if (comm.bytesAvailable() < want && !comm.waitForBytes(want, deadline.left())) {
+            switch (phase) {
+            case RecordStream::Phase::Echo: return finish(CollectEnd::NoEcho);
+            case RecordStream::Phase::Count: return finish(CollectEnd::NoCount);
+            case RecordStream::Phase::RecordEcho: return finish(CollectEnd::RecordEchoMissing);
+            default: return finish(CollectEnd::RecordIncomplete);
+            }
+        }
+        stream.feed(comm.read(want));
+        // The next phase's wait.
+        switch (stream.phase()) {
+        case RecordStream::Phase::Count:
+            if (plan.count)
+                deadline.restart(*plan.count);
+            break;
+        case RecordStream::Phase::RecordEcho:
+            if (phase == RecordStream::Phase::Count && plan.allRecords)
+                deadline.restart(plan.allRecords(stream.announced()));
+            else if (!plan.allRecords)
+                deadline.restart(plan.recordEcho);
+            break;
+        case RecordStream::Phase::RecordBody:
+            if (!plan.allRecords)
+                deadline.restart(plan.recordBody);
+            break;
+        default: break;
+        }
+    }
+    switch (stream.phase()) {
+    case RecordStream::Phase::WrongEcho: return finish(CollectEnd::WrongEcho);
+    case RecordStream::Phase::WrongRecordEcho: return finish(CollectEnd::RecordEchoWrong);
+    default: return finish(stream.announced() == 0 ? CollectEnd::NoRecords : CollectEnd::Complete);
+    }
+}

@@ -1,0 +1,51 @@
+#pragma once
+#include "link/LinePort.h"
+#include "records/RecordCollect.h"
+#include "records/SpoolFile.h"
+
+#include <QList>
+#include <QSqlDatabase>
+#include <QString>
+
+#include <functional>
+
+// The daily collection of one controller: its records are read, appended
+// to seda.dat and the file is imported into `data`. The controller keeps
+// its records; nothing here clears a memory.
+namespace TimedCollection {
+
+enum class DoorOutcome {
+    Stored,      // records read, and the spool file imported
+    None,        // the controller holds no record
+    Failed,      // no answer, a wrong address byte, late or missing records
+    NotStored,   // records read and spooled, but the import failed: they wait in seda.dat
+    PortFailed,  // the port would not open
+    SpoolFailed, // the records could not be written to seda.dat
+};
+
+struct DoorResult {
+    int address = 0;
+    DoorOutcome outcome = DoorOutcome::Failed;
+    CollectEnd end = CollectEnd::SendFailed;
+    int collected = 0;  // records read from the controller
+    int mended = 0;     // of them, with a date that had to be moved
+    SpoolFile::ImportOutcome import;
+    QString error;
+};
+
+struct Context {
+    QSqlDatabase db;
+    LineParams params;  // the port's parameters; its settings also give the line's speed
+    std::function<void(int, int)> recordStarted;
+};
+
+// Opens the port when it is closed, collects `address`, spools and
+// imports. The port stays open after a run that read the header; a failed
+// record transfer closes it, so that no late byte reaches the next
+// controller's exchange.
+DoorResult CollectDoor(LinePort& comm, int address, const Context& context);
+
+// The line of the main window's status bar for one run.
+QString summary(const QList<DoorResult>& results);
+
+}  // namespace TimedCollection

@@ -1,5 +1,7 @@
 #include "attendance/FrmMon.h"
 
+#include "ui/TypedInput.h"
+
 #include "attendance/RtfWriter.h"
 #include "db/Clock.h"
 #include "session/Session.h"
@@ -44,8 +46,7 @@ QComboBox* comboBox(QWidget* parent, const char* name, const QRect& r)
 {
     auto* c = new QComboBox(parent);
     c->setObjectName(QString::fromLatin1(name));
-    c->setEditable(true);
-    c->setCompleter(nullptr);
+    TypedInput::typedOnly(c);
     c->setInsertPolicy(QComboBox::NoInsert);
     c->setGeometry(r);
     InputFilters::enterMovesOn(c->lineEdit());

@@ -1,5 +1,9 @@
 #include "attendance/Frmkq.h"
 
+#include "ui/TypedInput.h"
+
+#include "reports/ReportPrint.h"
+
 #include "attendance/AttendanceGridModel.h"
 #include "db/Clock.h"
 #include "session/Session.h"
@@ -24,8 +28,7 @@ QComboBox* comboBox(QWidget* parent, const char* name, const QRect& r, const QSt
 {
     auto* c = new QComboBox(parent);
     c->setObjectName(QString::fromLatin1(name));
-    c->setEditable(true);
-    c->setCompleter(nullptr);
+    TypedInput::typedOnly(c);
     c->setInsertPolicy(QComboBox::NoInsert);
     c->setGeometry(r);
     c->addItems(items);
@@ -156,14 +159,7 @@ void Frmkq::query()
 
 void Frmkq::print()
 {
-    ReportOutcome staged;
-    {
-        BusyCursor busy;
-        staged = AttendanceQuery::stage(Session::db(), querySql_);
-    }
-    if (!staged.ok()) {
-        Prompt::exclaim(this, staged.message());
-        return;
-    }
-    AttendanceQuery::report(Session::db()).preview(this);
+    ReportPrint::stageAndPreview(
+        this, [this] { return AttendanceQuery::stage(Session::db(), querySql_); },
+        AttendanceQuery::report(Session::db()));
 }

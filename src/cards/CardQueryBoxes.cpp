@@ -1,5 +1,7 @@
 #include "cards/CardQueryBoxes.h"
 
+#include "ui/TypedInput.h"
+
 #include "ui/InputFilters.h"
 
 #include <QComboBox>
@@ -14,11 +16,10 @@ public:
     ChoiceBox(QWidget* parent, std::function<QSqlQuery()> choices)
         : QComboBox(parent), choices_(std::move(choices)), model_(new QSqlQueryModel(this))
     {
-        setEditable(true);
+        TypedInput::typedOnly(this);
         setInsertPolicy(QComboBox::NoInsert);
         setMaxVisibleItems(15);
         setModel(model_);
-        setCompleter(nullptr);
     }
 
     void showPopup() override

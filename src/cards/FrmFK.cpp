@@ -1,5 +1,7 @@
 #include "cards/FrmFK.h"
 
+#include "ui/TypedInput.h"
+
 #include "db/Clock.h"
 #include "link/LinePort.h"
 #include "session/Session.h"
@@ -96,8 +98,7 @@ void FrmFK::buildControls()
     info->setTitle(QStringLiteral("基本信息"));
     label(info, QStringLiteral("卡号："), QRect(6, 22, 76, 22));
     Tkh = control<QComboBox>(info, QStringLiteral("Tkh"), QRect(86, 22, 130, 22));
-    Tkh->setEditable(true);
-    Tkh->setCompleter(nullptr);
+    TypedInput::typedOnly(Tkh);
     Tkh->setInsertPolicy(QComboBox::NoInsert);
     Tkh->lineEdit()->setValidator(digitsValidator(Tkh));
     digitsOnlyBox(Tkh);
@@ -123,8 +124,7 @@ void FrmFK::buildControls()
 
     label(info, QStringLiteral("串口号"), QRect(6, 104, 76, 22));
     ComPort = control<QComboBox>(info, QStringLiteral("ComPort"), QRect(86, 104, 54, 22));
-    ComPort->setEditable(true);
-    ComPort->setCompleter(nullptr);
+    TypedInput::typedOnly(ComPort);
     ComPort->setInsertPolicy(QComboBox::NoInsert);
     for (int i = 1; i <= 7; ++i)
         ComPort->addItem(QString::number(i));
@@ -134,8 +134,7 @@ void FrmFK::buildControls()
     digitsOnlyBox(ComPort);
     label(info, QStringLiteral("发卡机地址"), QRect(144, 104, 74, 22));
     Cdk = control<QComboBox>(info, QStringLiteral("Cdk"), QRect(222, 104, 100, 22));
-    Cdk->setEditable(true);
-    Cdk->setCompleter(nullptr);
+    TypedInput::typedOnly(Cdk);
     Cdk->setInsertPolicy(QComboBox::NoInsert);
     Cdk->lineEdit()->setValidator(
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("^\\s*\\d{0,3}\\s*$")), Cdk));

@@ -1,5 +1,9 @@
 #include "cards/FrmFKXXCX.h"
 
+#include "ui/TypedInput.h"
+
+#include "reports/ReportPrint.h"
+
 #include "cards/CardGridModel.h"
 #include "cards/CardQueryBoxes.h"
 #include "session/Session.h"
@@ -62,10 +66,9 @@ FrmFKXXCX::FrmFKXXCX(QWidget* parent) : QDialog(parent), db_(Session::db())
     Label1_0->setObjectName(QStringLiteral("Label1_0"));
     Corder = new QComboBox(this);
     Corder->setObjectName(QStringLiteral("Corder"));
-    Corder->setEditable(true);
+    TypedInput::typedOnly(Corder);
     Corder->setInsertPolicy(QComboBox::NoInsert);
     Corder->addItems(IssuedCardQuery::orderItems());
-    Corder->setCompleter(nullptr);
     Corder->setCurrentIndex(-1);
     Corder->setEditText(QString());
     InputFilters::enterMovesOn(Corder->lineEdit());
@@ -175,14 +178,6 @@ void FrmFKXXCX::showRows(const IssuedCardQuery::Filter& filter)
 
 void FrmFKXXCX::print()
 {
-    ReportOutcome staged;
-    {
-        BusyCursor busy;
-        staged = IssuedCardQuery::stage(db_, shown_);
-    }
-    if (!staged.ok()) {
-        Prompt::exclaim(this, staged.message());
-        return;
-    }
-    IssuedCardQuery::report(db_).preview(this);
+    ReportPrint::stageAndPreview(
+        this, [this] { return IssuedCardQuery::stage(db_, shown_); }, IssuedCardQuery::report(db_));
 }

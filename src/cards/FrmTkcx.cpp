@@ -1,5 +1,9 @@
 #include "cards/FrmTkcx.h"
 
+#include "ui/TypedInput.h"
+
+#include "reports/ReportPrint.h"
+
 #include "cards/CardQueryBoxes.h"
 #include "cards/RemovedCardModel.h"
 #include "db/Clock.h"
@@ -76,10 +80,9 @@ FrmTkcx::FrmTkcx(QWidget* parent) : QDialog(parent), db_(Session::db())
 
     Combo1 = new QComboBox(this);
     Combo1->setObjectName(QStringLiteral("Combo1"));
-    Combo1->setEditable(true);
+    TypedInput::typedOnly(Combo1);
     Combo1->setInsertPolicy(QComboBox::NoInsert);
     Combo1->addItems(RemovedCardQuery::orderNames());
-    Combo1->setCompleter(nullptr);
     Combo1->setCurrentIndex(-1);
     Combo1->setEditText(QStringLiteral("排序方式"));
     InputFilters::enterMovesOn(Combo1->lineEdit());
@@ -206,14 +209,6 @@ void FrmTkcx::showRows(const RemovedCardQuery::Filter& filter)
 
 void FrmTkcx::print()
 {
-    ReportOutcome staged;
-    {
-        BusyCursor busy;
-        staged = RemovedCardQuery::stage(db_, shown_);
-    }
-    if (!staged.ok()) {
-        Prompt::exclaim(this, staged.message());
-        return;
-    }
-    RemovedCardQuery::report(db_).preview(this);
+    ReportPrint::stageAndPreview(
+        this, [this] { return RemovedCardQuery::stage(db_, shown_); }, RemovedCardQuery::report(db_));
 }

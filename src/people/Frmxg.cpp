@@ -1,5 +1,7 @@
 #include "people/Frmxg.h"
 
+#include "reports/ReportPrint.h"
+
 #include "session/Session.h"
 #include "db/ProgramFolder.h"
 #include "people/CardNumberBox.h"
@@ -597,13 +599,6 @@ void Frmxg::query()
 void Frmxg::print()
 {
     query();
-    ReportOutcome o;
-    {
-        BusyCursor busy;
-        o = Personnel::stageReport(db_, filter_);
-    }
-    if (o.ok())
-        o = Personnel::report(db_).preview(this);
-    if (!o.ok())
-        Prompt::exclaim(this, o.message());
+    ReportPrint::stageAndPreview(
+        this, [this] { return Personnel::stageReport(db_, filter_); }, Personnel::report(db_));
 }

@@ -1,5 +1,9 @@
 #include "records/Frmque.h"
 
+#include "ui/TypedInput.h"
+
+#include "reports/ReportPrint.h"
+
 #include "db/Clock.h"
 #include "session/Session.h"
 #include "ui/Prompter.h"
@@ -50,10 +54,8 @@ QComboBox* editableCombo(QWidget* parent, const char* name)
     auto* c = new ListOnDemand;
     c->setParent(parent);
     c->setObjectName(QString::fromLatin1(name));
-    c->setEditable(true);
+    TypedInput::typedOnly(c);
     c->setInsertPolicy(QComboBox::NoInsert);
-    // A typed "1" must stay "1", not become the first item that starts with it.
-    c->setCompleter(nullptr);
     c->setMinimumWidth(110);
     return c;
 }
@@ -223,11 +225,7 @@ void Frmque::run(const RecordFilter& filter)
 
 void Frmque::Command2_Click()
 {
-    const ReportOutcome staged = RecordQuery::stage(Session::db(), shown_);
-    if (!staged.ok()) {
-        Prompt::exclaim(this, staged.message());
-        return;
-    }
-    const ReportOutcome shown = RecordQuery::report(Session::db()).preview(this);
-    Q_UNUSED(shown);  // preview tells the operator of its own failures
+    ReportPrint::stageAndPreview(
+        this, [this] { return RecordQuery::stage(Session::db(), shown_); },
+        RecordQuery::report(Session::db()));
 }

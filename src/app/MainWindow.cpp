@@ -12,7 +12,9 @@
 #include "doors/DoorsTable.h"
 #include "doors/FrmSysInf.h"
 #include "doors/Frmspe.h"
+#include "ui/BusyCursor.h"
 #include "ui/Prompter.h"
+#include "ui/WorkProgress.h"
 
 #include <QAction>
 #include <QApplication>
@@ -382,7 +384,13 @@ void menu::closeEvent(QCloseEvent* event)
     }
     timer_->stop();
     QString error;
-    if (Database::sharedIsOpen() && !Database::closeAndCompact(&error))
+    bool compacted = true;
+    if (Database::sharedIsOpen()) {
+        BusyCursor busy;
+        WorkProgress progress(this, QStringLiteral("正在压缩数据库…"));
+        compacted = Database::closeAndCompact(&error, progress.sink());
+    }
+    if (!compacted)
         Prompt::exclaim(this, QStringLiteral("数据库压缩失败，数据库保持原样。\n%1").arg(error));
     event->accept();
 }

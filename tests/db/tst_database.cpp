@@ -52,6 +52,8 @@ private slots:
     void staleLogsNeverPairWithNewFile();
     void compactionRefusedWhileAnotherConnectionHoldsTheFile();
     void newDatabaseIgnoresLogsLeftBehind();
+    void longStepsReportTheirProgress_data();
+    void longStepsReportTheirProgress();
 };
 
 void DatabaseTest::deliveredSystemRows()
@@ -403,6 +405,52 @@ void DatabaseTest::newDatabaseIgnoresLogsLeftBehind()
     QCOMPARE(TestHome::scalar(Database::shared(), QStringLiteral("SELECT count(*) FROM user")).toInt(), 1);
     Database::closeShared();
     QVERIFY(Database::checkFile(live));
+}
+
+void DatabaseTest::longStepsReportTheirProgress_data()
+{
+    QTest::addColumn<QString>("step");
+    // The step's last report before it ends, when it has parts.
+    QTest::addColumn<int>("between");
+    QTest::newRow("compaction") << QStringLiteral("compaction") << 750;
+    QTest::newRow("compacted copy") << QStringLiteral("copy") << -1;
+    QTest::newRow("page copy") << QStringLiteral("pages") << -1;
+    QTest::newRow("check") << QStringLiteral("check") << -1;
+}
+
+void DatabaseTest::longStepsReportTheirProgress()
+{
+    QFETCH(QString, step);
+    QFETCH(int, between);
+    TestHome home;
+    home.db().transaction();
+    for (int i = 0; i < 20000; ++i)
+        home.exec(QStringLiteral("INSERT INTO data (地址, 卡号, 日期, 时间, flag, flagIO) VALUES (?, ?, '2026-12-01', ?, 1, '锁一进')"),
+                  {i % 100, QStringLiteral("%1").arg(i, 6, 10, QLatin1Char('0')), QStringLiteral("08:00:00")});
+    home.db().commit();
+    QList<int> seen;
+    const Database::Progress sink = [&seen](int p) { seen << p; };
+    const QString copy = home.file(QStringLiteral("copy.db"));
+    bool ok = false;
+    if (step == QLatin1String("compaction"))
+        ok = Database::closeAndCompact(nullptr, sink);
+    else if (step == QLatin1String("copy"))
+        ok = Database::copyTo(home.db(), copy, nullptr, sink);
+    else if (step == QLatin1String("pages"))
+        ok = Database::copyPages(home.file(QStringLiteral("door.db")), copy, nullptr, sink);
+    else
+        ok = Database::checkFile(home.file(QStringLiteral("door.db")), nullptr, Database::Contents::TablesAndColumns, sink);
+    QVERIFY(ok);
+    QVERIFY(!seen.isEmpty());
+    QCOMPARE(seen.last(), 1000);
+    for (int i = 1; i < seen.size(); ++i)
+        QVERIFY2(seen.at(i) >= seen.at(i - 1), qPrintable(QString::number(seen.at(i))));
+    if (between > 0)
+        QVERIFY(seen.contains(between));
+    if (step == QLatin1String("copy") || step == QLatin1String("pages")) {
+        QVERIFY(Database::checkFile(copy, nullptr, Database::Contents::TablesAndColumns));
+        QCOMPARE(TestHome::scalar(home.db(), QStringLiteral("SELECT count(*) FROM data")).toInt(), 20000);
+    }
 }
 
 QTEST_GUILESS_MAIN(DatabaseTest)

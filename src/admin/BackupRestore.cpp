@@ -128,6 +128,7 @@ Outcome backup(QSqlDatabase db, const QString& target, const Hooks& hooks, const
             return out;
         }
     }
+    Database::keepModes(target, part);
     if (!renameOver(part, target, &out.error)) {
         Database::removeWithLogs(part);
         return out;

@@ -27,6 +27,7 @@
 
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -397,6 +398,8 @@ bool createDelivered(const QString& file, QString* error)
 {
     const QString temp = file + QStringLiteral(".new");
     removeWithLogs(temp);
+    if (!createPrivateFile(temp, error))
+        return false;
     const QString name = uniqueConnectionName(QStringLiteral("create"));
     bool ok = false;
     {
@@ -518,6 +521,9 @@ void closeShared()
 bool copyTo(QSqlDatabase db, const QString& target, QString* error, const Progress& progress)
 {
     removeWithLogs(target);
+    // SQLite writes into an empty file as into a new one.
+    if (!createPrivateFile(target, error))
+        return false;
     // The copy leaves out free pages, so it grows to the pages in use; its
     // size on disk tells how far it has come, since the pages reach the
     // file as the copy's small cache overflows.
@@ -549,6 +555,8 @@ bool copyTo(QSqlDatabase db, const QString& target, QString* error, const Progre
 bool copyPages(const QString& source, const QString& target, QString* error, const Progress& progress)
 {
     removeWithLogs(target);
+    if (!createPrivateFile(target, error))
+        return false;
     sqlite3* from = nullptr;
     sqlite3* to = nullptr;
     // The source is opened for writing like any reader of a database whose
@@ -626,6 +634,7 @@ bool replaceFile(const QString& replacement, const QString& target, QString* err
     }
     for (const char* suffix : {"-wal", "-shm", "-journal"})
         QFile::remove(replacement + QLatin1String(suffix));
+    keepModes(target, replacement);
     std::error_code ec;
     std::filesystem::rename(QFile::encodeName(replacement).toStdString(), QFile::encodeName(target).toStdString(),
                             ec);
@@ -686,6 +695,28 @@ bool closeAndCompact(QString* error, const Progress& progress)
 bool heldElsewhere(const QString& file)
 {
     return QFileInfo::exists(file + QStringLiteral("-wal")) || QFileInfo::exists(file + QStringLiteral("-shm"));
+}
+
+bool createPrivateFile(const QString& file, QString* error)
+{
+    QFile f(file);
+    if (f.open(QIODevice::WriteOnly | QIODevice::NewOnly, QFileDevice::ReadOwner | QFileDevice::WriteOwner))
+        return true;
+    if (error)
+        *error = f.errorString();
+    return false;
+}
+
+void keepModes(const QString& existing, const QString& file)
+{
+#ifdef Q_OS_UNIX
+    struct stat info;
+    if (::stat(QFile::encodeName(existing).constData(), &info) == 0)
+        ::chmod(QFile::encodeName(file).constData(), info.st_mode & 07777);
+#else
+    if (QFileInfo::exists(existing))
+        QFile::setPermissions(file, QFile::permissions(existing));
+#endif
 }
 
 void removeWithLogs(const QString& file)

@@ -70,8 +70,8 @@ bool checkFile(const QString& file, QString* why = nullptr, Contents contents = 
 // that is about to be copied and then checked as a copy.
 bool checkContents(const QString& file, QString* why = nullptr, Contents contents = Contents::Tables);
 
-// Writes a new delivered database to `file` (which must not exist). The
-// file appears complete or not at all.
+// Writes a new delivered database to `file` (which must not exist), for
+// its owner only. The file appears complete or not at all.
 bool createDelivered(const QString& file, QString* error = nullptr);
 
 // Copies the database behind `db` into `target` through SQLite, so that
@@ -105,6 +105,14 @@ bool closeAndCompact(QString* error = nullptr, const Progress& progress = {});
 // a close that could not empty it); replacing the file then would leave
 // that connection writing into a file nobody reads.
 bool heldElsewhere(const QString& file);
+
+// Creates the empty file `file` for its owner only (0600): the copies of
+// the database hold people's personal data. Fails when it exists.
+bool createPrivateFile(const QString& file, QString* error = nullptr);
+
+// Gives `file` the modes of `existing`, when that exists: a file written
+// anew in place of another keeps the modes the other had.
+void keepModes(const QString& existing, const QString& file);
 
 // Removes `file` together with its -wal, -shm and -journal companions.
 void removeWithLogs(const QString& file);

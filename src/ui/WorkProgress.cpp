@@ -6,6 +6,8 @@
 #include <QProgressBar>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 int& delay()
 {

@@ -42,42 +42,24 @@ bool renameOver(const QString& from, const QString& to, QString* error)
     return !ec;
 }
 
-// Copies `source` into `target` through SQLite on a connection of its own,
-// so that a log lying beside the source is read as part of it. The source
-// is not switched to the program's settings: it is only read.
-bool copyFile(const QString& source, const QString& target, QString* error)
-{
-    const QString name = QStringLiteral("restore-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
-    bool ok = false;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(source);
-        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
-        if (!db.open()) {
-            if (error)
-                *error = db.lastError().text();
-        } else {
-            ok = Database::copyTo(db, target, error);
-        }
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(name);
-    return ok;
-}
-
 // Checks a finished copy; a copy that fails is removed.
-bool checkCopy(const QString& copy, const BackupRestore::Hooks& hooks, QString* error)
+bool checkCopy(const QString& copy, const BackupRestore::Hooks& hooks, Database::Contents contents, QString* error,
+               const Database::Progress& progress)
 {
     if (hooks.afterCopy)
         hooks.afterCopy(copy);
     QString why;
-    if (Database::checkFile(copy, &why))
+    if (Database::checkFile(copy, &why, contents, progress))
         return true;
     if (error)
         *error = QStringLiteral("副本检查未通过：%1").arg(why);
     Database::removeWithLogs(copy);
     return false;
 }
+
+// The share of a backup or a restore that the copy takes; the check of the
+// copy takes the rest.
+constexpr int kCopyShare = 750;
 
 }  // namespace
 
@@ -116,7 +98,7 @@ bool isRefusedTarget(const QString& target)
            wanted.fileName().compare(compaction.fileName(), Qt::CaseInsensitive) == 0;
 }
 
-Outcome backup(QSqlDatabase db, const QString& target, const Hooks& hooks)
+Outcome backup(QSqlDatabase db, const QString& target, const Hooks& hooks, const Database::Progress& progress)
 {
     Outcome out;
     if (isRefusedTarget(target)) {
@@ -133,9 +115,9 @@ Outcome backup(QSqlDatabase db, const QString& target, const Hooks& hooks)
     const QString part = QDir(info.absolutePath())
                              .filePath(QStringLiteral(".%1.%2.part")
                                            .arg(info.fileName(), QUuid::createUuid().toString(QUuid::Id128)));
-    if (!Database::copyTo(db, part, &out.error))
+    if (!Database::copyTo(db, part, &out.error, Database::part(progress, 0, kCopyShare)))
         return out;
-    if (!checkCopy(part, hooks, &out.error))
+    if (!checkCopy(part, hooks, Database::Contents::Tables, &out.error, Database::part(progress, kCopyShare, 1000)))
         return out;
     // A log left beside an older copy would be paired with the new file.
     for (const char* suffix : kLogSuffixes) {
@@ -146,6 +128,7 @@ Outcome backup(QSqlDatabase db, const QString& target, const Hooks& hooks)
             return out;
         }
     }
+    Database::keepModes(target, part);
     if (!renameOver(part, target, &out.error)) {
         Database::removeWithLogs(part);
         return out;
@@ -154,21 +137,25 @@ Outcome backup(QSqlDatabase db, const QString& target, const Hooks& hooks)
     return out;
 }
 
-Choice checkChoice(const QString& file, QString* why)
+Choice checkChoice(const QString& file, QString* why, const Database::Progress& progress)
 {
     if (file.isEmpty() || !QFileInfo(file).isFile())
         return Choice::Missing;
     if (canonical(file) == canonical(Database::livePath()))
         return Choice::LiveFile;
-    if (!Database::checkFile(file, why))
+    if (!Database::checkFile(file, why, Database::Contents::TablesAndColumns, progress))
         return Choice::NotDoorDatabase;
     return Choice::Usable;
 }
 
-RestoreOutcome restore(const QString& file, const Hooks& hooks)
+RestoreOutcome restore(const QString& file, const Hooks& hooks, const Database::Progress& progress)
 {
     RestoreOutcome out;
-    if (checkChoice(file, &out.error) != Choice::Usable) {
+    // The chosen file is read through once, by the copy: the copy is that
+    // file page for page, so the quick check of the copy below is the
+    // file's own, and a damaged file is refused as surely as before.
+    if (file.isEmpty() || !QFileInfo(file).isFile() || canonical(file) == canonical(Database::livePath()) ||
+        !Database::checkContents(file, &out.error, Database::Contents::TablesAndColumns)) {
         out.status = RestoreStatus::NotUsable;
         return out;
     }
@@ -177,9 +164,10 @@ RestoreOutcome restore(const QString& file, const Hooks& hooks)
     const QString copy = QDir(QFileInfo(live).absolutePath())
                              .filePath(QStringLiteral(".restore-%1.db").arg(QUuid::createUuid().toString(QUuid::Id128)));
     out.status = RestoreStatus::Failed;
-    if (!copyFile(file, copy, &out.error))
+    if (!Database::copyPages(file, copy, &out.error, Database::part(progress, 0, kCopyShare)))
         return out;
-    if (!checkCopy(copy, hooks, &out.error))
+    if (!checkCopy(copy, hooks, Database::Contents::TablesAndColumns, &out.error,
+                   Database::part(progress, kCopyShare, 1000)))
         return out;
 
     if (closeModelessWindows)

@@ -1,4 +1,6 @@
 #pragma once
+#include "db/Database.h"
+
 #include <QSqlDatabase>
 #include <QString>
 
@@ -28,15 +30,17 @@ struct Outcome {
     QString error;
 };
 
-// Writes a copy of the database behind `db` to `target` through SQLite
-// while `db` stays open and in use. An existing target is replaced only by
-// a complete, checked copy; a failed copy leaves no file behind.
-Outcome backup(QSqlDatabase db, const QString& target, const Hooks& hooks = {});
+// Writes a compacted copy of the database behind `db` to `target` through
+// SQLite while `db` stays open and in use. An existing target is replaced
+// only by a complete, checked copy; a failed copy leaves no file behind.
+Outcome backup(QSqlDatabase db, const QString& target, const Hooks& hooks = {},
+               const Database::Progress& progress = {});
 
 enum class Choice { Usable, Missing, LiveFile, NotDoorDatabase };
 // Whether `file` may be restored: an existing door database (it opens,
-// passes the integrity check, holds the tables) that is not the live file.
-Choice checkChoice(const QString& file, QString* why = nullptr);
+// passes the quick check, holds every table and column the program reads)
+// that is not the live file.
+Choice checkChoice(const QString& file, QString* why = nullptr, const Database::Progress& progress = {});
 
 enum class RestoreStatus {
     Restored,
@@ -50,13 +54,13 @@ struct RestoreOutcome {
     QString error;
 };
 
-// Puts a copy of `file` in place of door.db. The copy is made through
-// SQLite into a new file beside the live one (so what sits in the chosen
-// file's own log comes along) and checked; only then are the modeless
-// windows and the shared connection closed, the logs of the live file
-// removed and the copy renamed over it. The shared connection is opened
-// again in every case.
-RestoreOutcome restore(const QString& file, const Hooks& hooks = {});
+// Puts a copy of `file` in place of door.db. The copy is made page for
+// page through SQLite into a new file beside the live one (so what sits in
+// the chosen file's own log comes along) and checked as checkChoice checks
+// a file; only then are the modeless windows and the shared connection
+// closed, the logs of the live file removed and the copy renamed over it.
+// The shared connection is opened again in every case.
+RestoreOutcome restore(const QString& file, const Hooks& hooks = {}, const Database::Progress& progress = {});
 
 // Closes the windows that stay open beside the main window, since they
 // hold the shared connection. Set by the main window.

@@ -5,6 +5,7 @@
 #include "ui/BusyCursor.h"
 #include "ui/InputFilters.h"
 #include "ui/Prompter.h"
+#include "ui/WorkProgress.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -211,7 +212,8 @@ void Form1::backUp()
     BackupRestore::Outcome out;
     {
         BusyCursor busy;
-        out = BackupRestore::backup(Session::db(), target_, hooks);
+        WorkProgress progress(this, QStringLiteral("正在备份数据库…"));
+        out = BackupRestore::backup(Session::db(), target_, hooks, progress.sink());
     }
     fillFiles();
     if (out.ok)
@@ -225,7 +227,13 @@ void Form1::restore()
     const QString file = chooseRestoreFile ? chooseRestoreFile(this) : QString();
     if (file.isEmpty())
         return;
-    if (BackupRestore::checkChoice(file) != BackupRestore::Choice::Usable) {
+    BackupRestore::Choice choice;
+    {
+        BusyCursor busy;
+        WorkProgress progress(this, QStringLiteral("正在检查数据库…"));
+        choice = BackupRestore::checkChoice(file, nullptr, progress.sink());
+    }
+    if (choice != BackupRestore::Choice::Usable) {
         Prompt::inform(this, QStringLiteral("选择数据库错误！"));
         return;
     }
@@ -235,7 +243,8 @@ void Form1::restore()
     BackupRestore::RestoreOutcome out;
     {
         BusyCursor busy;
-        out = BackupRestore::restore(file, hooks);
+        WorkProgress progress(this, QStringLiteral("正在恢复数据库…"));
+        out = BackupRestore::restore(file, hooks, progress.sink());
     }
     switch (out.status) {
     case BackupRestore::RestoreStatus::Restored: Prompt::inform(this, QStringLiteral("数据已被恢复！")); break;

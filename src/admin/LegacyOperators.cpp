@@ -29,14 +29,29 @@ std::optional<Row> find(QSqlDatabase db, const QString& name)
 
 std::optional<int> check(QSqlDatabase db, const QString& name, const QString& password)
 {
-    QSqlQuery q(db);
-    q.prepare(QStringLiteral("SELECT 口令, 权限 FROM user WHERE 用户名 = ? COLLATE NOCASE"));
-    q.addBindValue(name.trimmed());
-    if (!q.exec())
-        return std::nullopt;
-    while (q.next())
-        if (Password::matches(password.trimmed(), q.value(0).toString()))
-            return q.value(1).toInt();
+    struct Row {
+        qint64 rowid = 0;
+        QString stored;
+        int level = 0;
+    };
+    QList<Row> rows;
+    {
+        QSqlQuery q(db);
+        q.prepare(QStringLiteral("SELECT rowid, 口令, 权限 FROM user WHERE 用户名 = ? COLLATE NOCASE"));
+        q.addBindValue(name.trimmed());
+        if (!q.exec())
+            return std::nullopt;
+        while (q.next())
+            rows.append({q.value(0).toLongLong(), q.value(1).toString(), q.value(2).toInt()});
+    }
+    if (rows.isEmpty())
+        Password::spendCheckTime(password);
+    for (const Row& row : rows) {
+        if (Password::matches(password, row.stored)) {
+            Password::upgradeStored(db, QStringLiteral("user"), QStringLiteral("口令"), row.rowid, row.stored, password);
+            return row.level;
+        }
+    }
     return std::nullopt;
 }
 

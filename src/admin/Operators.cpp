@@ -87,14 +87,32 @@ std::optional<Operator> find(QSqlDatabase db, const QString& name)
 
 std::optional<Operator> authenticate(QSqlDatabase db, const QString& name, const QString& password)
 {
-    QSqlQuery q(db);
-    q.prepare(QStringLiteral("SELECT * FROM user WHERE sysname = ? COLLATE NOCASE"));
-    q.addBindValue(name.trimmed());
-    if (!q.exec())
-        return std::nullopt;
-    while (q.next()) {
-        if (Password::matches(password.trimmed(), q.value(QStringLiteral("syspword")).toString()))
-            return fromRecord(q);
+    struct Row {
+        qint64 rowid = 0;
+        QString stored;
+        Operator op;
+    };
+    QList<Row> rows;
+    {
+        QSqlQuery q(db);
+        q.prepare(QStringLiteral("SELECT rowid AS row_id, * FROM user WHERE sysname = ? COLLATE NOCASE"));
+        q.addBindValue(name.trimmed());
+        if (!q.exec())
+            return std::nullopt;
+        while (q.next())
+            rows.append({q.value(QStringLiteral("row_id")).toLongLong(), q.value(QStringLiteral("syspword")).toString(),
+                         fromRecord(q)});
+    }
+    // An unknown name costs the time of a check too, so that the wait does
+    // not tell which names exist.
+    if (rows.isEmpty())
+        Password::spendCheckTime(password);
+    for (const Row& row : rows) {
+        if (Password::matches(password, row.stored)) {
+            Password::upgradeStored(db, QStringLiteral("user"), QStringLiteral("syspword"), row.rowid, row.stored,
+                                    password);
+            return row.op;
+        }
     }
     return std::nullopt;
 }
@@ -134,7 +152,7 @@ Result add(QSqlDatabase db, const AccountInput& in)
     QSqlQuery q(db);
     q.prepare(QStringLiteral("INSERT INTO user (sysname, syspword, usersetting, usermanage) VALUES (?, ?, ?, ?)"));
     q.addBindValue(name);
-    q.addBindValue(Password::digest(in.password.trimmed()));
+    q.addBindValue(Password::digest(in.password));
     q.addBindValue(DateText::fromBool(in.usersetting));
     q.addBindValue(DateText::fromBool(in.usermanage));
     if (!q.exec())

@@ -15,7 +15,9 @@
 #include "link/LinePort.h"
 #include "link/PortName.h"
 #include "records/FrmZDCJ.h"
+#include "ui/BusyCursor.h"
 #include "ui/Prompter.h"
+#include "ui/WorkProgress.h"
 
 #include <QAction>
 #include <QApplication>
@@ -418,7 +420,13 @@ void menu::closeEvent(QCloseEvent* event)
     }
     timer_->stop();
     QString error;
-    if (Database::sharedIsOpen() && !Database::closeAndCompact(&error))
+    bool compacted = true;
+    if (Database::sharedIsOpen()) {
+        BusyCursor busy;
+        WorkProgress progress(this, QStringLiteral("正在压缩数据库…"));
+        compacted = Database::closeAndCompact(&error, progress.sink());
+    }
+    if (!compacted)
         Prompt::exclaim(this, QStringLiteral("数据库压缩失败，数据库保持原样。\n%1").arg(error));
     event->accept();
 }

@@ -39,6 +39,7 @@ void useChinese(QApplication& app)
 
 int main(int argc, char* argv[])
 {
+    ProgramFolder::restrictNewFiles();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("door"));
     QApplication::setApplicationDisplayName(Prompter::applicationTitle());

@@ -4,17 +4,30 @@
 #include "db/Schema.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QThread>
 #include <QUuid>
 
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <filesystem>
+#include <mutex>
 #include <system_error>
+#include <thread>
 
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -68,10 +81,166 @@ void syncToDisk(const QString& file)
 #endif
 }
 
+// The C handle behind a Qt connection, for what the driver does not offer
+// (progress, cache statistics). Qt's SQLite driver and this program use
+// the same system library.
+sqlite3* handleOf(QSqlDatabase db)
+{
+    const QVariant v = db.driver() ? db.driver()->handle() : QVariant();
+    if (v.isValid() && qstrcmp(v.typeName(), "sqlite3*") == 0)
+        return *static_cast<sqlite3* const*>(v.constData());
+    return nullptr;
+}
+
+// Progress is reported this often at most: enough for the bar to move
+// smoothly, rare enough to cost nothing.
+constexpr qint64 kReportEveryMs = 50;
+
+int toPermille(double fraction)
+{
+    // 1000 means done, which only the caller knows.
+    return std::clamp(static_cast<int>(fraction * 1000.0), 0, 999);
+}
+
+// Feeds a Progress from SQLite's progress handler while one statement runs
+// on `db`. `measure` tells how far the statement has come (0..1).
+class ProgressWatch {
+public:
+    ProgressWatch(sqlite3* db, const Database::Progress& report, std::function<double()> measure)
+        : db_(report ? db : nullptr), report_(report), measure_(std::move(measure))
+    {
+        if (!db_)
+            return;
+        clock_.start();
+        // A call every thousand virtual-machine steps is a few thousand
+        // calls a second; each looks at a clock and nothing more.
+        sqlite3_progress_handler(db_, 1000, &ProgressWatch::call, this);
+    }
+    ~ProgressWatch()
+    {
+        if (db_)
+            sqlite3_progress_handler(db_, 0, nullptr, nullptr);
+    }
+    ProgressWatch(const ProgressWatch&) = delete;
+    ProgressWatch& operator=(const ProgressWatch&) = delete;
+
+private:
+    static int call(void* self)
+    {
+        auto* w = static_cast<ProgressWatch*>(self);
+        const qint64 now = w->clock_.elapsed();
+        if (now >= w->next_) {
+            w->next_ = now + kReportEveryMs;
+            w->report_(toPermille(w->measure_()));
+        }
+        return 0;
+    }
+
+    sqlite3* db_;
+    Database::Progress report_;
+    std::function<double()> measure_;
+    QElapsedTimer clock_;
+    qint64 next_ = 0;
+};
+
+qint64 pragmaNumber(QSqlDatabase db, const char* pragma)
+{
+    QSqlQuery q(db);
+    if (q.exec(QStringLiteral("PRAGMA %1").arg(QLatin1String(pragma))) && q.next())
+        return q.value(0).toLongLong();
+    return 0;
+}
+
+qint64 currentThread()
+{
+#ifdef Q_OS_LINUX
+    return ::gettid();
+#else
+    return 0;
+#endif
+}
+
+// Bytes a thread of this process has read from files so far, or -1 where
+// the system does not tell.
+qint64 bytesReadBy(qint64 thread)
+{
+    QFile io(QStringLiteral("/proc/self/task/%1/io").arg(thread));
+    if (thread <= 0 || !io.open(QIODevice::ReadOnly))
+        return -1;
+    const QByteArray key("rchar:");
+    for (const QByteArray& line : io.readAll().split('\n')) {
+        if (line.startsWith(key))
+            return line.mid(key.size()).trimmed().toLongLong();
+    }
+    return -1;
+}
+
+// Runs `work` on a thread of its own while the calling thread reports
+// `progress`, from `from` on, as `measure` tells it from the bytes that
+// `work` has read from files so far (a fraction 0..1, or below 0 while
+// unknown, which repeats the last report so that a window keeps painting).
+// For steps that SQLite or the system carry out in one piece without
+// calling back: the b-tree walk of a check, a sync to disk.
+void runAside(const std::function<void()>& work, const std::function<double(qint64 bytesRead)>& measure,
+              const Database::Progress& progress, int from = 0)
+{
+    if (!progress) {
+        work();
+        return;
+    }
+    std::mutex m;
+    std::condition_variable finished;
+    bool done = false;
+    std::atomic<qint64> thread{0};
+    std::atomic<qint64> readBefore{-1};
+    std::thread worker([&] {
+        const qint64 self = currentThread();
+        readBefore = bytesReadBy(self);
+        thread = self;
+        work();
+        std::lock_guard lock(m);
+        done = true;
+        finished.notify_one();
+    });
+    int last = from;
+    std::unique_lock lock(m);
+    while (!finished.wait_for(lock, std::chrono::milliseconds(kReportEveryMs), [&] { return done; })) {
+        lock.unlock();
+        const qint64 now = thread ? bytesReadBy(thread) : -1;
+        const double fraction = measure && now >= 0 && readBefore >= 0 ? measure(now - readBefore) : -1;
+        if (fraction >= 0)
+            last = std::max(last, toPermille(fraction));
+        progress(last);
+        lock.lock();
+    }
+    lock.unlock();
+    worker.join();
+}
+
+// The share of a copy that its last step, the sync to disk, is given.
+constexpr int kSyncFrom = 950;
+
+void syncAside(const QString& file, const Database::Progress& progress)
+{
+    runAside([&file] { syncToDisk(file); }, {}, progress, kSyncFrom);
+}
+
+bool quickCheck(QSqlDatabase db, QString* why)
+{
+    QSqlQuery q(db);
+    const bool intact = q.exec(QStringLiteral("PRAGMA quick_check")) && q.next() &&
+                        q.value(0).toString() == QLatin1String("ok");
+    if (!intact && why)
+        *why = q.lastError().isValid() ? q.lastError().text() : q.value(0).toString();
+    return intact;
+}
+
+enum class Depth { ContentsOnly, QuickCheck };
+
 // Looks at a file without writing to it. The connection is not opened
 // read-only, since a read-only connection cannot read a database whose
 // log lies beside it; query_only keeps it from writing.
-bool inspect(const QString& file, bool integrity, QString* why)
+bool inspect(const QString& file, Depth depth, Database::Contents contents, QString* why)
 {
     if (!QFileInfo(file).isFile()) {
         if (why)
@@ -89,21 +258,45 @@ bool inspect(const QString& file, bool integrity, QString* why)
         } else {
             QSqlQuery q(db);
             q.exec(QStringLiteral("PRAGMA query_only=1"));
-            bool intact = true;
-            if (integrity) {
-                intact = q.exec(QStringLiteral("PRAGMA integrity_check")) && q.next() &&
-                         q.value(0).toString() == QLatin1String("ok");
-                if (!intact && why)
-                    *why = q.lastError().isValid() ? q.lastError().text() : q.value(0).toString();
-                q.finish();
-            }
-            if (intact)
-                ok = Database::isDoorDatabase(db, why);
+            q.finish();
+            if (depth == Depth::ContentsOnly || quickCheck(db, why))
+                ok = Database::isDoorDatabase(db, why, contents);
         }
         db.close();
     }
     QSqlDatabase::removeDatabase(name);
     return ok;
+}
+
+// The columns of every table and view of a new door database, by lower-case
+// name: taken from the schema itself, so that the check cannot fall behind it.
+const QHash<QString, QStringList>& deliveredColumns()
+{
+    static const QHash<QString, QStringList> columns = [] {
+        QHash<QString, QStringList> result;
+        const QString name = uniqueConnectionName(QStringLiteral("schema"));
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+            db.setDatabaseName(QStringLiteral(":memory:"));
+            if (db.open() && Schema::create(db)) {
+                QSqlQuery q(db);
+                for (const QString& object : Schema::requiredObjects()) {
+                    q.prepare(QStringLiteral("SELECT name FROM pragma_table_info(?)"));
+                    q.addBindValue(object);
+                    QStringList names;
+                    if (q.exec()) {
+                        while (q.next())
+                            names << q.value(0).toString().toLower();
+                    }
+                    result.insert(object.toLower(), names);
+                }
+            }
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(name);
+        return result;
+    }();
+    return columns;
 }
 
 QString siblingPath(const QString& name)
@@ -114,6 +307,10 @@ QString siblingPath(const QString& name)
 }  // namespace
 
 namespace Database {
+
+// The share of a compaction that the copy takes; the check of the copy
+// takes the rest.
+constexpr int kCopyShare = 750;
 
 QString fileName()
 {
@@ -130,7 +327,14 @@ QString compactionPath()
     return siblingPath(QStringLiteral("dbs.db"));
 }
 
-bool isDoorDatabase(QSqlDatabase db, QString* why)
+Progress part(const Progress& whole, int from, int to)
+{
+    if (!whole)
+        return {};
+    return [whole, from, to](int permille) { whole(from + (to - from) * permille / 1000); };
+}
+
+bool isDoorDatabase(QSqlDatabase db, QString* why, Contents contents)
 {
     QSqlQuery q(db);
     if (!q.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type IN ('table','view')"))) {
@@ -148,18 +352,57 @@ bool isDoorDatabase(QSqlDatabase db, QString* why)
             return false;
         }
     }
+    if (contents == Contents::Tables)
+        return true;
+    const QHash<QString, QStringList>& wanted = deliveredColumns();
+    for (const QString& name : Schema::requiredObjects()) {
+        q.prepare(QStringLiteral("SELECT name FROM pragma_table_info(?)"));
+        q.addBindValue(name);
+        if (!q.exec()) {
+            if (why)
+                *why = q.lastError().text();
+            return false;
+        }
+        QStringList held;
+        while (q.next())
+            held << q.value(0).toString().toLower();
+        for (const QString& column : wanted.value(name.toLower())) {
+            if (!held.contains(column)) {
+                if (why)
+                    *why = QStringLiteral("数据表 %1 缺少字段 %2").arg(name, column);
+                return false;
+            }
+        }
+    }
     return true;
 }
 
-bool checkFile(const QString& file, QString* why)
+bool checkFile(const QString& file, QString* why, Contents contents, const Progress& progress)
 {
-    return inspect(file, true, why);
+    // The check reads every page once (of the log too), then the rows of
+    // the tables with NOT NULL columns again; on a site's records those
+    // (the cards, the people and the attendance) are about half the file.
+    const double bytes = std::max<qint64>(
+        1, (QFileInfo(file).size() + QFileInfo(file + QStringLiteral("-wal")).size()) * 3 / 2);
+    bool ok = false;
+    runAside([&] { ok = inspect(file, Depth::QuickCheck, contents, why); },
+             [bytes](qint64 read) { return read / bytes; }, progress);
+    if (ok && progress)
+        progress(1000);
+    return ok;
+}
+
+bool checkContents(const QString& file, QString* why, Contents contents)
+{
+    return inspect(file, Depth::ContentsOnly, contents, why);
 }
 
 bool createDelivered(const QString& file, QString* error)
 {
     const QString temp = file + QStringLiteral(".new");
     removeWithLogs(temp);
+    if (!createPrivateFile(temp, error))
+        return false;
     const QString name = uniqueConnectionName(QStringLiteral("create"));
     bool ok = false;
     {
@@ -208,7 +451,7 @@ OpenResult openFile(const QString& file, const QString& connectionName)
     // Look at the file read-only first, so that a file that is not ours is
     // never given a log or a changed header.
     QString why;
-    if (!inspect(file, false, &why)) {
+    if (!inspect(file, Depth::ContentsOnly, Contents::Tables, &why)) {
         r.status = QFileInfo(file).isReadable() ? OpenStatus::NotDoorDatabase : OpenStatus::CannotOpen;
         r.detail = why;
         return r;
@@ -278,20 +521,106 @@ void closeShared()
         removeConnection(QLatin1String(kShared));
 }
 
-bool copyTo(QSqlDatabase db, const QString& target, QString* error)
+bool copyTo(QSqlDatabase db, const QString& target, QString* error, const Progress& progress)
 {
     removeWithLogs(target);
-    QSqlQuery q(db);
-    q.prepare(QStringLiteral("VACUUM INTO ?"));
-    q.addBindValue(target);
-    if (!q.exec()) {
-        if (error)
+    // SQLite writes into an empty file as into a new one.
+    if (!createPrivateFile(target, error))
+        return false;
+    // The copy leaves out free pages, so it grows to the pages in use; its
+    // size on disk tells how far it has come, since the pages reach the
+    // file as the copy's small cache overflows.
+    const double bytes =
+        std::max<qint64>(1, (pragmaNumber(db, "page_count") - pragmaNumber(db, "freelist_count")) *
+                                pragmaNumber(db, "page_size"));
+    bool ok = false;
+    {
+        ProgressWatch watch(handleOf(db), part(progress, 0, kSyncFrom),
+                            [&target, bytes] { return QFileInfo(target).size() / bytes; });
+        QSqlQuery q(db);
+        q.prepare(QStringLiteral("VACUUM INTO ?"));
+        q.addBindValue(target);
+        ok = q.exec();
+        if (!ok && error)
             *error = q.lastError().text();
+    }
+    if (!ok) {
         removeWithLogs(target);
         return false;
     }
     // VACUUM INTO does not sync its output.
-    syncToDisk(target);
+    syncAside(target, progress);
+    if (progress)
+        progress(1000);
+    return true;
+}
+
+bool copyPages(const QString& source, const QString& target, QString* error, const Progress& progress)
+{
+    removeWithLogs(target);
+    if (!createPrivateFile(target, error))
+        return false;
+    sqlite3* from = nullptr;
+    sqlite3* to = nullptr;
+    // The source is opened for writing like any reader of a database whose
+    // log may lie beside it; nothing is written to it.
+    QString failure;
+    int rc = sqlite3_open_v2(source.toUtf8().constData(), &from, SQLITE_OPEN_READWRITE, nullptr);
+    if (rc != SQLITE_OK) {
+        failure = QString::fromUtf8(from ? sqlite3_errmsg(from) : sqlite3_errstr(rc));
+    } else {
+        sqlite3_busy_timeout(from, 5000);
+        rc = sqlite3_open_v2(target.toUtf8().constData(), &to, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+        if (rc != SQLITE_OK)
+            failure = QString::fromUtf8(to ? sqlite3_errmsg(to) : sqlite3_errstr(rc));
+    }
+    if (rc == SQLITE_OK) {
+        // A copy that fails is thrown away, so it needs no journal; it is
+        // synced once, at the end.
+        sqlite3_exec(to, "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF", nullptr, nullptr, nullptr);
+        sqlite3_backup* backup = sqlite3_backup_init(to, "main", from, "main");
+        if (!backup) {
+            rc = sqlite3_errcode(to);
+            failure = QString::fromUtf8(sqlite3_errmsg(to));
+        } else {
+            QElapsedTimer clock;
+            clock.start();
+            qint64 next = 0;
+            int busy = 0;
+            do {
+                // Eight thousand pages are 32 MB: a small part of a large
+                // file, a few hundredths of a second.
+                rc = sqlite3_backup_step(backup, 8192);
+                if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED) {
+                    if (++busy > 100)
+                        break;
+                    QThread::msleep(50);
+                    continue;
+                }
+                const int total = sqlite3_backup_pagecount(backup);
+                if (progress && total > 0 && clock.elapsed() >= next) {
+                    next = clock.elapsed() + kReportEveryMs;
+                    progress(toPermille(double(total - sqlite3_backup_remaining(backup)) / total) * kSyncFrom / 1000);
+                }
+            } while (rc == SQLITE_OK || rc == SQLITE_BUSY || rc == SQLITE_LOCKED);
+            sqlite3_backup_finish(backup);
+            if (rc == SQLITE_DONE && sqlite3_errcode(to) != SQLITE_OK)
+                rc = sqlite3_errcode(to);
+            if (rc != SQLITE_DONE)
+                failure = QString::fromUtf8(sqlite3_errstr(rc));
+        }
+    }
+    sqlite3_close_v2(to);
+    sqlite3_close_v2(from);
+    if (rc != SQLITE_DONE) {
+        if (error)
+            *error = failure;
+        removeWithLogs(target);
+        return false;
+    }
+    syncAside(target, progress);
+    if (progress)
+        progress(1000);
     return true;
 }
 
@@ -308,6 +637,7 @@ bool replaceFile(const QString& replacement, const QString& target, QString* err
     }
     for (const char* suffix : {"-wal", "-shm", "-journal"})
         QFile::remove(replacement + QLatin1String(suffix));
+    keepModes(target, replacement);
     std::error_code ec;
     std::filesystem::rename(QFile::encodeName(replacement).toStdString(), QFile::encodeName(target).toStdString(),
                             ec);
@@ -321,7 +651,7 @@ bool replaceFile(const QString& replacement, const QString& target, QString* err
     return true;
 }
 
-bool closeAndCompact(QString* error)
+bool closeAndCompact(QString* error, const Progress& progress)
 {
     const QString live = livePath();
     const QString temp = compactionPath();
@@ -343,7 +673,7 @@ bool closeAndCompact(QString* error)
         }
         q.finish();
         if (ok)
-            ok = copyTo(db, temp, error);
+            ok = copyTo(db, temp, error, part(progress, 0, kCopyShare));
     }
     closeShared();
     if (ok && heldElsewhere(live)) {
@@ -356,7 +686,7 @@ bool closeAndCompact(QString* error)
         return false;
     }
     QString why;
-    if (!checkFile(temp, &why)) {
+    if (!checkFile(temp, &why, Contents::Tables, part(progress, kCopyShare, 1000))) {
         if (error)
             *error = why;
         removeWithLogs(temp);
@@ -368,6 +698,28 @@ bool closeAndCompact(QString* error)
 bool heldElsewhere(const QString& file)
 {
     return QFileInfo::exists(file + QStringLiteral("-wal")) || QFileInfo::exists(file + QStringLiteral("-shm"));
+}
+
+bool createPrivateFile(const QString& file, QString* error)
+{
+    QFile f(file);
+    if (f.open(QIODevice::WriteOnly | QIODevice::NewOnly, QFileDevice::ReadOwner | QFileDevice::WriteOwner))
+        return true;
+    if (error)
+        *error = f.errorString();
+    return false;
+}
+
+void keepModes(const QString& existing, const QString& file)
+{
+#ifdef Q_OS_UNIX
+    struct stat info;
+    if (::stat(QFile::encodeName(existing).constData(), &info) == 0)
+        ::chmod(QFile::encodeName(file).constData(), info.st_mode & 07777);
+#else
+    if (QFileInfo::exists(existing))
+        QFile::setPermissions(file, QFile::permissions(existing));
+#endif
 }
 
 void removeWithLogs(const QString& file)

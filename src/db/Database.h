@@ -2,12 +2,24 @@
 #include <QSqlDatabase>
 #include <QString>
 
+#include <functional>
+
 // Opening, creating, checking and replacing door.db.
 //
 // The database runs in WAL mode with synchronous=FULL: a committed
 // collection must survive a power cut, because the controller's own copy
 // may be cleared right after it.
 namespace Database {
+
+// How far a long step (a copy, a check) has come, in thousandths. It is
+// called now and then from inside the step, on the thread that runs it,
+// and must not use the database.
+using Progress = std::function<void(int permille)>;
+
+// The share `from`..`to` (in thousandths) of a longer piece of work that
+// one of its steps takes: the step reports 0..1000, `whole` hears the
+// share.
+Progress part(const Progress& whole, int from, int to);
 
 // The name of the shared connection `db`.
 inline constexpr const char* kShared = "door";
@@ -37,21 +49,43 @@ void closeShared();
 OpenResult openFile(const QString& file, const QString& connectionName);
 void removeConnection(const QString& connectionName);
 
-// True when `db` holds every table and view of a door database.
-bool isDoorDatabase(QSqlDatabase db, QString* why = nullptr);
+// What a door database must hold: its tables and views, and for a file
+// that is to become the live database also every column the program
+// reads from them.
+enum class Contents { Tables, TablesAndColumns };
 
-// Checks a file without changing it: it opens read-only, passes the
-// integrity check and holds the door tables.
-bool checkFile(const QString& file, QString* why = nullptr);
+// True when `db` holds what `contents` asks for.
+bool isDoorDatabase(QSqlDatabase db, QString* why = nullptr, Contents contents = Contents::Tables);
 
-// Writes a new delivered database to `file` (which must not exist). The
-// file appears complete or not at all.
+// Checks a file without changing it: it opens, passes SQLite's quick check
+// (every page readable, every b-tree and the free list well formed, no
+// value breaking its column's constraint) and holds `contents`. The quick
+// check reads the file once, so it costs about what a copy does; the full
+// integrity check would also match every index against its table and
+// takes ten times as long on a site's years of records.
+bool checkFile(const QString& file, QString* why = nullptr, Contents contents = Contents::Tables,
+               const Progress& progress = {});
+
+// Looks only at what `file` holds, without reading all of it: for a file
+// that is about to be copied and then checked as a copy.
+bool checkContents(const QString& file, QString* why = nullptr, Contents contents = Contents::Tables);
+
+// Writes a new delivered database to `file` (which must not exist), for
+// its owner only. The file appears complete or not at all.
 bool createDelivered(const QString& file, QString* error = nullptr);
 
 // Copies the database behind `db` into `target` through SQLite, so that
 // what sits in its log is copied too. The target is synced to disk; a
 // failed copy leaves no file behind.
-bool copyTo(QSqlDatabase db, const QString& target, QString* error = nullptr);
+bool copyTo(QSqlDatabase db, const QString& target, QString* error = nullptr, const Progress& progress = {});
+
+// Copies the database file `source` page for page into the new file
+// `target` (what lies in the source's log included), on connections of
+// its own. The copy is what the source is, damage and all, so a check of
+// the copy tells about the source too. The target is synced to disk; a
+// failed copy leaves no file behind.
+bool copyPages(const QString& source, const QString& target, QString* error = nullptr,
+               const Progress& progress = {});
 
 // Puts the complete, checked file `replacement` in place of `target`.
 // No connection may be open on `target`. Its old logs are removed first,
@@ -63,7 +97,7 @@ bool replaceFile(const QString& replacement, const QString& target, QString* err
 // dbs.db beside it, every connection is closed, and dbs.db takes the
 // place of door.db. At no moment is there no complete database. The
 // shared connection is closed afterwards whether or not it succeeded.
-bool closeAndCompact(QString* error = nullptr);
+bool closeAndCompact(QString* error = nullptr, const Progress& progress = {});
 
 // After this program has closed its own connections on `file`: true when
 // another connection still holds it. SQLite removes the log when the last
@@ -71,6 +105,14 @@ bool closeAndCompact(QString* error = nullptr);
 // a close that could not empty it); replacing the file then would leave
 // that connection writing into a file nobody reads.
 bool heldElsewhere(const QString& file);
+
+// Creates the empty file `file` for its owner only (0600): the copies of
+// the database hold people's personal data. Fails when it exists.
+bool createPrivateFile(const QString& file, QString* error = nullptr);
+
+// Gives `file` the modes of `existing`, when that exists: a file written
+// anew in place of another keeps the modes the other had.
+void keepModes(const QString& existing, const QString& file);
 
 // Removes `file` together with its -wal, -shm and -journal companions.
 void removeWithLogs(const QString& file);

@@ -1,8 +1,13 @@
 #include "db/ProgramFolder.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 
 namespace {
 QString& folder()
@@ -42,8 +47,21 @@ QString choose(const QStringList& arguments)
         dir = qEnvironmentVariable("DOOR_HOME");
     if (dir.isEmpty())
         dir = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
-    QDir().mkpath(dir);
-    return QDir(dir).absolutePath();
+    const QString absolute = QDir(dir).absolutePath();
+    if (!QFileInfo::exists(absolute)) {
+        // The folders above it are ordinary ones; only the program folder
+        // itself is private.
+        QDir().mkpath(QFileInfo(absolute).absolutePath());
+        QDir().mkdir(absolute, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+    return absolute;
+}
+
+void restrictNewFiles()
+{
+#ifdef Q_OS_UNIX
+    ::umask(S_IRWXG | S_IRWXO);
+#endif
 }
 
 QString file(const QString& name)

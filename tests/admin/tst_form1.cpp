@@ -4,10 +4,14 @@
 #include "db/Database.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TestHome.h"
+#include "ui/WorkProgress.h"
 
+#include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QProgressBar>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -59,6 +63,47 @@ void halve(const QString& file)
     QVERIFY(f.resize(f.size() / 2));
 }
 
+enum class Damage { Pattern, Zeros, AnotherPage };
+
+// Overwrites the page in the middle of a database file, where the door
+// records lie, as a failing disk or a cut copy would.
+void overwritePage(const QString& file, Damage damage)
+{
+    QFile f(file);
+    QVERIFY(f.open(QIODevice::ReadWrite));
+    const QByteArray header = f.read(100);
+    int pageSize = (uchar(header.at(16)) << 8) | uchar(header.at(17));
+    if (pageSize == 1)
+        pageSize = 65536;
+    const qint64 middle = f.size() / pageSize / 2;
+    QVERIFY(middle > 2);
+    QByteArray page(pageSize, damage == Damage::Zeros ? '\0' : char(0xA5));
+    if (damage == Damage::AnotherPage) {
+        // A whole, well-formed page of another table.
+        QVERIFY(f.seek(pageSize));
+        page = f.read(pageSize);
+    }
+    QVERIFY(f.seek(middle * pageSize));
+    QCOMPARE(f.write(page), qint64(pageSize));
+}
+
+// The progress window while the copy is being checked, as the operator sees it.
+struct SeenProgress {
+    QString text;
+    int value = -1;
+    bool modal = false;
+    void look()
+    {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (w->objectName() == QLatin1String("WorkProgress") && w->isVisible()) {
+                text = w->findChild<QLabel*>()->text();
+                value = w->findChild<QProgressBar*>()->value();
+                modal = w->isModal();
+            }
+        }
+    }
+};
+
 struct Window {
     Form1 w;
     QLineEdit* name = w.findChild<QLineEdit*>(QStringLiteral("Text2"));
@@ -89,6 +134,108 @@ private slots:
     {
         BackupRestore::closeModelessWindows = nullptr;
         BackupRestore::modelessWindowsOpen = nullptr;
+        WorkProgress::setDelayMs(400);
+    }
+
+    // The copy is checked with SQLite's quick check, not the full integrity
+    // check: it must still refuse a copy with a page gone bad.
+    void aDamagedCopyIsRefused_data()
+    {
+        QTest::addColumn<bool>("restoring");
+        QTest::addColumn<int>("kind");
+        QTest::newRow("backup, page overwritten") << false << int(Damage::Pattern);
+        QTest::newRow("backup, page zeroed") << false << int(Damage::Zeros);
+        QTest::newRow("backup, page of another table") << false << int(Damage::AnotherPage);
+        QTest::newRow("restore, page overwritten") << true << int(Damage::Pattern);
+        QTest::newRow("restore, page zeroed") << true << int(Damage::Zeros);
+        QTest::newRow("restore, page of another table") << true << int(Damage::AnotherPage);
+    }
+    void aDamagedCopyIsRefused()
+    {
+        QFETCH(bool, restoring);
+        QFETCH(int, kind);
+        const auto damage = Damage(kind);
+        TestHome home;
+        addRecords(home.db(), 3000);
+        QTemporaryDir target;
+        const QString copy = QDir(target.path()).filePath(QStringLiteral("copy.db"));
+        QVERIFY(BackupRestore::backup(home.db(), copy).ok);
+        home.exec(QStringLiteral("DELETE FROM data WHERE 地址 < 10"));
+
+        Window win;
+        win.w.setFolder(target.path());
+        win.name->setText(QStringLiteral("fresh"));
+        win.w.hooks.afterCopy = [damage](const QString& file) { overwritePage(file, damage); };
+        ScriptedPrompter prompts;
+        if (restoring) {
+            win.restoreAnsweringYes(copy, prompts);
+            QVERIFY(prompts.last().startsWith(QStringLiteral("数据恢复失败，现有数据库没有改变。")));
+        } else {
+            win.backup->click();
+            QVERIFY(prompts.last().startsWith(QStringLiteral("数据备份失败！")));
+        }
+        QVERIFY(Database::sharedIsOpen());
+        QCOMPARE(liveRecords(), 2700);
+        QCOMPARE(QDir(target.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("copy.db")});
+    }
+
+    // A file that lacks a column the program reads would fail later, in
+    // the middle of some window's work.
+    void restoreRefusesAFileMissingAColumn()
+    {
+        TestHome home;
+        addRecords(home.db(), 5);
+        QTemporaryDir other;
+        const QString copy = QDir(other.path()).filePath(QStringLiteral("old.db"));
+        QVERIFY(BackupRestore::backup(home.db(), copy).ok);
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("older"));
+            db.setDatabaseName(copy);
+            QVERIFY(db.open());
+            TestHome::exec(db, QStringLiteral("ALTER TABLE people DROP COLUMN tel"));
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("older"));
+        QString why;
+        QCOMPARE(BackupRestore::checkChoice(copy, &why), BackupRestore::Choice::NotDoorDatabase);
+        QVERIFY2(why.contains(QStringLiteral("tel")), qPrintable(why));
+        QCOMPARE(BackupRestore::restore(copy).status, BackupRestore::RestoreStatus::NotUsable);
+
+        Window win;
+        ScriptedPrompter prompts;
+        win.restoreAnsweringYes(copy, prompts);
+        QCOMPARE(prompts.texts(), QStringList{QStringLiteral("选择数据库错误！")});
+        QCOMPARE(liveRecords(), 5);
+    }
+
+    void backupAndRestoreShowTheirProgress()
+    {
+        TestHome home;
+        addRecords(home.db(), 200);
+        WorkProgress::setDelayMs(0);
+        QTemporaryDir target;
+        Window win;
+        win.w.setFolder(target.path());
+        win.name->setText(QStringLiteral("copy"));
+        SeenProgress seen;
+        win.w.hooks.afterCopy = [&seen](const QString&) { seen.look(); };
+        ScriptedPrompter prompts;
+        win.backup->click();
+        QCOMPARE(prompts.last(), QStringLiteral("数据备份完毕！"));
+        QCOMPARE(seen.text, QStringLiteral("正在备份数据库…"));
+        QVERIFY(seen.modal);
+        // The copy is done, its check is to come.
+        QVERIFY2(seen.value >= 500 && seen.value < 1000, qPrintable(QString::number(seen.value)));
+
+        seen = {};
+        win.restoreAnsweringYes(QDir(target.path()).filePath(QStringLiteral("copy.db")), prompts);
+        QCOMPARE(prompts.last(), QStringLiteral("数据已被恢复！"));
+        QCOMPARE(seen.text, QStringLiteral("正在恢复数据库…"));
+        QVERIFY2(seen.value >= 500 && seen.value < 1000, qPrintable(QString::number(seen.value)));
+        // Nothing is left on the screen.
+        seen = {};
+        seen.look();
+        QVERIFY(seen.text.isEmpty());
     }
 
     void targetPathRules()

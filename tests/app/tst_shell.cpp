@@ -11,6 +11,7 @@
 #include "db/Schema.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TestHome.h"
+#include "ui/WorkProgress.h"
 
 #include <QAction>
 #include <QFile>
@@ -33,6 +34,23 @@ void addOperator(TestHome& home, const QString& name, const QString& password, c
     for (int n : rights)
         home.exec(QStringLiteral("UPDATE user SET r%1 = 1 WHERE sysname = ?").arg(n), {name});
 }
+
+// Tells of every window as it appears.
+class ShowWatch : public QObject {
+public:
+    explicit ShowWatch(std::function<void(QWidget*)> seen) : seen_(std::move(seen)) { qApp->installEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject* o, QEvent* e) override
+    {
+        if (e->type() == QEvent::Show && o->isWidgetType() && static_cast<QWidget*>(o)->isWindow())
+            seen_(static_cast<QWidget*>(o));
+        return false;
+    }
+
+private:
+    std::function<void(QWidget*)> seen_;
+};
 
 // A window beside the menu that may not close yet, as one whose exchange
 // with a controller still waits.
@@ -339,11 +357,20 @@ void ShellTest::helpOpensWhateverIsEnabled()
 void ShellTest::closingCompactsTheDatabase()
 {
     home->exec(QStringLiteral("INSERT INTO department (部门) VALUES ('一号楼')"));
+    // The close says what it is doing, however short the wait.
+    WorkProgress::setDelayMs(0);
+    QStringList said;
+    ShowWatch watch([&said](QWidget* w) {
+        if (w->objectName() == QLatin1String("WorkProgress"))
+            said << w->findChild<QLabel*>()->text();
+    });
     auto* m = new menu();
     m->load();
     m->show();
     m->close();
     delete m;
+    WorkProgress::setDelayMs(400);
+    QCOMPARE(said, QStringList{QStringLiteral("正在压缩数据库…")});
     QVERIFY(prompts->shown.isEmpty());
     QVERIFY(!Database::sharedIsOpen());
     QVERIFY(!QFile::exists(home->file(QStringLiteral("dbs.db"))));

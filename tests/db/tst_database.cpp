@@ -6,13 +6,19 @@
 #include "db/Schema.h"
 #include "support/TestHome.h"
 
+#include "admin/BackupRestore.h"
+
 #include <QCryptographicHash>
+#include <QRegularExpression>
 #include <QFile>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <argon2.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -46,12 +52,18 @@ private slots:
     void foreignFileIsLeftUntouched();
     void missingSystemRowsTakeDefaults();
     void passwordDigest();
+    void passwordMatching_data();
+    void passwordMatching();
+    void olderDigestsNeedUpgrade();
+    void programFolderAndCopiesAreForTheOwnerOnly();
     void dateText();
     void compactionKeepsEveryRow();
     void failedCompactionLeavesDatabaseWhole();
     void staleLogsNeverPairWithNewFile();
     void compactionRefusedWhileAnotherConnectionHoldsTheFile();
     void newDatabaseIgnoresLogsLeftBehind();
+    void longStepsReportTheirProgress_data();
+    void longStepsReportTheirProgress();
 };
 
 void DatabaseTest::deliveredSystemRows()
@@ -91,7 +103,7 @@ void DatabaseTest::deliveredOperator()
     QCOMPARE(rec.count(), 32);
     QCOMPARE(q.value(0).toString(), QStringLiteral("quorvy"));
     // The password is not stored, only its digest.
-    QVERIFY(q.value(1).toString() != QLatin1String("quorvy"));
+    QVERIFY(q.value(1).toString().startsWith(QLatin1String("$argon2id$v=19$m=65536,t=3,p=1$")));
     QVERIFY(Password::matches(QStringLiteral("quorvy"), q.value(1).toString()));
     for (int i = 2; i < 32; ++i)
         QVERIFY2(DateText::toBool(q.value(i)), qPrintable(rec.fieldName(i)));
@@ -229,16 +241,86 @@ void DatabaseTest::missingSystemRowsTakeDefaults()
 void DatabaseTest::passwordDigest()
 {
     const QString d = Password::digest(QStringLiteral(" Secret "));
-    QVERIFY(!d.contains(QStringLiteral("ecret"), Qt::CaseInsensitive));
-    QVERIFY(Password::matches(QStringLiteral("secret"), d));
-    QVERIFY(Password::matches(QStringLiteral("SECRET  "), d));
-    QVERIFY(!Password::matches(QStringLiteral("secret1"), d));
-    QVERIFY(!Password::matches(QString(), d));
+    // 64 MiB, 3 passes, one lane; a 16-byte salt and a 32-byte hash.
+    static const QRegularExpression form(QStringLiteral(
+        "^\\$argon2id\\$v=19\\$m=65536,t=3,p=1\\$[A-Za-z0-9+/]{22}\\$[A-Za-z0-9+/]{43}$"));
+    QVERIFY2(form.match(d).hasMatch(), qPrintable(d));
+    QVERIFY(!Password::needsUpgrade(d));
+    // The standard form: the reference implementation reads it.
+    QCOMPARE(argon2id_verify(d.toLatin1().constData(), "secret", 6), int(ARGON2_OK));
     // Two digests of one password differ by their salt.
-    QVERIFY(Password::digest(QStringLiteral("secret")) != Password::digest(QStringLiteral("secret")));
-    // A stored value that is not a digest matches nothing, itself included.
-    QVERIFY(!Password::matches(QStringLiteral("quorvy"), QStringLiteral("quorvy")));
-    QVERIFY(!Password::matches(QString(), QString()));
+    const QString again = Password::digest(QStringLiteral("secret"));
+    QVERIFY(form.match(again).hasMatch());
+    QVERIFY(again.section(QLatin1Char('$'), 4, 4) != d.section(QLatin1Char('$'), 4, 4));
+}
+
+namespace {
+// The password "quorvy" as the program stored it before Argon2id.
+const char* const kOldDigest =
+    "pbkdf2-sha256$20000$6345c99a86f3b970dea4ae99f63eac69$aaf220d414787da91c20eff3634cc00da7cbb0f4638b771d838a05960cfacbe4";
+}  // namespace
+
+void DatabaseTest::passwordMatching_data()
+{
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("matches");
+    static const QString argon = Password::digest(QStringLiteral(" Secret "));
+    const QString old = QString::fromLatin1(kOldDigest);
+    const QStringList parts = argon.split(QLatin1Char('$'));   // "", argon2id, v=19, m=..., salt, hash
+    const auto withPart = [&parts](int i, const QString& text) {
+        QStringList p = parts;
+        p[i] = text;
+        return p.join(QLatin1Char('$'));
+    };
+    QString flipped = parts.at(5);
+    flipped[3] = flipped.at(3) == QLatin1Char('A') ? QLatin1Char('B') : QLatin1Char('A');
+
+    QTest::newRow("argon2id") << argon << QStringLiteral("secret") << true;
+    QTest::newRow("argon2id, case and blanks") << argon << QStringLiteral("  SeCRET ") << true;
+    QTest::newRow("argon2id, wrong") << argon << QStringLiteral("secret1") << false;
+    QTest::newRow("argon2id, empty") << argon << QString() << false;
+    QTest::newRow("pbkdf2") << old << QStringLiteral("quorvy") << true;
+    QTest::newRow("pbkdf2, case and blanks") << old << QStringLiteral(" QuorVY") << true;
+    QTest::newRow("pbkdf2, wrong") << old << QStringLiteral("quorv") << false;
+    // Whatever else the field holds matches nothing, itself included.
+    QTest::newRow("plain text") << QStringLiteral("secret") << QStringLiteral("secret") << false;
+    QTest::newRow("empty") << QString() << QString() << false;
+    QTest::newRow("hash changed") << withPart(5, flipped) << QStringLiteral("secret") << false;
+    QTest::newRow("hash cut") << withPart(5, parts.at(5).left(20)) << QStringLiteral("secret") << false;
+    QTest::newRow("hash not base64") << withPart(5, parts.at(5).left(42) + QLatin1Char('!')) << QStringLiteral("secret")
+                                     << false;
+    QTest::newRow("no salt") << withPart(4, QString()) << QStringLiteral("secret") << false;
+    QTest::newRow("memory beyond reason") << withPart(3, QStringLiteral("m=4294967295,t=3,p=1"))
+                                          << QStringLiteral("secret") << false;
+    QTest::newRow("no passes") << withPart(3, QStringLiteral("m=65536,t=0,p=1")) << QStringLiteral("secret") << false;
+    QTest::newRow("no lanes") << withPart(3, QStringLiteral("m=65536,t=3,p=0")) << QStringLiteral("secret") << false;
+    QTest::newRow("other version") << withPart(2, QStringLiteral("v=16")) << QStringLiteral("secret") << false;
+    QTest::newRow("argon2i") << withPart(1, QStringLiteral("argon2i")) << QStringLiteral("secret") << false;
+    QTest::newRow("cut short") << argon.left(40) << QStringLiteral("secret") << false;
+    QTest::newRow("pbkdf2, rounds beyond reason")
+        << QString::fromLatin1(kOldDigest).replace(QStringLiteral("$20000$"), QStringLiteral("$2000000000$"))
+        << QStringLiteral("quorvy") << false;
+    QTest::newRow("pbkdf2, digest cut") << old.left(old.size() - 2) << QStringLiteral("quorvy") << false;
+}
+
+void DatabaseTest::passwordMatching()
+{
+    QFETCH(QString, stored);
+    QFETCH(QString, typed);
+    QFETCH(bool, matches);
+    QCOMPARE(Password::matches(typed, stored), matches);
+}
+
+void DatabaseTest::olderDigestsNeedUpgrade()
+{
+    QVERIFY(Password::needsUpgrade(QString::fromLatin1(kOldDigest)));
+    // An Argon2id digest made with less memory or fewer passes.
+    char weaker[128];
+    const unsigned char salt[16] = {7};
+    QCOMPARE(argon2id_hash_encoded(2, 19456, 1, "secret", 6, salt, sizeof salt, 32, weaker, sizeof weaker), int(ARGON2_OK));
+    QVERIFY(Password::matches(QStringLiteral("Secret"), QString::fromLatin1(weaker)));
+    QVERIFY(Password::needsUpgrade(QString::fromLatin1(weaker)));
 }
 
 void DatabaseTest::dateText()
@@ -403,6 +485,108 @@ void DatabaseTest::newDatabaseIgnoresLogsLeftBehind()
     QCOMPARE(TestHome::scalar(Database::shared(), QStringLiteral("SELECT count(*) FROM user")).toInt(), 1);
     Database::closeShared();
     QVERIFY(Database::checkFile(live));
+}
+
+namespace {
+int modeOf(const QString& file)
+{
+    struct stat info;
+    return ::stat(QFile::encodeName(file).constData(), &info) == 0 ? int(info.st_mode & 07777) : -1;
+}
+}  // namespace
+
+// The database holds people's identity-card numbers, phones and addresses.
+// Every mode is checked under the test's own umask (022 as a rule), which
+// would leave a file readable by everyone.
+void DatabaseTest::programFolderAndCopiesAreForTheOwnerOnly()
+{
+    QTemporaryDir base;
+    const QString fresh = base.filePath(QStringLiteral("site/door"));
+    QCOMPARE(ProgramFolder::choose({QStringLiteral("door"), QStringLiteral("--home"), fresh}), fresh);
+    QCOMPARE(modeOf(fresh), 0700);
+    // An existing folder keeps its modes.
+    const QString shared = base.filePath(QStringLiteral("shared"));
+    QVERIFY(QDir().mkdir(shared));
+    QVERIFY(::chmod(QFile::encodeName(shared).constData(), 0755) == 0);
+    ProgramFolder::choose({QStringLiteral("door"), QStringLiteral("--home=") + shared});
+    QCOMPARE(modeOf(shared), 0755);
+
+    ProgramFolder::set(fresh);
+    QCOMPARE(Database::openShared().status, Database::OpenStatus::Created);
+    const QString live = Database::livePath();
+    QCOMPARE(modeOf(live), 0600);
+    TestHome::exec(Database::shared(), QStringLiteral("INSERT INTO department (部门) VALUES ('一号楼')"));
+    QCOMPARE(modeOf(live + QStringLiteral("-wal")), 0600);
+
+    const QString copy = base.filePath(QStringLiteral("copy.db"));
+    QVERIFY(BackupRestore::backup(Database::shared(), copy).ok);
+    QCOMPARE(modeOf(copy), 0600);
+    // A copy written over an older one, and door.db compacted, keep the
+    // modes they had.
+    QVERIFY(::chmod(QFile::encodeName(copy).constData(), 0644) == 0);
+    QVERIFY(BackupRestore::backup(Database::shared(), copy).ok);
+    QCOMPARE(modeOf(copy), 0644);
+    QVERIFY(::chmod(QFile::encodeName(live).constData(), 0640) == 0);
+    QVERIFY(Database::closeAndCompact());
+    QCOMPARE(modeOf(live), 0640);
+
+    // What other parts of the program write (the status file, the spool
+    // file, reports saved as PDF) is created under the process's mask.
+    const mode_t before = ::umask(022);
+    ProgramFolder::restrictNewFiles();
+    QFile status(QDir(fresh).filePath(QStringLiteral("SysInf.ini")));
+    QVERIFY(status.open(QIODevice::WriteOnly));
+    status.close();
+    QDir().mkdir(QDir(fresh).filePath(QStringLiteral("reports")));
+    ::umask(before);
+    QCOMPARE(modeOf(status.fileName()), 0600);
+    QCOMPARE(modeOf(QDir(fresh).filePath(QStringLiteral("reports"))), 0700);
+}
+
+void DatabaseTest::longStepsReportTheirProgress_data()
+{
+    QTest::addColumn<QString>("step");
+    // The step's last report before it ends, when it has parts.
+    QTest::addColumn<int>("between");
+    QTest::newRow("compaction") << QStringLiteral("compaction") << 750;
+    QTest::newRow("compacted copy") << QStringLiteral("copy") << -1;
+    QTest::newRow("page copy") << QStringLiteral("pages") << -1;
+    QTest::newRow("check") << QStringLiteral("check") << -1;
+}
+
+void DatabaseTest::longStepsReportTheirProgress()
+{
+    QFETCH(QString, step);
+    QFETCH(int, between);
+    TestHome home;
+    home.db().transaction();
+    for (int i = 0; i < 20000; ++i)
+        home.exec(QStringLiteral("INSERT INTO data (地址, 卡号, 日期, 时间, flag, flagIO) VALUES (?, ?, '2026-12-01', ?, 1, '锁一进')"),
+                  {i % 100, QStringLiteral("%1").arg(i, 6, 10, QLatin1Char('0')), QStringLiteral("08:00:00")});
+    home.db().commit();
+    QList<int> seen;
+    const Database::Progress sink = [&seen](int p) { seen << p; };
+    const QString copy = home.file(QStringLiteral("copy.db"));
+    bool ok = false;
+    if (step == QLatin1String("compaction"))
+        ok = Database::closeAndCompact(nullptr, sink);
+    else if (step == QLatin1String("copy"))
+        ok = Database::copyTo(home.db(), copy, nullptr, sink);
+    else if (step == QLatin1String("pages"))
+        ok = Database::copyPages(home.file(QStringLiteral("door.db")), copy, nullptr, sink);
+    else
+        ok = Database::checkFile(home.file(QStringLiteral("door.db")), nullptr, Database::Contents::TablesAndColumns, sink);
+    QVERIFY(ok);
+    QVERIFY(!seen.isEmpty());
+    QCOMPARE(seen.last(), 1000);
+    for (int i = 1; i < seen.size(); ++i)
+        QVERIFY2(seen.at(i) >= seen.at(i - 1), qPrintable(QString::number(seen.at(i))));
+    if (between > 0)
+        QVERIFY(seen.contains(between));
+    if (step == QLatin1String("copy") || step == QLatin1String("pages")) {
+        QVERIFY(Database::checkFile(copy, nullptr, Database::Contents::TablesAndColumns));
+        QCOMPARE(TestHome::scalar(home.db(), QStringLiteral("SELECT count(*) FROM data")).toInt(), 20000);
+    }
 }
 
 QTEST_GUILESS_MAIN(DatabaseTest)

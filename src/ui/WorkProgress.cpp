@@ -1,0 +1,67 @@
+#include "ui/WorkProgress.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QLabel>
+#include <QProgressBar>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace {
+int& delay()
+{
+    // Shorter work is over before a window could be read.
+    static int ms = 400;
+    return ms;
+}
+}  // namespace
+
+WorkProgress::WorkProgress(QWidget* parent, const QString& text) : parent_(parent), text_(text)
+{
+    clock_.start();
+}
+
+WorkProgress::~WorkProgress()
+{
+    delete window_;
+}
+
+int WorkProgress::delayMs()
+{
+    return delay();
+}
+
+void WorkProgress::setDelayMs(int ms)
+{
+    delay() = ms;
+}
+
+int WorkProgress::value() const
+{
+    return bar_ ? bar_->value() : 0;
+}
+
+void WorkProgress::report(int permille)
+{
+    if (!window_) {
+        if (clock_.elapsed() < delay())
+            return;
+        // No close button: the work cannot be left half done.
+        window_ = new QDialog(parent_, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+        window_->setObjectName(QStringLiteral("WorkProgress"));
+        window_->setWindowTitle(QApplication::applicationDisplayName());
+        window_->setWindowModality(Qt::ApplicationModal);
+        auto* label = new QLabel(text_, window_);
+        bar_ = new QProgressBar(window_);
+        bar_->setRange(0, 1000);
+        bar_->setMinimumWidth(320);
+        auto* layout = new QVBoxLayout(window_);
+        layout->addWidget(label);
+        layout->addWidget(bar_);
+        window_->show();
+    }
+    bar_->setValue(std::clamp(permille, 0, 1000));
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::ExcludeSocketNotifiers |
+                                    QEventLoop::X11ExcludeTimers);
+}

@@ -9,6 +9,9 @@
 #include "admin/frmfkj.h"
 #include "admin/frmsys.h"
 #include "admin/sjkwf2.h"
+#include "cards/FrmDec.h"
+#include "cards/FrmEtD.h"
+#include "cards/FrmFKZL.h"
 #include "doors/FrmCDT.h"
 #include "doors/Frmdoors.h"
 #include "people/Frmbm.h"
@@ -39,6 +42,9 @@ const std::map<int, Factory>& factories()
         {19, [](QWidget* p) -> QWidget* { return new frmfkj(p); }},
         {23, [](QWidget* p) -> QWidget* { return new FrmSJCJSZ(p); }},
         {26, [](QWidget* p) -> QWidget* { return new FrmCDT(p); }},
+        {25, [](QWidget* p) -> QWidget* { return new FrmFKZL(p); }},
+        {31, [](QWidget* p) -> QWidget* { return new FrmDec(p); }},
+        {32, [](QWidget* p) -> QWidget* { return new FrmEtD(p); }},
     };
     return f;
 }

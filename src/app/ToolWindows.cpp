@@ -11,6 +11,7 @@
 #include "admin/sjkwf2.h"
 #include "cards/FrmDec.h"
 #include "cards/FrmEtD.h"
+#include "cards/FrmFK.h"
 #include "cards/FrmFKZL.h"
 #include "doors/FrmCDT.h"
 #include "doors/Frmdoors.h"
@@ -42,6 +43,7 @@ const std::map<int, Factory>& factories()
         {19, [](QWidget* p) -> QWidget* { return new frmfkj(p); }},
         {23, [](QWidget* p) -> QWidget* { return new FrmSJCJSZ(p); }},
         {26, [](QWidget* p) -> QWidget* { return new FrmCDT(p); }},
+        {17, [](QWidget* p) -> QWidget* { return new FrmFK(p); }},
         {25, [](QWidget* p) -> QWidget* { return new FrmFKZL(p); }},
         {31, [](QWidget* p) -> QWidget* { return new FrmDec(p); }},
         {32, [](QWidget* p) -> QWidget* { return new FrmEtD(p); }},

@@ -1,25 +1,10 @@
 #pragma once
+#include "cards/CardCommands.h"
 #include "link/LinePort.h"
 
 #include <QDate>
 #include <QString>
 #include <QTime>
-
-// What a controller is told about one card besides its numbers. An invalid
-// date or time on either end means no such limit; weekdays 0 and 0 mean
-// none; the modes are CardAccessState values 0 to 3.
-struct CardLimits {
-    QDate startDate;
-    QDate endDate;
-    int weekStart = 0;
-    int weekEnd = 0;
-    QTime startTime;
-    QTime endTime;
-    int lock1Mode = 0;
-    int lock2Mode = 0;
-
-    bool operator==(const CardLimits&) const = default;
-};
 
 // How one card command on the controller line ended, as the list windows
 // tell it apart: a card that cannot be put into bytes at all is never
@@ -38,9 +23,10 @@ enum class CardPacing { None, AroundSend };
 
 namespace CardListLine {
 
-// Writes one card into the controller at `address` (AddCard) on `port`,
-// opening it with `params` when it is closed; the port stays open for the
-// next card. `physical` is padded in place with leading "0" to ten digits.
+// The card commands as the list windows call them: no message of their
+// own on a port that will not open, and the port closed after each card.
+// Writes one card into the controller at `address` (AddCard) on `port`.
+// `physical` is padded in place with leading "0" to ten digits.
 CardLineResult add(LinePort& port, const LineParams& params, int address, QString& physical, const QString& card,
                    const CardLimits& limits, CardPacing pacing = CardPacing::None);
 

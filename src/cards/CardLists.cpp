@@ -1,5 +1,6 @@
 #include "cards/CardLists.h"
 
+#include "cards/CardRows.h"
 #include "db/DateText.h"
 #include "db/Transaction.h"
 
@@ -223,35 +224,7 @@ PairOutcome removeCard(LinePort& port, const LineParams& params, QSqlDatabase db
         return outcomeOf(sent);
 
     Transaction t(db);
-    if (!t.begun())
-        return PairOutcome::DatabaseFailed;
-    bool ok = false;
-    QSqlQuery h = run(db,
-                      QStringLiteral("SELECT 地址, 卡号, 开始日期, 截止日期, 开始星期, 截止星期, 开始时间, 截止时间, "
-                                     "物理卡号, 姓名, 部门, ctrl_state1, ctrl_state2 FROM fakapl "
-                                     "WHERE 地址 = ? AND 卡号 = ?"),
-                      {address, kh}, &ok);
-    if (!ok)
-        return PairOutcome::DatabaseFailed;
-    if (h.next()) {
-        // Names and departments keep Null rather than an empty text, as
-        // the history always had them.
-        auto named = [&](int i) { return blank(h.value(i)) ? QVariant(QMetaType(QMetaType::QString)) : h.value(i); };
-        QVariantList v{address, kh};
-        for (int i = 2; i <= 8; ++i)
-            v << h.value(i);
-        v << named(9) << named(10) << h.value(11) << h.value(12) << DateText::fromDate(today);
-        run(db,
-            QStringLiteral("INSERT INTO dfaka (地址, 卡号, 开始日期, 截止日期, 开始星期, 截止星期, 开始时间, 截止时间, "
-                           "物理卡号, 姓名, 部门, ctrl_state1, ctrl_state2, 日期) "
-                           "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-            v, &ok);
-        if (!ok)
-            return PairOutcome::DatabaseFailed;
-    }
-    h.finish();
-    run(db, QStringLiteral("DELETE FROM faka WHERE 地址 = ? AND 卡号 = ?"), {address, kh}, &ok);
-    if (!ok || !t.commit())
+    if (!t.begun() || !CardRows::moveToHistory(db, address, kh, today) || !t.commit())
         return PairOutcome::DatabaseFailed;
     return PairOutcome::Done;
 }

@@ -1,0 +1,427 @@
+#include "cards/CardIssuing.h"
+
+#include "cards/CardRows.h"
+#include "db/DateText.h"
+#include "db/Transaction.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+namespace {
+
+using Icon = Prompter::Icon;
+
+Refusal refuse(const QString& text, Icon icon = Icon::None, bool beep = false,
+               Refusal::Then then = Refusal::Then::Nothing)
+{
+    return Refusal{text, icon, beep, then};
+}
+
+bool allDigits(const QString& s)
+{
+    for (QChar c : s) {
+        if (c < u'0' || c > u'9')
+            return false;
+    }
+    return true;
+}
+
+// True when another card than `card` holds this physical number. The
+// number is compared in its stored ten-digit form.
+bool physicalHeldByOther(QSqlDatabase db, const QString& physical, const QString& card)
+{
+    QSqlQuery q(db);
+    q.prepare(QStringLiteral("SELECT 1 FROM faka WHERE 物理卡号 = ? AND 卡号 <> ? LIMIT 1"));
+    q.addBindValue(physical);
+    q.addBindValue(card);
+    return q.exec() && q.next();
+}
+
+bool anyRowOf(QSqlDatabase db, const QString& card)
+{
+    QSqlQuery q(db);
+    q.prepare(QStringLiteral("SELECT 1 FROM faka WHERE 卡号 = ? LIMIT 1"));
+    q.addBindValue(card);
+    return q.exec() && q.next();
+}
+
+// A time limit that touches midnight cannot be held: the controller takes a
+// zero time as no limit at all.
+std::optional<Refusal> checkTimes(const CardRequest& r)
+{
+    if (!r.timeOn)
+        return std::nullopt;
+    if (r.endTime < r.startTime)
+        return refuse(QStringLiteral("时间输入错误"), Icon::Exclamation);
+    auto isMidnight = [](const QTime& t) { return t.hour() == 0 && t.minute() == 0; };
+    if (isMidnight(r.startTime) || isMidnight(r.endTime))
+        return refuse(QStringLiteral("时间限制不能从0:00开始或到0:00结束（控制器把0:00当作不限时间）"), Icon::Exclamation);
+    return std::nullopt;
+}
+
+std::optional<Refusal> checkDates(const CardRequest& r)
+{
+    if (r.dateOn && r.startDate > r.endDate)
+        return refuse(QStringLiteral("日期有错"), Icon::Exclamation, true, Refusal::Then::StartDateTakesEnd);
+    return std::nullopt;
+}
+
+std::optional<Refusal> checkModes(const CardRequest& r)
+{
+    if (!r.lock1Mode)
+        return refuse(QStringLiteral("请选择锁号1的进出控制"), Icon::Exclamation);
+    if (!r.lock2Mode)
+        return refuse(QStringLiteral("请选择锁号2的进出控制"), Icon::Exclamation);
+    return std::nullopt;
+}
+
+bool writeHolder(QSqlDatabase db, const CardRequest& r, QString* error)
+{
+    QSqlQuery q(db);
+    // The other fields of an existing person stay as they are.
+    q.prepare(QStringLiteral("INSERT INTO people (卡号, 姓名, 部门, 职务, 身份证号) VALUES (?, ?, ?, ?, ?) "
+                             "ON CONFLICT(卡号) DO UPDATE SET 姓名 = excluded.姓名, 部门 = excluded.部门, "
+                             "职务 = excluded.职务, 身份证号 = excluded.身份证号"));
+    q.addBindValue(r.card);
+    q.addBindValue(r.holder.name);
+    q.addBindValue(r.holder.department);
+    q.addBindValue(r.holder.position);
+    q.addBindValue(r.holder.idNumber);
+    if (!q.exec()) {
+        *error = q.lastError().text();
+        return false;
+    }
+    return true;
+}
+
+// The controller's row and its holder, after its echo, in one transaction.
+// `replace` deletes the card's old row on that controller first.
+bool writeIssued(QSqlDatabase db, const CardRequest& r, int address, const QString& physical, bool replace,
+                 QString* error)
+{
+    Transaction t(db);
+    if (!t.begun()) {
+        *error = db.lastError().text();
+        return false;
+    }
+    if (replace) {
+        QSqlQuery del(db);
+        del.prepare(QStringLiteral("DELETE FROM faka WHERE 地址 = ? AND 卡号 = ?"));
+        del.addBindValue(address);
+        del.addBindValue(r.card);
+        if (!del.exec()) {
+            *error = del.lastError().text();
+            return false;
+        }
+    }
+    if (!CardRows::insertIssued(db, address, r.card, physical, r.limits(), error) || !writeHolder(db, r, error))
+        return false;
+    if (!t.commit()) {
+        *error = db.lastError().text();
+        return false;
+    }
+    return true;
+}
+
+QString failedWrite(int address, const QString& card, const QString& error)
+{
+    return QStringLiteral("%1 号门已收到卡号 %2，但数据库没有记下：%3").arg(address).arg(card, error);
+}
+
+StepReport silentController(int address)
+{
+    return StepReport{false, QStringLiteral("%1号门通讯出错").arg(address), Icon::None};
+}
+
+StepReport refusedCard(int address, const QString& card)
+{
+    return StepReport{false, QStringLiteral("卡号 %1 无法发送到 %2 号门").arg(card).arg(address), Icon::Exclamation};
+}
+
+}  // namespace
+
+CardLimits CardRequest::limits() const
+{
+    CardLimits l;
+    if (dateOn) {
+        l.startDate = startDate;
+        l.endDate = endDate;
+    }
+    if (weekOn) {
+        l.weekStart = weekStart;
+        l.weekEnd = weekEnd;
+    }
+    if (timeOn) {
+        l.startTime = startTime;
+        l.endTime = endTime;
+    }
+    l.lock1Mode = lock1Mode.value_or(0);
+    l.lock2Mode = lock2Mode.value_or(0);
+    return l;
+}
+
+QString CardRequest::paddedPhysical() const
+{
+    return CardNumbers::paddedPhysical(physical).value_or(physical);
+}
+
+namespace CardIssuing {
+
+QList<int> doorAddresses(QSqlDatabase db)
+{
+    QList<int> out;
+    QSqlQuery q(db);
+    if (q.exec(QStringLiteral("SELECT DISTINCT 地址 FROM doors ORDER BY 地址"))) {
+        while (q.next())
+            out << q.value(0).toInt();
+    }
+    return out;
+}
+
+QStringList cardNumbers(QSqlDatabase db)
+{
+    QStringList out;
+    QSqlQuery q(db);
+    if (q.exec(QStringLiteral("SELECT 卡号 FROM people ORDER BY rowid"))) {
+        while (q.next())
+            out << q.value(0).toString();
+    }
+    return out;
+}
+
+std::optional<Refusal> checkAdd(QSqlDatabase db, const CardRequest& r)
+{
+    if (r.card.isEmpty())
+        return refuse(QStringLiteral("请输入卡号！"));
+    if (!CardNumbers::isCardNumber(r.card))
+        return refuse(QStringLiteral("卡号必须是6位自然数！"));
+    if (r.physical.isEmpty())
+        return refuse(QStringLiteral("请刷卡后，按读卡读入卡号"), Icon::Exclamation);
+    if (!CardNumbers::paddedPhysical(r.physical))
+        return refuse(QStringLiteral("物理卡号应为10位整数，如“0000000001”"), Icon::Exclamation);
+    if (r.addressListEmpty)
+        return refuse(QStringLiteral("请先在“门锁设置”处设置门锁地址"), Icon::None, true);
+    if (r.addresses.isEmpty())
+        return refuse(QStringLiteral("请选择门锁地址"), Icon::None, true, Refusal::Then::FocusAddresses);
+    if (physicalHeldByOther(db, r.paddedPhysical(), r.card))
+        return refuse(QStringLiteral("物理卡号已经存在！"));
+    if (auto t = checkTimes(r))
+        return t;
+    if (auto d = checkDates(r))
+        return d;
+    return checkModes(r);
+}
+
+std::optional<Refusal> checkChange(QSqlDatabase db, const CardRequest& r)
+{
+    if (!r.physical.isEmpty() && physicalHeldByOther(db, r.paddedPhysical(), r.card))
+        return refuse(QStringLiteral("物理卡号已经存在！"));
+    if (r.card.isEmpty())
+        return refuse(QStringLiteral("请输入卡号"), Icon::Exclamation);
+    if (!CardNumbers::isCardNumber(r.card))
+        return refuse(QStringLiteral("卡号必须是6位自然数！"));
+    if (r.physical.isEmpty())
+        return refuse(QStringLiteral("请输入物理卡号"), Icon::Exclamation);
+    if (r.physical.size() != 10)
+        return refuse(QStringLiteral("请按“读卡”按扭读入卡号"), Icon::Exclamation);
+    if (!allDigits(r.physical))
+        return refuse(QStringLiteral("物理卡号应为10位整数，如“0000000001”"), Icon::Exclamation);
+    if (r.addresses.isEmpty())
+        return refuse(QStringLiteral("请选择要修改的地址！"));
+    if (auto t = checkTimes(r))
+        return t;
+    if (auto d = checkDates(r))
+        return d;
+    if (r.weekOn && r.weekEnd < r.weekStart)
+        return refuse(QStringLiteral("星期输入错误"), Icon::Exclamation);
+    if (auto i = checkIssued(db, r.card))
+        return i;
+    return checkModes(r);
+}
+
+std::optional<Refusal> checkIssued(QSqlDatabase db, const QString& card)
+{
+    if (!anyRowOf(db, card))
+        return refuse(QStringLiteral("该卡号没有发卡记录!"));
+    return std::nullopt;
+}
+
+std::optional<Refusal> checkDelete(QSqlDatabase db, const CardRequest& r)
+{
+    if (r.card.isEmpty())
+        return refuse(QStringLiteral("请输入卡号"), Icon::Exclamation);
+    if (r.physical.isEmpty())
+        return refuse(QStringLiteral("请输入卡号"), Icon::Exclamation);
+    if (r.physical.size() != 10)
+        return refuse(QStringLiteral("请按“读卡”按扭读入卡号"), Icon::Exclamation);
+    if (!allDigits(r.physical))
+        return refuse(QStringLiteral("卡号应为10位整数，如“0000000001”"), Icon::Exclamation);
+    if (!CardNumbers::isCardNumber(r.card))
+        return refuse(QStringLiteral("卡号必须是6位自然数！"));
+    if (!anyRowOf(db, r.card))
+        return refuse(QStringLiteral("找不到该卡号对应的门号"));
+    if (r.addresses.isEmpty())
+        return refuse(QStringLiteral("请选择从哪个门删除"), Icon::Exclamation, true);
+    return std::nullopt;
+}
+
+StepReport addOne(QSqlDatabase db, LinePort& comm, const CardRequest& r, int address,
+                  const CardSendOptions& options)
+{
+    if (CardRows::holds(db, address, r.card).value_or(false))
+        return StepReport{false, QStringLiteral("%1可以开地址为%2的门!").arg(r.card).arg(address), Icon::Exclamation};
+    const CardResult sent = addtodoor(comm, address, r.physical, r.card, r.limits(), options);
+    if (sent.outcome == CardOutcome::Refused)
+        return refusedCard(address, r.card);
+    if (!sent.ok())
+        return silentController(address);
+    QString error;
+    if (!writeIssued(db, r, address, sent.physical, false, &error))
+        return StepReport{false, failedWrite(address, r.card, error), Icon::Critical};
+    return StepReport{true, QStringLiteral("卡号 %1 已经添加,它能开 %2 号门").arg(r.card).arg(address),
+                      Icon::Exclamation};
+}
+
+StepReport changeOne(QSqlDatabase db, LinePort& comm, const CardRequest& r, int address,
+                     const CardSendOptions& options, const QDate& today,
+                     const std::function<bool(const QString&)>& offerRetry)
+{
+    if (!CardRows::holds(db, address, r.card).value_or(false))
+        return StepReport{false, QStringLiteral("该卡在门%1没有发卡记录").arg(address), Icon::None};
+    const CardResult removed = delfromdoor(comm, address, r.card, options);
+    if (removed.outcome == CardOutcome::Refused)
+        return refusedCard(address, r.card);
+    if (!removed.ok())
+        return silentController(address);
+    for (;;) {
+        const CardResult sent = addtodoor(comm, address, r.physical, r.card, r.limits(), options);
+        if (sent.ok()) {
+            QString error;
+            if (!writeIssued(db, r, address, sent.physical, true, &error))
+                return StepReport{false, failedWrite(address, r.card, error), Icon::Critical};
+            return StepReport{true, QStringLiteral("卡号 %1 已经在%2 号门修改成功！").arg(r.card).arg(address),
+                              Icon::Exclamation};
+        }
+        // A card that cannot be encoded would fail the same way again.
+        if (sent.outcome == CardOutcome::Refused ||
+            !offerRetry(QStringLiteral("%1号门通讯出错：卡号 %2 已从该门删除，新的设置没有写入。重试吗？")
+                            .arg(address)
+                            .arg(r.card)))
+            break;
+    }
+    QString error;
+    Transaction t(db);
+    if (!t.begun() || !CardRows::moveToHistory(db, address, r.card, today, &error) || !t.commit())
+        return StepReport{false,
+                          QStringLiteral("卡号 %1 已从 %2 号门删除，但数据库没有记下：%3")
+                              .arg(r.card)
+                              .arg(address)
+                              .arg(error.isEmpty() ? db.lastError().text() : error),
+                          Icon::Critical};
+    return StepReport{false,
+                      QStringLiteral("卡号 %1 已从 %2 号门删除，修改没有写入；该卡已记入退卡记录").arg(r.card).arg(address),
+                      Icon::Exclamation};
+}
+
+StepReport deleteOne(QSqlDatabase db, LinePort& comm, const CardRequest& r, int address,
+                     const CardSendOptions& options, const QDate& today)
+{
+    if (!CardRows::holds(db, address, r.card).value_or(false))
+        return StepReport{};
+    const CardResult removed = delfromdoor(comm, address, r.card, options);
+    if (removed.outcome == CardOutcome::Refused)
+        return refusedCard(address, r.card);
+    if (!removed.ok())
+        return StepReport{false, QStringLiteral("通信出错!"), Icon::Exclamation};
+    QString error;
+    Transaction t(db);
+    if (!t.begun() || !CardRows::moveToHistory(db, address, r.card, today, &error) || !t.commit())
+        return StepReport{false,
+                          QStringLiteral("卡号 %1 已从 %2 号门删除，但数据库没有记下：%3")
+                              .arg(r.card)
+                              .arg(address)
+                              .arg(error.isEmpty() ? db.lastError().text() : error),
+                          Icon::Critical};
+    return StepReport{true, QStringLiteral("%1已从地址为%2的门中删除").arg(r.physical).arg(address), Icon::Exclamation};
+}
+
+ShownLimits shownLimits(const QSqlRecord& row, const QDate& today)
+{
+    ShownLimits s;
+    const QVariant w1 = row.value(QStringLiteral("开始星期")), w2 = row.value(QStringLiteral("截止星期"));
+    if (!w1.isNull() && !w2.isNull() && (w1.toInt() != 0 || w2.toInt() != 0)) {
+        s.weekOn = true;
+        s.weekStart = w1.toInt() >= 1 && w1.toInt() <= 7 ? w1.toInt() - 1 : -1;
+        s.weekEnd = w2.toInt() >= 1 && w2.toInt() <= 7 ? w2.toInt() - 1 : -1;
+    }
+    const QTime t1 = DateText::toTime(row.value(QStringLiteral("开始时间")));
+    const QTime t2 = DateText::toTime(row.value(QStringLiteral("截止时间")));
+    const QTime midnight(0, 0);
+    if (t1.isValid() && t2.isValid() && (t1 != midnight || t2 != midnight)) {
+        s.timeOn = true;
+        s.startTime = t1;
+        s.endTime = t2;
+    }
+    const QDate d1 = DateText::toDate(row.value(QStringLiteral("开始日期")));
+    const QDate d2 = DateText::toDate(row.value(QStringLiteral("截止日期")));
+    s.startDate = d1.isValid() ? d1 : today;
+    s.endDate = d2.isValid() ? d2 : today;
+    s.dateOn = d2.isValid();
+    auto mode = [](const QVariant& v) -> std::optional<int> {
+        bool ok = false;
+        const int m = v.toInt(&ok);
+        if (v.isNull() || !ok || m < 0 || m > 3)
+            return std::nullopt;
+        return m;
+    };
+    s.lock1Mode = mode(row.value(QStringLiteral("ctrl_state1")));
+    s.lock2Mode = mode(row.value(QStringLiteral("ctrl_state2")));
+    return s;
+}
+
+Lookup lookup(QSqlDatabase db, const QString& card, const QDate& today)
+{
+    Lookup out;
+    QSqlQuery q(db);
+    q.prepare(QStringLiteral("SELECT * FROM fakapl WHERE 卡号 = ? ORDER BY 地址"));
+    q.addBindValue(card);
+    if (q.exec() && q.next()) {
+        out.issued = true;
+        const QSqlRecord row = q.record();
+        out.holder = CardHolder{row.value(QStringLiteral("姓名")).toString(), row.value(QStringLiteral("部门")).toString(),
+                                row.value(QStringLiteral("职务")).toString(),
+                                row.value(QStringLiteral("身份证号")).toString()};
+        out.physical = row.value(QStringLiteral("物理卡号")).toString();
+        out.limits = shownLimits(row, today);
+        QSqlQuery held(db);
+        held.prepare(QStringLiteral("SELECT DISTINCT d.地址 FROM faka f JOIN doors d ON f.地址 = d.地址 "
+                                    "WHERE f.卡号 = ? ORDER BY d.地址"));
+        held.addBindValue(card);
+        if (held.exec()) {
+            while (held.next())
+                out.heldAddresses << held.value(0).toInt();
+        }
+        return out;
+    }
+    QSqlQuery p(db);
+    p.prepare(QStringLiteral("SELECT 姓名, 部门, 职务, 身份证号 FROM people WHERE 卡号 = ?"));
+    p.addBindValue(card);
+    if (p.exec() && p.next())
+        out.holder = CardHolder{p.value(0).toString(), p.value(1).toString(), p.value(2).toString(),
+                                p.value(3).toString()};
+    return out;
+}
+
+std::optional<ShownLimits> limitsAt(QSqlDatabase db, int address, const QString& card, const QDate& today)
+{
+    QSqlQuery q(db);
+    q.prepare(QStringLiteral("SELECT * FROM faka WHERE 地址 = ? AND 卡号 = ?"));
+    q.addBindValue(address);
+    q.addBindValue(card);
+    if (!q.exec() || !q.next())
+        return std::nullopt;
+    return shownLimits(q.record(), today);
+}
+
+}  // namespace CardIssuing

@@ -1,0 +1,121 @@
+#include "cards/CardRows.h"
+
+#include "db/DateText.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QVariant>
+
+namespace {
+
+bool fail(const QSqlQuery& q, QString* error)
+{
+    if (error)
+        *error = q.lastError().text();
+    return false;
+}
+
+int code(const QVariant& v, int low, int high)
+{
+    bool ok = false;
+    const int c = v.toInt(&ok);
+    return ok && c >= low && c <= high ? c : 0;
+}
+
+}  // namespace
+
+namespace CardRows {
+
+CardLimits limitsOf(const QSqlRecord& row)
+{
+    CardLimits l;
+    const QDate d1 = DateText::toDate(row.value(QStringLiteral("开始日期")));
+    const QDate d2 = DateText::toDate(row.value(QStringLiteral("截止日期")));
+    if (d1.isValid() && d2.isValid()) {
+        l.startDate = d1;
+        l.endDate = d2;
+    }
+    l.weekStart = code(row.value(QStringLiteral("开始星期")), 0, 15);
+    l.weekEnd = code(row.value(QStringLiteral("截止星期")), 0, 15);
+    const QTime t1 = DateText::toTime(row.value(QStringLiteral("开始时间")));
+    const QTime t2 = DateText::toTime(row.value(QStringLiteral("截止时间")));
+    if (t1.isValid() && t2.isValid()) {
+        l.startTime = t1;
+        l.endTime = t2;
+    }
+    l.lock1Mode = code(row.value(QStringLiteral("ctrl_state1")), 0, 3);
+    l.lock2Mode = code(row.value(QStringLiteral("ctrl_state2")), 0, 3);
+    return l;
+}
+
+StoredLimits stored(const CardLimits& limits)
+{
+    StoredLimits s;
+    s.startDate = s.endDate = QVariant(QMetaType::fromType<QString>());
+    s.startTime = s.endTime = QVariant(QMetaType::fromType<QString>());
+    s.weekStart = s.weekEnd = QVariant(QMetaType::fromType<int>());
+    if (limits.hasDateRange()) {
+        s.startDate = DateText::fromDate(limits.startDate);
+        s.endDate = DateText::fromDate(limits.endDate);
+    }
+    if (limits.weekStart != 0 || limits.weekEnd != 0) {
+        s.weekStart = limits.weekStart;
+        s.weekEnd = limits.weekEnd;
+    }
+    if (limits.hasTimeRange()) {
+        s.startTime = DateText::fromTime(limits.startTime);
+        s.endTime = DateText::fromTime(limits.endTime);
+    }
+    return s;
+}
+
+bool insertIssued(QSqlDatabase db, int address, const QString& card, const QString& physical,
+                  const CardLimits& limits, QString* error)
+{
+    const StoredLimits s = stored(limits);
+    QSqlQuery q(db);
+    q.prepare(QStringLiteral("INSERT INTO faka (地址, 卡号, 物理卡号, ctrl_state1, ctrl_state2, 开始日期, 截止日期, "
+                             "开始星期, 截止星期, 开始时间, 截止时间) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+    for (const QVariant& v : {QVariant(address), QVariant(card), QVariant(physical), QVariant(limits.lock1Mode),
+                              QVariant(limits.lock2Mode), s.startDate, s.endDate, s.weekStart, s.weekEnd,
+                              s.startTime, s.endTime})
+        q.addBindValue(v);
+    if (!q.exec())
+        return fail(q, error);
+    return true;
+}
+
+std::optional<bool> holds(QSqlDatabase db, int address, const QString& card)
+{
+    QSqlQuery q(db);
+    q.prepare(QStringLiteral("SELECT 1 FROM faka WHERE 地址 = ? AND 卡号 = ?"));
+    q.addBindValue(address);
+    q.addBindValue(card);
+    if (!q.exec())
+        return std::nullopt;
+    return q.next();
+}
+
+bool moveToHistory(QSqlDatabase db, int address, const QString& card, const QDate& day, QString* error)
+{
+    QSqlQuery copy(db);
+    copy.prepare(QStringLiteral(
+        "INSERT INTO dfaka (地址, 卡号, 开始日期, 截止日期, 开始星期, 截止星期, 开始时间, 截止时间, 物理卡号, "
+        "姓名, 部门, ctrl_state1, ctrl_state2, 日期) "
+        "SELECT 地址, 卡号, 开始日期, 截止日期, 开始星期, 截止星期, 开始时间, 截止时间, 物理卡号, 姓名, 部门, "
+        "ctrl_state1, ctrl_state2, ? FROM fakapl WHERE 地址 = ? AND 卡号 = ?"));
+    copy.addBindValue(DateText::fromDate(day));
+    copy.addBindValue(address);
+    copy.addBindValue(card);
+    if (!copy.exec())
+        return fail(copy, error);
+    QSqlQuery del(db);
+    del.prepare(QStringLiteral("DELETE FROM faka WHERE 地址 = ? AND 卡号 = ?"));
+    del.addBindValue(address);
+    del.addBindValue(card);
+    if (!del.exec())
+        return fail(del, error);
+    return true;
+}
+
+}  // namespace CardRows

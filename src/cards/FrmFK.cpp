@@ -1,0 +1,625 @@
+#include "cards/FrmFK.h"
+
+#include "db/Clock.h"
+#include "link/LinePort.h"
+#include "session/Session.h"
+#include "ui/BusyCursor.h"
+#include "ui/ExchangeGuard.h"
+#include "ui/Prompter.h"
+#include "ui/Resize.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpressionValidator>
+#include <QSignalBlocker>
+#include <QTimeEdit>
+
+namespace {
+
+const QStringList kWeekdays = {QStringLiteral("星期日"), QStringLiteral("星期一"), QStringLiteral("星期二"),
+                               QStringLiteral("星期三"), QStringLiteral("星期四"), QStringLiteral("星期五"),
+                               QStringLiteral("星期六")};
+const QStringList kModes = {QStringLiteral("进出"), QStringLiteral("进门"), QStringLiteral("出门"),
+                            QStringLiteral("禁止进出")};
+
+QLabel* label(QWidget* parent, const QString& text, const QRect& r)
+{
+    auto* l = new QLabel(text, parent);
+    l->setGeometry(r);
+    l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    return l;
+}
+
+template <typename T>
+T* control(QWidget* parent, const QString& name, const QRect& r)
+{
+    auto* c = new T(parent);
+    c->setObjectName(name);
+    c->setGeometry(r);
+    return c;
+}
+
+// Digits typed or pasted; blanks a paste brings are trimmed where the text
+// is used.
+QValidator* digitsValidator(QObject* parent)
+{
+    return new QRegularExpressionValidator(QRegularExpression(QStringLiteral("^\\s*\\d*\\s*$")), parent);
+}
+
+void digitsOnlyBox(QWidget* box)
+{
+    box->setInputMethodHints(Qt::ImhDigitsOnly);
+}
+
+bool isDigitKey(const QKeyEvent* key)
+{
+    const QString t = key->text();
+    return t.size() == 1 && t.at(0) >= u'0' && t.at(0) <= u'9';
+}
+
+bool isNavigation(const QKeyEvent* key)
+{
+    const int k = key->key();
+    return k == Qt::Key_Tab || k == Qt::Key_Backtab || k == Qt::Key_Left || k == Qt::Key_Right ||
+           k == Qt::Key_Home || k == Qt::Key_End || k == Qt::Key_Escape || k == Qt::Key_Up || k == Qt::Key_Down ||
+           (key->modifiers() & Qt::ControlModifier);
+}
+
+}  // namespace
+
+FrmFK::FrmFK(QWidget* parent) : LineDialog(parent), db_(Session::db())
+{
+    setObjectName(QStringLiteral("FrmFK"));
+    setWindowTitle(QStringLiteral("卡操作"));
+    setWindowFlags((windowFlags() & ~Qt::WindowContextHelpButtonHint) | Qt::WindowMinMaxButtonsHint);
+    buildControls();
+    load();
+}
+
+FrmFK::~FrmFK() = default;
+
+void FrmFK::buildControls()
+{
+    resize(770, 320);
+
+    auto* info = control<QGroupBox>(this, QStringLiteral("Frame1"), QRect(8, 6, 332, 262));
+    info->setTitle(QStringLiteral("基本信息"));
+    label(info, QStringLiteral("卡号："), QRect(6, 22, 76, 22));
+    Tkh = control<QComboBox>(info, QStringLiteral("Tkh"), QRect(86, 22, 130, 22));
+    Tkh->setEditable(true);
+    Tkh->setCompleter(nullptr);
+    Tkh->setInsertPolicy(QComboBox::NoInsert);
+    Tkh->lineEdit()->setValidator(digitsValidator(Tkh));
+    digitsOnlyBox(Tkh);
+    Tkh->installEventFilter(this);
+
+    Option1[0] = control<QRadioButton>(info, QStringLiteral("Option1_0"), QRect(86, 50, 100, 20));
+    Option1[0]->setText(QStringLiteral("键盘输入"));
+    Option1[1] = control<QRadioButton>(info, QStringLiteral("Option1_1"), QRect(188, 50, 130, 20));
+    Option1[1]->setText(QStringLiteral("从发卡机读入"));
+    inputMode_ = new QButtonGroup(this);
+    inputMode_->addButton(Option1[0], 0);
+    inputMode_->addButton(Option1[1], 1);
+    Option1[0]->setChecked(true);
+
+    label(info, QStringLiteral("* 物理卡号："), QRect(6, 76, 76, 22));
+    tcard = control<QLineEdit>(info, QStringLiteral("tcard"), QRect(86, 76, 130, 22));
+    tcard->setValidator(digitsValidator(tcard));
+    digitsOnlyBox(tcard);
+    tcard->installEventFilter(this);
+    Command1 = control<QPushButton>(info, QStringLiteral("Command1"), QRect(222, 75, 100, 24));
+    Command1->setText(QStringLiteral("读卡(&R)"));
+    Command1->hide();
+
+    label(info, QStringLiteral("串口号"), QRect(6, 104, 76, 22));
+    ComPort = control<QComboBox>(info, QStringLiteral("ComPort"), QRect(86, 104, 54, 22));
+    ComPort->setEditable(true);
+    ComPort->setCompleter(nullptr);
+    ComPort->setInsertPolicy(QComboBox::NoInsert);
+    for (int i = 1; i <= 7; ++i)
+        ComPort->addItem(QString::number(i));
+    ComPort->setCurrentIndex(0);
+    ComPort->lineEdit()->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("^\\s*\\d{0,3}\\s*$")), ComPort));
+    digitsOnlyBox(ComPort);
+    label(info, QStringLiteral("发卡机地址"), QRect(144, 104, 74, 22));
+    Cdk = control<QComboBox>(info, QStringLiteral("Cdk"), QRect(222, 104, 100, 22));
+    Cdk->setEditable(true);
+    Cdk->setCompleter(nullptr);
+    Cdk->setInsertPolicy(QComboBox::NoInsert);
+    Cdk->lineEdit()->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("^\\s*\\d{0,3}\\s*$")), Cdk));
+    digitsOnlyBox(Cdk);
+    Cdk->installEventFilter(this);
+
+    label(info, QStringLiteral("姓名："), QRect(6, 134, 76, 22));
+    Tname = control<QLineEdit>(info, QStringLiteral("Tname"), QRect(86, 134, 236, 22));
+    label(info, QStringLiteral("职务："), QRect(6, 164, 76, 22));
+    Tzhiwu = control<QLineEdit>(info, QStringLiteral("Tzhiwu"), QRect(86, 164, 236, 22));
+    label(info, QStringLiteral("大厦："), QRect(6, 194, 76, 22));
+    Cdw = control<QLineEdit>(info, QStringLiteral("Cdw"), QRect(86, 194, 236, 22));
+    label(info, QStringLiteral("身份证："), QRect(6, 224, 76, 22));
+    tsfz = control<QLineEdit>(info, QStringLiteral("tsfz"), QRect(86, 224, 236, 22));
+
+    auto* addresses = control<QGroupBox>(this, QStringLiteral("Frame2"), QRect(346, 6, 112, 262));
+    addresses->setTitle(QStringLiteral("选择地址"));
+    dooraddr = control<QListWidget>(addresses, QStringLiteral("dooraddr"), QRect(8, 22, 96, 230));
+    dooraddr->setSelectionMode(QAbstractItemView::ExtendedSelection);
+
+    Ftime = control<QGroupBox>(this, QStringLiteral("Ftime"), QRect(464, 6, 298, 96));
+    Ftime->setTitle(QStringLiteral("使用时间限制："));
+    const QString arrow = QStringLiteral("→");
+    const QStringList checks = {QStringLiteral("日期："), QStringLiteral("星期："), QStringLiteral("时间：")};
+    for (int i = 0; i < 3; ++i) {
+        Ch[i] = control<QCheckBox>(Ftime, QStringLiteral("Ch_%1").arg(i), QRect(8, 0, 64, 22));
+        Ch[i]->setText(checks[i]);
+    }
+    // The weekday row stays hidden: a weekday limit is only carried over
+    // from stored rows, never entered here.
+    const int y[3] = {22, 90, 56};
+    QLabel* arrows[3];
+    for (int i = 0; i < 3; ++i) {
+        Ch[i]->move(8, y[i]);
+        arrows[i] = new QLabel(arrow, Ftime);
+        arrows[i]->setGeometry(178, y[i], 16, 22);
+    }
+    for (int i = 0; i < 2; ++i) {
+        ddate[i] = control<QDateEdit>(Ftime, QStringLiteral("ddate_%1").arg(i), QRect(i == 0 ? 76 : 196, 22, 96, 22));
+        ddate[i]->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+        ddate[i]->setCalendarPopup(true);
+        tweek[i] = control<QComboBox>(Ftime, QStringLiteral("tweek_%1").arg(i), QRect(i == 0 ? 76 : 196, 90, 96, 22));
+        tweek[i]->addItems(kWeekdays);
+        tweek[i]->setCurrentIndex(-1);
+        tweek[i]->hide();
+        dtime[i] = control<QTimeEdit>(Ftime, QStringLiteral("dtime_%1").arg(i), QRect(i == 0 ? 76 : 196, 56, 96, 22));
+        dtime[i]->setDisplayFormat(QStringLiteral("HH:mm"));
+    }
+    Ch[1]->hide();
+    arrows[1]->hide();
+
+    auto* modes = control<QGroupBox>(this, QStringLiteral("Frame3"), QRect(464, 106, 298, 162));
+    modes->setTitle(QStringLiteral("进出控制"));
+    label(modes, QStringLiteral("锁号1："), QRect(4, 24, 56, 22));
+    label(modes, QStringLiteral("锁号2："), QRect(4, 94, 56, 22));
+    lock1_ = new QButtonGroup(this);
+    lock2_ = new QButtonGroup(this);
+    for (int i = 0; i < 4; ++i) {
+        const int x = 66 + (i % 2) * 110, dy = (i / 2) * 26;
+        Op[i] = control<QRadioButton>(modes, QStringLiteral("Op_%1").arg(i), QRect(x, 24 + dy, 104, 22));
+        Opp[i] = control<QRadioButton>(modes, QStringLiteral("Opp_%1").arg(i), QRect(x, 94 + dy, 104, 22));
+        Op[i]->setText(kModes[i]);
+        Opp[i]->setText(kModes[i]);
+        Op[i]->setAutoExclusive(false);
+        Opp[i]->setAutoExclusive(false);
+        lock1_->addButton(Op[i], i);
+        lock2_->addButton(Opp[i], i);
+    }
+    Op[0]->setChecked(true);
+    Opp[0]->setChecked(true);
+
+    const QStringList buttons = {QStringLiteral("添加(&T)"), QStringLiteral("修改(&C)"), QStringLiteral("删除(&S)"),
+                                 QStringLiteral("退出(&X)")};
+    QPushButton** targets[] = {&Cmdadd, &cmdchg, &Cmddel, &Command2};
+    const char* names[] = {"Cmdadd", "cmdchg", "Cmddel", "Command2"};
+    for (int i = 0; i < 4; ++i) {
+        *targets[i] = control<QPushButton>(this, QString::fromLatin1(names[i]), QRect(330 + i * 108, 280, 100, 30));
+        (*targets[i])->setText(buttons[i]);
+        (*targets[i])->setAutoDefault(false);
+    }
+
+    QList<QWidget*> order = {Tkh, Option1[0], tcard, Option1[1], Cdk, Command1, dooraddr, Ch[0], ddate[0], ddate[1],
+                             Ch[1], tweek[0], tweek[1], Ch[2], dtime[0], dtime[1]};
+    for (QRadioButton* b : Op)
+        order << b;
+    for (QRadioButton* b : Opp)
+        order << b;
+    order << Cmdadd << cmdchg << Cmddel << Command2 << Cdw << tsfz << Tzhiwu << Tname << ComPort;
+    for (int i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
+
+    connect(Tkh, &QComboBox::editTextChanged, this, [this](const QString& text) {
+        if (filling_ || text.trimmed().size() != 6)
+            return;
+        lookUp();
+        focusNextChild();
+    });
+    connect(Tkh, &QComboBox::textActivated, this, [this] { lookUp(); });
+    connect(tcard, &QLineEdit::textChanged, this, [this](const QString& text) {
+        if (!filling_ && text.trimmed().size() >= 10 && tcard->hasFocus())
+            focusNextChild();
+    });
+    connect(Cdk, &QComboBox::editTextChanged, this, &FrmFK::readerAddressChanged);
+    connect(Cdk, &QComboBox::textActivated, this, &FrmFK::readerAddressChanged);
+    connect(inputMode_, &QButtonGroup::idToggled, this, [this] { Command1->setVisible(Option1[1]->isChecked()); });
+    connect(dooraddr, &QListWidget::clicked, this, [this](const QModelIndex& i) { addressClicked(i.row()); });
+    connect(Command1, &QPushButton::clicked, this, &FrmFK::readCard);
+    connect(Cmdadd, &QPushButton::clicked, this, &FrmFK::add);
+    connect(cmdchg, &QPushButton::clicked, this, &FrmFK::change);
+    connect(Cmddel, &QPushButton::clicked, this, &FrmFK::remove);
+    connect(Command2, &QPushButton::clicked, this, &FrmFK::close);
+}
+
+void FrmFK::load()
+{
+    const QList<int> addresses = CardIssuing::doorAddresses(db_);
+    {
+        QSignalBlocker block(Cdk);
+        for (int a : addresses)
+            Cdk->addItem(QString::number(a));
+        Cdk->setCurrentIndex(-1);
+        Cdk->setEditText(QString());
+    }
+    refillCardNumbers();
+    if (addresses.isEmpty())
+        Prompt::exclaim(this, QStringLiteral("请先对门锁进行设置"));
+    for (int a : addresses)
+        dooraddr->addItem(QString::number(a));
+    const QDate today = Clock::today();
+    for (int i = 0; i < 2; ++i) {
+        ddate[i]->setDate(today);
+        dtime[i]->setTime(QTime(0, 0));
+    }
+    Resize::keepProportional(this);
+}
+
+void FrmFK::refillCardNumbers()
+{
+    const QStringList cards = CardIssuing::cardNumbers(db_);
+    if (cards.isEmpty() && Tkh->count() > 0)
+        return;
+    filling_ = true;
+    const QString typed = Tkh->currentText();
+    {
+        QSignalBlocker block(Tkh);
+        Tkh->clear();
+        Tkh->addItems(cards);
+        Tkh->setCurrentIndex(-1);
+        Tkh->setEditText(typed);
+    }
+    filling_ = false;
+}
+
+bool FrmFK::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::FocusIn && watched == Cdk) {
+        Option1[1]->setChecked(true);
+        return false;
+    }
+    if (event->type() != QEvent::KeyPress)
+        return LineDialog::eventFilter(watched, event);
+    auto* key = static_cast<QKeyEvent*>(event);
+    const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+    const bool backspace = key->key() == Qt::Key_Backspace;
+    if (watched == Tkh) {
+        if (enter)
+            return true;
+        return !(backspace || isDigitKey(key) || isNavigation(key));
+    }
+    if (watched == tcard) {
+        if (isNavigation(key) && !enter)
+            return false;
+        const QString text = tcard->text().trimmed();
+        if (text.size() >= 10 && !backspace && !enter) {
+            focusNextChild();
+            return true;
+        }
+        if (enter) {
+            if (tcard->text().size() == 10)
+                focusNextChild();
+            else
+                Prompt::inform(this, QStringLiteral("卡号长度应为10"));
+            return true;
+        }
+        return !(backspace || isDigitKey(key));
+    }
+    if (watched == Cdk) {
+        if (enter) {
+            focusNextChild();
+            return true;
+        }
+        if (isNavigation(key))
+            return false;
+        if (!backspace && !isDigitKey(key))
+            return true;
+        return !backspace && Cdk->currentText().trimmed().size() >= 3;
+    }
+    return LineDialog::eventFilter(watched, event);
+}
+
+void FrmFK::readerAddressChanged(const QString& text)
+{
+    const QString t = text.trimmed();
+    if (t.size() > 3)
+        return;
+    const int value = t.toInt();
+    // The reader's address travels as one byte of a controller address.
+    if (value > 99) {
+        Prompt::exclaim(this, QStringLiteral("发卡机地址应为0到99"));
+        QSignalBlocker block(Cdk);
+        Cdk->setEditText(lastReaderText_);
+        return;
+    }
+    lastReaderText_ = t;
+    Session::ReaderAddress = static_cast<qint16>(value);
+}
+
+QList<QWidget*> FrmFK::exchangeControls() const
+{
+    return {Cmdadd, cmdchg, Cmddel, Command1, Command2};
+}
+
+CardRequest FrmFK::request() const
+{
+    CardRequest r;
+    r.card = Tkh->currentText().trimmed();
+    r.physical = tcard->text().trimmed();
+    r.holder = CardHolder{Tname->text(), Cdw->text(), Tzhiwu->text(), tsfz->text()};
+    r.addressListEmpty = dooraddr->count() == 0;
+    for (int i = 0; i < dooraddr->count(); ++i) {
+        if (dooraddr->item(i)->isSelected())
+            r.addresses << dooraddr->item(i)->text().toInt();
+    }
+    r.dateOn = Ch[0]->isChecked();
+    r.weekOn = Ch[1]->isChecked();
+    r.timeOn = Ch[2]->isChecked();
+    r.startDate = ddate[0]->date();
+    r.endDate = ddate[1]->date();
+    r.weekStart = tweek[0]->currentIndex() + 1;
+    r.weekEnd = tweek[1]->currentIndex() + 1;
+    r.startTime = dtime[0]->time();
+    r.endTime = dtime[1]->time();
+    if (lock1_->checkedId() >= 0)
+        r.lock1Mode = lock1_->checkedId();
+    if (lock2_->checkedId() >= 0)
+        r.lock2Mode = lock2_->checkedId();
+    return r;
+}
+
+void FrmFK::refuse(const Refusal& r)
+{
+    if (r.beep)
+        QApplication::beep();
+    Prompt::inform(this, r.text, r.icon);
+    if (r.then == Refusal::Then::FocusAddresses)
+        dooraddr->setFocus();
+    else if (r.then == Refusal::Then::StartDateTakesEnd)
+        ddate[0]->setDate(ddate[1]->date());
+}
+
+void FrmFK::tell(const StepReport& s)
+{
+    if (!s.text.isEmpty())
+        Prompt::inform(this, s.text, s.icon);
+}
+
+bool FrmFK::isLastRow(int address) const
+{
+    return dooraddr->count() > 0 && dooraddr->item(dooraddr->count() - 1)->text().toInt() == address;
+}
+
+void FrmFK::emptyHolderFields()
+{
+    filling_ = true;
+    for (QLineEdit* e : {Tname, Tzhiwu, Cdw, tsfz, tcard})
+        e->clear();
+    Tkh->setEditText(QString());
+    filling_ = false;
+}
+
+void FrmFK::add()
+{
+    const CardRequest r = request();
+    if (auto no = CardIssuing::checkAdd(db_, r)) {
+        refuse(*no);
+        return;
+    }
+    {
+        ExchangeGuard guard(working_, exchangeControls());
+        // The port may still be set for the reader: it is opened afresh on
+        // the controllers' line.
+        port()->close();
+        if (!port()->open(Session::lineParams()).ok()) {
+            Prompt::exclaim(this, QStringLiteral("串口通信端口没有打开"));
+            return;
+        }
+        const CardSendOptions options = CardSendOptions::issuing(Session::lineParams());
+        for (int a : r.addresses) {
+            StepReport s;
+            {
+                BusyCursor busy;
+                s = CardIssuing::addOne(db_, *port(), r, a, options);
+            }
+            tell(s);
+            if (s.done && isLastRow(a))
+                emptyHolderFields();
+        }
+        port()->close();
+    }
+    refillCardNumbers();
+}
+
+void FrmFK::change()
+{
+    const CardRequest r = request();
+    if (auto no = CardIssuing::checkChange(db_, r)) {
+        refuse(*no);
+        return;
+    }
+    ExchangeGuard guard(working_, exchangeControls());
+    port()->close();
+    const CardSendOptions options = CardSendOptions::issuing(Session::lineParams());
+    const QDate today = Clock::today();
+    auto offerRetry = [this](const QString& text) {
+        // The question is not part of the wait.
+        QApplication::restoreOverrideCursor();
+        const bool retry = Prompt::ask(this, text, Prompter::Buttons::RetryCancel, Prompter::Icon::Exclamation,
+                                       QString(), Prompter::Answer::Retry) == Prompter::Answer::Retry;
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        return retry;
+    };
+    // The inputs are emptied once the last row of the list is passed
+    // without a failure: unselected, or changed on its controller.
+    bool lastRowFailed = false;
+    for (int a : r.addresses) {
+        StepReport s;
+        {
+            BusyCursor busy;
+            s = CardIssuing::changeOne(db_, *port(), r, a, options, today, offerRetry);
+        }
+        tell(s);
+        if (isLastRow(a))
+            lastRowFailed = !s.done;
+    }
+    port()->close();
+    if (!lastRowFailed)
+        emptyHolderFields();
+}
+
+void FrmFK::remove()
+{
+    const CardRequest r = request();
+    if (auto no = CardIssuing::checkDelete(db_, r)) {
+        refuse(*no);
+        return;
+    }
+    {
+        ExchangeGuard guard(working_, exchangeControls());
+        port()->close();
+        const CardSendOptions options = CardSendOptions::issuing(Session::lineParams());
+        const QDate today = Clock::today();
+        for (int a : r.addresses) {
+            StepReport s;
+            {
+                BusyCursor busy;
+                s = CardIssuing::deleteOne(db_, *port(), r, a, options, today);
+            }
+            tell(s);
+        }
+        port()->close();
+    }
+    emptyHolderFields();
+    const QDate today = Clock::today();
+    for (int i = 0; i < 2; ++i) {
+        ddate[i]->setDate(today);
+        tweek[i]->setCurrentIndex(-1);
+        dtime[i]->setTime(QTime(0, 0));
+    }
+}
+
+void FrmFK::readCard()
+{
+    filling_ = true;
+    tcard->clear();
+    filling_ = false;
+    if (Session::ReaderAddress < 0 || Session::ReaderAddress > 99) {
+        Prompt::exclaim(this, QStringLiteral("发卡机地址应为0到99"));
+        return;
+    }
+    LineParams params = Session::lineParams();
+    params.portNo = ComPort->currentText().trimmed().toInt();
+    ReadCardResult r;
+    {
+        ExchangeGuard guard(working_, exchangeControls());
+        BusyCursor busy;
+        r = ReadCard(*port(), static_cast<quint8>(Session::ReaderAddress), params);
+    }
+    if (r.ok()) {
+        filling_ = true;
+        tcard->setText(r.physical);
+        filling_ = false;
+        return;
+    }
+    Prompt::inform(this, r.message(),
+                   r.outcome == ReadCardResult::Outcome::BadReply ? Prompter::Icon::None : Prompter::Icon::Exclamation);
+}
+
+void FrmFK::setMode(QButtonGroup* group, std::optional<int> mode)
+{
+    group->setExclusive(false);
+    for (QAbstractButton* b : group->buttons())
+        b->setChecked(mode && group->id(b) == *mode);
+    group->setExclusive(true);
+}
+
+void FrmFK::showLimits(const ShownLimits& s)
+{
+    tweek[0]->setCurrentIndex(s.weekStart);
+    tweek[1]->setCurrentIndex(s.weekEnd);
+    Ch[1]->setChecked(s.weekOn);
+    dtime[0]->setTime(s.startTime);
+    dtime[1]->setTime(s.endTime);
+    Ch[2]->setChecked(s.timeOn);
+    ddate[0]->setDate(s.startDate);
+    ddate[1]->setDate(s.endDate);
+    Ch[0]->setChecked(s.dateOn);
+    setMode(lock1_, s.lock1Mode);
+    setMode(lock2_, s.lock2Mode);
+}
+
+void FrmFK::clearLimits()
+{
+    const QDate today = Clock::today();
+    for (int i = 0; i < 2; ++i) {
+        ddate[i]->setDate(today);
+        tweek[i]->setCurrentIndex(-1);
+        dtime[i]->setTime(QTime(0, 0));
+    }
+    setMode(lock1_, std::nullopt);
+    setMode(lock2_, std::nullopt);
+    for (QCheckBox* c : Ch)
+        c->setChecked(false);
+}
+
+void FrmFK::lookUp()
+{
+    const QString card = Tkh->currentText().trimmed();
+    for (QCheckBox* c : Ch)
+        c->setChecked(false);
+    const QDate today = Clock::today();
+    const CardIssuing::Lookup found = CardIssuing::lookup(db_, card, today);
+    filling_ = true;
+    const CardHolder h = found.holder.value_or(CardHolder{});
+    Tname->setText(h.name);
+    Tzhiwu->setText(h.position);
+    Cdw->setText(h.department);
+    tsfz->setText(h.idNumber);
+    tcard->setText(found.physical);
+    filling_ = false;
+    if (found.issued) {
+        showLimits(found.limits);
+    } else if (found.holder) {
+        for (int i = 0; i < 2; ++i) {
+            ddate[i]->setDate(today);
+            tweek[i]->setCurrentIndex(-1);
+            dtime[i]->setTime(QTime(0, 0));
+        }
+    }
+    dooraddr->clearSelection();
+    for (int i = 0; i < dooraddr->count(); ++i) {
+        if (found.heldAddresses.contains(dooraddr->item(i)->text().toInt()))
+            dooraddr->item(i)->setSelected(true);
+    }
+}
+
+void FrmFK::addressClicked(int row)
+{
+    if (row < 0 || row >= dooraddr->count() || Tkh->currentText().isEmpty())
+        return;
+    const int address = dooraddr->item(row)->text().toInt();
+    const std::optional<ShownLimits> held =
+        CardIssuing::limitsAt(db_, address, Tkh->currentText().trimmed(), Clock::today());
+    if (held)
+        showLimits(*held);
+    else
+        clearLimits();
+}

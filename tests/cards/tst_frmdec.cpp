@@ -67,6 +67,7 @@ private slots:
     void byControllerStopsAtAFailure_data();
     void byControllerStopsAtAFailure();
     void byDepartment();
+    void cardThatCannotBeSentIsSkipped();
     void pickingACardMarksItsControllers();
     void cardBoxTakesSixDigits();
     void stopBetweenCards();
@@ -163,6 +164,20 @@ void FrmDecTest::byDepartment()
     QCOMPARE(h.home.scalar(QStringLiteral("SELECT group_concat(地址 || 卡号 || 部门, ',') FROM dfaka")).toString(),
              QStringLiteral("1000001A座,3000001A座,1000002A座,3000002A座"));
     QCOMPARE(h.home.scalar(QStringLiteral("SELECT count(*) FROM people")).toInt(), 3);
+}
+
+void FrmDecTest::cardThatCannotBeSentIsSkipped()
+{
+    LineHome h;
+    threeControllers(h);
+    issue(h, 2, QStringLiteral("00001A"), QStringLiteral("1"));
+    Window win;
+    win.type("dz", QStringLiteral("2"));
+    QTest::mouseClick(win.remove(), Qt::LeftButton);
+    // No retry for it, and the run goes on.
+    QCOMPARE(h.prompts.texts(), (QStringList{QStringLiteral("卡号00001A不能写成删除命令，没有发送！"), QStringLiteral("删除完毕！")}));
+    QCOMPARE(fakaCards(h, 2), QStringList{QStringLiteral("00001A")});
+    QCOMPARE(heldCards(h.sim, 2), QStringList());
 }
 
 void FrmDecTest::pickingACardMarksItsControllers()

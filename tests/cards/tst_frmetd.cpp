@@ -90,6 +90,7 @@ private slots:
     void byDepartmentSendsACardOnce();
     void failedSend_data();
     void failedSend();
+    void cardThatCannotBeSentIsSkipped();
     void checksComeInOrder_data();
     void checksComeInOrder();
     void targetClickClearsLimitsAndModes();
@@ -191,6 +192,21 @@ void FrmEtDTest::failedSend()
     sameListsAsFaka(h);
     if (retry)
         QCOMPARE(addedCards(h.sim, 4), (QStringList{"000001", "000001", "000002"}));
+}
+
+void FrmEtDTest::cardThatCannotBeSentIsSkipped()
+{
+    LineHome h;
+    cardsOnThree(h);
+    h.home.exec(QStringLiteral("UPDATE faka SET 物理卡号 = '12AB' WHERE 卡号 = '000002'"));
+    Window win;
+    win.type("dz", QStringLiteral("1"));
+    selectTargets(win.targets(), {"4"});
+    win.add();
+    QCOMPARE(h.prompts.texts(), (QStringList{QStringLiteral("卡号000002的卡号或物理卡号不能写入控制器，没有发送！"),
+                                             QStringLiteral("添加完毕！")}));
+    QCOMPARE(fakaCards(h, 4), QStringList{QStringLiteral("000001")});
+    sameListsAsFaka(h);
 }
 
 void FrmEtDTest::checksComeInOrder_data()

@@ -24,7 +24,9 @@ enum class CardPacing { None, AroundSend };
 namespace CardListLine {
 
 // The card commands as the list windows call them: no message of their
-// own on a port that will not open, and the port closed after each card.
+// own on a port that will not open. Without pacing the port stays open
+// for the next card (the window closes it when its run ends); the paced
+// extension closes it after each card, as its controllers expect.
 // Writes one card into the controller at `address` (AddCard) on `port`.
 // `physical` is padded in place with leading "0" to ten digits.
 CardLineResult add(LinePort& port, const LineParams& params, int address, QString& physical, const QString& card,

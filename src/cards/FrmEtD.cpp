@@ -72,7 +72,9 @@ FrmEtD::FrmEtD(QWidget* parent) : LineDialog(parent)
     bm = new QComboBox(Frame1);
     named(bm, QStringLiteral("bm"));
     CardListBoxes::editable(bm);
-    Label1 = new QLabel(Frame1);
+    // Outside the choice group, which is disabled during a run: the line
+    // tells how far the run has come.
+    Label1 = new QLabel(this);
     named(Label1, QStringLiteral("Label1"));
     auto* choice = new QGridLayout(Frame1);
     choice->addWidget(Option1, 0, 0);
@@ -81,7 +83,7 @@ FrmEtD::FrmEtD(QWidget* parent) : LineDialog(parent)
     choice->addWidget(dz, 1, 1);
     choice->addWidget(Option5, 2, 0);
     choice->addWidget(bm, 2, 1);
-    choice->addWidget(Label1, 3, 0, 1, 2);
+    choice->setRowStretch(3, 1);
     choice->setColumnStretch(1, 1);
 
     Frame2 = new QGroupBox(QStringLiteral("扩展到以下地址"), this);
@@ -172,6 +174,7 @@ FrmEtD::FrmEtD(QWidget* parent) : LineDialog(parent)
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top, 1);
     layout->addWidget(Frame3);
+    layout->addWidget(Label1);
     layout->addWidget(progress_);
     setMinimumSize(560, 460);
 

@@ -6,6 +6,7 @@
 #include "db/Clock.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -197,6 +198,13 @@ void FrmDecTest::cardBoxTakesSixDigits()
 {
     LineHome h;
     Window win;
+    // A paste brings no letters into an address or a card number.
+    QApplication::clipboard()->setText(QStringLiteral("1a"));
+    QTest::mouseClick(win.box("dz")->lineEdit(), Qt::LeftButton);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(win.box("dz")->currentText(), QString());
+    win.type("dz", QStringLiteral("100"));
+    QCOMPARE(win.box("dz")->currentText(), QStringLiteral("10"));
     win.type("kh", QStringLiteral("12a34"));
     QCOMPARE(win.box("kh")->currentText(), QStringLiteral("1234"));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);

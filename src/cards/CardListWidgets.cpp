@@ -1,5 +1,7 @@
 #include "cards/CardListWidgets.h"
 
+#include <QAbstractItemView>
+#include <QApplication>
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -59,6 +61,16 @@ void editable(QComboBox* box, int maxDigits)
         box->setInputMethodHints(Qt::ImhDigitsOnly);
         box->lineEdit()->setInputMethodHints(Qt::ImhDigitsOnly);
     }
+}
+
+void onPick(QComboBox* box, const std::function<void()>& picked)
+{
+    QObject::connect(box, &QComboBox::activated, box, [box, picked] {
+        QWidget* f = QApplication::focusWidget();
+        const bool left = f && f != box && f != box->lineEdit() && f != box->view() && !box->view()->isAncestorOf(f);
+        if (!left)
+            picked();
+    });
 }
 
 }  // namespace CardListBoxes

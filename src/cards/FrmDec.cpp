@@ -110,7 +110,7 @@ FrmDec::FrmDec(QWidget* parent) : LineDialog(parent)
     }
     Option1->setChecked(true);
 
-    connect(kh, &QComboBox::activated, this, [this] { markHolders(); });
+    CardListBoxes::onPick(kh, [this] { markHolders(); });
     connect(kh, &QComboBox::editTextChanged, this, [this](const QString& text) {
         // A whole card number typed: the removal is the next step.
         if (text.trimmed().size() >= 6 && kh->hasFocus())

@@ -199,9 +199,9 @@ FrmEtD::FrmEtD(QWidget* parent) : LineDialog(parent)
     setTabOrder(Ckh, Ldr);
     Ckh->setFocus();
 
-    connect(Ckh, &QComboBox::activated, this, [this] { cardPicked(); });
-    connect(dz, &QComboBox::activated, this, [this] { resetLimits(); });
-    connect(bm, &QComboBox::activated, this, [this] { resetLimits(); });
+    CardListBoxes::onPick(Ckh, [this] { cardPicked(); });
+    CardListBoxes::onPick(dz, [this] { resetLimits(); });
+    CardListBoxes::onPick(bm, [this] { resetLimits(); });
     connect(Ldr, &QListWidget::itemClicked, this, &FrmEtD::targetClicked);
     connect(Command1, &QPushButton::clicked, this, &FrmEtD::extend);
     connect(Command2, &QPushButton::clicked, this, &FrmEtD::close);

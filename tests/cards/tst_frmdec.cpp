@@ -192,6 +192,12 @@ void FrmDecTest::pickingACardMarksItsControllers()
     selectTargets(win.targets(), {"3"});
     pick(win.box("kh"), QStringLiteral("000005"));
     QCOMPARE(selectedTexts(win.targets()), QStringList{QStringLiteral("1")});
+    // A typed card leaves the marking made by hand as it is.
+    win.box("kh")->lineEdit()->clear();
+    selectTargets(win.targets(), {"1"});
+    win.type("kh", QStringLiteral("000006"));
+    QTest::mouseClick(win.remove(), Qt::LeftButton);
+    QCOMPARE(h.prompts.texts(), QStringList{QStringLiteral("此卡没有该门的发卡记录！")});
 }
 
 void FrmDecTest::cardBoxTakesSixDigits()

@@ -13,8 +13,11 @@
 #include "attendance/Frmkqzl.h"
 #include "attendance/FrmMon.h"
 #include "attendance/FrmWTS.h"
+#include "cards/FrmDec.h"
+#include "cards/FrmEtD.h"
 #include "cards/FrmFK.h"
 #include "cards/FrmFKXXCX.h"
+#include "cards/FrmFKZL.h"
 #include "cards/FrmTkcx.h"
 #include "doors/FrmCDT.h"
 #include "doors/Frmdoors.h"
@@ -70,6 +73,9 @@ const std::map<int, Factory>& factories()
         {33, [](QWidget* p) -> QWidget* { return new FrmTkcx(p); }},
         {20, [](QWidget* p) -> QWidget* { return new Form2(p); }},
         {24, [](QWidget* p) -> QWidget* { return new FrmZDCJ(p); }},
+        {25, [](QWidget* p) -> QWidget* { return new FrmFKZL(p); }},
+        {31, [](QWidget* p) -> QWidget* { return new FrmDec(p); }},
+        {32, [](QWidget* p) -> QWidget* { return new FrmEtD(p); }},
     };
     return f;
 }

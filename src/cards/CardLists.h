@@ -1,0 +1,108 @@
+#pragma once
+#include "cards/CardListLine.h"
+
+#include <QList>
+#include <QSqlDatabase>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// Card lists over many controllers: reading what `faka` holds, and the
+// two writes that follow a controller's acknowledgement (a removal into
+// the history, an extension to a further controller). The windows run the
+// loops; every function here is one step that either completes or leaves
+// the database as it was.
+
+// One card on one controller as `faka` stores it.
+struct FakaRow {
+    int address = 0;
+    QString card;      // trimmed
+    QString physical;  // trimmed, as stored (may be shorter than 10)
+    CardLimits limits; // a Null date or time stays invalid, a Null weekday or mode 0
+    bool weekStored = false;   // both weekday columns hold a value
+    std::optional<int> mode1;  // ctrl_state1 when it holds a value
+    std::optional<int> mode2;
+};
+
+// A card of `faka` with the number it is issued under and its physical
+// number, as an extension run takes it from its source.
+struct SourceCard {
+    QString card;
+    QString physical;
+    bool operator==(const SourceCard&) const = default;
+};
+
+// What became of one card on one controller.
+enum class PairOutcome {
+    Done,            // acknowledged and written
+    NotHeld,         // removal: `faka` has no row of that card there
+    Refused,         // the card cannot be put into a command; nothing sent
+    PortNotOpen,
+    NoAnswer,
+    WrongAnswer,
+    DatabaseFailed,  // acknowledged, but the database write was rolled back
+};
+
+// The limits an extension run gives every new row, and which of them the
+// operator switched on (a limit that is off stays Null in `faka`).
+struct ExtensionLimits {
+    CardLimits limits;
+    bool dateOn = false;
+    bool weekOn = false;
+    bool timeOn = false;
+};
+
+namespace CardLists {
+
+// A controller address typed or listed: a whole number 0 to 99.
+std::optional<int> parseAddress(const QString& text);
+
+// The first column of every row of `sql`, as text, without Null or empty
+// values and without repeats.
+QStringList column(QSqlDatabase db, const QString& sql, const QVariantList& values = {});
+
+// The controllers of `doors` whose `faka` holds `card`.
+QList<int> holdersOf(QSqlDatabase db, const QString& card);
+
+// The rows of one controller ordered by card number; a row whose stored
+// values cannot be read has no `row` but keeps its card number. Nothing
+// when the table cannot be read at all.
+struct StoredCard {
+    QString card;
+    std::optional<FakaRow> row;
+};
+std::optional<QList<StoredCard>> storedCards(QSqlDatabase db, int address);
+
+// One card's row on one controller; the first of its rows (in controller
+// order) with the holder joined, for a window that shows its limits.
+std::optional<FakaRow> fakaRow(QSqlDatabase db, int address, const QString& card);
+std::optional<FakaRow> firstRowOf(QSqlDatabase db, const QString& card);
+
+bool isIssued(QSqlDatabase db, int address, const QString& card);
+bool personExists(QSqlDatabase db, const QString& card);
+
+// Card numbers of one controller, and of one department's holders.
+QStringList cardsOn(QSqlDatabase db, int address);
+QStringList cardsOfDepartment(QSqlDatabase db, const QString& department);
+
+// The sources of an extension: one card (its first row), every row of a
+// controller, every row of a department's holders (a card held on three
+// controllers comes three times).
+std::optional<SourceCard> sourceCard(QSqlDatabase db, const QString& card);
+QList<SourceCard> sourcesOn(QSqlDatabase db, int address);
+QList<SourceCard> sourcesOfDepartment(QSqlDatabase db, const QString& department);
+
+// Takes `card` off the controller at `address`; only after its echo the
+// card's history row (dated `today`) and the removal from `faka` are
+// written, together.
+PairOutcome removeCard(LinePort& port, const LineParams& params, QSqlDatabase db, int address,
+                       const QString& card, const QDate& today);
+
+// Writes `card` into the controller at `address` with the run's limits;
+// only after its echo the new `faka` row and its limits are written,
+// together. `physical` comes back padded to ten digits.
+PairOutcome extendCard(LinePort& port, const LineParams& params, QSqlDatabase db, int address,
+                       QString& physical, const QString& card, const ExtensionLimits& run);
+
+}  // namespace CardLists

@@ -1,0 +1,219 @@
+#include "cards/FrmFKZL.h"
+
+#include "cards/CardListWidgets.h"
+#include "cards/CardLists.h"
+#include "doors/ControllerLine.h"
+#include "doors/DoorsTable.h"
+#include "session/Session.h"
+#include "ui/BusyCursor.h"
+#include "ui/ExchangeGuard.h"
+#include "ui/Prompter.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QVBoxLayout>
+
+using namespace std::chrono_literals;
+
+FrmFKZL::FrmFKZL(QWidget* parent) : LineDialog(parent)
+{
+    setObjectName(QStringLiteral("FrmFKZL"));
+    setWindowTitle(QStringLiteral("发卡信息重整"));
+
+    Label1 = new QLabel(QStringLiteral("请选择地址:"), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Combo1 = new QComboBox(this);
+    Combo1->setObjectName(QStringLiteral("Combo1"));
+    Combo1->setMinimumWidth(100);
+    Label2 = new QLabel(QStringLiteral("提示：此项操作将重新清理门禁控制器，使得控制器"), this);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    Label3 = new QLabel(QStringLiteral("的开门名单与发卡库相符。"), this);
+    Label3->setObjectName(QStringLiteral("Label3"));
+    Label4 = new QLabel(QStringLiteral("已发卡数："), this);
+    Label4->setObjectName(QStringLiteral("Label4"));
+    Text1 = new QLineEdit(this);
+    Text1->setObjectName(QStringLiteral("Text1"));
+    Text1->setReadOnly(true);
+    Text1->setMaximumWidth(90);
+    PrgBar = new QProgressBar(this);
+    PrgBar->setObjectName(QStringLiteral("PrgBar"));
+    PrgBar->setTextVisible(false);
+    PrgBar->setVisible(false);
+    Command1 = new QPushButton(QStringLiteral("开始"), this);
+    Command1->setObjectName(QStringLiteral("Command1"));
+    Command2 = new QPushButton(QStringLiteral("退出"), this);
+    Command2->setObjectName(QStringLiteral("Command2"));
+    for (QPushButton* b : {Command1, Command2})
+        b->setAutoDefault(false);
+    progress_ = new CardRunProgress(this);
+    StatusBar1 = new QStatusBar(this);
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    StatusBar1->setSizeGripEnabled(false);
+    auto* Line1 = new QFrame(this);
+    Line1->setFrameShape(QFrame::HLine);
+    Line1->setFrameShadow(QFrame::Sunken);
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(Label1);
+    top->addWidget(Combo1);
+    top->addStretch(1);
+    auto* count = new QHBoxLayout;
+    count->addWidget(Label4);
+    count->addWidget(Text1);
+    count->addStretch(1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(Command1);
+    buttons->addWidget(Command2);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(Label2);
+    layout->addWidget(Label3);
+    layout->addWidget(Line1);
+    layout->addLayout(count);
+    layout->addWidget(PrgBar);
+    layout->addWidget(progress_);
+    layout->addLayout(buttons);
+    layout->addWidget(StatusBar1);
+    setMinimumWidth(400);
+
+    for (int a : DoorsTable::addresses(Session::db()))
+        Combo1->addItem(QString::number(a), a);
+    Combo1->setCurrentIndex(-1);
+
+    connect(Command1, &QPushButton::clicked, this, &FrmFKZL::start);
+    connect(Command2, &QPushButton::clicked, this, &FrmFKZL::close);
+}
+
+FrmFKZL::~FrmFKZL() = default;
+
+void FrmFKZL::start()
+{
+    if (Combo1->currentIndex() < 0 || Combo1->currentText().trimmed().isEmpty()) {
+        Prompt::inform(this, QStringLiteral("请先选择地址!"));
+        Combo1->setFocus();
+        return;
+    }
+    resend(Combo1->currentData().toInt());
+    Command2->setFocus();
+}
+
+void FrmFKZL::resend(int address)
+{
+    ExchangeGuard guard(working_, {Combo1, Command1, Command2});
+    LinePort& comm = *port();
+    const LineParams params = Session::lineParams();
+    // The line is held for the whole run and released when it ends, so no
+    // other window can slip a command in between two cards.
+    struct Release {
+        LinePort& p;
+        ~Release() { p.close(); }
+    } release{comm};
+
+    if (!comm.open(params).ok()) {
+        Prompt::exclaim(this, QStringLiteral("串口通信端口没有打开"));
+        return;
+    }
+    LineOutcome cleared;
+    {
+        BusyCursor busy;
+        cleared = ClearLists(comm, address, 3000ms);
+    }
+    switch (cleared) {
+    case LineOutcome::Ok: break;
+    case LineOutcome::WrongAnswer:
+        Prompt::inform(this, QStringLiteral("地址%1应答错误，控制器可能没有清理！").arg(address));
+        return;
+    case LineOutcome::PortNotOpen:
+    case LineOutcome::PortFailed:
+    case LineOutcome::Busy:
+        Prompt::exclaim(this, QStringLiteral("串口通信端口没有打开"));
+        return;
+    default: Prompt::inform(this, QStringLiteral("通信故障！")); return;
+    }
+
+    const std::optional<QList<CardLists::StoredCard>> cards = CardLists::storedCards(Session::db(), address);
+    if (!cards) {
+        Prompt::inform(this, QStringLiteral("地址%1的控制器已清空，但发卡信息无法读取，请重新重整！").arg(address));
+        return;
+    }
+    if (cards->isEmpty()) {
+        Prompt::inform(this, QStringLiteral("没有发卡信息！"));
+        return;
+    }
+
+    const int total = static_cast<int>(cards->size());
+    PrgBar->setVisible(true);
+    PrgBar->setRange(0, 100 * total);
+    PrgBar->setValue(0);
+    sent_ = 0;
+    Text1->clear();
+    progress_->begin(total);
+    bool stopped = false;
+    int tried = 0;
+    for (const CardLists::StoredCard& stored : *cards) {
+        if (progress_->stopRequested()) {
+            stopped = true;
+            break;
+        }
+        ++tried;
+        progress_->advance(tried);
+        if (!stored.row) {
+            Prompt::exclaim(this, QStringLiteral("卡号%1的发卡记录无法读取，没有发送！").arg(stored.card));
+            continue;
+        }
+        FakaRow row = *stored.row;
+        for (;;) {
+            CardLineResult r;
+            {
+                BusyCursor busy;
+                r = CardListLine::add(comm, params, address, row.physical, row.card, row.limits);
+            }
+            if (r == CardLineResult::Acknowledged) {
+                PrgBar->setValue(PrgBar->value() + 100);
+                ++sent_;
+                Text1->setText(QString::number(sent_));
+                break;
+            }
+            if (r == CardLineResult::Refused) {
+                Prompt::exclaim(this, QStringLiteral("卡号%1的卡号或物理卡号不能写入控制器，没有发送！").arg(row.card));
+                break;
+            }
+            if (Prompt::ask(this, QStringLiteral("   通信故障!"), Prompter::Buttons::RetryCancel, Prompter::Icon::None,
+                            QStringLiteral("出错"), Prompter::Answer::Cancel)
+                != Prompter::Answer::Retry) {
+                stopped = true;
+                break;
+            }
+        }
+        if (stopped)
+            break;
+        QApplication::processEvents();
+    }
+    progress_->finish();
+
+    const QString holds = QStringLiteral("地址%1的控制器已清空，现只有其%2张卡中的%3张，请重新重整！")
+                              .arg(address)
+                              .arg(total)
+                              .arg(sent_);
+    if (stopped) {
+        Prompt::exclaim(this, holds);
+        return;
+    }
+    if (sent_ == total) {
+        Prompt::inform(this, QStringLiteral("重整成功！"));
+        sent_ = 0;
+    } else {
+        Prompt::exclaim(this, QStringLiteral("通讯失败!\n") + holds);
+    }
+    PrgBar->setValue(PrgBar->maximum());
+    PrgBar->setVisible(false);
+}

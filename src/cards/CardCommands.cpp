@@ -29,7 +29,8 @@ void pause(std::chrono::milliseconds ms)
 }
 
 // One echoed command: the port opened when closed, the frame out, one byte
-// awaited, the port closed afterwards whatever came of it.
+// awaited, the port closed afterwards whatever came of it unless the
+// caller keeps it for the next card.
 CardResult echoed(LinePort& comm, const QByteArray& frame, const CardSendOptions& options)
 {
     CardResult r;
@@ -60,7 +61,8 @@ CardResult echoed(LinePort& comm, const QByteArray& frame, const CardSendOptions
     // The rest of a longer reply, or a late byte, must not wait for the
     // next command (which empties the buffer anyway).
     comm.clear();
-    comm.close();
+    if (!options.keepOpen)
+        comm.close();
     return r;
 }
 

@@ -90,6 +90,10 @@ struct CardSendOptions {
     // Whether a port that will not open comes back with the operator's
     // message ("串口通信端口没有打开") in CardResult::portMessage.
     bool portMessage = true;
+    // A run over many cards keeps the line open from card to card: opening
+    // a port costs more than a card's frame and echo. The caller closes it
+    // when the run ends.
+    bool keepOpen = false;
 
     // The card-issuing window: message on a port failure, no pauses.
     static CardSendOptions issuing(const LineParams& params);
@@ -111,8 +115,8 @@ struct CardResult {
 
 // Writes one card into one controller: opens `comm` with options.params
 // when it is closed, sends AddCard, waits for the controller's echo and
-// closes the port again whatever came of it, so that several cards in a
-// row open and close the port once each. The physical number is padded to
+// closes the port again whatever came of it (unless options.keepOpen), so
+// that several cards in a row open and close the port once each. The physical number is padded to
 // ten digits; the caller stores CardResult::physical.
 CardResult addtodoor(LinePort& comm, int address, const QString& physical, const QString& card,
                      const CardLimits& limits, const CardSendOptions& options);

@@ -14,26 +14,15 @@ CardLineResult resultOf(CardOutcome o)
     return CardLineResult::NoAnswer;
 }
 
-CardLineResult resultOf(ExchangeStatus status)
+// The list windows keep the line open for the whole run, except the paced
+// extension, whose controllers expect the port closed after each card.
+CardSendOptions optionsFor(const LineParams& params, CardPacing pacing)
 {
-    switch (status) {
-    case ExchangeStatus::Ok: return CardLineResult::Acknowledged;
-    case ExchangeStatus::TimedOut: return CardLineResult::NoAnswer;
-    case ExchangeStatus::WrongAddress: return CardLineResult::WrongAnswer;
-    default: return CardLineResult::PortNotOpen;
-    }
-}
-
-// A run over many cards keeps the line open from card to card: opening a
-// port costs more than a card's frame and echo, and a run must take about
-// the time its bytes need on the line.
-CardLineResult exchangeOnOpenPort(LinePort& port, const LineParams& params, const std::optional<QByteArray>& frame)
-{
-    if (!frame)
-        return CardLineResult::Refused;
-    if (!port.open(params).ok())
-        return CardLineResult::PortNotOpen;
-    return resultOf(port.exchange(*frame, ExchangeOptions::echo()).status);
+    if (pacing == CardPacing::AroundSend)
+        return CardSendOptions::paced(params);
+    CardSendOptions o = CardSendOptions::quiet(params);
+    o.keepOpen = true;
+    return o;
 }
 
 }  // namespace
@@ -43,12 +32,8 @@ namespace CardListLine {
 CardLineResult add(LinePort& port, const LineParams& params, int address, QString& physical, const QString& card,
                    const CardLimits& limits, CardPacing pacing)
 {
-    if (pacing == CardPacing::None) {
-        if (const std::optional<QString> padded = CardNumbers::paddedPhysical(physical.trimmed()))
-            physical = *padded;
-        return exchangeOnOpenPort(port, params, CardFrames::addCard(address, physical, card.trimmed(), limits));
-    }
-    const CardResult r = addtodoor(port, address, physical.trimmed(), card.trimmed(), limits, CardSendOptions::paced(params));
+    const CardResult r =
+        addtodoor(port, address, physical.trimmed(), card.trimmed(), limits, optionsFor(params, pacing));
     if (!r.physical.isEmpty())
         physical = r.physical;
     return resultOf(r.outcome);
@@ -56,7 +41,7 @@ CardLineResult add(LinePort& port, const LineParams& params, int address, QStrin
 
 CardLineResult remove(LinePort& port, const LineParams& params, int address, const QString& card)
 {
-    return exchangeOnOpenPort(port, params, CardFrames::deleteCard(address, card.trimmed()));
+    return resultOf(delfromdoor(port, address, card.trimmed(), optionsFor(params, CardPacing::None)).outcome);
 }
 
 }  // namespace CardListLine

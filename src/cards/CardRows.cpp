@@ -102,8 +102,8 @@ bool moveToHistory(QSqlDatabase db, int address, const QString& card, const QDat
     copy.prepare(QStringLiteral(
         "INSERT INTO dfaka (地址, 卡号, 开始日期, 截止日期, 开始星期, 截止星期, 开始时间, 截止时间, 物理卡号, "
         "姓名, 部门, ctrl_state1, ctrl_state2, 日期) "
-        "SELECT 地址, 卡号, 开始日期, 截止日期, 开始星期, 截止星期, 开始时间, 截止时间, 物理卡号, 姓名, 部门, "
-        "ctrl_state1, ctrl_state2, ? FROM fakapl WHERE 地址 = ? AND 卡号 = ?"));
+        "SELECT 地址, 卡号, 开始日期, 截止日期, 开始星期, 截止星期, 开始时间, 截止时间, 物理卡号, "
+        "NULLIF(姓名, ''), NULLIF(部门, ''), ctrl_state1, ctrl_state2, ? FROM fakapl WHERE 地址 = ? AND 卡号 = ?"));
     copy.addBindValue(DateText::fromDate(day));
     copy.addBindValue(address);
     copy.addBindValue(card);

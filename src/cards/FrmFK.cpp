@@ -401,6 +401,22 @@ void FrmFK::tell(const StepReport& s)
         Prompt::inform(this, s.text, s.icon);
 }
 
+void FrmFK::sendToDoors(const QList<int>& addresses, const std::function<StepReport(int)>& step,
+                        const std::function<void(int, const StepReport&)>& told)
+{
+    for (int a : addresses) {
+        StepReport s;
+        {
+            // The wait cursor is off again before the operator is told.
+            BusyCursor busy;
+            s = step(a);
+        }
+        tell(s);
+        if (told)
+            told(a, s);
+    }
+}
+
 bool FrmFK::isLastRow(int address) const
 {
     return dooraddr->count() > 0 && dooraddr->item(dooraddr->count() - 1)->text().toInt() == address;
@@ -432,16 +448,12 @@ void FrmFK::add()
             return;
         }
         const CardSendOptions options = CardSendOptions::issuing(Session::lineParams());
-        for (int a : r.addresses) {
-            StepReport s;
-            {
-                BusyCursor busy;
-                s = CardIssuing::addOne(db_, *port(), r, a, options);
-            }
-            tell(s);
-            if (s.done && isLastRow(a))
-                emptyHolderFields();
-        }
+        sendToDoors(
+            r.addresses, [&](int a) { return CardIssuing::addOne(db_, *port(), r, a, options); },
+            [this](int a, const StepReport& s) {
+                if (s.done && isLastRow(a))
+                    emptyHolderFields();
+            });
         port()->close();
     }
     refillCardNumbers();
@@ -469,16 +481,12 @@ void FrmFK::change()
     // The inputs are emptied once the last row of the list is passed
     // without a failure: unselected, or changed on its controller.
     bool lastRowFailed = false;
-    for (int a : r.addresses) {
-        StepReport s;
-        {
-            BusyCursor busy;
-            s = CardIssuing::changeOne(db_, *port(), r, a, options, today, offerRetry);
-        }
-        tell(s);
-        if (isLastRow(a))
-            lastRowFailed = !s.done;
-    }
+    sendToDoors(
+        r.addresses, [&](int a) { return CardIssuing::changeOne(db_, *port(), r, a, options, today, offerRetry); },
+        [&](int a, const StepReport& s) {
+            if (isLastRow(a))
+                lastRowFailed = !s.done;
+        });
     port()->close();
     if (!lastRowFailed)
         emptyHolderFields();
@@ -496,14 +504,7 @@ void FrmFK::remove()
         port()->close();
         const CardSendOptions options = CardSendOptions::issuing(Session::lineParams());
         const QDate today = Clock::today();
-        for (int a : r.addresses) {
-            StepReport s;
-            {
-                BusyCursor busy;
-                s = CardIssuing::deleteOne(db_, *port(), r, a, options, today);
-            }
-            tell(s);
-        }
+        sendToDoors(r.addresses, [&](int a) { return CardIssuing::deleteOne(db_, *port(), r, a, options, today); });
         port()->close();
     }
     emptyHolderFields();

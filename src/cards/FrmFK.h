@@ -5,6 +5,8 @@
 #include <QList>
 #include <QSqlDatabase>
 
+#include <functional>
+
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
@@ -65,6 +67,10 @@ private:
     CardRequest request() const;
     void refuse(const Refusal& r);
     void tell(const StepReport& s);
+    // Runs `step` for each door in turn, tells its report, then hands it
+    // to `told`.
+    void sendToDoors(const QList<int>& addresses, const std::function<StepReport(int)>& step,
+                     const std::function<void(int, const StepReport&)>& told = {});
     void showLimits(const ShownLimits& s);
     void clearLimits();
     void setMode(QButtonGroup* group, std::optional<int> mode);

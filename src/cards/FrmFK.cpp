@@ -384,6 +384,17 @@ CardRequest FrmFK::request() const
     return r;
 }
 
+std::optional<CardRequest> FrmFK::checkedRequest(
+    std::optional<Refusal> (*check)(QSqlDatabase, const CardRequest&))
+{
+    CardRequest r = request();
+    if (auto no = check(db_, r)) {
+        refuse(*no);
+        return std::nullopt;
+    }
+    return r;
+}
+
 void FrmFK::refuse(const Refusal& r)
 {
     if (r.beep)
@@ -433,11 +444,10 @@ void FrmFK::emptyHolderFields()
 
 void FrmFK::add()
 {
-    const CardRequest r = request();
-    if (auto no = CardIssuing::checkAdd(db_, r)) {
-        refuse(*no);
+    const std::optional<CardRequest> checked = checkedRequest(CardIssuing::checkAdd);
+    if (!checked)
         return;
-    }
+    const CardRequest& r = *checked;
     {
         ExchangeGuard guard(working_, exchangeControls());
         // The port may still be set for the reader: it is opened afresh on
@@ -461,11 +471,10 @@ void FrmFK::add()
 
 void FrmFK::change()
 {
-    const CardRequest r = request();
-    if (auto no = CardIssuing::checkChange(db_, r)) {
-        refuse(*no);
+    const std::optional<CardRequest> checked = checkedRequest(CardIssuing::checkChange);
+    if (!checked)
         return;
-    }
+    const CardRequest& r = *checked;
     ExchangeGuard guard(working_, exchangeControls());
     port()->close();
     const CardSendOptions options = CardSendOptions::issuing(Session::lineParams());
@@ -494,11 +503,10 @@ void FrmFK::change()
 
 void FrmFK::remove()
 {
-    const CardRequest r = request();
-    if (auto no = CardIssuing::checkDelete(db_, r)) {
-        refuse(*no);
+    const std::optional<CardRequest> checked = checkedRequest(CardIssuing::checkDelete);
+    if (!checked)
         return;
-    }
+    const CardRequest& r = *checked;
     {
         ExchangeGuard guard(working_, exchangeControls());
         port()->close();

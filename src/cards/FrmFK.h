@@ -66,6 +66,9 @@ private:
 
     CardRequest request() const;
     void refuse(const Refusal& r);
+    // The inputs' request when `check` lets it through; otherwise the
+    // operator is told why and there is none.
+    std::optional<CardRequest> checkedRequest(std::optional<Refusal> (*check)(QSqlDatabase, const CardRequest&));
     void tell(const StepReport& s);
     // Runs `step` for each door in turn, tells its report, then hands it
     // to `told`.

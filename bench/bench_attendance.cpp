@@ -6,18 +6,18 @@
 //   cmake -S . -B build -DDOOR_BUILD_BENCH=ON && ninja -C build bench_attendance
 //   ./build/bench/bench_attendance
 
+#include "BenchSupport.h"
+
 #include "attendance/AttendanceProcessing.h"
 #include "attendance/PunchSelection.h"
 #include "attendance/WorkTimes.h"
 #include "db/Database.h"
 #include "db/DateText.h"
-#include "db/ProgramFolder.h"
 #include "db/Transaction.h"
 
 #include <QCoreApplication>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
@@ -49,13 +49,10 @@ QList<QTime> dayOf(quint32& seed)
     return out;
 }
 
-class Home {
+class Home : public BenchHome {
 public:
     Home()
     {
-        ProgramFolder::set(dir_.path());
-        if (!Database::openShared().ok())
-            qFatal("cannot open the benchmark database");
         QSqlDatabase db = Database::shared();
         if (!WorkTimes::save(db, WorkTimes::defaults(), {5, 5}).ok())
             qFatal("cannot store the work times");
@@ -89,13 +86,11 @@ public:
         if (!tx.commit())
             qFatal("cannot fill the benchmark database");
     }
-    ~Home() { Database::closeShared(); }
 
     static QString card(int i) { return QStringLiteral("%1").arg(i, 6, 10, QLatin1Char('0')); }
     qint64 punches() const { return punches_; }
 
 private:
-    QTemporaryDir dir_;
     qint64 punches_ = 0;
 };
 
@@ -204,12 +199,8 @@ BENCHMARK(BM_ProcessYear1000People)->Unit(benchmark::kMillisecond)->Iterations(1
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    Home h;
-    home = &h;
-    checkAgainstReference();
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks<QCoreApplication, Home>(argc, argv, [](Home& h) {
+        home = &h;
+        checkAgainstReference();
+    });
 }

@@ -9,6 +9,8 @@
 // sorts every row before the first one shows, and its time is reported
 // here beside the others.
 
+#include "BenchSupport.h"
+
 #include "cards/CardGridModel.h"
 #include "cards/FrmFKXXCX.h"
 #include "cards/FrmTkcx.h"
@@ -16,16 +18,12 @@
 #include "cards/RemovedCardModel.h"
 #include "cards/RemovedCardQuery.h"
 #include "db/Database.h"
-#include "db/ProgramFolder.h"
 #include "db/Transaction.h"
 #include "session/Session.h"
 
 #include <QApplication>
-#include <QPrintPreviewWidget>
-#include <QPrinter>
 #include <QSqlQuery>
 #include <QSqlQueryModel>
-#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
@@ -45,13 +43,10 @@ QString departmentOf(int i)
     return QStringLiteral("阳光花园%1号楼").arg(i % kDepartments + 1);
 }
 
-class Home {
+class Home : public BenchHome {
 public:
     Home()
     {
-        ProgramFolder::set(dir_.path());
-        if (!Database::openShared().ok())
-            qFatal("cannot open the benchmark database");
         QSqlDatabase db = Database::shared();
         Transaction tx(db);
         QSqlQuery person(db), card(db), gone(db);
@@ -97,10 +92,6 @@ public:
         }
         tx.commit();
     }
-    ~Home() { Database::closeShared(); }
-
-private:
-    QTemporaryDir dir_;
 };
 
 // What the grid does before it paints: run the statement and read the
@@ -204,13 +195,7 @@ void printToPreview(benchmark::State& state, Stage stage, Report report)
             state.SkipWithError("staging failed");
             return;
         }
-        std::optional<ReportDocument> doc = report().document();
-        QPrinter printer(QPrinter::HighResolution);
-        doc->setUpPage(&printer);
-        QPrintPreviewWidget preview(&printer);
-        QObject::connect(&preview, &QPrintPreviewWidget::paintRequested, [&](QPrinter* p) { doc->paint(p); });
-        preview.updatePreview();
-        state.counters["pages"] = preview.pageCount();
+        state.counters["pages"] = previewEveryPage(report());
     }
 }
 
@@ -240,12 +225,5 @@ BENCHMARK(BM_RemovedReport10000ToPreview)->Unit(benchmark::kMillisecond)->Iterat
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    Home home;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks<QApplication, Home>(argc, argv);
 }

@@ -6,6 +6,8 @@
 //   cmake -S . -B build -DDOOR_BUILD_BENCH=ON && ninja -C build bench_collect
 //   ./build/bench/bench_collect
 
+#include "BenchSupport.h"
+
 #include "db/Database.h"
 #include "db/ProgramFolder.h"
 #include "doorsim/SimulatorThread.h"
@@ -120,11 +122,6 @@ BENCHMARK(BM_CollectPaced)->Unit(benchmark::kSecond)->Iterations(1)->UseManualTi
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    // The line's waits run on the Qt event loop.
+    return runBenchmarks<QCoreApplication>(argc, argv);
 }

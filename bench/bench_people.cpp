@@ -4,17 +4,16 @@
 //   cmake -S . -B build -DDOOR_BUILD_BENCH=ON && ninja -C build bench_people
 //   ./build/bench/bench_people
 
+#include "BenchSupport.h"
+
 #include "session/Session.h"
 #include "db/Database.h"
-#include "db/ProgramFolder.h"
 #include "db/Transaction.h"
 #include "people/Frmxg.h"
 #include "people/Personnel.h"
 #include "reports/ReportStaging.h"
 
 #include <QApplication>
-#include <QPrintPreviewWidget>
-#include <QPrinter>
 #include <QSqlQuery>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -27,13 +26,10 @@ constexpr int kPeople = 100000;
 
 // A program folder whose database holds kPeople people with every field
 // filled, card numbers 000001 upwards.
-class Home {
+class Home : public BenchHome {
 public:
     Home()
     {
-        ProgramFolder::set(dir_.path());
-        if (!Database::openShared().ok())
-            qFatal("cannot open the benchmark database");
         QSqlDatabase db = Database::shared();
         Transaction tx(db);
         QSqlQuery q(db);
@@ -54,13 +50,7 @@ public:
         }
         tx.commit();
     }
-    ~Home() { Database::closeShared(); }
-
-private:
-    QTemporaryDir dir_;
 };
-
-Home* home = nullptr;
 
 // The first 10,000 people, as "打印" over a card range stages them.
 ReportStaging stageTenThousand()
@@ -94,13 +84,7 @@ void BM_PreviewPersonnelReport10000(benchmark::State& state)
 {
     ReportStaging report = stageTenThousand();
     for (auto _ : state) {
-        std::optional<ReportDocument> doc = report.document();
-        QPrinter printer(QPrinter::HighResolution);
-        doc->setUpPage(&printer);
-        QPrintPreviewWidget preview(&printer);
-        QObject::connect(&preview, &QPrintPreviewWidget::paintRequested, [&](QPrinter* p) { doc->paint(p); });
-        preview.updatePreview();
-        state.counters["pages"] = preview.pageCount();
+        state.counters["pages"] = previewEveryPage(report);
     }
 }
 BENCHMARK(BM_PreviewPersonnelReport10000)->Unit(benchmark::kMillisecond)->Iterations(3);
@@ -121,13 +105,5 @@ BENCHMARK(BM_PdfPersonnelReport10000)->Unit(benchmark::kMillisecond)->Iterations
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    Home h;
-    home = &h;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks<QApplication, Home>(argc, argv);
 }

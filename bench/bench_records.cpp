@@ -5,12 +5,13 @@
 //   cmake -S . -B build -DDOOR_BUILD_BENCH=ON && ninja -C build bench_records
 //   ./build/bench/bench_records
 
+#include "BenchSupport.h"
+
 #include "db/Database.h"
 #include "doors/DoorsTable.h"
 #include "doorsim/Simulator.h"
 #include "link/LinePort.h"
 #include "records/LockMonitor.h"
-#include "db/ProgramFolder.h"
 #include "db/Transaction.h"
 #include "records/Frmque.h"
 #include "records/PollCommands.h"
@@ -35,13 +36,10 @@ namespace {
 constexpr int kRecords = 2000000;
 constexpr int kPeople = 2000;
 
-class Home {
+class Home : public BenchHome {
 public:
     Home()
     {
-        ProgramFolder::set(dir_.path());
-        if (!Database::openShared().ok())
-            qFatal("cannot open the benchmark database");
         QSqlDatabase db = Database::shared();
         Transaction tx(db);
         QSqlQuery q(db);
@@ -62,10 +60,6 @@ public:
             qFatal("cannot fill the benchmark database: %s", qPrintable(q.lastError().text()));
         tx.commit();
     }
-    ~Home() { Database::closeShared(); }
-
-private:
-    QTemporaryDir dir_;
 };
 
 // What the operator waits for when the window opens: the first page of
@@ -202,12 +196,5 @@ BENCHMARK(BM_Monitor100Controllers)->Unit(benchmark::kMillisecond)->Iterations(1
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    Home h;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks<QApplication, Home>(argc, argv);
 }

@@ -2,6 +2,8 @@
 // pseudo-terminal, and a paced collection stream against the time the
 // bytes need on a 9,600-baud line.
 
+#include "BenchSupport.h"
+
 #include "doorsim/Simulator.h"
 #include "doorsim/SimulatorThread.h"
 #include "link/Bcd.h"
@@ -135,11 +137,5 @@ BENCHMARK(BM_PacedCollection)->ArgName("sim_thread")->Arg(0)->Arg(1)->Unit(bench
 int main(int argc, char** argv)
 {
     // The line's waits run on the Qt event loop.
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks<QCoreApplication>(argc, argv);
 }

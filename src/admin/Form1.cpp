@@ -6,6 +6,7 @@
 #include "ui/InputFilters.h"
 #include "ui/Prompter.h"
 #include "ui/WorkProgress.h"
+#include "ui/Buttons.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -29,14 +30,6 @@ QLabel* label(QWidget* parent, const char* name, const QString& text)
     auto* l = new QLabel(text, parent);
     l->setObjectName(QLatin1String(name));
     return l;
-}
-
-QPushButton* button(QWidget* parent, const char* name, const QString& caption)
-{
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(QLatin1String(name));
-    b->setAutoDefault(false);
-    return b;
 }
 
 // Folders of the system itself hold no place for a copy.
@@ -95,9 +88,9 @@ Form1::Form1(QWidget* parent) : QDialog(parent), chooseRestoreFile(pickFile)
     Label4 = label(this, "Label4", QString());
     Label4->setWordWrap(true);
 
-    Command1 = button(this, "Command1", QStringLiteral("数据备份"));
-    Command3 = button(this, "Command3", QStringLiteral("数据恢复"));
-    Command2 = button(this, "Command2", QStringLiteral("退  出"));
+    Command1 = Buttons::make(this, "Command1", QStringLiteral("数据备份"));
+    Command3 = Buttons::make(this, "Command3", QStringLiteral("数据恢复"));
+    Command2 = Buttons::make(this, "Command2", QStringLiteral("退  出"));
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     for (QPushButton* b : {Command1, Command3, Command2})

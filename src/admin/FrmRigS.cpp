@@ -5,6 +5,7 @@
 #include "session/Session.h"
 #include "ui/InputFilters.h"
 #include "ui/Prompter.h"
+#include "ui/Buttons.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -17,14 +18,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-QPushButton* button(QWidget* parent, const char* name, const QString& caption)
-{
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(QLatin1String(name));
-    b->setAutoDefault(false);
-    return b;
-}
 
 const QString kSelectAll = QStringLiteral("全选");
 const QString kSelectNone = QStringLiteral("全空");
@@ -79,10 +72,10 @@ void FrmRigS::buildAccountsTab(QWidget* tab)
     Che2 = new QCheckBox(QStringLiteral("管理用户权限"), tab);
     Che2->setObjectName(QStringLiteral("Che2"));
 
-    Command6 = button(tab, "Command6", QStringLiteral("添加"));
-    Command4 = button(tab, "Command4", QStringLiteral("修改"));
-    Command7 = button(tab, "Command7", QStringLiteral("删除"));
-    Command5 = button(tab, "Command5", QStringLiteral("退出"));
+    Command6 = Buttons::make(tab, "Command6", QStringLiteral("添加"));
+    Command4 = Buttons::make(tab, "Command4", QStringLiteral("修改"));
+    Command7 = Buttons::make(tab, "Command7", QStringLiteral("删除"));
+    Command5 = Buttons::make(tab, "Command5", QStringLiteral("退出"));
 
     auto* fields = new QGridLayout;
     fields->addWidget(new QLabel(QStringLiteral("用户名称："), tab), 0, 0);
@@ -129,9 +122,9 @@ void FrmRigS::buildRightsTab(QWidget* tab)
         Ch[i]->setObjectName(QStringLiteral("Ch(%1)").arg(i));
         grid->addWidget(Ch[i], i % kRows, i / kRows);
     }
-    Command1 = button(tab, "Command1", QStringLiteral("确定"));
-    Command3 = button(tab, "Command3", kSelectAll);
-    Command2 = button(tab, "Command2", QStringLiteral("退出"));
+    Command1 = Buttons::make(tab, "Command1", QStringLiteral("确定"));
+    Command3 = Buttons::make(tab, "Command3", kSelectAll);
+    Command2 = Buttons::make(tab, "Command2", QStringLiteral("退出"));
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     for (QPushButton* b : {Command1, Command3, Command2})

@@ -1,5 +1,6 @@
 #include "admin/Initialisation.h"
 
+#include "db/BoundQuery.h"
 #include "db/Schema.h"
 #include "db/Transaction.h"
 
@@ -12,13 +13,7 @@ namespace {
 bool exec(QSqlDatabase db, const QString& sql, const QVariantList& values, QString* error)
 {
     QSqlQuery q(db);
-    if (!q.prepare(sql)) {
-        *error = q.lastError().text();
-        return false;
-    }
-    for (const QVariant& v : values)
-        q.addBindValue(v);
-    if (!q.exec()) {
+    if (!BoundQuery::run(q, sql, values)) {
         *error = q.lastError().text();
         return false;
     }

@@ -7,6 +7,7 @@
 #include "session/Session.h"
 #include "ui/InputFilters.h"
 #include "ui/Prompter.h"
+#include "ui/Buttons.h"
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -32,15 +33,6 @@ namespace {
 constexpr int kUpperHeight = 392;
 constexpr int kWholeHeight = 552;
 constexpr int kRows = 16;
-
-QPushButton* button(QWidget* parent, const char* name, const QString& text, const QRect& r)
-{
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setGeometry(r);
-    b->setAutoDefault(false);
-    return b;
-}
 
 QComboBox* comboBox(QWidget* parent, const char* name, const QRect& r)
 {
@@ -145,8 +137,8 @@ void FrmMon::buildControls()
     picture3_->setToolTip(QStringLiteral("备注"));
     picture3_->setGeometry(520, 40, 24, 24);
     connect(picture3_, &QToolButton::clicked, this, [this]() { showWhole(true); });
-    command1_ = button(this, "Command1", QStringLiteral("查看"), QRect(550, 38, 68, 28));
-    command2_ = button(this, "Command2", QStringLiteral("退出"), QRect(624, 38, 68, 28));
+    command1_ = Buttons::make(this, "Command1", QStringLiteral("查看"), QRect(550, 38, 68, 28));
+    command2_ = Buttons::make(this, "Command2", QStringLiteral("退出"), QRect(624, 38, 68, 28));
     connect(command1_, &QPushButton::clicked, this, &FrmMon::query);
     connect(command2_, &QPushButton::clicked, this, &QDialog::reject);
 
@@ -184,7 +176,8 @@ void FrmMon::buildControls()
                                         MonthlySheet::Mark::Overtime};
     const char* names[] = {"Clate", "Cle", "Clv", "Cabs", "Cot"};
     for (int i = 0; i < 5; ++i) {
-        markButtons_[i] = button(this, names[i], MonthlySheet::caption(marks[i]), QRect(8 + i * 66, y, 60, 26));
+        markButtons_[i] = Buttons::make(
+            this, names[i], MonthlySheet::caption(marks[i]), QRect(8 + i * 66, y, 60, 26));
         connect(markButtons_[i], &QPushButton::clicked, this, [this, m = marks[i]]() { mark(m); });
     }
     picture4_ = new QToolButton(this);
@@ -200,9 +193,9 @@ void FrmMon::buildControls()
     rbox_->setObjectName(QStringLiteral("RBox"));
     rbox_->setGeometry(8, 20, 574, 84);
     rbox_->setAcceptRichText(true);
-    command6_ = button(this, "Command6", QStringLiteral("保存"), QRect(606, y + 40, 88, 28));
-    command7_ = button(this, "Command7", QStringLiteral("编辑打印"), QRect(606, y + 76, 88, 28));
-    command3_ = button(this, "Command3", QStringLiteral("清除"), QRect(606, y + 112, 88, 28));
+    command6_ = Buttons::make(this, "Command6", QStringLiteral("保存"), QRect(606, y + 40, 88, 28));
+    command7_ = Buttons::make(this, "Command7", QStringLiteral("编辑打印"), QRect(606, y + 76, 88, 28));
+    command3_ = Buttons::make(this, "Command3", QStringLiteral("清除"), QRect(606, y + 112, 88, 28));
     connect(command6_, &QPushButton::clicked, this, [this]() { save(); });
     connect(command7_, &QPushButton::clicked, this, &FrmMon::editAndPrint);
     connect(command3_, &QPushButton::clicked, rbox_, &QTextEdit::clear);

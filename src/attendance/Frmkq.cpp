@@ -10,6 +10,7 @@
 #include "ui/BusyCursor.h"
 #include "ui/InputFilters.h"
 #include "ui/Prompter.h"
+#include "ui/Buttons.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -46,15 +47,6 @@ QCheckBox* checkBox(QWidget* parent, int index, const QString& text, const QRect
     return c;
 }
 
-QPushButton* button(QWidget* parent, const char* name, const QString& text, const QRect& r)
-{
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setGeometry(r);
-    b->setAutoDefault(false);
-    return b;
-}
-
 }  // namespace
 
 Frmkq::Frmkq(QWidget* parent) : QDialog(parent)
@@ -89,9 +81,9 @@ Frmkq::Frmkq(QWidget* parent) : QDialog(parent)
     corder_ = comboBox(filters, "Corder", QRect(388, 44, 100, 24), AttendanceQuery::orderItems());
     corder_->setEditText(QStringLiteral("排序方法"));
 
-    ccx_ = button(filters, "Ccx", QStringLiteral("查  看"), QRect(680, 10, 72, 28));
-    command2_ = button(filters, "Command2", QStringLiteral("打印报表"), QRect(760, 10, 76, 28));
-    command1_ = button(filters, "Command1", QStringLiteral("退  出"), QRect(760, 42, 76, 28));
+    ccx_ = Buttons::make(filters, "Ccx", QStringLiteral("查  看"), QRect(680, 10, 72, 28));
+    command2_ = Buttons::make(filters, "Command2", QStringLiteral("打印报表"), QRect(760, 10, 76, 28));
+    command1_ = Buttons::make(filters, "Command1", QStringLiteral("退  出"), QRect(760, 42, 76, 28));
     connect(ccx_, &QPushButton::clicked, this, &Frmkq::query);
     connect(command2_, &QPushButton::clicked, this, &Frmkq::print);
     connect(command1_, &QPushButton::clicked, this, &QDialog::reject);

@@ -1,5 +1,6 @@
 #include "attendance/MonthlySheet.h"
 
+#include "db/BoundQuery.h"
 #include "db/DateText.h"
 
 #include <QSqlError>
@@ -17,17 +18,6 @@ std::optional<QTime> punch(const QVariant& v)
 {
     const QTime t = DateText::toTime(v);
     return t.isValid() && t != QTime(0, 0) ? std::optional<QTime>(t) : std::nullopt;
-}
-
-QStringList column(QSqlDatabase db, const QString& sql)
-{
-    QStringList out;
-    QSqlQuery q(db);
-    q.setForwardOnly(true);
-    if (q.exec(sql))
-        while (q.next())
-            out << q.value(0).toString();
-    return out;
 }
 
 }  // namespace
@@ -111,12 +101,13 @@ Month month(QSqlDatabase db, By by, const QString& who, int year, int month)
 
 QStringList cards(QSqlDatabase db)
 {
-    return column(db, QStringLiteral("SELECT DISTINCT 卡号 FROM data WHERE 卡号 IS NOT NULL ORDER BY 卡号"));
+    return BoundQuery::firstColumn(db, QStringLiteral("SELECT DISTINCT 卡号 FROM data WHERE 卡号 IS NOT NULL ORDER BY 卡号"));
 }
 
 QStringList names(QSqlDatabase db)
 {
-    return column(db, QStringLiteral("SELECT DISTINCT 姓名 FROM datakq WHERE trim(姓名) <> '' ORDER BY 姓名"));
+    return BoundQuery::firstColumn(
+        db, QStringLiteral("SELECT DISTINCT 姓名 FROM datakq WHERE trim(姓名) <> '' ORDER BY 姓名"));
 }
 
 QString caption(Mark m)

@@ -1,6 +1,7 @@
 #include "cards/CardIssuing.h"
 
 #include "cards/CardRows.h"
+#include "db/BoundQuery.h"
 #include "db/DateText.h"
 #include "db/Transaction.h"
 
@@ -139,6 +140,22 @@ StepReport refusedCard(int address, const QString& card)
     return StepReport{false, QStringLiteral("卡号 %1 无法发送到 %2 号门").arg(card).arg(address), Icon::Exclamation};
 }
 
+// The card has left the controller: its issued row moves into the removed
+// cards. The report when the database could not record that.
+std::optional<StepReport> recordRemoval(QSqlDatabase db, int address, const QString& card, const QDate& today)
+{
+    QString error;
+    Transaction t(db);
+    if (!t.begun() || !CardRows::moveToHistory(db, address, card, today, &error) || !t.commit())
+        return StepReport{false,
+                          QStringLiteral("卡号 %1 已从 %2 号门删除，但数据库没有记下：%3")
+                              .arg(card)
+                              .arg(address)
+                              .arg(error.isEmpty() ? db.lastError().text() : error),
+                          Icon::Critical};
+    return std::nullopt;
+}
+
 }  // namespace
 
 CardLimits CardRequest::limits() const
@@ -181,13 +198,7 @@ QList<int> doorAddresses(QSqlDatabase db)
 
 QStringList cardNumbers(QSqlDatabase db)
 {
-    QStringList out;
-    QSqlQuery q(db);
-    if (q.exec(QStringLiteral("SELECT 卡号 FROM people ORDER BY rowid"))) {
-        while (q.next())
-            out << q.value(0).toString();
-    }
-    return out;
+    return BoundQuery::firstColumn(db, QStringLiteral("SELECT 卡号 FROM people ORDER BY rowid"));
 }
 
 std::optional<Refusal> checkAdd(QSqlDatabase db, const CardRequest& r)
@@ -310,15 +321,8 @@ StepReport changeOne(QSqlDatabase db, LinePort& comm, const CardRequest& r, int 
                             .arg(r.card)))
             break;
     }
-    QString error;
-    Transaction t(db);
-    if (!t.begun() || !CardRows::moveToHistory(db, address, r.card, today, &error) || !t.commit())
-        return StepReport{false,
-                          QStringLiteral("卡号 %1 已从 %2 号门删除，但数据库没有记下：%3")
-                              .arg(r.card)
-                              .arg(address)
-                              .arg(error.isEmpty() ? db.lastError().text() : error),
-                          Icon::Critical};
+    if (auto unrecorded = recordRemoval(db, address, r.card, today))
+        return *unrecorded;
     return StepReport{false,
                       QStringLiteral("卡号 %1 已从 %2 号门删除，修改没有写入；该卡已记入退卡记录").arg(r.card).arg(address),
                       Icon::Exclamation};
@@ -334,15 +338,8 @@ StepReport deleteOne(QSqlDatabase db, LinePort& comm, const CardRequest& r, int 
         return refusedCard(address, r.card);
     if (!removed.ok())
         return StepReport{false, QStringLiteral("通信出错!"), Icon::Exclamation};
-    QString error;
-    Transaction t(db);
-    if (!t.begun() || !CardRows::moveToHistory(db, address, r.card, today, &error) || !t.commit())
-        return StepReport{false,
-                          QStringLiteral("卡号 %1 已从 %2 号门删除，但数据库没有记下：%3")
-                              .arg(r.card)
-                              .arg(address)
-                              .arg(error.isEmpty() ? db.lastError().text() : error),
-                          Icon::Critical};
+    if (auto unrecorded = recordRemoval(db, address, r.card, today))
+        return *unrecorded;
     return StepReport{true, QStringLiteral("%1已从地址为%2的门中删除").arg(r.physical).arg(address), Icon::Exclamation};
 }
 

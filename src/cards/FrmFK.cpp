@@ -384,6 +384,17 @@ CardRequest FrmFK::request() const
     return r;
 }
 
+std::optional<CardRequest> FrmFK::checkedRequest(
+    std::optional<Refusal> (*check)(QSqlDatabase, const CardRequest&))
+{
+    CardRequest r = request();
+    if (auto no = check(db_, r)) {
+        refuse(*no);
+        return std::nullopt;
+    }
+    return r;
+}
+
 void FrmFK::refuse(const Refusal& r)
 {
     if (r.beep)
@@ -399,6 +410,22 @@ void FrmFK::tell(const StepReport& s)
 {
     if (!s.text.isEmpty())
         Prompt::inform(this, s.text, s.icon);
+}
+
+void FrmFK::sendToDoors(const QList<int>& addresses, const std::function<StepReport(int)>& step,
+                        const std::function<void(int, const StepReport&)>& told)
+{
+    for (int a : addresses) {
+        StepReport s;
+        {
+            // The wait cursor is off again before the operator is told.
+            BusyCursor busy;
+            s = step(a);
+        }
+        tell(s);
+        if (told)
+            told(a, s);
+    }
 }
 
 bool FrmFK::isLastRow(int address) const
@@ -417,11 +444,10 @@ void FrmFK::emptyHolderFields()
 
 void FrmFK::add()
 {
-    const CardRequest r = request();
-    if (auto no = CardIssuing::checkAdd(db_, r)) {
-        refuse(*no);
+    const std::optional<CardRequest> checked = checkedRequest(CardIssuing::checkAdd);
+    if (!checked)
         return;
-    }
+    const CardRequest& r = *checked;
     {
         ExchangeGuard guard(working_, exchangeControls());
         // The port may still be set for the reader: it is opened afresh on
@@ -432,16 +458,12 @@ void FrmFK::add()
             return;
         }
         const CardSendOptions options = CardSendOptions::issuing(Session::lineParams());
-        for (int a : r.addresses) {
-            StepReport s;
-            {
-                BusyCursor busy;
-                s = CardIssuing::addOne(db_, *port(), r, a, options);
-            }
-            tell(s);
-            if (s.done && isLastRow(a))
-                emptyHolderFields();
-        }
+        sendToDoors(
+            r.addresses, [&](int a) { return CardIssuing::addOne(db_, *port(), r, a, options); },
+            [this](int a, const StepReport& s) {
+                if (s.done && isLastRow(a))
+                    emptyHolderFields();
+            });
         port()->close();
     }
     refillCardNumbers();
@@ -449,11 +471,10 @@ void FrmFK::add()
 
 void FrmFK::change()
 {
-    const CardRequest r = request();
-    if (auto no = CardIssuing::checkChange(db_, r)) {
-        refuse(*no);
+    const std::optional<CardRequest> checked = checkedRequest(CardIssuing::checkChange);
+    if (!checked)
         return;
-    }
+    const CardRequest& r = *checked;
     ExchangeGuard guard(working_, exchangeControls());
     port()->close();
     const CardSendOptions options = CardSendOptions::issuing(Session::lineParams());
@@ -469,16 +490,12 @@ void FrmFK::change()
     // The inputs are emptied once the last row of the list is passed
     // without a failure: unselected, or changed on its controller.
     bool lastRowFailed = false;
-    for (int a : r.addresses) {
-        StepReport s;
-        {
-            BusyCursor busy;
-            s = CardIssuing::changeOne(db_, *port(), r, a, options, today, offerRetry);
-        }
-        tell(s);
-        if (isLastRow(a))
-            lastRowFailed = !s.done;
-    }
+    sendToDoors(
+        r.addresses, [&](int a) { return CardIssuing::changeOne(db_, *port(), r, a, options, today, offerRetry); },
+        [&](int a, const StepReport& s) {
+            if (isLastRow(a))
+                lastRowFailed = !s.done;
+        });
     port()->close();
     if (!lastRowFailed)
         emptyHolderFields();
@@ -486,24 +503,16 @@ void FrmFK::change()
 
 void FrmFK::remove()
 {
-    const CardRequest r = request();
-    if (auto no = CardIssuing::checkDelete(db_, r)) {
-        refuse(*no);
+    const std::optional<CardRequest> checked = checkedRequest(CardIssuing::checkDelete);
+    if (!checked)
         return;
-    }
+    const CardRequest& r = *checked;
     {
         ExchangeGuard guard(working_, exchangeControls());
         port()->close();
         const CardSendOptions options = CardSendOptions::issuing(Session::lineParams());
         const QDate today = Clock::today();
-        for (int a : r.addresses) {
-            StepReport s;
-            {
-                BusyCursor busy;
-                s = CardIssuing::deleteOne(db_, *port(), r, a, options, today);
-            }
-            tell(s);
-        }
+        sendToDoors(r.addresses, [&](int a) { return CardIssuing::deleteOne(db_, *port(), r, a, options, today); });
         port()->close();
     }
     emptyHolderFields();

@@ -5,6 +5,8 @@
 #include <QList>
 #include <QSqlDatabase>
 
+#include <functional>
+
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
@@ -64,7 +66,14 @@ private:
 
     CardRequest request() const;
     void refuse(const Refusal& r);
+    // The inputs' request when `check` lets it through; otherwise the
+    // operator is told why and there is none.
+    std::optional<CardRequest> checkedRequest(std::optional<Refusal> (*check)(QSqlDatabase, const CardRequest&));
     void tell(const StepReport& s);
+    // Runs `step` for each door in turn, tells its report, then hands it
+    // to `told`.
+    void sendToDoors(const QList<int>& addresses, const std::function<StepReport(int)>& step,
+                     const std::function<void(int, const StepReport&)>& told = {});
     void showLimits(const ShownLimits& s);
     void clearLimits();
     void setMode(QButtonGroup* group, std::optional<int> mode);

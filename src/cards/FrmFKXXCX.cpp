@@ -10,6 +10,7 @@
 #include "ui/BusyCursor.h"
 #include "ui/InputFilters.h"
 #include "ui/Prompter.h"
+#include "ui/Buttons.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -29,14 +30,6 @@ QCheckBox* filterBox(QWidget* parent, const char* name, const QString& caption)
     auto* c = new QCheckBox(caption, parent);
     c->setObjectName(QString::fromLatin1(name));
     return c;
-}
-
-QPushButton* button(QWidget* parent, const char* name, const QString& caption)
-{
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setAutoDefault(false);
-    return b;
 }
 
 }  // namespace
@@ -73,9 +66,9 @@ FrmFKXXCX::FrmFKXXCX(QWidget* parent) : QDialog(parent), db_(Session::db())
     Corder->setEditText(QString());
     InputFilters::enterMovesOn(Corder->lineEdit());
 
-    Ccx = button(this, "Ccx", QStringLiteral("查  看"));
-    Command2 = button(this, "Command2", QStringLiteral("打 印"));
-    Command1 = button(this, "Command1", QStringLiteral("退  出"));
+    Ccx = Buttons::make(this, "Ccx", QStringLiteral("查  看"));
+    Command2 = Buttons::make(this, "Command2", QStringLiteral("打 印"));
+    Command1 = Buttons::make(this, "Command1", QStringLiteral("退  出"));
 
     DBGrid1 = new QTableView(this);
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));

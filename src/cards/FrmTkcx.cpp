@@ -11,6 +11,7 @@
 #include "ui/BusyCursor.h"
 #include "ui/InputFilters.h"
 #include "ui/Prompter.h"
+#include "ui/Buttons.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -26,14 +27,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-QPushButton* button(QWidget* parent, const char* name, const QString& caption)
-{
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setAutoDefault(false);
-    return b;
-}
 
 QDateEdit* datePicker(QWidget* parent, const char* name, const QDate& date)
 {
@@ -87,9 +80,9 @@ FrmTkcx::FrmTkcx(QWidget* parent) : QDialog(parent), db_(Session::db())
     Combo1->setEditText(QStringLiteral("排序方式"));
     InputFilters::enterMovesOn(Combo1->lineEdit());
 
-    Command1 = button(this, "Command1", QStringLiteral("查 看"));
-    Command2 = button(this, "Command2", QStringLiteral("打 印"));
-    Command3 = button(this, "Command3", QStringLiteral("关 闭"));
+    Command1 = Buttons::make(this, "Command1", QStringLiteral("查 看"));
+    Command2 = Buttons::make(this, "Command2", QStringLiteral("打 印"));
+    Command3 = Buttons::make(this, "Command3", QStringLiteral("关 闭"));
 
     DBGrid1 = new QTableView(this);
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));

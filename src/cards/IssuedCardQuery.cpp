@@ -1,6 +1,7 @@
 #include "cards/IssuedCardQuery.h"
 
 #include "cards/CardStateWords.h"
+#include "db/BoundQuery.h"
 
 #include <QVariantList>
 
@@ -56,18 +57,6 @@ QString whereAndOrder(const Filter& f, QVariantList& values)
     return sql;
 }
 
-QSqlQuery executed(QSqlDatabase db, const QString& sql, const QVariantList& values)
-{
-    QSqlQuery q(db);
-    q.setForwardOnly(false);
-    if (q.prepare(sql)) {
-        for (const QVariant& v : values)
-            q.addBindValue(v);
-        q.exec();
-    }
-    return q;
-}
-
 }  // namespace
 
 QStringList orderItems()
@@ -113,12 +102,12 @@ QSqlQuery gridQuery(QSqlDatabase db, const Filter& filter)
 {
     QVariantList values;
     const QString tail = whereAndOrder(filter, values);
-    return executed(db,
-                    QStringLiteral("SELECT people.姓名, faka.卡号, faka.地址, faka.ctrl_state1, faka.ctrl_state2, "
-                                   "faka.开始日期, faka.截止日期, faka.开始星期, faka.截止星期, faka.开始时间, "
-                                   "faka.截止时间, faka.物理卡号, people.部门, people.职务") +
-                        from() + tail,
-                    values);
+    const QString select =
+        QStringLiteral("SELECT people.姓名, faka.卡号, faka.地址, faka.ctrl_state1, faka.ctrl_state2, "
+                       "faka.开始日期, faka.截止日期, faka.开始星期, faka.截止星期, faka.开始时间, "
+                       "faka.截止时间, faka.物理卡号, people.部门, people.职务") +
+        from() + tail;
+    return BoundQuery::scrollable(db, select, values);
 }
 
 ReportStaging report(QSqlDatabase db)
@@ -155,7 +144,7 @@ QSqlQuery choices(QSqlDatabase db, Choices which)
     case Choices::Addresses: sql = QStringLiteral("SELECT DISTINCT 地址 FROM faka"); break;
     case Choices::Cards: sql = QStringLiteral("SELECT DISTINCT 卡号 FROM faka"); break;
     }
-    return executed(db, sql, {});
+    return BoundQuery::scrollable(db, sql, {});
 }
 
 }  // namespace IssuedCardQuery

@@ -1,6 +1,7 @@
 #include "cards/RemovedCardQuery.h"
 
 #include "cards/CardStateWords.h"
+#include "db/BoundQuery.h"
 #include "db/DateText.h"
 
 #include <QRegularExpression>
@@ -49,18 +50,6 @@ QString whereAndOrder(const Filter& f, QVariantList& values)
     case Order::Date: sql += QStringLiteral(" ORDER BY 日期, 部门, 卡号"); break;
     }
     return sql;
-}
-
-QSqlQuery executed(QSqlDatabase db, const QString& sql, const QVariantList& values)
-{
-    QSqlQuery q(db);
-    q.setForwardOnly(false);
-    if (q.prepare(sql)) {
-        for (const QVariant& v : values)
-            q.addBindValue(v);
-        q.exec();
-    }
-    return q;
 }
 
 Cell refused(const QString& why)
@@ -144,9 +133,8 @@ QSqlQuery gridQuery(QSqlDatabase db, const Filter& filter)
 {
     QVariantList values;
     const QString tail = whereAndOrder(filter, values);
-    return executed(db,
-                    QStringLiteral("SELECT %1, rowid FROM dfaka").arg(gridFields().join(QStringLiteral(", "))) + tail,
-                    values);
+    const QString select = QStringLiteral("SELECT %1, rowid FROM dfaka").arg(gridFields().join(QStringLiteral(", ")));
+    return BoundQuery::scrollable(db, select + tail, values);
 }
 
 ReportStaging report(QSqlDatabase db)
@@ -174,7 +162,8 @@ QSqlQuery choices(QSqlDatabase db, Choices which)
     case Choices::Names: field = QStringLiteral("姓名"); break;
     case Choices::Cards: field = QStringLiteral("卡号"); break;
     }
-    return executed(db, QStringLiteral("SELECT DISTINCT %1 FROM dfaka WHERE %1 IS NOT NULL").arg(field), {});
+    return BoundQuery::scrollable(
+        db, QStringLiteral("SELECT DISTINCT %1 FROM dfaka WHERE %1 IS NOT NULL").arg(field), {});
 }
 
 Cell checkCell(int column, const QString& text)

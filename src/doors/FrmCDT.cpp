@@ -5,12 +5,12 @@
 #include "doors/ControllerLine.h"
 #include "doors/DoorsTable.h"
 #include "ui/ExchangeGuard.h"
+#include "ui/InputFilters.h"
 #include "session/Session.h"
 #include "ui/BusyCursor.h"
 #include "ui/Prompter.h"
 
 #include <QComboBox>
-#include <QKeyEvent>
 #include <QDateEdit>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -22,31 +22,6 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-namespace {
-
-// The address is picked from the list only: a typed character would
-// otherwise jump to the first address starting with it and send the
-// command to a controller the operator never chose. The arrow keys and
-// the list still pick.
-class IgnoreTyping : public QObject {
-public:
-    using QObject::QObject;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::KeyPress) {
-            const auto* key = static_cast<QKeyEvent*>(event);
-            const QString text = key->text();
-            if (!text.isEmpty() && text.at(0).isPrint() && !(key->modifiers() & Qt::ControlModifier))
-                return true;
-        }
-        return QObject::eventFilter(watched, event);
-    }
-};
-
-}  // namespace
-
 FrmCDT::FrmCDT(QWidget* parent) : LineDialog(parent)
 {
     setObjectName(QStringLiteral("FrmCDT"));
@@ -57,7 +32,7 @@ FrmCDT::FrmCDT(QWidget* parent) : LineDialog(parent)
     Combo1 = new QComboBox(this);
     Combo1->setObjectName(QStringLiteral("Combo1"));
     Combo1->setEditable(false);
-    Combo1->installEventFilter(new IgnoreTyping(Combo1));
+    InputFilters::pickOnly(Combo1);
     Combo1->setMinimumWidth(100);
 
     Frame1 = new QGroupBox(this);

@@ -10,6 +10,7 @@
 #include "ui/InputFilters.h"
 #include "ui/Prompter.h"
 #include "ui/TypedInput.h"
+#include "ui/Buttons.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -30,14 +31,6 @@ std::optional<int> wholeNumber(const QString& text)
     bool ok = false;
     const int v = text.trimmed().toInt(&ok);
     return ok ? std::optional<int>(v) : std::nullopt;
-}
-
-QPushButton* button(const QString& name, const QString& text, QWidget* parent)
-{
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(name);
-    b->setAutoDefault(false);
-    return b;
 }
 
 }  // namespace
@@ -85,11 +78,11 @@ Frmdoor::Frmdoor(QWidget* parent) : LineDialog(parent)
     mesg->setObjectName(QStringLiteral("mesg"));
     mesg->setMinimumHeight(22);
 
-    Cmdadd = button(QStringLiteral("Cmdadd"), QStringLiteral("添加"), this);
-    cmddel = button(QStringLiteral("cmddel"), QStringLiteral("删除"), this);
-    Command4 = button(QStringLiteral("Command4"), QStringLiteral("修改"), this);
-    Command1 = button(QStringLiteral("Command1"), QStringLiteral("修改开门延迟时间"), this);
-    Cmdtest = button(QStringLiteral("Cmdtest"), QStringLiteral("门锁初始化"), this);
+    Cmdadd = Buttons::make(this, QStringLiteral("Cmdadd"), QStringLiteral("添加"));
+    cmddel = Buttons::make(this, QStringLiteral("cmddel"), QStringLiteral("删除"));
+    Command4 = Buttons::make(this, QStringLiteral("Command4"), QStringLiteral("修改"));
+    Command1 = Buttons::make(this, QStringLiteral("Command1"), QStringLiteral("修改开门延迟时间"));
+    Cmdtest = Buttons::make(this, QStringLiteral("Cmdtest"), QStringLiteral("门锁初始化"));
 
     auto* grid = new QGridLayout;
     grid->addWidget(new QLabel(QStringLiteral("门号:"), this), 0, 0);

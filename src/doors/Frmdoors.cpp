@@ -10,6 +10,7 @@
 #include "ui/Prompter.h"
 #include "ui/Resize.h"
 #include "ui/TypedInput.h"
+#include "ui/Buttons.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -28,16 +29,6 @@ QLabel* label(const QString& text, QWidget* parent, const QRect& at)
     auto* l = new QLabel(text, parent);
     l->setGeometry(at);
     return l;
-}
-
-QPushButton* button(const QString& name, const QString& text, QWidget* parent, const QRect& at)
-{
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(name);
-    b->setGeometry(at);
-    // Enter in a box must not press a button.
-    b->setAutoDefault(false);
-    return b;
 }
 
 // The text a stored delay shows as: a plain decimal number, empty for Null.
@@ -102,12 +93,12 @@ Frmdoors::Frmdoors(QWidget* parent) : LineDialog(parent)
     ListView1->setIconSize(QSize(16, 16));
     ListView1->setToolTip(QStringLiteral("项目名称"));
 
-    Cmdadd = button(QStringLiteral("Cmdadd"), QStringLiteral("新增(&A)"), this, {360, 318, 88, 30});
-    Command4 = button(QStringLiteral("Command4"), QStringLiteral("修改(&C)"), this, {456, 318, 88, 30});
-    cmddel = button(QStringLiteral("cmddel"), QStringLiteral("删除(&D)"), this, {552, 318, 88, 30});
-    Cmdtest = button(QStringLiteral("Cmdtest"), QStringLiteral("门锁初始化(&I)"), this, {360, 358, 136, 30});
-    Command1 = button(QStringLiteral("Command1"), QStringLiteral("修改延迟时间(&M)"), this, {504, 358, 136, 30});
-    Command2 = button(QStringLiteral("Command2"), QStringLiteral("退出(&E)"), this, {552, 398, 88, 30});
+    Cmdadd = Buttons::make(this, QStringLiteral("Cmdadd"), QStringLiteral("新增(&A)"), {360, 318, 88, 30});
+    Command4 = Buttons::make(this, QStringLiteral("Command4"), QStringLiteral("修改(&C)"), {456, 318, 88, 30});
+    cmddel = Buttons::make(this, QStringLiteral("cmddel"), QStringLiteral("删除(&D)"), {552, 318, 88, 30});
+    Cmdtest = Buttons::make(this, QStringLiteral("Cmdtest"), QStringLiteral("门锁初始化(&I)"), {360, 358, 136, 30});
+    Command1 = Buttons::make(this, QStringLiteral("Command1"), QStringLiteral("修改延迟时间(&M)"), {504, 358, 136, 30});
+    Command2 = Buttons::make(this, QStringLiteral("Command2"), QStringLiteral("退出(&E)"), {552, 398, 88, 30});
 
     Comm = port();
 

@@ -1,5 +1,6 @@
 #include "doors/LegacyDoors.h"
 
+#include "db/BoundQuery.h"
 #include "db/Transaction.h"
 
 #include <QSqlError>
@@ -17,26 +18,7 @@ LegacyDoors::Result done()
     return {LegacyDoors::Outcome::Done, {}};
 }
 
-QStringList column(QSqlDatabase db, const QString& sql)
-{
-    QStringList out;
-    QSqlQuery q(db);
-    q.setForwardOnly(true);
-    if (q.exec(sql)) {
-        while (q.next())
-            out << q.value(0).toString();
-    }
-    return out;
-}
-
-bool run(QSqlQuery& q, const QString& sql, const QVariantList& values)
-{
-    if (!q.prepare(sql))
-        return false;
-    for (const QVariant& v : values)
-        q.addBindValue(v);
-    return q.exec();
-}
+using BoundQuery::run;
 
 }  // namespace
 
@@ -44,12 +26,12 @@ namespace LegacyDoors {
 
 QStringList names(QSqlDatabase db)
 {
-    return column(db, QStringLiteral("SELECT 门号 FROM doors"));
+    return BoundQuery::firstColumn(db, QStringLiteral("SELECT 门号 FROM doors"));
 }
 
 QStringList departments(QSqlDatabase db)
 {
-    return column(db, QStringLiteral("SELECT 部门 FROM department"));
+    return BoundQuery::firstColumn(db, QStringLiteral("SELECT 部门 FROM department"));
 }
 
 std::optional<Door> find(QSqlDatabase db, const QString& name)

@@ -1,5 +1,6 @@
 #include "people/Departments.h"
 
+#include "db/BoundQuery.h"
 #include "db/Clock.h"
 #include "db/DateText.h"
 #include "db/PersonFields.h"
@@ -19,13 +20,7 @@ Departments::Result failure(const QString& error)
 bool run(QSqlDatabase db, const QString& sql, const QVariantList& values, QString& error, int* affected = nullptr)
 {
     QSqlQuery q(db);
-    if (!q.prepare(sql)) {
-        error = q.lastError().text();
-        return false;
-    }
-    for (const QVariant& v : values)
-        q.addBindValue(v);
-    if (!q.exec()) {
+    if (!BoundQuery::run(q, sql, values)) {
         error = q.lastError().text();
         return false;
     }

@@ -4,6 +4,7 @@
 #include "people/Departments.h"
 #include "ui/InputFilters.h"
 #include "ui/Prompter.h"
+#include "ui/Buttons.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -11,20 +12,6 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QStringList>
-
-namespace {
-
-QPushButton* button(QWidget* parent, const char* name, const QString& text, const QRect& r)
-{
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setGeometry(r);
-    // Enter in the name box moves on; it must not press a button.
-    b->setAutoDefault(false);
-    return b;
-}
-
-}  // namespace
 
 Frmbm::Frmbm(QWidget* parent) : QDialog(parent)
 {
@@ -47,10 +34,10 @@ Frmbm::Frmbm(QWidget* parent) : QDialog(parent)
     tbm_->setGeometry(244, 38, 118, 24);
     InputFilters::enterMovesOn(tbm_);
 
-    cmdadd_ = button(this, "cmdadd", QStringLiteral("添加"), QRect(262, 84, 84, 30));
-    cmdch_ = button(this, "Cmdch", QStringLiteral("修改"), QRect(262, 126, 84, 30));
-    cmddel_ = button(this, "Cmddel", QStringLiteral("删除"), QRect(262, 168, 84, 30));
-    cmdexit_ = button(this, "Cmdexit", QStringLiteral("退出"), QRect(262, 236, 84, 30));
+    cmdadd_ = Buttons::make(this, "cmdadd", QStringLiteral("添加"), QRect(262, 84, 84, 30));
+    cmdch_ = Buttons::make(this, "Cmdch", QStringLiteral("修改"), QRect(262, 126, 84, 30));
+    cmddel_ = Buttons::make(this, "Cmddel", QStringLiteral("删除"), QRect(262, 168, 84, 30));
+    cmdexit_ = Buttons::make(this, "Cmdexit", QStringLiteral("退出"), QRect(262, 236, 84, 30));
 
     connect(list1_, &QListWidget::itemSelectionChanged, this, [this]() {
         if (QListWidgetItem* item = list1_->currentItem(); item && item->isSelected())

@@ -6,6 +6,7 @@
 #include "session/Session.h"
 #include "ui/BusyCursor.h"
 #include "ui/ExchangeGuard.h"
+#include "ui/InputFilters.h"
 #include "ui/Prompter.h"
 
 #include <QApplication>
@@ -13,7 +14,6 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -23,25 +23,6 @@
 using namespace std::chrono_literals;
 
 namespace {
-
-// The address is chosen from the list only: a typed character would jump
-// to an address the operator never picked. The arrow keys still pick.
-class DiscardTyping : public QObject {
-public:
-    using QObject::QObject;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::KeyPress) {
-            const auto* key = static_cast<QKeyEvent*>(event);
-            const QString text = key->text();
-            if (!text.isEmpty() && text.at(0).isPrint())
-                return true;
-        }
-        return QObject::eventFilter(watched, event);
-    }
-};
 
 // The number and description the port's opening failure is shown with,
 // in the serial control's own numbering.
@@ -85,7 +66,7 @@ Form2::Form2(QWidget* parent) : LineDialog(parent)
     ctext = new QComboBox(Frame1);
     ctext->setObjectName(QStringLiteral("ctext"));
     ctext->setEditable(false);
-    ctext->installEventFilter(new DiscardTyping(ctext));
+    InputFilters::pickOnly(ctext);
     ctext->setMinimumWidth(100);
     Label3 = new QLabel(QStringLiteral("记录数(条)  "), Frame1);
     Label3->setObjectName(QStringLiteral("Label3"));

@@ -4,6 +4,7 @@
 
 #include "reports/ReportPrint.h"
 
+#include "db/BoundQuery.h"
 #include "db/Clock.h"
 #include "session/Session.h"
 #include "ui/Prompter.h"
@@ -202,13 +203,7 @@ void Frmque::run(const RecordFilter& filter)
 {
     const RecordStatement s = RecordQuery::statement(filter);
     QSqlQuery q(Session::db());
-    bool ok = q.prepare(s.sql);
-    if (ok) {
-        for (const QVariant& v : s.values)
-            q.addBindValue(v);
-        ok = q.exec();
-    }
-    if (!ok) {
+    if (!BoundQuery::run(q, s.sql, s.values)) {
         // Never the previous rows as if they were this query's answer.
         const QString error = q.lastError().text();
         Data2->clear();

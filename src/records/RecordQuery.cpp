@@ -1,5 +1,6 @@
 #include "records/RecordQuery.h"
 
+#include "db/BoundQuery.h"
 #include "db/DateText.h"
 #include "records/PollCommands.h"
 
@@ -50,17 +51,6 @@ RecordStatement fromAndWhere(const RecordFilter& f)
     if (f.order >= 0 && f.order < int(std::size(kOrders)))
         s.sql += QLatin1Char(' ') + QString::fromUtf8(kOrders[f.order]);
     return s;
-}
-
-QStringList column(QSqlDatabase db, const QString& sql)
-{
-    QStringList out;
-    QSqlQuery q(db);
-    q.setForwardOnly(true);
-    if (q.exec(sql))
-        while (q.next())
-            out << q.value(0).toString();
-    return out;
 }
 
 }  // namespace
@@ -114,7 +104,8 @@ RecordStatement statement(const RecordFilter& filter)
 QList<int> addresses(QSqlDatabase db)
 {
     QList<int> out;
-    for (const QString& a : column(db, QStringLiteral("SELECT DISTINCT 地址 FROM data WHERE 地址 IS NOT NULL ORDER BY 地址")))
+    for (const QString& a : BoundQuery::firstColumn(
+             db, QStringLiteral("SELECT DISTINCT 地址 FROM data WHERE 地址 IS NOT NULL ORDER BY 地址")))
         out << a.toInt();
     return out;
 }
@@ -122,7 +113,7 @@ QList<int> addresses(QSqlDatabase db)
 QStringList cards(QSqlDatabase db)
 {
     // One index seek per distinct card instead of a walk over every record.
-    return column(db, QStringLiteral("WITH RECURSIVE c(k) AS ("
+    return BoundQuery::firstColumn(db, QStringLiteral("WITH RECURSIVE c(k) AS ("
                                      " SELECT MIN(卡号) FROM data"
                                      " UNION ALL"
                                      " SELECT (SELECT MIN(卡号) FROM data WHERE 卡号 > c.k) FROM c WHERE c.k IS NOT NULL)"
@@ -131,7 +122,8 @@ QStringList cards(QSqlDatabase db)
 
 QStringList names(QSqlDatabase db)
 {
-    return column(db, QStringLiteral("SELECT DISTINCT 姓名 FROM people WHERE TRIM(COALESCE(姓名, '')) <> '' ORDER BY 姓名"));
+    return BoundQuery::firstColumn(
+        db, QStringLiteral("SELECT DISTINCT 姓名 FROM people WHERE TRIM(COALESCE(姓名, '')) <> '' ORDER BY 姓名"));
 }
 
 ReportStaging report(QSqlDatabase db)

@@ -66,9 +66,31 @@ private:
     bool digits_, beep_, enter_, backspace_;
 };
 
+class TypingFilter : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::KeyPress) {
+            const auto* key = static_cast<QKeyEvent*>(event);
+            const QString text = key->text();
+            if (!text.isEmpty() && text.at(0).isPrint() && !(key->modifiers() & Qt::ControlModifier))
+                return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
 }  // namespace
 
 namespace InputFilters {
+
+void pickOnly(QWidget* box)
+{
+    box->installEventFilter(new TypingFilter(box));
+}
 
 void digitsOnly(QWidget* box, bool beep, bool enterMovesOn, bool allowBackspace)
 {

@@ -15,6 +15,11 @@ void digitsOnly(QWidget* box, bool beep = false, bool enterMovesOn = false, bool
 // Enter in the box is swallowed and moves the focus on, as Tab would.
 void enterMovesOn(QWidget* box);
 
+// A list the operator picks from only (arrow keys, mouse): a typed
+// character would otherwise jump to the first item starting with it and
+// act on an item never chosen. Ctrl shortcuts stay usable.
+void pickOnly(QWidget* box);
+
 // The number at the start of `text` with blanks removed at both ends
 // (0 when it does not start with one), rounded to a whole number.
 // Used where the old windows took Val() of a box.

@@ -2,6 +2,7 @@
 #include "attendance/Frmkq.h"
 #include "reports/ReportViewer.h"
 #include "support/Controls.h"
+#include "support/OperatorInput.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TestHome.h"
 
@@ -57,26 +58,9 @@ struct Window {
             qFatal("the query window did not come up");
     }
     void check(int box) { child<QCheckBox>(w, qPrintable(QStringLiteral("Cck%1").arg(box)))->click(); }
-    void type(const char* box, const QString& text)
-    {
-        auto* c = child<QComboBox>(w, box);
-        c->setFocus();
-        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(c));
-        c->lineEdit()->selectAll();
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backspace);
-        QTest::keyClicks(QApplication::focusWidget(), text);
-    }
+    void type(const char* box, const QString& text) { OperatorInput::typeInto(child<QComboBox>(w, box), text); }
     // The operator opens the list and clicks the item.
-    void pick(const char* box, const QString& item)
-    {
-        auto* c = child<QComboBox>(w, box);
-        c->showPopup();
-        QAbstractItemView* v = c->view();
-        QTRY_VERIFY(v->isVisible());
-        const QRect r = v->visualRect(c->model()->index(c->findText(item), 0));
-        QTest::mouseClick(v->viewport(), Qt::LeftButton, {}, r.center());
-        QTRY_VERIFY(!v->isVisible());
-    }
+    void pick(const char* box, const QString& item) { OperatorInput::pickFromList(child<QComboBox>(w, box), item); }
     void click(const char* name) { child<QPushButton>(w, name)->click(); }
     // "卡号 日期" of each shown row, in order.
     QStringList shown() const

@@ -1,6 +1,7 @@
 #include "attendance/FrmMon.h"
 #include "attendance/MonthlySheet.h"
 #include "support/Controls.h"
+#include "support/OperatorInput.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TestHome.h"
 
@@ -45,15 +46,7 @@ struct Window {
         if (!QTest::qWaitForWindowActive(&w))
             qFatal("the monthly sheet did not come up");
     }
-    void type(const char* box, const QString& text)
-    {
-        auto* c = child<QComboBox>(w, box);
-        c->setFocus();
-        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(c));
-        c->lineEdit()->selectAll();
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backspace);
-        QTest::keyClicks(QApplication::focusWidget(), text);
-    }
+    void type(const char* box, const QString& text) { OperatorInput::typeInto(child<QComboBox>(w, box), text); }
     void query(const QDate& month, const char* box, const QString& who)
     {
         child<QDateEdit>(w, "DTP")->setDate(month);

@@ -1,6 +1,7 @@
 #include "cards/FrmFKXXCX.h"
 #include "cards/IssuedCardQuery.h"
 #include "support/CardQueryRows.h"
+#include "support/CardQueryWindow.h"
 #include "support/Controls.h"
 #include "support/ScriptedPrompter.h"
 
@@ -29,17 +30,7 @@ void seed(const TestHome& home)
         issued(home, address, card(c), 0, c == 1 && address == 1 ? 3 : 0);
 }
 
-struct Window {
-    FrmFKXXCX w;
-    QTableView* grid = child<QTableView>(w, "DBGrid1");
-    Window()
-    {
-        w.show();
-        w.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&w));
-    }
-    QComboBox* combo(const char* name) { return child<QComboBox>(w, name); }
-    void click(const char* name) { QTest::mouseClick(child<QPushButton>(w, name), Qt::LeftButton); }
+struct Window : CardQueryWindow<FrmFKXXCX> {
     // Ticks filter `index` and types its value; a null value leaves it be.
     void filter(int index, const char* box, const QString& value)
     {

@@ -2,6 +2,7 @@
 #include "cards/RemovedCardQuery.h"
 #include "db/Clock.h"
 #include "support/CardQueryRows.h"
+#include "support/CardQueryWindow.h"
 #include "support/Controls.h"
 #include "support/ScriptedPrompter.h"
 
@@ -31,18 +32,8 @@ void seed(const TestHome& home)
     removed(home, b, QStringLiteral("钱七"), card(5), 2, QStringLiteral("2024-03-05"), QStringLiteral("r6"));
 }
 
-struct Window {
-    FrmTkcx w;
-    QTableView* grid = child<QTableView>(w, "DBGrid1");
-    Window()
-    {
-        w.show();
-        w.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&w));
-    }
-    QComboBox* combo(const char* name) { return child<QComboBox>(w, name); }
+struct Window : CardQueryWindow<FrmTkcx> {
     QDateEdit* date(const char* name) { return child<QDateEdit>(w, name); }
-    void click(const char* name) { QTest::mouseClick(child<QPushButton>(w, name), Qt::LeftButton); }
     // The operator checks a filter by clicking its visible name.
     void check(int label) { QTest::mouseClick(child<QLabel>(w, qPrintable(QStringLiteral("Label1_%1").arg(label))), Qt::LeftButton); }
     void filter(int label, const char* box, const QString& value)

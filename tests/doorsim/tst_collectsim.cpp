@@ -2,6 +2,7 @@
 // a wrong address byte before one record, and commands it ignores.
 
 #include "support/Controls.h"
+#include "support/SimulatorReplies.h"
 #include "doorsim/Simulator.h"
 #include "link/LinePort.h"
 
@@ -17,20 +18,7 @@ class TestCollectSim : public QObject {
     Simulator sim_;
     LinePort port_;
 
-    // The whole answer to one frame, once `awaited` bytes are in.
-    QByteArray ask(const QByteArray& frame, int awaited)
-    {
-        ExchangeOptions o;
-        o.awaitedBytes = awaited;
-        o.timeout = 3s;
-        o.read = ReadMode::Awaited;
-        o.checkAddress = false;
-        const ExchangeResult r = port_.exchange(frame, o);
-        if (!r.ok())
-            return QByteArray("no reply");
-        QTest::qWait(50);
-        return r.reply + port_.read();
-    }
+    QByteArray ask(const QByteArray& frame, int awaited) { return SimulatorReplies::wholeReply(port_, frame, awaited); }
 
 private slots:
     void initTestCase()

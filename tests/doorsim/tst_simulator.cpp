@@ -2,6 +2,7 @@
 // keeps the devices' state, and misbehaves on request.
 
 #include "support/Controls.h"
+#include "support/SimulatorReplies.h"
 #include "doorsim/Simulator.h"
 #include "link/CommandFrame.h"
 #include "link/LinePort.h"
@@ -25,21 +26,7 @@ class TestSimulator : public QObject {
     Simulator* sim_ = nullptr;
     LinePort* port_ = nullptr;
 
-    // Sends a frame and takes everything that came once `awaited` bytes
-    // are in (and a moment more, so that an over-long reply shows).
-    QByteArray ask(const QByteArray& frame, int awaited)
-    {
-        ExchangeOptions o;
-        o.awaitedBytes = awaited;
-        o.timeout = 3s;
-        o.read = ReadMode::Awaited;
-        o.checkAddress = false;
-        const ExchangeResult r = port_->exchange(frame, o);
-        if (!r.ok())
-            return QByteArray("no reply");
-        QTest::qWait(50);
-        return r.reply + port_->read();
-    }
+    QByteArray ask(const QByteArray& frame, int awaited) { return SimulatorReplies::wholeReply(*port_, frame, awaited); }
 
     // Sends a frame that gets no answer; true when none came.
     bool noAnswer(const QByteArray& frame)

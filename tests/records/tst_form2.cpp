@@ -5,6 +5,8 @@
 #include "doors/LineHome.h"
 #include "records/Form2.h"
 #include "session/Session.h"
+#include "support/CollectedRecords.h"
+#include "support/OperatorInput.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -16,6 +18,8 @@
 #include <QtTest>
 
 #include <memory>
+
+using namespace CollectedRecords;
 
 namespace {
 
@@ -31,35 +35,6 @@ struct Window {
     QString label4() const { return child<QLabel>(*w, "Label4")->text(); }
     QString labtext() const { return child<QLabel>(*w, "labtext")->text(); }
 };
-
-// Picks a row of the list with the mouse, as the operator does.
-void pick(QComboBox* box, int row)
-{
-    box->showPopup();
-    QAbstractItemView* view = box->view();
-    QTRY_VERIFY(view->isVisible());
-    const QRect r = view->visualRect(view->model()->index(row, 0));
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, r.center());
-    QTRY_VERIFY(!view->isVisible());
-}
-
-void addRecords(Controller& c, int n, const QDateTime& first = QDateTime(QDate(2024, 3, 5), QTime(8, 0)))
-{
-    for (int i = 0; i < n; ++i)
-        c.records.append({QStringLiteral("%1").arg(100 + i, 6, 10, QLatin1Char('0')), first.addSecs(60 * i), i % 4 + 1});
-}
-
-QStringList dataRows(const TestHome& h)
-{
-    QSqlQuery q(h.db());
-    q.exec(QStringLiteral("SELECT 地址, 卡号, 日期, 时间, flag, flagIO FROM data ORDER BY rowid"));
-    QStringList out;
-    while (q.next())
-        out << QStringLiteral("%1|%2|%3|%4|%5|%6")
-                   .arg(q.value(0).toString(), q.value(1).toString(), q.value(2).toString(), q.value(3).toString(),
-                        q.value(4).toString(), q.value(5).toString());
-    return out;
-}
 
 }  // namespace
 
@@ -162,11 +137,8 @@ void TestForm2::clampsAndYearRule()
                             "00000104120508600400",    // minute 60
                             "00000130120508050100",    // year 30
                             "00000129120508050500",    // year 29, channel 5
-                            "00000105023008050100"}) { // 30 February
-        StoredRecord r;
-        r.raw = hex(raw);
-        c.records.append(r);
-    }
+                            "00000105023008050100"})   // 30 February
+        addRaw(c, raw);
     Window win;
     win.cdok()->click();
     QCOMPARE(dataRows(h.home), (QStringList{
@@ -199,7 +171,7 @@ void TestForm2::duplicatesBySameAndOtherController()
     QCOMPARE(win.labtext(), QStringLiteral("正确采集到  3 条记录!  应正确采集 3条记录!!"));
     QCOMPARE(win.label4(), kCloseAdvice);
     // The first pass, at the other controller in the same minute: another pass.
-    pick(win.ctext(), 1);
+    OperatorInput::pickFromList(win.ctext(), win.ctext()->itemText(1));
     QCOMPARE(win.ctext()->currentText(), QStringLiteral("2"));
     win.cdok()->click();
     QCOMPARE(dataRows(h.home).size(), 4);

@@ -9,6 +9,7 @@
 #include "records/FrmZDCJ.h"
 #include "records/SpoolFile.h"
 #include "session/Session.h"
+#include "support/CollectedRecords.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -22,32 +23,9 @@
 
 using TimedCollection::DoorOutcome;
 
+using namespace CollectedRecords;
+
 namespace {
-
-void addRecords(Controller& c, int n, const QDateTime& first = QDateTime(QDate(2024, 3, 5), QTime(8, 0)))
-{
-    for (int i = 0; i < n; ++i)
-        c.records.append({QStringLiteral("%1").arg(100 + i, 6, 10, QLatin1Char('0')), first.addSecs(60 * i), i % 4 + 1});
-}
-
-void addRaw(Controller& c, const char* bytes)
-{
-    StoredRecord r;
-    r.raw = hex(bytes);
-    c.records.append(r);
-}
-
-QStringList dataRows(const TestHome& h)
-{
-    QSqlQuery q(h.db());
-    q.exec(QStringLiteral("SELECT 地址, 卡号, 日期, 时间, flag, flagIO FROM data ORDER BY rowid"));
-    QStringList out;
-    while (q.next())
-        out << QStringLiteral("%1|%2|%3|%4|%5|%6")
-                   .arg(q.value(0).toString(), q.value(1).toString(), q.value(2).toString(), q.value(3).toString(),
-                        q.value(4).toString(), q.value(5).toString());
-    return out;
-}
 
 // Shows the window and waits until it has closed itself.
 struct Run {

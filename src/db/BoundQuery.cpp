@@ -1,0 +1,35 @@
+#include "db/BoundQuery.h"
+
+#include <QVariant>
+
+namespace BoundQuery {
+
+bool run(QSqlQuery& q, const QString& sql, const QVariantList& values)
+{
+    if (!q.prepare(sql))
+        return false;
+    for (const QVariant& v : values)
+        q.addBindValue(v);
+    return q.exec();
+}
+
+QSqlQuery scrollable(QSqlDatabase db, const QString& sql, const QVariantList& values)
+{
+    QSqlQuery q(db);
+    q.setForwardOnly(false);
+    run(q, sql, values);
+    return q;
+}
+
+QStringList firstColumn(QSqlDatabase db, const QString& sql)
+{
+    QStringList out;
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    if (q.exec(sql))
+        while (q.next())
+            out << q.value(0).toString();
+    return out;
+}
+
+}  // namespace BoundQuery

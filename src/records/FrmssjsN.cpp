@@ -165,6 +165,10 @@ void FrmssjsN::load()
         refresh(i);
     }
     setMode(mode_);
+    // A long door description is not cut short in the details either.
+    const int oldWidth = doorlistDetails->columnWidth(Text);
+    doorlistDetails->resizeColumnToContents(Text);
+    doorlistDetails->setColumnWidth(Text, std::max(oldWidth, doorlistDetails->columnWidth(Text)));
 
     portOpened_ = port()->open(Session::lineParams()).ok();
     if (!portOpened_) {

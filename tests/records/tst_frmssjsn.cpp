@@ -249,6 +249,10 @@ void TestFrmssjsN::viewModes()
                 QVERIFY(!cell.intersects(list->visualRect(m->index(o, 0))));
         }
     }
+    auto* details = child<QTreeView>(w, "doorlistDetails");
+    for (int r = 0; r < details->model()->rowCount(); ++r)
+        QVERIFY(details->columnWidth(0) >= details->fontMetrics().horizontalAdvance(details->model()->index(r, 0).data().toString()) +
+                                               16);   // the small lock icon
     // Toolbar keys and menu entries alike.
     const QList<std::pair<const char*, M>> cases{{"detail", M::Details}, {"list", M::List}, {"smallico", M::SmallIcons},
                                                  {"details", M::Details}, {"smico", M::SmallIcons}, {"ico", M::Icons}};

@@ -3,6 +3,7 @@
 #include "ui/TypedInput.h"
 
 #include "attendance/RtfWriter.h"
+#include "attendance/WordProcessor.h"
 #include "db/Clock.h"
 #include "session/Session.h"
 #include "ui/InputFilters.h"
@@ -61,7 +62,7 @@ FrmMon::FrmMon(QWidget* parent) : QDialog(parent)
     saveDialog = [](QWidget* w, const QString& last) {
         return QFileDialog::getSaveFileName(w, QStringLiteral("保存"), last, QStringLiteral("所有文件 (*.doc)"));
     };
-    openDocument = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
+    openDocument = [](const QUrl& url) { return WordProcessor::open(url.toLocalFile()); };
 
     buildControls();
     // Just below and right of the main window's corner.

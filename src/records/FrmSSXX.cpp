@@ -76,6 +76,9 @@ FrmSSXX::FrmSSXX(QWidget* parent, std::chrono::milliseconds tick, std::chrono::m
         Label2[i]->setObjectName(QStringLiteral("Label2_%1").arg(i));
         Label2[i]->setFont(valueFont);
         Label2[i]->setMinimumWidth(200);
+        // A long department or position goes on a second line rather
+        // than under the photo.
+        Label2[i]->setWordWrap(true);
         texts->addWidget(caption, i, 0, Qt::AlignRight);
         texts->addWidget(Label2[i], i, 1);
     }

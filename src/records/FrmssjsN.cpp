@@ -8,6 +8,8 @@
 #include "session/Session.h"
 #include "ui/Prompter.h"
 
+#include <algorithm>
+
 #include <QAction>
 #include <QActionGroup>
 #include <QCloseEvent>
@@ -162,6 +164,11 @@ void FrmssjsN::load()
         model_->appendRow(items);
         refresh(i);
     }
+    setMode(mode_);
+    // A long door description is not cut short in the details either.
+    const int oldWidth = doorlistDetails->columnWidth(Text);
+    doorlistDetails->resizeColumnToContents(Text);
+    doorlistDetails->setColumnWidth(Text, std::max(oldWidth, doorlistDetails->columnWidth(Text)));
 
     portOpened_ = port()->open(Session::lineParams()).ok();
     if (!portOpened_) {
@@ -199,18 +206,23 @@ void FrmssjsN::setMode(Mode mode)
         return;
     }
     views_->setCurrentWidget(doorlist);
+    // The cells are as wide as the longest description: a fixed cell
+    // would cut a long one short or lay it over its neighbour.
+    int widest = 0;
+    for (int r = 0; r < model_->rowCount(); ++r)
+        widest = std::max(widest, doorlist->fontMetrics().horizontalAdvance(model_->item(r, Text)->text()));
     switch (mode) {
     case Mode::Icons:
         doorlist->setViewMode(QListView::IconMode);
         doorlist->setFlow(QListView::LeftToRight);
         doorlist->setIconSize(QSize(32, 32));
-        doorlist->setGridSize(QSize(96, 64));
+        doorlist->setGridSize(QSize(std::max(96, widest + 24), 64));
         break;
     case Mode::SmallIcons:
         doorlist->setViewMode(QListView::ListMode);
         doorlist->setFlow(QListView::LeftToRight);
         doorlist->setIconSize(QSize(16, 16));
-        doorlist->setGridSize(QSize(128, 22));
+        doorlist->setGridSize(QSize(std::max(128, widest + 16 + 32), 22));
         break;
     case Mode::List:
     case Mode::Details:

@@ -52,7 +52,14 @@ QString summary(const QList<DoorResult>& results)
     for (const DoorResult& d : results) {
         QString what;
         switch (d.outcome) {
-        case DoorOutcome::Stored: what = QStringLiteral("存入%1条").arg(d.collected); break;
+        case DoorOutcome::Stored:
+            // The memories are not cleared on this path: most of a day's
+            // records were stored by the runs before, and must not be
+            // reported as new passes.
+            what = d.import.stored.stored == d.collected
+                       ? QStringLiteral("存入%1条").arg(d.collected)
+                       : QStringLiteral("采集%1条（新存入%2条）").arg(d.collected).arg(d.import.stored.stored);
+            break;
         case DoorOutcome::None: what = QStringLiteral("无记录"); break;
         case DoorOutcome::NotStored: what = QStringLiteral("%1条未存入").arg(d.collected); break;
         default: what = QStringLiteral("失败"); break;

@@ -10,6 +10,7 @@
 
 #include <QAbstractItemModel>
 #include <QAction>
+#include <QListView>
 #include <QStackedWidget>
 #include <QTreeView>
 #include <QtTest>
@@ -227,10 +228,31 @@ void TestFrmssjsN::silentControllerTurnsUnknown()
 void TestFrmssjsN::viewModes()
 {
     LineHome h;
-    h.home.exec(QStringLiteral("INSERT INTO doors (地址, dtype1) VALUES (4, '木')"));
+    h.home.exec(QStringLiteral("INSERT INTO doors (地址, namedr1, namedr2, dtype1, dtype2) "
+                               "VALUES (4, '阳光大厦一号楼东侧停车场大门', '西门', '木', '铁')"));
     FrmssjsN w(nullptr, 100ms, 3000ms);
+    w.show();
     auto* views = w.findChild<QStackedWidget*>();
+    auto* list = child<QListView>(w, "doorlist");
     using M = FrmssjsN::Mode;
+    // Every description whole, none over its neighbour.
+    for (M mode : {M::Icons, M::SmallIcons, M::List}) {
+        w.setMode(mode);
+        QTest::qWait(50);
+        const QAbstractItemModel* m = list->model();
+        for (int r = 0; r < m->rowCount(); ++r) {
+            const QRect cell = list->visualRect(m->index(r, 0));
+            const int text = list->fontMetrics().horizontalAdvance(m->index(r, 0).data().toString());
+            QVERIFY2(cell.width() >= text + (mode == M::Icons ? 0 : list->iconSize().width()),
+                     qPrintable(QStringLiteral("mode %1 row %2").arg(int(mode)).arg(r)));
+            for (int o = r + 1; o < m->rowCount(); ++o)
+                QVERIFY(!cell.intersects(list->visualRect(m->index(o, 0))));
+        }
+    }
+    auto* details = child<QTreeView>(w, "doorlistDetails");
+    for (int r = 0; r < details->model()->rowCount(); ++r)
+        QVERIFY(details->columnWidth(0) >= details->fontMetrics().horizontalAdvance(details->model()->index(r, 0).data().toString()) +
+                                               16);   // the small lock icon
     // Toolbar keys and menu entries alike.
     const QList<std::pair<const char*, M>> cases{{"detail", M::Details}, {"list", M::List}, {"smallico", M::SmallIcons},
                                                  {"details", M::Details}, {"smico", M::SmallIcons}, {"ico", M::Icons}};

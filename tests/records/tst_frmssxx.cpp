@@ -69,6 +69,19 @@ void TestFrmSSXX::passShowsPersonAndChannel()
     QCOMPARE(label(*d.w, 3), QStringLiteral("经理"));
     QVERIFY(QTime::fromString(label(*d.w, 1), QStringLiteral("HH:mm:ss")).isValid());
     QTRY_VERIFY(d.c->passes.isEmpty());
+
+    // A long department is shown whole, beside the photo and not under it.
+    d.h.home.exec(QStringLiteral("UPDATE people SET 部门 = '阳光大厦一号楼东侧第三层物业办公区' WHERE 卡号 = '000123'"));
+    d.w->show();
+    QVERIFY(d.c->pass(QStringLiteral("0012345678"), 3));
+    auto* department = child<QLabel>(*d.w, "Label2_2");
+    QTRY_COMPARE_WITH_TIMEOUT(department->text(), QStringLiteral("阳光大厦一号楼东侧第三层物业办公区"), 10000);
+    QTest::qWait(50);
+    const QRect room = department->contentsRect();
+    const QRect needed = department->fontMetrics().boundingRect(
+        room, department->wordWrap() ? Qt::TextWordWrap : Qt::TextSingleLine, department->text());
+    QVERIFY2(room.contains(needed), qPrintable(QStringLiteral("%1x%2 in %3x%4").arg(needed.width()).arg(needed.height())
+                                                   .arg(room.width()).arg(room.height())));
     QCOMPARE(d.w->windowTitle(), QStringLiteral("     实时监视进出门打卡情况"));
 }
 

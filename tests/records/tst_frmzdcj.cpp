@@ -105,6 +105,7 @@ void TestFrmZDCJ::storesEveryControllerOnce()
     QCOMPARE(one.records.size(), 6);
     Run second;
     QCOMPARE(dataRows(h.home), expected);
+    QCOMPARE(second.summaries, QStringList{QStringLiteral("1号采集6条（新存入0条），2号采集1条（新存入0条），5号无记录")});
     QCOMPARE(second.outcomes(), (QList<DoorOutcome>{DoorOutcome::Stored, DoorOutcome::Stored, DoorOutcome::None}));
 }
 

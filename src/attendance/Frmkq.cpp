@@ -121,6 +121,9 @@ void Frmkq::showRows(const AttendanceQuery::Statement& s)
         model_->run(s);
     }
     if (model_->lastError().isValid()) {
+        // Nothing answered: a print now shows an empty report, never the
+        // rows of an earlier query as if they were this one's.
+        querySql_ = {QStringLiteral("SELECT * FROM datakqPT WHERE 0"), {}};
         Prompt::exclaim(this, QStringLiteral("查询考勤数据出错：%1").arg(model_->lastError().text()));
         return;
     }

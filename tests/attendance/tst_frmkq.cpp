@@ -225,6 +225,14 @@ void TestFrmkq::printingStagesTheLastQuery()
     win.click("Command2");
     QCOMPARE(stagedKeys(home), QStringList{"000002 2024-03-06"});
     QCOMPARE(viewer.shown, 4);
+    // A query the database refuses leaves nothing of an earlier one to print.
+    win.check(1);
+    home.exec(QStringLiteral("DROP TABLE datakq"));
+    win.click("Ccx");
+    QVERIFY(prompter.texts().last().startsWith(QStringLiteral("查询考勤数据出错")));
+    win.click("Command2");
+    QCOMPARE(stagedKeys(home), QStringList{});
+    QCOMPARE(viewer.shown, 5);
 }
 
 void TestFrmkq::reportPdfHoldsEveryStagedRow()

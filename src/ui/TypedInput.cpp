@@ -1,6 +1,9 @@
 #include "ui/TypedInput.h"
 
 #include <QComboBox>
+#include <QDateTimeEdit>
+#include <QEvent>
+#include <QMouseEvent>
 #include <QLineEdit>
 #include <QValidator>
 
@@ -44,6 +47,29 @@ void restrict(QLineEdit* box, int maxDigits)
     box->setInputMethodHints(box->inputMethodHints() | Qt::ImhDigitsOnly);
 }
 
+// Watches the picker's own line edit, where the clicks arrive.
+class SectionOnClick : public QObject {
+public:
+    explicit SectionOnClick(QDateTimeEdit* picker) : QObject(picker), picker_(picker) {}
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        // On release the picker has already put its caret, and so its
+        // current part, where the click landed; a drag keeps its own
+        // selection.
+        if (event->type() == QEvent::MouseButtonRelease &&
+            static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+            auto* edit = qobject_cast<QLineEdit*>(watched);
+            if (edit && !edit->hasSelectedText())
+                picker_->setSelectedSection(picker_->currentSection());
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QDateTimeEdit* picker_;
+};
+
 }  // namespace
 
 namespace TypedInput {
@@ -72,6 +98,12 @@ void digitsOnly(QComboBox* box, int maxDigits)
     // The combo box holds the focus and answers the input method for its
     // line edit.
     box->setInputMethodHints(box->inputMethodHints() | Qt::ImhDigitsOnly);
+}
+
+void clickSelectsSection(QDateTimeEdit* picker)
+{
+    if (auto* edit = picker->findChild<QLineEdit*>())
+        edit->installEventFilter(new SectionOnClick(picker));
 }
 
 }  // namespace TypedInput

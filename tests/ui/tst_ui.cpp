@@ -1,10 +1,13 @@
 #include "ui/InputFilters.h"
 #include "ui/Resize.h"
 #include "ui/TypedInput.h"
+#include "support/PickerInput.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDateEdit>
+#include <QTimeEdit>
 #include <QInputMethodEvent>
 
 #include <QDialog>
@@ -50,6 +53,8 @@ private slots:
     void digitsArriveByEveryPath_data();
     void digitsArriveByEveryPath();
     void editableComboTakesWhatIsTyped();
+    void clickIntoAPickerThenType_data();
+    void clickIntoAPickerThenType();
 };
 
 void UiTest::doublingWidthDoublesLeftAndWidth()
@@ -215,6 +220,39 @@ void UiTest::editableComboTakesWhatIsTyped()
     QTest::keyClicks(c, QStringLiteral("A"));
     QCOMPARE(c->currentText(), QStringLiteral("A"));
     QVERIFY(!c->completer());
+}
+
+// The operator clicks into a part of a picker (between its digits) and
+// types the whole value from there.
+void UiTest::clickIntoAPickerThenType_data()
+{
+    QTest::addColumn<bool>("time");
+    QTest::addColumn<int>("at");   // a character inside the part clicked
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("hour") << true << 1 << "0830" << "08:30";
+    QTest::newRow("minute") << true << 4 << "45" << "00:45";
+    QTest::newRow("year") << false << 2 << "20250309" << "2025-03-09";
+    QTest::newRow("day") << false << 9 << "17" << "2024-05-17";
+}
+
+void UiTest::clickIntoAPickerThenType()
+{
+    QFETCH(bool, time);
+    QFETCH(int, at);
+    QFETCH(QString, typed);
+    QFETCH(QString, shown);
+    QDialog window;
+    QDateTimeEdit* picker = time ? static_cast<QDateTimeEdit*>(new QTimeEdit(QTime(0, 0), &window))
+                                 : new QDateEdit(QDate(2024, 5, 1), &window);
+    picker->setDisplayFormat(time ? QStringLiteral("HH:mm") : QStringLiteral("yyyy-MM-dd"));
+    picker->setGeometry(10, 10, 140, 24);
+    TypedInput::clickSelectsSection(picker);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    PickerInput::clickAt(picker, at);
+    QTest::keyClicks(QApplication::focusWidget(), typed);
+    QCOMPARE(picker->text(), shown);
 }
 
 QTEST_MAIN(UiTest)

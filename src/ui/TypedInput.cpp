@@ -1,8 +1,11 @@
 #include "ui/TypedInput.h"
 
+#include "db/Clock.h"
+
 #include <QComboBox>
 #include <QDateTimeEdit>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QLineEdit>
 #include <QValidator>
@@ -47,7 +50,8 @@ void restrict(QLineEdit* box, int maxDigits)
     box->setInputMethodHints(box->inputMethodHints() | Qt::ImhDigitsOnly);
 }
 
-// Watches the picker's own line edit, where the clicks arrive.
+// Watches the picker's own line edit, where the clicks arrive, and the
+// picker, where the keys arrive.
 class SectionOnClick : public QObject {
 public:
     explicit SectionOnClick(QDateTimeEdit* picker) : QObject(picker), picker_(picker) {}
@@ -60,13 +64,33 @@ public:
         if (event->type() == QEvent::MouseButtonRelease &&
             static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
             auto* edit = qobject_cast<QLineEdit*>(watched);
-            if (edit && !edit->hasSelectedText())
+            if (showsNoDate())
+                startFromToday();
+            else if (edit && !edit->hasSelectedText())
                 picker_->setSelectedSection(picker_->currentSection());
+        } else if (event->type() == QEvent::KeyPress && watched == picker_ && showsNoDate()) {
+            const QString text = static_cast<QKeyEvent*>(event)->text();
+            if (text.size() == 1 && text.at(0).isDigit())
+                startFromToday();
         }
         return QObject::eventFilter(watched, event);
     }
 
 private:
+    // A picker whose lowest date stands for "no date" shows a blank text
+    // with no parts to type into.
+    bool showsNoDate() const
+    {
+        return !picker_->specialValueText().isEmpty() && (picker_->displayedSections() & QDateTimeEdit::YearSection) &&
+               picker_->date() == picker_->minimumDate();
+    }
+    // Typing then overwrites today's date from its first part.
+    void startFromToday()
+    {
+        picker_->setDate(Clock::today());
+        picker_->setSelectedSection(picker_->sectionAt(0));
+    }
+
     QDateTimeEdit* picker_;
 };
 
@@ -102,8 +126,10 @@ void digitsOnly(QComboBox* box, int maxDigits)
 
 void clickSelectsSection(QDateTimeEdit* picker)
 {
+    auto* filter = new SectionOnClick(picker);
+    picker->installEventFilter(filter);
     if (auto* edit = picker->findChild<QLineEdit*>())
-        edit->installEventFilter(new SectionOnClick(picker));
+        edit->installEventFilter(filter);
 }
 
 }  // namespace TypedInput

@@ -34,7 +34,8 @@ void digitsOnly(QComboBox* box, int maxDigits = 0);
 // A click into a date or time picker selects the part it lands on (the
 // hour, the month), so the digits typed next replace it: without this a
 // click leaves the caret inside a full part and every digit is refused,
-// though the same keys work after Tab.
+// though the same keys work after Tab. A picker that shows its blank
+// "no date" text starts from today at the first click or digit.
 void clickSelectsSection(QDateTimeEdit* picker);
 
 }  // namespace TypedInput

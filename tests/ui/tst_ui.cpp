@@ -230,10 +230,12 @@ void UiTest::clickIntoAPickerThenType_data()
     QTest::addColumn<int>("at");   // a character inside the part clicked
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("hour") << true << 1 << "0830" << "08:30";
-    QTest::newRow("minute") << true << 4 << "45" << "00:45";
-    QTest::newRow("year") << false << 2 << "20250309" << "2025-03-09";
-    QTest::newRow("day") << false << 9 << "17" << "2024-05-17";
+    QTest::addColumn<bool>("blank");   // the lowest date shows as "no date"
+    QTest::newRow("hour") << true << 1 << "0830" << "08:30" << false;
+    QTest::newRow("minute") << true << 4 << "45" << "00:45" << false;
+    QTest::newRow("year") << false << 2 << "20250309" << "2025-03-09" << false;
+    QTest::newRow("day") << false << 9 << "17" << "2024-05-17" << false;
+    QTest::newRow("no date yet") << false << 0 << "19800102" << "1980-01-02" << true;
 }
 
 void UiTest::clickIntoAPickerThenType()
@@ -242,11 +244,17 @@ void UiTest::clickIntoAPickerThenType()
     QFETCH(int, at);
     QFETCH(QString, typed);
     QFETCH(QString, shown);
+    QFETCH(bool, blank);
     QDialog window;
     QDateTimeEdit* picker = time ? static_cast<QDateTimeEdit*>(new QTimeEdit(QTime(0, 0), &window))
                                  : new QDateEdit(QDate(2024, 5, 1), &window);
     picker->setDisplayFormat(time ? QStringLiteral("HH:mm") : QStringLiteral("yyyy-MM-dd"));
     picker->setGeometry(10, 10, 140, 24);
+    if (blank) {
+        picker->setMinimumDate(QDate(1752, 9, 14));
+        picker->setSpecialValueText(QStringLiteral(" "));
+        picker->setDate(picker->minimumDate());
+    }
     TypedInput::clickSelectsSection(picker);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));

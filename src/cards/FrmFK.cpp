@@ -182,6 +182,8 @@ void FrmFK::buildControls()
         tweek[i]->hide();
         dtime[i] = control<QTimeEdit>(Ftime, QStringLiteral("dtime_%1").arg(i), QRect(i == 0 ? 76 : 196, 56, 96, 22));
         dtime[i]->setDisplayFormat(QStringLiteral("HH:mm"));
+        TypedInput::clickSelectsSection(ddate[i]);
+        TypedInput::clickSelectsSection(dtime[i]);
     }
     Ch[1]->hide();
     arrows[1]->hide();

@@ -35,6 +35,7 @@ QDateEdit* datePicker(QWidget* parent, const char* name, const QDate& date)
     d->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
     d->setCalendarPopup(true);
     InputFilters::enterMovesOn(d);
+    TypedInput::clickSelectsSection(d);
     return d;
 }
 

@@ -9,6 +9,7 @@
 #include "session/Session.h"
 #include "ui/BusyCursor.h"
 #include "ui/Prompter.h"
+#include "ui/TypedInput.h"
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -43,6 +44,7 @@ FrmCDT::FrmCDT(QWidget* parent) : LineDialog(parent)
     DTP1->setObjectName(QStringLiteral("DTP1"));
     DTP1->setCalendarPopup(true);
     DTP1->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+    TypedInput::clickSelectsSection(DTP1);
     Command1 = new QPushButton(QStringLiteral("修改日期"), Frame1);
     Command1->setObjectName(QStringLiteral("Command1"));
     auto* dateRow = new QHBoxLayout(Frame1);
@@ -57,6 +59,7 @@ FrmCDT::FrmCDT(QWidget* parent) : LineDialog(parent)
     DTX2 = new QTimeEdit(Frame2);
     DTX2->setObjectName(QStringLiteral("DTX2"));
     DTX2->setDisplayFormat(QStringLiteral("HH:mm:ss"));
+    TypedInput::clickSelectsSection(DTX2);
     Command2 = new QPushButton(QStringLiteral("修改时间"), Frame2);
     Command2->setObjectName(QStringLiteral("Command2"));
     auto* timeRow = new QHBoxLayout(Frame2);

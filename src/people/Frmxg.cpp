@@ -243,6 +243,7 @@ void Frmxg::buildControls()
     dtpicker2_->setCalendarPopup(true);
     dtpicker2_->setMinimumDate(kNoBirthday);
     dtpicker2_->setSpecialValueText(QStringLiteral(" "));
+    TypedInput::clickSelectsSection(dtpicker2_);
     dtpicker2_->setDate(kFirstBirthday);
     label(lf, QStringLiteral("婚姻状况："), R(164, y2, 64, h));
     tma_ = textBox(lf, "Tma", R(230, y2, 136, h));

@@ -1,6 +1,12 @@
 #include "ui/TypedInput.h"
 
+#include "db/Clock.h"
+
 #include <QComboBox>
+#include <QDateTimeEdit>
+#include <QEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QLineEdit>
 #include <QValidator>
 
@@ -44,6 +50,50 @@ void restrict(QLineEdit* box, int maxDigits)
     box->setInputMethodHints(box->inputMethodHints() | Qt::ImhDigitsOnly);
 }
 
+// Watches the picker's own line edit, where the clicks arrive, and the
+// picker, where the keys arrive.
+class SectionOnClick : public QObject {
+public:
+    explicit SectionOnClick(QDateTimeEdit* picker) : QObject(picker), picker_(picker) {}
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        // On release the picker has already put its caret, and so its
+        // current part, where the click landed; a drag keeps its own
+        // selection.
+        if (event->type() == QEvent::MouseButtonRelease &&
+            static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+            auto* edit = qobject_cast<QLineEdit*>(watched);
+            if (showsNoDate())
+                startFromToday();
+            else if (edit && !edit->hasSelectedText())
+                picker_->setSelectedSection(picker_->currentSection());
+        } else if (event->type() == QEvent::KeyPress && watched == picker_ && showsNoDate()) {
+            const QString text = static_cast<QKeyEvent*>(event)->text();
+            if (text.size() == 1 && text.at(0).isDigit())
+                startFromToday();
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    // A picker whose lowest date stands for "no date" shows a blank text
+    // with no parts to type into.
+    bool showsNoDate() const
+    {
+        return !picker_->specialValueText().isEmpty() && (picker_->displayedSections() & QDateTimeEdit::YearSection) &&
+               picker_->date() == picker_->minimumDate();
+    }
+    // Typing then overwrites today's date from its first part.
+    void startFromToday()
+    {
+        picker_->setDate(Clock::today());
+        picker_->setSelectedSection(picker_->sectionAt(0));
+    }
+
+    QDateTimeEdit* picker_;
+};
+
 }  // namespace
 
 namespace TypedInput {
@@ -72,6 +122,14 @@ void digitsOnly(QComboBox* box, int maxDigits)
     // The combo box holds the focus and answers the input method for its
     // line edit.
     box->setInputMethodHints(box->inputMethodHints() | Qt::ImhDigitsOnly);
+}
+
+void clickSelectsSection(QDateTimeEdit* picker)
+{
+    auto* filter = new SectionOnClick(picker);
+    picker->installEventFilter(filter);
+    if (auto* edit = picker->findChild<QLineEdit*>())
+        edit->installEventFilter(filter);
 }
 
 }  // namespace TypedInput

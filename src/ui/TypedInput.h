@@ -1,6 +1,7 @@
 #pragma once
 
 class QComboBox;
+class QDateTimeEdit;
 class QLineEdit;
 
 // What an operator types is what a box holds, by every path a character
@@ -29,5 +30,12 @@ void typedOnly(QComboBox* box);
 // ones. An editable combo box is also made typedOnly().
 void digitsOnly(QLineEdit* box, int maxDigits = 0);
 void digitsOnly(QComboBox* box, int maxDigits = 0);
+
+// A click into a date or time picker selects the part it lands on (the
+// hour, the month), so the digits typed next replace it: without this a
+// click leaves the caret inside a full part and every digit is refused,
+// though the same keys work after Tab. A picker that shows its blank
+// "no date" text starts from today at the first click or digit.
+void clickSelectsSection(QDateTimeEdit* picker);
 
 }  // namespace TypedInput

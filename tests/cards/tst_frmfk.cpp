@@ -10,6 +10,7 @@
 #include "cards/FrmFK.h"
 #include "db/Clock.h"
 #include "session/Session.h"
+#include "support/PickerInput.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -89,8 +90,8 @@ struct Window {
     }
     void setTime(int i, const QString& hhmm) const
     {
-        // Tabbing in selects the hour, as for an operator.
-        w->dtime[i]->setFocus(Qt::TabFocusReason);
+        // Clicked into the hour and typed over, as an operator sets it.
+        PickerInput::clickAt(w->dtime[i], 1);
         QTest::keyClicks(QApplication::focusWidget(), hhmm);
     }
     // A click on a controller that does not hold the card leaves no passing

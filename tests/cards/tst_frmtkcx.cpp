@@ -4,6 +4,7 @@
 #include "support/CardQueryRows.h"
 #include "support/CardQueryWindow.h"
 #include "support/Controls.h"
+#include "support/PickerInput.h"
 #include "support/ScriptedPrompter.h"
 
 #include <QCheckBox>
@@ -43,10 +44,10 @@ struct Window : CardQueryWindow<FrmTkcx> {
             typeInto(combo(box), value);
         }
     }
-    // Tabbing in selects the year; each filled part moves on to the next.
+    // A click into the year selects it; each filled part moves on to the next.
     void typeDate(const char* name, const QDate& d)
     {
-        date(name)->setFocus(Qt::TabFocusReason);
+        PickerInput::clickAt(date(name), 1);
         QTest::keyClicks(QApplication::focusWidget(), d.toString(QStringLiteral("yyyyMMdd")));
     }
     void days(const QDate& first, const QDate& last)

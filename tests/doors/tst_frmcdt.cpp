@@ -5,7 +5,9 @@
 #include "db/Clock.h"
 #include "doors/FrmCDT.h"
 #include "session/Session.h"
+#include "support/PickerInput.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QElapsedTimer>
@@ -133,8 +135,12 @@ void FrmCDTTest::setTimeSendsThePickedTime()
     h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (0), (3)"));
     Controller& c = h.sim.addController(3);
     Window win;
+    win.w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(win.w.get()));
     win.combo()->setCurrentIndex(1);
-    win.time()->setTime(QTime(9, 5, 7));
+    // Clicked into the hour and typed over, as an operator sets it.
+    PickerInput::clickAt(win.time(), 1);
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("090507"));
     win.setTime()->click();
     QCOMPARE(h.prompts.texts(), QStringList{QStringLiteral("修改时间成功！")});
     QCOMPARE(h.sim.frames(), hexes({"030508090507"}));

@@ -27,6 +27,8 @@
 #include <QTableView>
 #include <QtTest>
 
+#include "support/PickerInput.h"
+
 namespace {
 
 const QDate kToday(2024, 3, 5);
@@ -116,6 +118,8 @@ private slots:
     void personnelReportPdfHoldsEveryStagedPerson();
     void quotesAreText();
     void longValuesArePrintedWhole();
+    void birthdayTypedForAPersonWithout_data();
+    void birthdayTypedForAPersonWithout();
 };
 
 void TestFrmxg::opensOnEmptyPeopleWithTheDefaults()
@@ -656,6 +660,36 @@ void TestFrmxg::longValuesArePrintedWhole()
     QVERIFY2(!text.contains(QChar(0x2026)), qPrintable(text));
     text.remove(QRegularExpression(QStringLiteral("\\s")));
     QVERIFY2(text.contains(QStringLiteral("000001") + phone), qPrintable(text));
+}
+
+// The picker shows a blank for no birthday; the operator clicks or tabs
+// into it and types one.
+void TestFrmxg::birthdayTypedForAPersonWithout_data()
+{
+    QTest::addColumn<bool>("click");
+    QTest::newRow("click") << true;
+    QTest::newRow("tab") << false;
+}
+
+void TestFrmxg::birthdayTypedForAPersonWithout()
+{
+    QFETCH(bool, click);
+    TestHome home;
+    ScriptedPrompter prompter;
+    addPerson(home, QStringLiteral("000002"), QStringLiteral("无生日"));
+    Window win;
+    win.w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&win.w));
+    QCOMPARE(win.birthday->text(), QStringLiteral(" "));
+    if (click)
+        PickerInput::clickAt(win.birthday, 0);
+    else
+        win.birthday->setFocus(Qt::TabFocusReason);
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("19800102"));
+    win.tool(2);
+    QVERIFY(prompter.shown.isEmpty());
+    QCOMPARE(home.scalar(QStringLiteral("SELECT birthday FROM people WHERE 卡号 = '000002'")).toString(),
+             QStringLiteral("1980-01-02"));
 }
 
 QTEST_MAIN(TestFrmxg)

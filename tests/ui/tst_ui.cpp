@@ -1,10 +1,13 @@
 #include "ui/InputFilters.h"
 #include "ui/Resize.h"
 #include "ui/TypedInput.h"
+#include "support/PickerInput.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDateEdit>
+#include <QTimeEdit>
 #include <QInputMethodEvent>
 
 #include <QDialog>
@@ -50,6 +53,8 @@ private slots:
     void digitsArriveByEveryPath_data();
     void digitsArriveByEveryPath();
     void editableComboTakesWhatIsTyped();
+    void clickIntoAPickerThenType_data();
+    void clickIntoAPickerThenType();
 };
 
 void UiTest::doublingWidthDoublesLeftAndWidth()
@@ -215,6 +220,47 @@ void UiTest::editableComboTakesWhatIsTyped()
     QTest::keyClicks(c, QStringLiteral("A"));
     QCOMPARE(c->currentText(), QStringLiteral("A"));
     QVERIFY(!c->completer());
+}
+
+// The operator clicks into a part of a picker (between its digits) and
+// types the whole value from there.
+void UiTest::clickIntoAPickerThenType_data()
+{
+    QTest::addColumn<bool>("time");
+    QTest::addColumn<int>("at");   // a character inside the part clicked
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<bool>("blank");   // the lowest date shows as "no date"
+    QTest::newRow("hour") << true << 1 << "0830" << "08:30" << false;
+    QTest::newRow("minute") << true << 4 << "45" << "00:45" << false;
+    QTest::newRow("year") << false << 2 << "20250309" << "2025-03-09" << false;
+    QTest::newRow("day") << false << 9 << "17" << "2024-05-17" << false;
+    QTest::newRow("no date yet") << false << 0 << "19800102" << "1980-01-02" << true;
+}
+
+void UiTest::clickIntoAPickerThenType()
+{
+    QFETCH(bool, time);
+    QFETCH(int, at);
+    QFETCH(QString, typed);
+    QFETCH(QString, shown);
+    QFETCH(bool, blank);
+    QDialog window;
+    QDateTimeEdit* picker = time ? static_cast<QDateTimeEdit*>(new QTimeEdit(QTime(0, 0), &window))
+                                 : new QDateEdit(QDate(2024, 5, 1), &window);
+    picker->setDisplayFormat(time ? QStringLiteral("HH:mm") : QStringLiteral("yyyy-MM-dd"));
+    picker->setGeometry(10, 10, 140, 24);
+    if (blank) {
+        picker->setMinimumDate(QDate(1752, 9, 14));
+        picker->setSpecialValueText(QStringLiteral(" "));
+        picker->setDate(picker->minimumDate());
+    }
+    TypedInput::clickSelectsSection(picker);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    PickerInput::clickAt(picker, at);
+    QTest::keyClicks(QApplication::focusWidget(), typed);
+    QCOMPARE(picker->text(), shown);
 }
 
 QTEST_MAIN(UiTest)

@@ -1,5 +1,7 @@
 #include "admin/FrmSJCJSZ.h"
 
+#include "ui/TypedInput.h"
+
 #include "admin/CollectSchedule.h"
 #include "session/Session.h"
 #include "db/Clock.h"
@@ -25,6 +27,7 @@ FrmSJCJSZ::FrmSJCJSZ(QWidget* parent) : QDialog(parent)
     byHand = new QRadioButton(QStringLiteral("手 动"), frame);
     byHand->setObjectName(QStringLiteral("Opt1_1"));
     DTP1 = new QTimeEdit(frame);
+    TypedInput::clickSelectsSection(DTP1);
     DTP1->setObjectName(QStringLiteral("DTP1"));
     DTP1->setDisplayFormat(QStringLiteral("H:mm:ss"));
     Label2 = new QLabel(this);

@@ -109,6 +109,7 @@ void FrmMon::buildControls()
     cna_ = comboBox(this, "Cna", QRect(266, 8, 100, 24));
     (new QLabel(QStringLiteral("年月："), this))->setGeometry(382, 8, 44, 24);
     dtp_ = new QDateEdit(this);
+    TypedInput::clickSelectsSection(dtp_);
     dtp_->setObjectName(QStringLiteral("DTP"));
     dtp_->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
     dtp_->setCalendarPopup(true);

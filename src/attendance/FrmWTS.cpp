@@ -1,5 +1,7 @@
 #include "attendance/FrmWTS.h"
 
+#include "ui/TypedInput.h"
+
 #include "attendance/WorkTimes.h"
 #include "session/Session.h"
 #include "ui/InputFilters.h"
@@ -24,6 +26,7 @@ QLabel* label(QWidget* parent, const QString& text, const QRect& r)
 QTimeEdit* picker(QWidget* parent, const char* name, const QRect& r)
 {
     auto* t = new QTimeEdit(parent);
+    TypedInput::clickSelectsSection(t);
     t->setObjectName(QString::fromLatin1(name));
     t->setDisplayFormat(QStringLiteral("HH:mm"));
     t->setGeometry(r);

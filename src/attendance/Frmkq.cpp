@@ -61,10 +61,12 @@ Frmkq::Frmkq(QWidget* parent) : QDialog(parent)
     filters->setGeometry(8, 4, 844, 76);
     cck_[0] = checkBox(filters, 0, QStringLiteral("日期"), QRect(10, 12, 56, 24));
     t1s_ = new QDateEdit(filters);
+    TypedInput::clickSelectsSection(t1s_);
     t1s_->setObjectName(QStringLiteral("t1s"));
     t1s_->setGeometry(68, 12, 112, 24);
     (new QLabel(QStringLiteral("->"), filters))->setGeometry(184, 12, 20, 24);
     t1e_ = new QDateEdit(filters);
+    TypedInput::clickSelectsSection(t1e_);
     t1e_->setObjectName(QStringLiteral("t1e"));
     t1e_->setGeometry(204, 12, 112, 24);
     for (QDateEdit* d : {t1s_, t1e_}) {

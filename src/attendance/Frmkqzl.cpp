@@ -1,5 +1,7 @@
 #include "attendance/Frmkqzl.h"
 
+#include "ui/TypedInput.h"
+
 #include "attendance/AttendanceProcessing.h"
 #include "db/Clock.h"
 #include "session/Session.h"
@@ -18,6 +20,7 @@ namespace {
 QDateEdit* datePicker(QWidget* parent, const char* name, const QRect& r)
 {
     auto* d = new QDateEdit(parent);
+    TypedInput::clickSelectsSection(d);
     d->setObjectName(QString::fromLatin1(name));
     d->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
     d->setCalendarPopup(true);

@@ -1,5 +1,7 @@
 #include "cards/FrmEtD.h"
 
+#include "ui/TypedInput.h"
+
 #include "cards/CardListWidgets.h"
 #include "db/Clock.h"
 #include "session/Session.h"
@@ -122,6 +124,7 @@ FrmEtD::FrmEtD(QWidget* parent) : LineDialog(parent)
                                QStringLiteral("星期日")};
     for (int i = 0; i < 2; ++i) {
         ddate[i] = new QDateEdit(Frame3);
+        TypedInput::clickSelectsSection(ddate[i]);
         named(ddate[i], QStringLiteral("ddate%1").arg(i));
         ddate[i]->setCalendarPopup(true);
         ddate[i]->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
@@ -129,6 +132,7 @@ FrmEtD::FrmEtD(QWidget* parent) : LineDialog(parent)
         named(tweek[i], QStringLiteral("tweek%1").arg(i));
         tweek[i]->addItems(weekdays);
         dtime[i] = new QTimeEdit(Frame3);
+        TypedInput::clickSelectsSection(dtime[i]);
         named(dtime[i], QStringLiteral("dtime%1").arg(i));
         dtime[i]->setDisplayFormat(QStringLiteral("HH:mm"));
         limits->addWidget(ddate[i], 0, 1 + 2 * i);

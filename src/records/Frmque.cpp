@@ -74,7 +74,9 @@ Frmque::Frmque(QWidget* parent) : QDialog(parent)
         Cck[i]->setObjectName(QStringLiteral("Cck_%1").arg(i));
     }
     t1s = new QDateEdit(this);
+    TypedInput::clickSelectsSection(t1s);
     t1e = new QDateEdit(this);
+    TypedInput::clickSelectsSection(t1e);
     t1s->setObjectName(QStringLiteral("t1s"));
     t1e->setObjectName(QStringLiteral("t1e"));
     for (QDateEdit* d : {t1s, t1e}) {
@@ -83,7 +85,9 @@ Frmque::Frmque(QWidget* parent) : QDialog(parent)
         d->setDate(Clock::today());
     }
     t2s = new QTimeEdit(QTime(8, 0), this);
+    TypedInput::clickSelectsSection(t2s);
     t2e = new QTimeEdit(QTime(18, 0), this);
+    TypedInput::clickSelectsSection(t2e);
     t2s->setObjectName(QStringLiteral("t2s"));
     t2e->setObjectName(QStringLiteral("t2e"));
     for (QTimeEdit* t : {t2s, t2e})

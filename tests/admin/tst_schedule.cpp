@@ -1,6 +1,7 @@
 // The reader-address window and the collection-schedule window.
 
 #include "support/OperatorInput.h"
+#include "support/PickerInput.h"
 #include "support/Controls.h"
 #include "app/MainWindow.h"
 #include "admin/CollectSchedule.h"
@@ -192,7 +193,13 @@ private slots:
         QCOMPARE(child<QLabel>(w, "Label2")->text(), QStringLiteral("上次设定的时间：  0:00"));
         timed->click();
         QVERIFY(picker->isEnabled());
-        picker->setTime(QTime(19, 5, 40));
+        // The operator clicks into the hour and the minute and types them.
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        PickerInput::clickAt(picker, 0);
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("19"));
+        PickerInput::clickAt(picker, picker->text().indexOf(QLatin1Char(':')) + 1);
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("05"));
+        QCOMPARE(picker->time().toString(QStringLiteral("HH:mm")), QStringLiteral("19:05"));
         child<QPushButton>(w, "Command1")->click();
 
         QCOMPARE(scheduleRows(), 1);

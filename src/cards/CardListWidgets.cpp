@@ -1,13 +1,11 @@
 #include "cards/CardListWidgets.h"
 
-#include <QAbstractItemView>
-#include <QApplication>
-#include <QComboBox>
+#include "cards/CardLists.h"
+
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
-#include <QRegularExpressionValidator>
 
 CardRunProgress::CardRunProgress(QWidget* parent)
     : QWidget(parent), text_(new QLabel(this)), stopButton_(new QPushButton(QStringLiteral("停止"), this))
@@ -50,27 +48,16 @@ void CardRunProgress::finish()
 
 namespace CardListBoxes {
 
-void editable(QComboBox* box, int maxDigits)
+QList<int> selectedAddresses(const QListWidget* list)
 {
-    box->setEditable(true);
-    box->setCompleter(nullptr);
-    box->setInsertPolicy(QComboBox::NoInsert);
-    if (maxDigits > 0) {
-        box->lineEdit()->setValidator(new QRegularExpressionValidator(
-            QRegularExpression(QStringLiteral("[0-9]{0,%1}").arg(maxDigits)), box->lineEdit()));
-        box->setInputMethodHints(Qt::ImhDigitsOnly);
-        box->lineEdit()->setInputMethodHints(Qt::ImhDigitsOnly);
+    QList<int> out;
+    for (int i = 0; i < list->count(); ++i) {
+        if (list->item(i)->isSelected()) {
+            if (const std::optional<int> a = CardLists::parseAddress(list->item(i)->text()))
+                out.append(*a);
+        }
     }
-}
-
-void onPick(QComboBox* box, const std::function<void()>& picked)
-{
-    QObject::connect(box, &QComboBox::activated, box, [box, picked] {
-        QWidget* f = QApplication::focusWidget();
-        const bool left = f && f != box && f != box->lineEdit() && f != box->view() && !box->view()->isAncestorOf(f);
-        if (!left)
-            picked();
-    });
+    return out;
 }
 
 }  // namespace CardListBoxes

@@ -1,9 +1,8 @@
 #pragma once
 #include <QWidget>
 
-#include <functional>
 
-class QComboBox;
+class QListWidget;
 class QLabel;
 class QPushButton;
 
@@ -30,15 +29,8 @@ private:
 
 namespace CardListBoxes {
 
-// An editable combo box of the card lists: no completion (a typed "1"
-// must not turn into "10"), nothing typed is added to the list, and with
-// `maxDigits` > 0 only that many digits get in, typed or pasted.
-void editable(QComboBox* box, int maxDigits = 0);
-
-// Calls `picked` when an entry is chosen from the box's list (or Enter is
-// pressed in it), not when the focus merely leaves a box whose typed text
-// matches an entry: a click on a button after typing must not run what a
-// pick from the list does (marking controllers, resetting limits).
-void onPick(QComboBox* box, const std::function<void()>& picked);
+// The controller addresses of the list's selected entries, each a whole
+// number 0 to 99; an entry that is not one is left out.
+QList<int> selectedAddresses(const QListWidget* list);
 
 }  // namespace CardListBoxes

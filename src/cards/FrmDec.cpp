@@ -1,5 +1,7 @@
 #include "cards/FrmDec.h"
 
+#include "ui/TypedInput.h"
+
 #include "cards/CardListWidgets.h"
 #include "db/Clock.h"
 #include "session/Session.h"
@@ -33,17 +35,17 @@ FrmDec::FrmDec(QWidget* parent) : LineDialog(parent)
     Option1->setObjectName(QStringLiteral("Option1"));
     kh = new QComboBox(Frame1);
     kh->setObjectName(QStringLiteral("kh"));
-    CardListBoxes::editable(kh, 6);
+    TypedInput::digitsOnly(kh, 6);
     Option2 = new QRadioButton(QStringLiteral("地址"), Frame1);
     Option2->setObjectName(QStringLiteral("Option2"));
     dz = new QComboBox(Frame1);
     dz->setObjectName(QStringLiteral("dz"));
-    CardListBoxes::editable(dz, 2);
+    TypedInput::digitsOnly(dz, 2);
     Option3 = new QRadioButton(QStringLiteral("大厦"), Frame1);
     Option3->setObjectName(QStringLiteral("Option3"));
     bm = new QComboBox(Frame1);
     bm->setObjectName(QStringLiteral("bm"));
-    CardListBoxes::editable(bm);
+    TypedInput::typedOnly(bm);
     auto* modes = new QGridLayout(Frame1);
     modes->addWidget(Option1, 0, 0);
     modes->addWidget(kh, 0, 1);
@@ -110,7 +112,7 @@ FrmDec::FrmDec(QWidget* parent) : LineDialog(parent)
     }
     Option1->setChecked(true);
 
-    CardListBoxes::onPick(kh, [this] { markHolders(); });
+    connect(kh, &QComboBox::activated, this, [this] { markHolders(); });
     connect(kh, &QComboBox::editTextChanged, this, [this](const QString& text) {
         // A whole card number typed: the removal is the next step.
         if (text.trimmed().size() >= 6 && kh->hasFocus())
@@ -156,14 +158,7 @@ void FrmDec::markHolders()
 
 QList<int> FrmDec::selectedTargets() const
 {
-    QList<int> out;
-    for (int i = 0; i < Ldr->count(); ++i) {
-        if (Ldr->item(i)->isSelected()) {
-            if (const std::optional<int> a = CardLists::parseAddress(Ldr->item(i)->text()))
-                out.append(*a);
-        }
-    }
-    return out;
+    return CardListBoxes::selectedAddresses(Ldr);
 }
 
 void FrmDec::remove()

@@ -63,17 +63,17 @@ FrmEtD::FrmEtD(QWidget* parent) : LineDialog(parent)
     named(Option1, QStringLiteral("Option1"));
     Ckh = new QComboBox(Frame1);
     named(Ckh, QStringLiteral("Ckh"));
-    CardListBoxes::editable(Ckh, 6);
+    TypedInput::digitsOnly(Ckh, 6);
     Option2 = new QRadioButton(QStringLiteral("地址"), Frame1);
     named(Option2, QStringLiteral("Option2"));
     dz = new QComboBox(Frame1);
     named(dz, QStringLiteral("dz"));
-    CardListBoxes::editable(dz, 2);
+    TypedInput::digitsOnly(dz, 2);
     Option5 = new QRadioButton(QStringLiteral("大厦"), Frame1);
     named(Option5, QStringLiteral("Option5"));
     bm = new QComboBox(Frame1);
     named(bm, QStringLiteral("bm"));
-    CardListBoxes::editable(bm);
+    TypedInput::typedOnly(bm);
     // Outside the choice group, which is disabled during a run: the line
     // tells how far the run has come.
     Label1 = new QLabel(this);
@@ -203,9 +203,9 @@ FrmEtD::FrmEtD(QWidget* parent) : LineDialog(parent)
     setTabOrder(Ckh, Ldr);
     Ckh->setFocus();
 
-    CardListBoxes::onPick(Ckh, [this] { cardPicked(); });
-    CardListBoxes::onPick(dz, [this] { resetLimits(); });
-    CardListBoxes::onPick(bm, [this] { resetLimits(); });
+    connect(Ckh, &QComboBox::activated, this, [this] { cardPicked(); });
+    connect(dz, &QComboBox::activated, this, [this] { resetLimits(); });
+    connect(bm, &QComboBox::activated, this, [this] { resetLimits(); });
     connect(Ldr, &QListWidget::itemClicked, this, &FrmEtD::targetClicked);
     connect(Command1, &QPushButton::clicked, this, &FrmEtD::extend);
     connect(Command2, &QPushButton::clicked, this, &FrmEtD::close);
@@ -315,14 +315,7 @@ void FrmEtD::targetClicked(QListWidgetItem* item)
 
 QList<int> FrmEtD::selectedTargets() const
 {
-    QList<int> out;
-    for (int i = 0; i < Ldr->count(); ++i) {
-        if (Ldr->item(i)->isSelected()) {
-            if (const std::optional<int> a = CardLists::parseAddress(Ldr->item(i)->text()))
-                out.append(*a);
-        }
-    }
-    return out;
+    return CardListBoxes::selectedAddresses(Ldr);
 }
 
 std::optional<ExtensionLimits> FrmEtD::takeLimits()

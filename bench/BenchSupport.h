@@ -26,6 +26,8 @@ public:
     BenchHome(const BenchHome&) = delete;
     BenchHome& operator=(const BenchHome&) = delete;
 
+    QString path() const { return dir_.path(); }
+
 private:
     QTemporaryDir dir_;
 };

@@ -9,9 +9,10 @@
 //   cmake -S . -B build -DDOOR_BUILD_BENCH=ON && ninja -C build bench_cardlists
 //   ./build/bench/bench_cardlists
 
+#include "BenchSupport.h"
+
 #include "cards/FrmFKZL.h"
 #include "db/Database.h"
-#include "db/ProgramFolder.h"
 #include "db/Transaction.h"
 #include "doorsim/SimulatorThread.h"
 #include "session/Session.h"
@@ -22,7 +23,6 @@
 #include <QElapsedTimer>
 #include <QPushButton>
 #include <QSqlQuery>
-#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
@@ -43,12 +43,7 @@ public:
 
 void BM_ResendThousandCards(benchmark::State& state)
 {
-    QTemporaryDir dir;
-    ProgramFolder::set(dir.path());
-    if (!Database::openShared().ok()) {
-        state.SkipWithError("cannot open the database");
-        return;
-    }
+    BenchHome home;
     {
         QSqlDatabase db = Database::shared();
         Transaction tx(db);
@@ -66,7 +61,7 @@ void BM_ResendThousandCards(benchmark::State& state)
     }
     SimulatorThread sim;
     sim.start();
-    sim.makeLink(dir.path(), 1);
+    sim.makeLink(home.path(), 1);
     sim.command(QStringLiteral("controller 1"));
     sim.command(QStringLiteral("baud %1").arg(kBaud));
     const bool paced = state.range(0) != 0;
@@ -100,7 +95,6 @@ void BM_ResendThousandCards(benchmark::State& state)
     state.counters["run_s"] = runSeconds;
     state.counters["run_over_line"] = runSeconds / lineSeconds;
     state.counters["own_ms_per_card"] = (runSeconds - echoSeconds) * 1000.0 / kCards;
-    Database::closeShared();
 }
 BENCHMARK(BM_ResendThousandCards)->ArgName("paced")->Arg(1)->Arg(0)->Unit(benchmark::kSecond)->Iterations(1)->UseManualTime();
 
@@ -108,12 +102,5 @@ BENCHMARK(BM_ResendThousandCards)->ArgName("paced")->Arg(1)->Arg(0)->Unit(benchm
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks<QApplication>(argc, argv);
 }

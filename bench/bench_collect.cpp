@@ -9,7 +9,6 @@
 #include "BenchSupport.h"
 
 #include "db/Database.h"
-#include "db/ProgramFolder.h"
 #include "doorsim/SimulatorThread.h"
 #include "records/RecordCollect.h"
 #include "records/RecordImport.h"
@@ -30,12 +29,7 @@ constexpr int kBaud = 9600;
 
 void BM_ImportIntoMillionRows(benchmark::State& state)
 {
-    QTemporaryDir dir;
-    ProgramFolder::set(dir.path());
-    if (!Database::openShared().ok()) {
-        state.SkipWithError("cannot open the database");
-        return;
-    }
+    BenchHome home;
     QSqlDatabase db = Database::shared();
     QSqlQuery q(db);
     // A year and more of passes at 100 controllers.
@@ -75,8 +69,6 @@ void BM_ImportIntoMillionRows(benchmark::State& state)
         state.SetIterationTime(t.nsecsElapsed() / 1e9);
     }
     state.counters["records_per_s"] = double(stored) / seconds;
-    db = QSqlDatabase();
-    Database::closeShared();
 }
 BENCHMARK(BM_ImportIntoMillionRows)->Unit(benchmark::kMillisecond)->Iterations(3)->UseManualTime();
 

@@ -1,5 +1,6 @@
 #include "attendance/AttendanceQuery.h"
 
+#include "db/BoundQuery.h"
 #include "db/DateText.h"
 #include "db/Transaction.h"
 
@@ -15,14 +16,8 @@ enum Column { Name, Card, Day, Time1, Time2, Time3, Time4, Hours, Late, LeftEarl
 
 QStringList distinct(QSqlDatabase db, const QString& field)
 {
-    QStringList out;
-    QSqlQuery q(db);
-    q.setForwardOnly(true);
-    if (!q.exec(QStringLiteral("SELECT DISTINCT %1 FROM people WHERE trim(%1) <> '' ORDER BY %1").arg(field)))
-        return out;
-    while (q.next())
-        out << q.value(0).toString();
-    return out;
+    return BoundQuery::firstColumn(
+        db, QStringLiteral("SELECT DISTINCT %1 FROM people WHERE trim(%1) <> '' ORDER BY %1").arg(field));
 }
 
 // "8:5", "08:05" and "08:05:09" are times; anything else is not.
@@ -69,6 +64,11 @@ QString message(Missing m)
     case Missing::Department: return QStringLiteral("请选择部门");
     }
     return QString();
+}
+
+Statement nothing()
+{
+    return {QStringLiteral("SELECT * FROM datakqPT WHERE 0"), {}};
 }
 
 Statement statement(const Filter& f)

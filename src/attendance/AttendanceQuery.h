@@ -36,6 +36,8 @@ struct Statement {
 };
 // The rows of a filter, with the grid's columns. No filter: every row.
 Statement statement(const Filter& filter);
+// No rows at all: what a print stages after a query the database refused.
+Statement nothing();
 
 // "1 按日期" … "4 按姓名".
 QStringList orderItems();

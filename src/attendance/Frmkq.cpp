@@ -125,7 +125,7 @@ void Frmkq::showRows(const AttendanceQuery::Statement& s)
     if (model_->lastError().isValid()) {
         // Nothing answered: a print now shows an empty report, never the
         // rows of an earlier query as if they were this one's.
-        querySql_ = {QStringLiteral("SELECT * FROM datakqPT WHERE 0"), {}};
+        querySql_ = AttendanceQuery::nothing();
         Prompt::exclaim(this, QStringLiteral("查询考勤数据出错：%1").arg(model_->lastError().text()));
         return;
     }

@@ -107,6 +107,22 @@ QList<SourceCard> sources(QSqlDatabase db, const QString& sql, const QVariantLis
     return out;
 }
 
+// The first column of every row as text, without empty values or repeats.
+QStringList column(QSqlDatabase db, const QString& sql, const QVariantList& values = {})
+{
+    QStringList out;
+    QSet<QString> seen;
+    QSqlQuery q = run(db, sql, values);
+    while (q.next()) {
+        const QString s = q.value(0).toString().trimmed();
+        if (!s.isEmpty() && !seen.contains(s)) {
+            seen.insert(s);
+            out.append(s);
+        }
+    }
+    return out;
+}
+
 }  // namespace
 
 namespace CardLists {
@@ -120,19 +136,29 @@ std::optional<int> parseAddress(const QString& text)
     return a;
 }
 
-QStringList column(QSqlDatabase db, const QString& sql, const QVariantList& values)
+QStringList peopleDepartments(QSqlDatabase db)
 {
-    QStringList out;
-    QSet<QString> seen;
-    QSqlQuery q = run(db, sql, values);
-    while (q.next()) {
-        const QString s = q.value(0).toString().trimmed();
-        if (!s.isEmpty() && !seen.contains(s)) {
-            seen.insert(s);
-            out.append(s);
-        }
-    }
-    return out;
+    return column(db, QStringLiteral("SELECT DISTINCT 部门 FROM people ORDER BY 部门"));
+}
+
+QStringList holderDepartments(QSqlDatabase db)
+{
+    return column(db, QStringLiteral("SELECT DISTINCT 部门 FROM fakapl ORDER BY 部门"));
+}
+
+QStringList issuedCards(QSqlDatabase db)
+{
+    return column(db, QStringLiteral("SELECT DISTINCT 卡号 FROM faka ORDER BY 卡号"));
+}
+
+QStringList issuedAddresses(QSqlDatabase db)
+{
+    return column(db, QStringLiteral("SELECT DISTINCT 地址 FROM faka ORDER BY 地址"));
+}
+
+QStringList controllerAddresses(QSqlDatabase db)
+{
+    return column(db, QStringLiteral("SELECT DISTINCT 地址 FROM doors ORDER BY 地址"));
 }
 
 QList<int> holdersOf(QSqlDatabase db, const QString& card)

@@ -58,9 +58,15 @@ namespace CardLists {
 // A controller address typed or listed: a whole number 0 to 99.
 std::optional<int> parseAddress(const QString& text);
 
-// The first column of every row of `sql`, as text, without Null or empty
-// values and without repeats.
-QStringList column(QSqlDatabase db, const QString& sql, const QVariantList& values = {});
+// The pick lists of the card-list windows, each without empty values or
+// repeats: departments of `people` or of the card holders (`fakapl`),
+// the issued card numbers and the addresses that hold them (`faka`), and
+// the controllers of `doors`.
+QStringList peopleDepartments(QSqlDatabase db);
+QStringList holderDepartments(QSqlDatabase db);
+QStringList issuedCards(QSqlDatabase db);
+QStringList issuedAddresses(QSqlDatabase db);
+QStringList controllerAddresses(QSqlDatabase db);
 
 // The controllers of `doors` whose `faka` holds `card`.
 QList<int> holdersOf(QSqlDatabase db, const QString& card);

@@ -99,10 +99,9 @@ FrmDec::FrmDec(QWidget* parent) : LineDialog(parent)
     setTabOrder(kh, Command1);
 
     QSqlDatabase db = Session::db();
-    bm->addItems(CardLists::column(db, QStringLiteral("SELECT DISTINCT 部门 FROM people ORDER BY 部门")));
-    kh->addItems(CardLists::column(db, QStringLiteral("SELECT DISTINCT 卡号 FROM faka ORDER BY 卡号")));
-    const QStringList addresses =
-        CardLists::column(db, QStringLiteral("SELECT DISTINCT 地址 FROM faka ORDER BY 地址"));
+    bm->addItems(CardLists::peopleDepartments(db));
+    kh->addItems(CardLists::issuedCards(db));
+    const QStringList addresses = CardLists::issuedAddresses(db);
     dz->addItems(addresses);
     Ldr->addItems(addresses);
     for (QComboBox* box : {kh, dz, bm}) {

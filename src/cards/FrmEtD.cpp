@@ -183,10 +183,10 @@ FrmEtD::FrmEtD(QWidget* parent) : LineDialog(parent)
     setMinimumSize(560, 460);
 
     QSqlDatabase db = Session::db();
-    bm->addItems(CardLists::column(db, QStringLiteral("SELECT DISTINCT 部门 FROM fakapl ORDER BY 部门")));
-    Ckh->addItems(CardLists::column(db, QStringLiteral("SELECT DISTINCT 卡号 FROM fakapl ORDER BY 卡号")));
-    Ldr->addItems(CardLists::column(db, QStringLiteral("SELECT DISTINCT 地址 FROM doors ORDER BY 地址")));
-    dz->addItems(CardLists::column(db, QStringLiteral("SELECT DISTINCT 地址 FROM faka ORDER BY 地址")));
+    bm->addItems(CardLists::holderDepartments(db));
+    Ckh->addItems(CardLists::issuedCards(db));
+    Ldr->addItems(CardLists::controllerAddresses(db));
+    dz->addItems(CardLists::issuedAddresses(db));
     for (QComboBox* box : {Ckh, dz, bm}) {
         box->setCurrentIndex(-1);
         box->installEventFilter(this);

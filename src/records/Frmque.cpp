@@ -206,8 +206,8 @@ void Frmque::Ccx_Click()
 void Frmque::run(const RecordFilter& filter)
 {
     const RecordStatement s = RecordQuery::statement(filter);
-    QSqlQuery q(Session::db());
-    if (!BoundQuery::run(q, s.sql, s.values)) {
+    QSqlQuery q = BoundQuery::scrollable(Session::db(), s.sql, s.values);
+    if (!q.isActive()) {
         // Never the previous rows as if they were this query's answer.
         const QString error = q.lastError().text();
         Data2->clear();

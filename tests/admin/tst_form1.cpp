@@ -1,4 +1,5 @@
 #include "admin/BackupRestore.h"
+#include "support/OperatorInput.h"
 #include "admin/Form1.h"
 #include "session/Session.h"
 #include "db/Database.h"
@@ -164,7 +165,7 @@ private slots:
 
         Window win;
         win.w.setFolder(target.path());
-        win.name->setText(QStringLiteral("fresh"));
+        OperatorInput::typeInto(win.name, QStringLiteral("fresh"));
         win.w.hooks.afterCopy = [damage](const QString& file) { overwritePage(file, damage); };
         ScriptedPrompter prompts;
         if (restoring) {
@@ -216,7 +217,7 @@ private slots:
         QTemporaryDir target;
         Window win;
         win.w.setFolder(target.path());
-        win.name->setText(QStringLiteral("copy"));
+        OperatorInput::typeInto(win.name, QStringLiteral("copy"));
         SeenProgress seen;
         win.w.hooks.afterCopy = [&seen](const QString&) { seen.look(); };
         ScriptedPrompter prompts;
@@ -251,7 +252,7 @@ private slots:
         QCOMPARE(win.w.windowTitle(), QStringLiteral("数据备份与恢复"));
         QTemporaryDir target;
         win.w.setFolder(target.path());
-        win.name->setText(QStringLiteral("copy"));
+        OperatorInput::typeInto(win.name, QStringLiteral("copy"));
         const QString expected = QDir::toNativeSeparators(QDir(target.path()).canonicalPath() + QStringLiteral("/copy.db"));
         QCOMPARE(win.shown->text(), expected);
         QCOMPARE(win.label->text(), expected);
@@ -280,7 +281,7 @@ private slots:
         QTemporaryDir target;
         Window win;
         win.w.setFolder(target.path());
-        win.name->setText(QStringLiteral("copy"));
+        OperatorInput::typeInto(win.name, QStringLiteral("copy"));
         ScriptedPrompter prompts;
         win.backup->click();
         QCOMPARE(prompts.texts(), QStringList{QStringLiteral("数据备份完毕！")});
@@ -313,7 +314,7 @@ private slots:
         QVERIFY(prompts.shown.isEmpty());
         for (const QString& name : {QStringLiteral("BackDoor"), QStringLiteral("DOOR"), QStringLiteral("x.door")}) {
             prompts.clear();
-            win.name->setText(name);
+            OperatorInput::typeInto(win.name, name);
             win.backup->click();
             QCOMPARE(prompts.texts(), QStringList{QStringLiteral("请输入正确的名称！")});
         }
@@ -335,7 +336,7 @@ private slots:
         Window win;
         ScriptedPrompter prompts;
         win.w.setFolder(home.path());
-        win.name->setText(QStringLiteral("DBS"));
+        OperatorInput::typeInto(win.name, QStringLiteral("DBS"));
         win.backup->click();
         QCOMPARE(prompts.texts(), QStringList{QStringLiteral("请输入正确的名称！")});
         QVERIFY(!QFileInfo::exists(home.file(QStringLiteral("DBS.db"))));
@@ -356,7 +357,7 @@ private slots:
 
         Window win;
         win.w.setFolder(target.path());
-        win.name->setText(QStringLiteral("copy"));
+        OperatorInput::typeInto(win.name, QStringLiteral("copy"));
         win.w.hooks.afterCopy = [](const QString& part) { halve(part); };
         ScriptedPrompter prompts;
         win.backup->click();

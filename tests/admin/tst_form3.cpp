@@ -1,4 +1,5 @@
 #include "admin/Form3.h"
+#include "support/OperatorInput.h"
 #include "admin/Operators.h"
 #include "session/Session.h"
 #include "db/Schema.h"
@@ -101,7 +102,7 @@ struct Window {
     // Runs the initialisation, answering Yes.
     void run(ScriptedPrompter& prompts, const QString& typed)
     {
-        name->setText(typed);
+        OperatorInput::typeInto(name, typed);
         prompts.answerNext(Prompter::Answer::Yes);
         start->click();
     }

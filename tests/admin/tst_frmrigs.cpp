@@ -1,4 +1,5 @@
 #include "admin/FrmRigS.h"
+#include "support/OperatorInput.h"
 #include "admin/Operators.h"
 #include "session/Session.h"
 #include "db/Password.h"
@@ -93,7 +94,7 @@ private slots:
             QVERIFY(!win.remove->isEnabled());
             QVERIFY(win.save->isEnabled());
             // Accounts can still be chosen and their rights saved.
-            win.name->setText(QStringLiteral("keeper"));
+            OperatorInput::typeInto(win.name, QStringLiteral("keeper"));
             win.right(3)->setChecked(true);
             ScriptedPrompter prompts;
             win.save->click();
@@ -121,7 +122,7 @@ private slots:
         addAccount(home, QStringLiteral("bob"), QStringLiteral("pw"), false, false);
         home.exec(QStringLiteral("UPDATE user SET r25 = 1, r26 = 0, r27 = 1 WHERE sysname = 'bob'"));
         Window win;
-        win.name->setText(QStringLiteral("bob"));
+        OperatorInput::typeInto(win.name, QStringLiteral("bob"));
         for (int i = 0; i < 25; ++i)
             QVERIFY(!win.right(i)->isChecked());
         win.all->click();
@@ -152,8 +153,8 @@ private slots:
         Home home;
         Window win;
         ScriptedPrompter prompts;
-        win.name->setText(QStringLiteral(" bob "));
-        win.password->setText(QStringLiteral(" Secret "));
+        OperatorInput::typeInto(win.name, QStringLiteral(" bob "));
+        OperatorInput::typeInto(win.password, QStringLiteral(" Secret "));
         win.setting->setChecked(true);
         win.add->click();
         QVERIFY(prompts.shown.isEmpty());
@@ -171,10 +172,10 @@ private slots:
 
         // The same name in another case is the same account; so is an empty name nothing.
         prompts.clear();
-        win.name->setText(QStringLiteral("Quorvy"));
+        OperatorInput::typeInto(win.name, QStringLiteral("Quorvy"));
         win.add->click();
         QCOMPARE(prompts.texts(), QStringList{QStringLiteral("该用户已经存在！")});
-        win.name->setText(QStringLiteral("   "));
+        OperatorInput::typeInto(win.name, QStringLiteral("   "));
         win.add->click();
         QCOMPARE(prompts.shown.size(), 1);
         QCOMPARE(accounts(home), 2);
@@ -188,7 +189,7 @@ private slots:
         Window win;
         win.w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&win.w));
-        win.password->setText(QStringLiteral("typed"));
+        OperatorInput::typeInto(win.password, QStringLiteral("typed"));
         QListWidgetItem* bob = win.list->findItems(QStringLiteral("bob"), Qt::MatchExactly).value(0);
         QVERIFY(bob);
         QTest::mouseClick(win.list->viewport(), Qt::LeftButton, {}, win.list->visualItemRect(bob).center());
@@ -201,9 +202,9 @@ private slots:
 
         // Typing a name letter by letter shows an empty form until a stored
         // name is matched, in any case.
-        win.name->setText(QStringLiteral("quorv"));
+        OperatorInput::typeInto(win.name, QStringLiteral("quorv"));
         QVERIFY(!win.setting->isChecked() && !win.manage->isChecked() && !win.right(0)->isChecked());
-        win.name->setText(QStringLiteral("QUORVY "));
+        OperatorInput::typeInto(win.name, QStringLiteral("QUORVY "));
         QVERIFY(win.setting->isChecked() && win.manage->isChecked() && win.right(24)->isChecked());
         QVERIFY(win.password->text().isEmpty());
     }
@@ -214,7 +215,7 @@ private slots:
         addAccount(home, QStringLiteral("bob"), QStringLiteral("old"), false, false);
         Window win;
         ScriptedPrompter prompts;
-        win.name->setText(QStringLiteral("BOB"));
+        OperatorInput::typeInto(win.name, QStringLiteral("BOB"));
         win.manage->setChecked(true);
         win.modify->click();
         QVERIFY(prompts.shown.isEmpty());
@@ -223,12 +224,12 @@ private slots:
         // The name keeps its stored spelling.
         QCOMPARE(win.names(), (QStringList{QStringLiteral("bob"), QStringLiteral("quorvy")}));
 
-        win.password->setText(QStringLiteral("new"));
+        OperatorInput::typeInto(win.password, QStringLiteral("new"));
         win.modify->click();
         QVERIFY(Operators::authenticate(home.db(), QStringLiteral("bob"), QStringLiteral("new")));
         QVERIFY(!Operators::authenticate(home.db(), QStringLiteral("bob"), QStringLiteral("old")));
 
-        win.name->setText(QStringLiteral("nobody"));
+        OperatorInput::typeInto(win.name, QStringLiteral("nobody"));
         win.modify->click();
         QCOMPARE(prompts.texts(), QStringList{QStringLiteral("请先添加该用户！")});
         win.save->click();
@@ -241,12 +242,12 @@ private slots:
         addAccount(home, QStringLiteral("bob"), QStringLiteral("pw"), true, true);
         Window win;
         ScriptedPrompter prompts;
-        win.name->setText(QStringLiteral("nobody"));
+        OperatorInput::typeInto(win.name, QStringLiteral("nobody"));
         win.remove->click();
         QVERIFY(prompts.shown.isEmpty());
         QCOMPARE(accounts(home), 2);
 
-        win.name->setText(QStringLiteral(" BOB "));
+        OperatorInput::typeInto(win.name, QStringLiteral(" BOB "));
         win.setting->setChecked(true);
         win.remove->click();
         QVERIFY(prompts.shown.isEmpty());
@@ -266,14 +267,14 @@ private slots:
         ScriptedPrompter prompts;
 
         // The logged-in account cannot delete itself.
-        win.name->setText(QStringLiteral("CLERK"));
+        OperatorInput::typeInto(win.name, QStringLiteral("CLERK"));
         win.remove->click();
         QCOMPARE(prompts.texts(), QStringList{QStringLiteral("不能删除正在使用系统的用户！")});
         QCOMPARE(accounts(home), 2);
 
         // quorvy is the last account holding r0, usersetting and usermanage.
         prompts.clear();
-        win.name->setText(QStringLiteral("quorvy"));
+        OperatorInput::typeInto(win.name, QStringLiteral("quorvy"));
         win.remove->click();
         QCOMPARE(prompts.shown.size(), 1);
         QVERIFY(prompts.last().contains(QStringLiteral("不能删除")));
@@ -288,7 +289,7 @@ private slots:
         QCOMPARE(field(home, QStringLiteral("quorvy"), QStringLiteral("r5")).toInt(), 1);
 
         prompts.clear();
-        win.name->setText(QStringLiteral("quorvy"));
+        OperatorInput::typeInto(win.name, QStringLiteral("quorvy"));
         win.manage->setChecked(false);
         win.modify->click();
         QCOMPARE(prompts.shown.size(), 1);
@@ -296,12 +297,12 @@ private slots:
 
         // Once clerk is a manager too, quorvy may go.
         prompts.clear();
-        win.name->setText(QStringLiteral("clerk"));
+        OperatorInput::typeInto(win.name, QStringLiteral("clerk"));
         win.right(0)->setChecked(true);
         win.save->click();
         QCOMPARE(prompts.texts(), QStringList{QStringLiteral("保存完毕！")});
         prompts.clear();
-        win.name->setText(QStringLiteral("quorvy"));
+        OperatorInput::typeInto(win.name, QStringLiteral("quorvy"));
         win.right(0)->setChecked(false);
         win.save->click();
         QCOMPARE(prompts.texts(), QStringList{QStringLiteral("保存完毕！")});
@@ -321,7 +322,7 @@ private slots:
         home.exec(QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE ON user BEGIN SELECT RAISE(ABORT, 'refused'); END"));
         Window win;
         ScriptedPrompter prompts;
-        win.name->setText(QStringLiteral("bob"));
+        OperatorInput::typeInto(win.name, QStringLiteral("bob"));
         win.all->click();
         win.save->click();
         QCOMPARE(prompts.shown.size(), 1);

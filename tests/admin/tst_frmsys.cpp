@@ -2,6 +2,7 @@
 // the simulator over a pseudo-terminal.
 
 #include "support/Controls.h"
+#include "support/OperatorInput.h"
 #include "admin/frmsys.h"
 #include "session/Session.h"
 #include "db/Clock.h"
@@ -148,7 +149,7 @@ private slots:
         frmsys w;
         w.show();
         QLineEdit* refused = box(w, qPrintable(boxName));
-        refused->setText(text);
+        OperatorInput::typeInto(refused, text);
         button(w, "cmdtest")->setFocus();
         button(w, "cmdok")->click();
         QVERIFY(w.isVisible());

@@ -1,4 +1,5 @@
 #include "admin/Frmuser.h"
+#include "support/OperatorInput.h"
 #include "admin/LegacyOperators.h"
 #include "app/MainWindow.h"
 #include "app/StartWindow.h"
@@ -72,10 +73,10 @@ void LegacyTest::operatorWindowKeepsOlderTable()
     add->click();
     QCOMPARE(prompts->last(), QStringLiteral("请输入用户名!"));
     name->setCurrentText(QStringLiteral("li"));
-    pass->setText(QStringLiteral("12345678901"));
+    OperatorInput::typeInto(pass, QStringLiteral("12345678901"));
     add->click();
     QCOMPARE(prompts->last(), QStringLiteral("口令长度应小于等于10!"));
-    pass->setText(QStringLiteral("secret"));
+    OperatorInput::typeInto(pass, QStringLiteral("secret"));
     add->click();
     QCOMPARE(prompts->last(), QStringLiteral("请选择权限!"));
     ordinary->setChecked(true);
@@ -132,13 +133,13 @@ void LegacyTest::olderLoginUsesLevel()
     start w;
     auto* user = w.findChild<QLineEdit*>(QStringLiteral("Tuser"));
     auto* pass = w.findChild<QLineEdit*>(QStringLiteral("tpasswd"));
-    user->setText(QStringLiteral("li"));
-    pass->setText(QStringLiteral("x' or 'a'='a"));
+    OperatorInput::typeInto(user, QStringLiteral("li"));
+    OperatorInput::typeInto(pass, QStringLiteral("x' or 'a'='a"));
     w.findChild<QPushButton*>(QStringLiteral("Cmdok"))->click();
     QCOMPARE(prompts->last(), QStringLiteral("用户名或口令有错,请重输"));
     QVERIFY(!w.mainWindow());
-    user->setText(QStringLiteral(" LI "));
-    pass->setText(QStringLiteral("PW"));
+    OperatorInput::typeInto(user, QStringLiteral(" LI "));
+    OperatorInput::typeInto(pass, QStringLiteral("PW"));
     w.findChild<QPushButton*>(QStringLiteral("Cmdok"))->click();
     std::unique_ptr<menu> main(w.mainWindow());
     QVERIFY(main);

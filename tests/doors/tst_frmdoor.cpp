@@ -52,8 +52,8 @@ struct Window {
     void enter(const QString& name, const QString& addr, const QString& secs, int lockNo) const
     {
         OperatorInput::typeInto(door(), name);
-        address()->setText(addr);
-        delay()->setText(secs);
+        OperatorInput::typeInto(address(), addr);
+        OperatorInput::typeInto(delay(), secs);
         lock(lockNo - 1)->setChecked(true);
     }
 };
@@ -171,19 +171,19 @@ void FrmdoorTest::changeDelayOnTheLine()
     win.enter(QStringLiteral("A2"), QStringLiteral("0"), QStringLiteral("3"), 2);
     win.click("Command1");
     QCOMPARE(h.prompts.last(), QStringLiteral("地址大于0并且小于等于99，请重输"));
-    win.address()->setText(QStringLiteral("5"));
-    win.delay()->setText(QString());
+    OperatorInput::typeInto(win.address(), QStringLiteral("5"));
+    OperatorInput::typeInto(win.delay(), QString());
     win.click("Command1");
     QCOMPARE(h.prompts.last(), QStringLiteral("请输入延迟时间!"));
     // Whole seconds up to 25, but the controller holds at most 18.2.
-    win.delay()->setText(QStringLiteral("20"));
+    OperatorInput::typeInto(win.delay(), QStringLiteral("20"));
     win.click("Command1");
     QCOMPARE(h.prompts.last(), QStringLiteral("控制器的开门延迟时间最长为18.2秒，请重输!"));
     LineHome::settle();
     QVERIFY(h.sim.frames().isEmpty());
 
     h.prompts.clear();
-    win.delay()->setText(QStringLiteral("9"));
+    OperatorInput::typeInto(win.delay(), QStringLiteral("9"));
     win.click("Command1");
     QCOMPARE(h.prompts.texts(), QStringList{QStringLiteral("修改完毕")});
     QCOMPARE(h.prompts.shown.at(0).icon, Prompter::Icon::None);
@@ -193,7 +193,7 @@ void FrmdoorTest::changeDelayOnTheLine()
     QCOMPARE(h.home.scalar(QStringLiteral("SELECT 延迟 FROM doors WHERE 门号 = 'A1'")).toInt(), 3);
 
     c.behaviour.silent = true;
-    win.delay()->setText(QStringLiteral("1"));
+    OperatorInput::typeInto(win.delay(), QStringLiteral("1"));
     win.lock(0)->setChecked(true);
     win.click("Command1");
     QCOMPARE(h.prompts.last(), QStringLiteral(" 通讯出错"));
@@ -231,7 +231,7 @@ void FrmdoorTest::delayBoxTakesDigitsAndArrows()
     LineHome h;
     olderLayout(h.home);
     Window win;
-    win.delay()->setText(QStringLiteral("24"));
+    OperatorInput::typeInto(win.delay(), QStringLiteral("24"));
     QTest::keyClicks(win.delay(), QStringLiteral("a."));
     QTest::keyClick(win.delay(), Qt::Key_Backspace);
     QCOMPARE(win.delay()->text(), QStringLiteral("24"));
@@ -240,7 +240,7 @@ void FrmdoorTest::delayBoxTakesDigitsAndArrows()
     up->click();
     up->click();
     QCOMPARE(win.delay()->text(), QStringLiteral("25"));
-    win.delay()->setText(QStringLiteral("1"));
+    OperatorInput::typeInto(win.delay(), QStringLiteral("1"));
     down->click();
     down->click();
     QCOMPARE(win.delay()->text(), QStringLiteral("0"));

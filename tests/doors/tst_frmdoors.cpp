@@ -130,10 +130,10 @@ void FrmdoorsTest::addWritesTickedLocks()
     Window win;
     // Only lock 1 ticked: lock 2's columns stay Null.
     win.enter(QStringLiteral("5"), true, false);
-    win.name(0)->setText(QStringLiteral(" 大门 "));
+    OperatorInput::typeInto(win.name(0), QStringLiteral(" 大门 "));
     win.opt(2)->click();
-    win.delay(0)->setText(QStringLiteral("1.5"));
-    win.name(1)->setText(QStringLiteral("ignored"));
+    OperatorInput::typeInto(win.delay(0), QStringLiteral("1.5"));
+    OperatorInput::typeInto(win.name(1), QStringLiteral("ignored"));
     win.click("Cmdadd");
     QCOMPARE(h.prompts.last(), QStringLiteral("已经添加完毕"));
     QCOMPARE(h.prompts.shown.last().icon, Prompter::Icon::Exclamation);
@@ -166,8 +166,8 @@ void FrmdoorsTest::addWithNeitherLockTicked()
     LineHome h;
     Window win;
     win.enter(QStringLiteral("8"), false, false);
-    win.name(0)->setText(QStringLiteral("边门"));
-    win.delay(0)->setText(QStringLiteral("3"));
+    OperatorInput::typeInto(win.name(0), QStringLiteral("边门"));
+    OperatorInput::typeInto(win.delay(0), QStringLiteral("3"));
     win.opt(5)->click();
     win.click("Cmdadd");
     QCOMPARE(h.prompts.last(), QStringLiteral("已经添加完毕"));
@@ -241,13 +241,13 @@ void FrmdoorsTest::delayLimitsOfEachKind()
     Window win;
     win.enter(QStringLiteral("4"), true, true);
     win.opt(2)->click();
-    win.delay(0)->setText(QStringLiteral("2.1"));
+    OperatorInput::typeInto(win.delay(0), QStringLiteral("2.1"));
     for (const char* b : {"Cmdadd", "Command4", "Command1"}) {
         win.click(b);
         QCOMPARE(h.prompts.last(), QStringLiteral("铁门锁延迟时间建议在0到2之间!"));
     }
-    win.delay(0)->setText(QStringLiteral("2"));
-    win.delay(1)->setText(QStringLiteral("25.5"));
+    OperatorInput::typeInto(win.delay(0), QStringLiteral("2"));
+    OperatorInput::typeInto(win.delay(1), QStringLiteral("25.5"));
     for (const char* b : {"Cmdadd", "Command4", "Command1"}) {
         win.click(b);
         QCOMPARE(h.prompts.last(), QStringLiteral("门锁延迟时间建议在0到25之间!"));
@@ -262,7 +262,7 @@ void FrmdoorsTest::delayLimitsOfEachKind()
     QCOMPARE(h.prompts.last(), QStringLiteral("已经添加完毕"));
     win.tick(1)->setChecked(true);
     win.opt(4)->click();
-    win.delay(1)->setText(QStringLiteral("25"));
+    OperatorInput::typeInto(win.delay(1), QStringLiteral("25"));
     win.click("Command4");
     QCOMPARE(h.prompts.last(), QStringLiteral("已经修改完毕"));
     QCOMPARE(stored(h.home, 4).lock[1].delay.toDouble(), 25.0);
@@ -275,7 +275,7 @@ void FrmdoorsTest::emptyDelayTakesTheKindsDefault()
     win.enter(QStringLiteral("2"), true, true);
     win.opt(2)->click();
     win.delay(0)->clear();
-    win.delay(1)->setText(QStringLiteral("  "));
+    OperatorInput::typeInto(win.delay(1), QStringLiteral("  "));
     win.click("Cmdadd");
     QCOMPARE(win.delay(0)->text(), QStringLiteral("0.5"));
     QCOMPARE(win.delay(1)->text(), QStringLiteral("5"));
@@ -296,10 +296,10 @@ void FrmdoorsTest::modifyGivesTheRowAddingWould()
 
     auto fill = [&](const QString& address) {
         win.enter(address, true, false);
-        win.name(0)->setText(QStringLiteral("新描述"));
+        OperatorInput::typeInto(win.name(0), QStringLiteral("新描述"));
         win.opt(0)->click();
-        win.delay(0)->setText(QStringLiteral("6.5"));
-        win.name(1)->setText(QStringLiteral("gone"));
+        OperatorInput::typeInto(win.delay(0), QStringLiteral("6.5"));
+        OperatorInput::typeInto(win.name(1), QStringLiteral("gone"));
     };
     fill(QStringLiteral("7"));
     win.click("Command4");
@@ -381,7 +381,7 @@ void FrmdoorsTest::kindClickReplacesDelay()
 {
     LineHome h;
     Window win;
-    win.delay(1)->setText(QStringLiteral("9"));
+    OperatorInput::typeInto(win.delay(1), QStringLiteral("9"));
     win.opt(5)->click();
     QCOMPARE(win.delay(1)->text(), QStringLiteral("0.5"));
     win.opt(3)->click();
@@ -398,8 +398,8 @@ void FrmdoorsTest::changeDelaysSilentLeavesDoorsAlone()
     h.sim.addController(5).behaviour.silent = true;
     Window win;
     win.enter(QStringLiteral("5"), true, true);
-    win.delay(0)->setText(QStringLiteral("1"));
-    win.delay(1)->setText(QStringLiteral("2"));
+    OperatorInput::typeInto(win.delay(0), QStringLiteral("1"));
+    OperatorInput::typeInto(win.delay(1), QStringLiteral("2"));
     win.click("Command1");
     QCOMPARE(h.prompts.texts(), (QStringList{QStringLiteral(" 锁一通讯出错"), QStringLiteral(" 锁二通讯出错")}));
     QCOMPARE(h.prompts.shown.at(0).icon, Prompter::Icon::None);
@@ -416,8 +416,8 @@ void FrmdoorsTest::changeDelaysStoresOnlyAcknowledgedLocks()
     Controller& c = h.sim.addController(5);
     Window win;
     win.enter(QStringLiteral("5"), true, true);
-    win.delay(0)->setText(QStringLiteral("0.75"));
-    win.delay(1)->setText(QStringLiteral("1.25"));
+    OperatorInput::typeInto(win.delay(0), QStringLiteral("0.75"));
+    OperatorInput::typeInto(win.delay(1), QStringLiteral("1.25"));
     // The controller falls silent while the operator reads the first box.
     h.prompts.onShow = [&](const Prompter::Message&) { c.behaviour.silent = true; };
     win.click("Command1");
@@ -448,8 +448,8 @@ void FrmdoorsTest::changeDelaysRefusesWhatCannotBeSent()
     h.sim.addController(5);
     Window win;
     win.enter(QStringLiteral("5"), true, true);
-    win.delay(0)->setText(QStringLiteral("18.2"));
-    win.delay(1)->setText(QStringLiteral("18.25"));
+    OperatorInput::typeInto(win.delay(0), QStringLiteral("18.2"));
+    OperatorInput::typeInto(win.delay(1), QStringLiteral("18.25"));
     win.click("Command1");
     QCOMPARE(h.prompts.texts(), QStringList{QStringLiteral("控制器的开门延迟时间最长为18.2秒，请重输!")});
     LineHome::settle();
@@ -457,7 +457,7 @@ void FrmdoorsTest::changeDelaysRefusesWhatCannotBeSent()
     QCOMPARE(stored(h.home, 5).lock[0].delay.toDouble(), 3.0);
 
     h.prompts.clear();
-    win.delay(1)->setText(QStringLiteral("18.2"));
+    OperatorInput::typeInto(win.delay(1), QStringLiteral("18.2"));
     win.click("Command1");
     QCOMPARE(h.prompts.texts(), (QStringList{QStringLiteral("锁一修改完毕"), QStringLiteral("锁二修改完毕")}));
     QCOMPARE(h.sim.frames(), hexes({"05050EFF0000", "05051EFF0000"}));
@@ -498,7 +498,7 @@ void FrmdoorsTest::initialiseSilentControllerSendsNoClearLists()
     Window win;
     win.enter(QStringLiteral("5"), true, false);
     win.opt(2)->click();
-    win.delay(0)->setText(QStringLiteral("9"));
+    OperatorInput::typeInto(win.delay(0), QStringLiteral("9"));
     win.click("Cmdtest");
     QCOMPARE(h.prompts.texts(), QStringList{QStringLiteral("初始化出错...")});
     // The out-of-range delay took the kind's default, silently.

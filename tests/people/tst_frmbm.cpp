@@ -1,4 +1,5 @@
 #include "session/Session.h"
+#include "support/OperatorInput.h"
 #include "db/Clock.h"
 #include "doorsim/Simulator.h"
 #include "db/Database.h"
@@ -78,18 +79,18 @@ void TestFrmbm::addTrimsAndRefusesEmptyOrExisting()
     QCOMPARE(win.w.windowTitle(), QStringLiteral("大厦管理"));
     QCOMPARE(win.names(), QStringList{QStringLiteral("B座")});
 
-    win.tbm->setText(QStringLiteral("   "));
+    OperatorInput::typeInto(win.tbm, QStringLiteral("   "));
     win.click("cmdadd");
     QCOMPARE(prompter.texts(), QStringList{QStringLiteral("请输入部门")});
     QCOMPARE(prompter.shown.last().icon, Prompter::Icon::Exclamation);
 
     prompter.clear();
-    win.tbm->setText(QStringLiteral("  A'座 "));
+    OperatorInput::typeInto(win.tbm, QStringLiteral("  A'座 "));
     win.click("cmdadd");
     QVERIFY(prompter.shown.isEmpty());
     QCOMPARE(win.names(), (QStringList{QStringLiteral("A'座"), QStringLiteral("B座")}));   // in name order
 
-    win.tbm->setText(QStringLiteral("B座 "));
+    OperatorInput::typeInto(win.tbm, QStringLiteral("B座 "));
     win.click("cmdadd");
     QCOMPARE(prompter.texts(), QStringList{QStringLiteral("该部门已存在")});
     QCOMPARE(prompter.shown.last().icon, Prompter::Icon::None);
@@ -105,7 +106,7 @@ void TestFrmbm::renameOntoAnExistingNameChangesNothing()
     for (const QString& target : {QStringLiteral("B座"), QStringLiteral("A座")}) {
         prompter.clear();
         win.select(QStringLiteral("A座"));
-        win.tbm->setText(target);
+        OperatorInput::typeInto(win.tbm, target);
         win.click("Cmdch");
         QCOMPARE(prompter.texts(), QStringList{QStringLiteral("该部门已存在")});
     }
@@ -123,7 +124,7 @@ void TestFrmbm::renameMovesOnlyThatDepartmentsPeople()
     Window win;
     win.select(QStringLiteral("A座"));
     QCOMPARE(win.tbm->text(), QStringLiteral("A座"));   // a click copies the name
-    win.tbm->setText(QStringLiteral(" 新A座 "));
+    OperatorInput::typeInto(win.tbm, QStringLiteral(" 新A座 "));
     win.click("Cmdch");
     QVERIFY(prompter.shown.isEmpty());
     QCOMPARE(win.names(), (QStringList{QStringLiteral("B座"), QStringLiteral("C座"), QStringLiteral("新A座")}));
@@ -138,7 +139,7 @@ void TestFrmbm::renameMovesOnlyThatDepartmentsPeople()
     // A rename the database refuses half-way leaves both tables as they were.
     home.exec(QStringLiteral("CREATE TRIGGER stuck BEFORE UPDATE ON people BEGIN SELECT RAISE(ABORT, 'stuck'); END"));
     win.select(QStringLiteral("新A座"));
-    win.tbm->setText(QStringLiteral("D座"));
+    OperatorInput::typeInto(win.tbm, QStringLiteral("D座"));
     win.click("Cmdch");
     QCOMPARE(prompter.shown.size(), 1);
     QVERIFY(prompter.last().contains(QStringLiteral("stuck")));
@@ -275,7 +276,7 @@ void TestFrmbm::commandsNeedASelection()
     ScriptedPrompter prompter;
     populate(home);
     Window win;
-    win.tbm->setText(QStringLiteral("X座"));
+    OperatorInput::typeInto(win.tbm, QStringLiteral("X座"));
     win.click("Cmdch");
     win.click("Cmddel");
     QCOMPARE(prompter.texts(), (QStringList{QStringLiteral("请选择要修改的部门"), QStringLiteral("请选择要删除的部门")}));
@@ -305,7 +306,7 @@ void TestFrmbm::staysSafeWhenTheDatabaseIsClosed()
     Window win;
     win.select(QStringLiteral("A座"));
     Database::closeShared();   // as the backup window does while it is open
-    win.tbm->setText(QStringLiteral("D座"));
+    OperatorInput::typeInto(win.tbm, QStringLiteral("D座"));
     win.click("cmdadd");
     win.click("Cmddel");
     QCOMPARE(prompter.shown.size(), 2);

@@ -40,16 +40,16 @@ private:
     void backUp();
     void restore();
 
-    QGroupBox* Frame1 = nullptr;
-    QComboBox* Drive1 = nullptr;
-    QListWidget* Dir1 = nullptr;
-    QListWidget* File1 = nullptr;
-    QLineEdit* Text2 = nullptr;
-    QLineEdit* Text1 = nullptr;
-    QLabel* Label4 = nullptr;
-    QPushButton* Command1 = nullptr;
-    QPushButton* Command3 = nullptr;
-    QPushButton* Command2 = nullptr;
+    QGroupBox* Frame1 = nullptr;  // "数据备份选择": drive, folder and file name of the copy
+    QComboBox* Drive1 = nullptr;  // the drives
+    QListWidget* Dir1 = nullptr;  // the folders of the chosen drive
+    QListWidget* File1 = nullptr;  // the *.db files of the chosen folder
+    QLineEdit* Text2 = nullptr;  // "输入目标文件名:"
+    QLineEdit* Text1 = nullptr;  // the target path (read-only)
+    QLabel* Label4 = nullptr;  // the target path again, wrapped
+    QPushButton* Command1 = nullptr;  // "数据备份"
+    QPushButton* Command3 = nullptr;  // "数据恢复"
+    QPushButton* Command2 = nullptr;  // "退  出"
 
     QString folder_;
     QString target_;

@@ -16,9 +16,9 @@ public:
 private:
     void initialise();
 
-    QLabel* Label1 = nullptr;
-    QLineEdit* Text1 = nullptr;
-    QPushButton* Command1 = nullptr;
-    QPushButton* Command2 = nullptr;
+    QLabel* Label1 = nullptr;  // "请输入公司名称："
+    QLineEdit* Text1 = nullptr;  // the company name
+    QPushButton* Command1 = nullptr;  // "确定"
+    QPushButton* Command2 = nullptr;  // "退出"
     QProgressBar* Pro = nullptr;
 };

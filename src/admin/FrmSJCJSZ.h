@@ -19,8 +19,8 @@ private:
 
     QRadioButton* timed;    // Opt1(0) "自 动"
     QRadioButton* byHand;   // Opt1(1) "手 动"
-    QTimeEdit* DTP1;
-    QLabel* Label2;
-    QPushButton* Command1;
-    QPushButton* Command2;
+    QTimeEdit* DTP1;  // the time of the daily collection
+    QLabel* Label2;  // "上次设定的时间：" and the stored time
+    QPushButton* Command1;  // "确 定"
+    QPushButton* Command2;  // "取 消"
 };

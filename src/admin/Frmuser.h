@@ -25,8 +25,8 @@ private:
 
     QComboBox* Cuser;
     QLineEdit* Tpasswd;
-    QRadioButton* oqx0;
-    QRadioButton* oqx2;
+    QRadioButton* oqx0;  // "系统维护员"
+    QRadioButton* oqx2;  // "一般用户"
     QPushButton* Cmdadd;
     QPushButton* Cmdch;
     QPushButton* cmddel;

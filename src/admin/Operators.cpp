@@ -9,6 +9,8 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 
+#include <functional>
+
 namespace {
 
 Operators::Operator fromRecord(const QSqlQuery& q)
@@ -71,6 +73,28 @@ std::optional<Result> refuseLastManager(QSqlDatabase db, const Operator& current
     if (*others == 0)
         return Result{Outcome::LastManager, {}};
     return std::nullopt;
+}
+
+// Every change of the table runs the same way: in one transaction, look the
+// account up, let `refuse` turn the change down, write it and commit, so
+// that what was checked still holds when the change lands. A refusal or a
+// failure leaves the table as it was.
+Result change(QSqlDatabase db, const QString& name,
+              const std::function<std::optional<Result>(const std::optional<Operator>&)>& refuse,
+              const std::function<void(QSqlQuery&)>& prepare)
+{
+    Transaction t(db);
+    if (!t.begun())
+        return failed(db.lastError().text());
+    if (const std::optional<Result> refused = refuse(find(db, name)))
+        return *refused;
+    QSqlQuery q(db);
+    prepare(q);
+    if (!q.exec())
+        return failed(q);
+    if (!t.commit())
+        return failed(db.lastError().text());
+    return {Outcome::Done, {}};
 }
 
 }  // namespace
@@ -144,22 +168,21 @@ Result add(QSqlDatabase db, const AccountInput& in)
     const QString name = in.name.trimmed();
     if (name.isEmpty())
         return {Outcome::EmptyName, {}};
-    Transaction t(db);
-    if (!t.begun())
-        return failed(db.lastError().text());
-    if (find(db, name))
-        return {Outcome::Exists, {}};
-    QSqlQuery q(db);
-    q.prepare(QStringLiteral("INSERT INTO user (sysname, syspword, usersetting, usermanage) VALUES (?, ?, ?, ?)"));
-    q.addBindValue(name);
-    q.addBindValue(Password::digest(in.password));
-    q.addBindValue(DateText::fromBool(in.usersetting));
-    q.addBindValue(DateText::fromBool(in.usermanage));
-    if (!q.exec())
-        return failed(q);
-    if (!t.commit())
-        return failed(db.lastError().text());
-    return {Outcome::Done, {}};
+    return change(
+        db, name,
+        [](const std::optional<Operator>& current) -> std::optional<Result> {
+            if (current)
+                return Result{Outcome::Exists, {}};
+            return std::nullopt;
+        },
+        [&](QSqlQuery& q) {
+            q.prepare(QStringLiteral(
+                "INSERT INTO user (sysname, syspword, usersetting, usermanage) VALUES (?, ?, ?, ?)"));
+            q.addBindValue(name);
+            q.addBindValue(Password::digest(in.password));
+            q.addBindValue(DateText::fromBool(in.usersetting));
+            q.addBindValue(DateText::fromBool(in.usermanage));
+        });
 }
 
 Result modify(QSqlDatabase db, const AccountInput& in)
@@ -167,82 +190,69 @@ Result modify(QSqlDatabase db, const AccountInput& in)
     const QString name = in.name.trimmed();
     if (name.isEmpty())
         return {Outcome::EmptyName, {}};
-    Transaction t(db);
-    if (!t.begun())
-        return failed(db.lastError().text());
-    const std::optional<Operator> current = find(db, name);
-    if (!current)
-        return {Outcome::NotFound, {}};
-    if (const auto refused = refuseLastManager(db, *current, in.usersetting && in.usermanage))
-        return *refused;
-    // The stored name keeps its spelling: the name is the key, not a field
-    // this window changes.
-    QSqlQuery q(db);
-    const QString password = in.password.trimmed();
-    if (password.isEmpty()) {
-        q.prepare(QStringLiteral("UPDATE user SET usersetting = ?, usermanage = ? WHERE sysname = ? COLLATE NOCASE"));
-    } else {
-        q.prepare(QStringLiteral(
-            "UPDATE user SET syspword = ?, usersetting = ?, usermanage = ? WHERE sysname = ? COLLATE NOCASE"));
-        q.addBindValue(Password::digest(password));
-    }
-    q.addBindValue(DateText::fromBool(in.usersetting));
-    q.addBindValue(DateText::fromBool(in.usermanage));
-    q.addBindValue(name);
-    if (!q.exec())
-        return failed(q);
-    if (!t.commit())
-        return failed(db.lastError().text());
-    return {Outcome::Done, {}};
+    return change(
+        db, name,
+        [&](const std::optional<Operator>& current) -> std::optional<Result> {
+            if (!current)
+                return Result{Outcome::NotFound, {}};
+            return refuseLastManager(db, *current, in.usersetting && in.usermanage);
+        },
+        [&](QSqlQuery& q) {
+            // The stored name keeps its spelling: the name is the key, not a
+            // field this window changes.
+            const QString password = in.password.trimmed();
+            if (password.isEmpty()) {
+                q.prepare(QStringLiteral(
+                    "UPDATE user SET usersetting = ?, usermanage = ? WHERE sysname = ? COLLATE NOCASE"));
+            } else {
+                q.prepare(QStringLiteral(
+                    "UPDATE user SET syspword = ?, usersetting = ?, usermanage = ? WHERE sysname = ? COLLATE NOCASE"));
+                q.addBindValue(Password::digest(password));
+            }
+            q.addBindValue(DateText::fromBool(in.usersetting));
+            q.addBindValue(DateText::fromBool(in.usermanage));
+            q.addBindValue(name);
+        });
 }
 
 Result remove(QSqlDatabase db, const QString& name, const QString& loggedIn)
 {
     const QString key = name.trimmed();
-    Transaction t(db);
-    if (!t.begun())
-        return failed(db.lastError().text());
-    const std::optional<Operator> current = find(db, key);
-    if (!current)
-        return {Outcome::NotFound, {}};
-    if (current->name.compare(loggedIn.trimmed(), Qt::CaseInsensitive) == 0)
-        return {Outcome::LoggedIn, {}};
-    if (const auto refused = refuseLastManager(db, *current, false))
-        return *refused;
-    QSqlQuery q(db);
-    q.prepare(QStringLiteral("DELETE FROM user WHERE sysname = ? COLLATE NOCASE"));
-    q.addBindValue(key);
-    if (!q.exec())
-        return failed(q);
-    if (!t.commit())
-        return failed(db.lastError().text());
-    return {Outcome::Done, {}};
+    return change(
+        db, key,
+        [&](const std::optional<Operator>& current) -> std::optional<Result> {
+            if (!current)
+                return Result{Outcome::NotFound, {}};
+            if (current->name.compare(loggedIn.trimmed(), Qt::CaseInsensitive) == 0)
+                return Result{Outcome::LoggedIn, {}};
+            return refuseLastManager(db, *current, false);
+        },
+        [&](QSqlQuery& q) {
+            q.prepare(QStringLiteral("DELETE FROM user WHERE sysname = ? COLLATE NOCASE"));
+            q.addBindValue(key);
+        });
 }
 
 Result saveRights(QSqlDatabase db, const QString& name, const Rights& rights)
 {
     const QString key = name.trimmed();
-    Transaction t(db);
-    if (!t.begun())
-        return failed(db.lastError().text());
-    const std::optional<Operator> current = find(db, key);
-    if (!current)
-        return {Outcome::NotFound, {}};
-    if (const auto refused = refuseLastManager(db, *current, rights[0]))
-        return *refused;
-    QStringList sets;
-    for (int i = 0; i < kRightCount; ++i)
-        sets << rightField(i) + QStringLiteral(" = ?");
-    QSqlQuery q(db);
-    q.prepare(QStringLiteral("UPDATE user SET %1 WHERE sysname = ? COLLATE NOCASE").arg(sets.join(QStringLiteral(", "))));
-    for (int i = 0; i < kRightCount; ++i)
-        q.addBindValue(DateText::fromBool(rights[i]));
-    q.addBindValue(key);
-    if (!q.exec())
-        return failed(q);
-    if (!t.commit())
-        return failed(db.lastError().text());
-    return {Outcome::Done, {}};
+    return change(
+        db, key,
+        [&](const std::optional<Operator>& current) -> std::optional<Result> {
+            if (!current)
+                return Result{Outcome::NotFound, {}};
+            return refuseLastManager(db, *current, rights[0]);
+        },
+        [&](QSqlQuery& q) {
+            QStringList sets;
+            for (int i = 0; i < kRightCount; ++i)
+                sets << rightField(i) + QStringLiteral(" = ?");
+            q.prepare(QStringLiteral("UPDATE user SET %1 WHERE sysname = ? COLLATE NOCASE")
+                          .arg(sets.join(QStringLiteral(", "))));
+            for (int i = 0; i < kRightCount; ++i)
+                q.addBindValue(DateText::fromBool(rights[i]));
+            q.addBindValue(key);
+        });
 }
 
 }  // namespace Operators

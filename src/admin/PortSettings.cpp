@@ -2,7 +2,7 @@
 
 #include "session/Session.h"
 #include "db/Transaction.h"
-#include "ui/InputFilters.h"
+#include "db/NumberText.h"
 
 #include <QSqlError>
 
@@ -13,7 +13,7 @@ namespace PortSettings {
 
 std::optional<qint16> boxNumber(const QString& text)
 {
-    const double v = std::nearbyint(InputFilters::leadingNumber(text));
+    const double v = std::nearbyint(NumberText::leading(text));
     if (!std::isfinite(v) || v < std::numeric_limits<qint16>::min() || v > std::numeric_limits<qint16>::max())
         return std::nullopt;
     return static_cast<qint16>(v);

@@ -29,6 +29,6 @@ private:
     QLabel* lblTitle = nullptr;
     QPushButton* cmdOK = nullptr;
     QPushButton* cmdSysInfo = nullptr;
-    QPushButton* Command1 = nullptr;
+    QPushButton* Command1 = nullptr;  // "硬件信息(&H)"
     bool placed_ = false;
 };

@@ -19,6 +19,6 @@ private:
     void refuse();
 
     QComboBox* fkjaddr;
-    QPushButton* Command1;
+    QPushButton* Command1;  // "确认(&O)"
     bool refusing_ = false;
 };

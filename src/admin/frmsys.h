@@ -39,10 +39,10 @@ private:
     QPushButton* cmdok;
     QPushButton* cmdtest;
     QPushButton* cmdexit;
-    QFrame* Frame1;
+    QFrame* Frame1;  // the panel with the address box and its buttons
     QLineEdit* tdz;
-    QPushButton* Command1;
-    QPushButton* Command2;
+    QPushButton* Command1;  // "确定"
+    QPushButton* Command2;  // "退出"
     LinePort* comm;
     bool centred_ = false;
 };

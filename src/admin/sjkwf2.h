@@ -21,9 +21,9 @@ private:
     void purge();
 
     QComboBox* Cdb = nullptr;
-    QComboBox* Combo1 = nullptr;
-    QComboBox* Combo2 = nullptr;
-    QPushButton* Command1 = nullptr;
-    QPushButton* Command2 = nullptr;
+    QComboBox* Combo1 = nullptr;  // the first date of the range
+    QComboBox* Combo2 = nullptr;  // the last date of the range
+    QPushButton* Command1 = nullptr;  // "删除数据"
+    QPushButton* Command2 = nullptr;  // "退出"
     bool placed_ = false;
 };

@@ -72,8 +72,8 @@ private:
     QMap<int, QAction*> actions_;
     QMap<int, bool> allowed_;
     QMap<int, QPointer<QWidget>> windows_;
-    QLabel* panel1_ = nullptr;
-    QLabel* panel2_ = nullptr;
+    QLabel* panel1_ = nullptr;  // status bar: the program title
+    QLabel* panel2_ = nullptr;  // status bar: today's date
     // The outcome of the last automatic collection, kept until the next.
     QLabel* collectPanel_ = nullptr;
     QTimer* timer_ = nullptr;

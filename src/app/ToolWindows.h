@@ -2,8 +2,9 @@
 
 class QWidget;
 
-// The windows the menu tools open. A tool whose window is not part of the
-// program yet has no factory and stays switched off.
+// The windows the menu tools open (the `open` of each row in Tools). A tool
+// whose window is not part of the program yet has none and stays switched
+// off.
 namespace ToolWindows {
 
 bool has(int toolId);

@@ -2,8 +2,10 @@
 #include <QList>
 #include <QString>
 
-// The main window's menu tools: ids, captions, the right that switches
-// each one and how its window is shown.
+class QWidget;
+
+// The main window's menu tools, one row per tool id: captions, the right
+// that switches each one, how its window is shown and what opens it.
 namespace Tools {
 
 enum class Shown { Modal, Modeless, None };
@@ -14,6 +16,9 @@ struct Tool {
     QString caption;
     int right;       // n of right rn, -1 when no right governs it
     Shown shown;
+    // A new window for the tool, or nullptr when it could not be opened;
+    // no function when the tool's window is not part of the program.
+    QWidget* (*open)(QWidget* parent);
 };
 
 // Menu-bar entries in their order.

@@ -1,10 +1,10 @@
 #include "cards/CardLists.h"
 
 #include "cards/CardRows.h"
+#include "db/BoundQuery.h"
 #include "db/DateText.h"
 #include "db/Transaction.h"
 
-#include <QSet>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QVariant>
@@ -107,22 +107,6 @@ QList<SourceCard> sources(QSqlDatabase db, const QString& sql, const QVariantLis
     return out;
 }
 
-// The first column of every row as text, without empty values or repeats.
-QStringList column(QSqlDatabase db, const QString& sql, const QVariantList& values = {})
-{
-    QStringList out;
-    QSet<QString> seen;
-    QSqlQuery q = run(db, sql, values);
-    while (q.next()) {
-        const QString s = q.value(0).toString().trimmed();
-        if (!s.isEmpty() && !seen.contains(s)) {
-            seen.insert(s);
-            out.append(s);
-        }
-    }
-    return out;
-}
-
 }  // namespace
 
 namespace CardLists {
@@ -138,27 +122,27 @@ std::optional<int> parseAddress(const QString& text)
 
 QStringList peopleDepartments(QSqlDatabase db)
 {
-    return column(db, QStringLiteral("SELECT DISTINCT 部门 FROM people ORDER BY 部门"));
+    return BoundQuery::distinctColumn(db, QStringLiteral("SELECT DISTINCT 部门 FROM people ORDER BY 部门"));
 }
 
 QStringList holderDepartments(QSqlDatabase db)
 {
-    return column(db, QStringLiteral("SELECT DISTINCT 部门 FROM fakapl ORDER BY 部门"));
+    return BoundQuery::distinctColumn(db, QStringLiteral("SELECT DISTINCT 部门 FROM fakapl ORDER BY 部门"));
 }
 
 QStringList issuedCards(QSqlDatabase db)
 {
-    return column(db, QStringLiteral("SELECT DISTINCT 卡号 FROM faka ORDER BY 卡号"));
+    return BoundQuery::distinctColumn(db, QStringLiteral("SELECT DISTINCT 卡号 FROM faka ORDER BY 卡号"));
 }
 
 QStringList issuedAddresses(QSqlDatabase db)
 {
-    return column(db, QStringLiteral("SELECT DISTINCT 地址 FROM faka ORDER BY 地址"));
+    return BoundQuery::distinctColumn(db, QStringLiteral("SELECT DISTINCT 地址 FROM faka ORDER BY 地址"));
 }
 
 QStringList controllerAddresses(QSqlDatabase db)
 {
-    return column(db, QStringLiteral("SELECT DISTINCT 地址 FROM doors ORDER BY 地址"));
+    return BoundQuery::distinctColumn(db, QStringLiteral("SELECT DISTINCT 地址 FROM doors ORDER BY 地址"));
 }
 
 QList<int> holdersOf(QSqlDatabase db, const QString& card)
@@ -211,12 +195,12 @@ bool personExists(QSqlDatabase db, const QString& card)
 
 QStringList cardsOn(QSqlDatabase db, int address)
 {
-    return column(db, QStringLiteral("SELECT DISTINCT 卡号 FROM faka WHERE 地址 = ? ORDER BY 卡号"), {address});
+    return BoundQuery::distinctColumn(db, QStringLiteral("SELECT DISTINCT 卡号 FROM faka WHERE 地址 = ? ORDER BY 卡号"), {address});
 }
 
 QStringList cardsOfDepartment(QSqlDatabase db, const QString& department)
 {
-    return column(db, QStringLiteral("SELECT DISTINCT 卡号 FROM fakapl WHERE 部门 = ? ORDER BY 卡号"),
+    return BoundQuery::distinctColumn(db, QStringLiteral("SELECT DISTINCT 卡号 FROM fakapl WHERE 部门 = ? ORDER BY 卡号"),
                   {department.trimmed()});
 }
 

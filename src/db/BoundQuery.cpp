@@ -1,5 +1,6 @@
 #include "db/BoundQuery.h"
 
+#include <QSet>
 #include <QVariant>
 
 namespace BoundQuery {
@@ -29,6 +30,24 @@ QStringList firstColumn(QSqlDatabase db, const QString& sql)
     if (q.exec(sql))
         while (q.next())
             out << q.value(0).toString();
+    return out;
+}
+
+QStringList distinctColumn(QSqlDatabase db, const QString& sql, const QVariantList& values)
+{
+    QStringList out;
+    QSet<QString> seen;
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    if (!run(q, sql, values))
+        return out;
+    while (q.next()) {
+        const QString s = q.value(0).toString().trimmed();
+        if (!s.isEmpty() && !seen.contains(s)) {
+            seen.insert(s);
+            out.append(s);
+        }
+    }
     return out;
 }
 

@@ -20,4 +20,9 @@ QSqlQuery scrollable(QSqlDatabase db, const QString& sql, const QVariantList& va
 // The first field of every row as text; empty when the statement fails.
 QStringList firstColumn(QSqlDatabase db, const QString& sql);
 
+// The first field of every row as text with blanks at both ends removed,
+// leaving out empty values and repeats, for a pick list; empty when the
+// statement fails.
+QStringList distinctColumn(QSqlDatabase db, const QString& sql, const QVariantList& values = {});
+
 }  // namespace BoundQuery

@@ -25,16 +25,16 @@ private:
     enum class Command { Date, Time };
     void send(Command command);
 
-    QLabel* Label1 = nullptr;
-    QComboBox* Combo1 = nullptr;
-    QGroupBox* Frame1 = nullptr;
-    QLabel* Label3 = nullptr;
-    QDateEdit* DTP1 = nullptr;
-    QGroupBox* Frame2 = nullptr;
-    QLabel* Label5 = nullptr;
-    QTimeEdit* DTX2 = nullptr;
-    QPushButton* Command1 = nullptr;
-    QPushButton* Command2 = nullptr;
-    QToolButton* Picture1 = nullptr;
+    QLabel* Label1 = nullptr;  // "请选择地址："
+    QComboBox* Combo1 = nullptr;  // the controller addresses
+    QGroupBox* Frame1 = nullptr;  // the date group
+    QLabel* Label3 = nullptr;  // "日期："
+    QDateEdit* DTP1 = nullptr;  // the new date
+    QGroupBox* Frame2 = nullptr;  // the time group
+    QLabel* Label5 = nullptr;  // "时间："
+    QTimeEdit* DTX2 = nullptr;  // the new time
+    QPushButton* Command1 = nullptr;  // "修改日期"
+    QPushButton* Command2 = nullptr;  // "修改时间"
+    QToolButton* Picture1 = nullptr;  // "关闭"
     LinePort* MSC1 = nullptr;
 };

@@ -28,10 +28,10 @@ private:
     void nodeClicked(QTreeWidgetItem* node);
     void setPicture(QTreeWidgetItem* node, const QString& key);
 
-    QLabel* Label1 = nullptr;
+    QLabel* Label1 = nullptr;  // "地址选择"
     QTreeWidget* AdrView = nullptr;
-    QLabel* Label2 = nullptr;
-    QListWidget* ListView1 = nullptr;
+    QLabel* Label2 = nullptr;  // "系统信息"
+    QListWidget* ListView1 = nullptr;  // the lines the controller reported
     QPushButton* exitclose = nullptr;
     LinePort* Comm = nullptr;
 };

@@ -39,12 +39,12 @@ private:
     QLineEdit* Taddress = nullptr;
     QLineEdit* ttime = nullptr;
     QToolButton* UpDown1[2] = {};  // up, down
-    QRadioButton* Option1[2] = {};
+    QRadioButton* Option1[2] = {};  // "一号锁", "二号锁"
     QLabel* mesg = nullptr;
     QPushButton* Cmdadd = nullptr;
     QPushButton* cmddel = nullptr;
-    QPushButton* Command4 = nullptr;
-    QPushButton* Command1 = nullptr;
+    QPushButton* Command4 = nullptr;  // "修改"
+    QPushButton* Command1 = nullptr;  // "修改开门延迟时间"
     QPushButton* Cmdtest = nullptr;
     LinePort* Comm = nullptr;
 };

@@ -40,16 +40,16 @@ private:
     QList<QWidget*> exchangeControls() const;
 
     QComboBox* Cdoor = nullptr;
-    QCheckBox* Clkn1[2] = {};
+    QCheckBox* Clkn1[2] = {};  // "一号锁", "二号锁"
     QLineEdit* drnam[2] = {};
-    QLineEdit* second2[2] = {};
+    QLineEdit* second2[2] = {};  // the open delay of each lock, in seconds
     QRadioButton* Opt[6] = {};
-    QListWidget* ListView1 = nullptr;
+    QListWidget* ListView1 = nullptr;  // "项目名称": the status lines
     QPushButton* Cmdadd = nullptr;
-    QPushButton* Command4 = nullptr;
+    QPushButton* Command4 = nullptr;  // "修改(&C)"
     QPushButton* cmddel = nullptr;
     QPushButton* Cmdtest = nullptr;
-    QPushButton* Command1 = nullptr;
-    QPushButton* Command2 = nullptr;
+    QPushButton* Command1 = nullptr;  // "修改延迟时间(&M)"
+    QPushButton* Command2 = nullptr;  // "退出(&E)"
     LinePort* Comm = nullptr;
 };

@@ -20,8 +20,8 @@ private:
     void open();
 
     QComboBox* Cdoor = nullptr;
-    QRadioButton* Option1[2] = {};
+    QRadioButton* Option1[2] = {};  // "锁一", "锁二"
     QPushButton* Copen = nullptr;
-    QPushButton* Command1 = nullptr;
+    QPushButton* Command1 = nullptr;  // "退 出"
     LinePort* comm = nullptr;
 };

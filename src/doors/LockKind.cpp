@@ -1,6 +1,6 @@
 #include "doors/LockKind.h"
 
-#include "ui/InputFilters.h"
+#include "db/NumberText.h"
 
 #include <cfenv>
 #include <cmath>
@@ -40,7 +40,7 @@ double maxDelay(LockKind kind)
 
 double delayValue(const QString& text)
 {
-    return InputFilters::leadingNumber(text);
+    return NumberText::leading(text);
 }
 
 DelayCheck checkDelay(LockKind kind, const QString& text)

@@ -28,8 +28,8 @@ private:
     // open while the shared connection is closed and opened again.
     static QSqlDatabase db();
 
-    QGroupBox* frame1_ = nullptr;
-    QListWidget* list1_ = nullptr;
+    QGroupBox* frame1_ = nullptr;  // the frame around the building list
+    QListWidget* list1_ = nullptr;  // the building names
     QLineEdit* tbm_ = nullptr;
     QPushButton *cmdadd_ = nullptr, *cmdch_ = nullptr, *cmddel_ = nullptr, *cmdexit_ = nullptr;
 };

@@ -67,22 +67,22 @@ private:
     double scale_ = 1;
 
     QToolBar* toolbar_ = nullptr;
-    QLabel* text1_ = nullptr;
-    QRadioButton* option1_ = nullptr;
-    QRadioButton* option2_ = nullptr;
-    QComboBox* ckh1_ = nullptr;
-    QComboBox* ckh2_ = nullptr;
+    QLabel* text1_ = nullptr;  // "查询打印："
+    QRadioButton* option1_ = nullptr;  // "全部"
+    QRadioButton* option2_ = nullptr;  // "卡号范围"
+    QComboBox* ckh1_ = nullptr;  // first card of the range
+    QComboBox* ckh2_ = nullptr;  // last card of the range
 
-    QGroupBox* frame2_ = nullptr;
-    QGroupBox* frame1_ = nullptr;
+    QGroupBox* frame2_ = nullptr;  // "业主信息"
+    QGroupBox* frame1_ = nullptr;  // "家庭主要成员"
     QLineEdit *tkh_ = nullptr, *tfh_ = nullptr, *txm_ = nullptr, *tma_ = nullptr, *ttel_ = nullptr,
               *tzw_ = nullptr, *tfcz_ = nullptr, *tid_ = nullptr, *tnation_ = nullptr, *thukou_ = nullptr,
               *tcompany_ = nullptr, *tspouse_ = nullptr, *tshukou_ = nullptr, *tscompany_ = nullptr,
               *tchild1_ = nullptr, *tchild2_ = nullptr, *tchild3_ = nullptr, *tother_ = nullptr;
     QComboBox *csex_ = nullptr, *cssex_ = nullptr, *cbm_ = nullptr;
-    QDateEdit* dtpicker2_ = nullptr;
-    QLabel* picture1_ = nullptr;
-    QPushButton* command5_ = nullptr;
+    QDateEdit* dtpicker2_ = nullptr;  // "出生年月："
+    QLabel* picture1_ = nullptr;  // the photo
+    QPushButton* command5_ = nullptr;  // "取照片"
     QTableView* grid_ = nullptr;
 
     QSqlQueryModel* gridModel_ = nullptr;

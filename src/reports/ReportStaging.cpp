@@ -2,8 +2,6 @@
 
 #include "db/Clock.h"
 #include "db/Transaction.h"
-#include "reports/ReportViewer.h"
-#include "ui/BusyCursor.h"
 
 #include <QHash>
 #include <functional>
@@ -219,18 +217,5 @@ ReportOutcome ReportStaging::renderPdf(const QString& file) const
     QString error;
     if (!doc->renderPdf(file, &error))
         return failed(ReportOutcome::Status::OutputFailed, error);
-    return o;
-}
-
-ReportOutcome ReportStaging::preview(QWidget* parent) const
-{
-    ReportOutcome o;
-    std::optional<ReportDocument> doc;
-    {
-        BusyCursor busy;
-        doc = document(&o);
-    }
-    if (doc)
-        ReportViewer::current().show(parent, *doc);
     return o;
 }

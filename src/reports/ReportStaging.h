@@ -8,8 +8,6 @@
 
 #include <optional>
 
-class QWidget;
-
 // How a print went. message() is the text the operator is shown.
 struct ReportOutcome {
     enum class Status { Done, TemplateMissing, TemplateBroken, DataFailed, OutputFailed };
@@ -24,12 +22,12 @@ struct ReportOutcome {
 // it with the rows to print (in one transaction, so a failed fill leaves
 // the last print's rows), then lay the staged rows out with the report's
 // template and show them. The service that owns the rows stages them; the
-// window previews and tells the operator outcome.message() when it is not
-// ok. Nothing here shows a message box.
+// window previews them (ReportPrint) and tells the operator
+// outcome.message() when it is not ok. Nothing here shows a window.
 //
 //   ReportOutcome o = Personnel::stageReport(db, filter);   // stage(select, values)
 //   if (o.ok())
-//       o = Personnel::report(db).preview(this);
+//       o = ReportPrint::preview(this, Personnel::report(db));
 //   if (!o.ok())
 //       Prompt::exclaim(this, o.message());
 //
@@ -50,10 +48,6 @@ public:
 
     // Writes the staged rows as a PDF file.
     ReportOutcome renderPdf(const QString& file) const;
-    // Shows the staged rows in the print preview (ReportViewer); a missing
-    // or broken template, or a staging table that cannot be read, comes
-    // back as the outcome.
-    ReportOutcome preview(QWidget* parent) const;
 
     const QString& stagingTable() const { return table_; }
     const QString& templateName() const { return template_; }

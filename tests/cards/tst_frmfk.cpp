@@ -50,7 +50,7 @@ struct Window {
         // Without a window manager (a bare X server) nothing activates it.
         w->activateWindow();
         QApplication::setActiveWindow(w.get());
-        QTest::qWaitForWindowActive(w.get(), 1000);
+        (void)QTest::qWaitForWindowActive(w.get(), 1000);
     }
 
     // The operator types into a box, as it gets the focus by a click.

@@ -376,5 +376,5 @@ void ServicesTest::valuesAreBound()
     QCOMPARE(home.scalar(QStringLiteral("SELECT COUNT(*) FROM faka")).toInt(), 0);
 }
 
-QTEST_MAIN(ServicesTest)
+QTEST_GUILESS_MAIN(ServicesTest)
 #include "tst_services.moc"

@@ -392,5 +392,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestSimulator)
+QTEST_GUILESS_MAIN(TestSimulator)
 #include "tst_simulator.moc"

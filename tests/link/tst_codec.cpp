@@ -201,5 +201,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestCodec)
+QTEST_GUILESS_MAIN(TestCodec)
 #include "tst_codec.moc"

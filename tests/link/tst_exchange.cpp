@@ -310,5 +310,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestExchange)
+QTEST_GUILESS_MAIN(TestExchange)
 #include "tst_exchange.moc"

@@ -1,4 +1,5 @@
 #include "reports/ReportDocument.h"
+#include "reports/ReportPrint.h"
 #include "reports/ReportStaging.h"
 #include "reports/ReportTemplate.h"
 #include "reports/ReportViewer.h"
@@ -134,7 +135,7 @@ void TestReports::missingTemplateIsReturnedNotShown()
     KeepingViewer viewer;
     ReportStaging report(home.db(), QStringLiteral("peoplept"), QStringLiteral("nosuch.rpt"));
     QVERIFY(report.stage(QStringLiteral("SELECT * FROM people")).ok());
-    const ReportOutcome o = report.preview(nullptr);
+    const ReportOutcome o = ReportPrint::preview(nullptr, report);
     QCOMPARE(o.status, ReportOutcome::Status::TemplateMissing);
     QVERIFY2(o.message().contains(QStringLiteral("nosuch.rpt")), qPrintable(o.message()));
     QVERIFY(viewer.shown.isEmpty());
@@ -142,7 +143,7 @@ void TestReports::missingTemplateIsReturnedNotShown()
     // A broken override comes back the same way.
     writeFile(home.file(QStringLiteral("pl.rpt")), "column = a | b | x\n");
     ReportStaging pl(home.db(), QStringLiteral("peoplept"), QStringLiteral("pl.rpt"));
-    const ReportOutcome broken = pl.preview(nullptr);
+    const ReportOutcome broken = ReportPrint::preview(nullptr, pl);
     QCOMPARE(broken.status, ReportOutcome::Status::TemplateBroken);
     QVERIFY(broken.message().contains(QStringLiteral("第 1 行")));
     QVERIFY(viewer.shown.isEmpty());

@@ -1,6 +1,6 @@
 #pragma once
 #include <QByteArray>
-#include <QWidget>
+#include <QString>
 
 #include <QtGlobal>
 
@@ -14,10 +14,10 @@ inline QByteArray hex(const char* h)
 
 // A control of a window by its name; a missing one ends the test at once,
 // since every later step would only report a null pointer.
-template <typename T>
-T* child(QWidget& w, const char* name)
+template <typename T, typename Window>
+T* child(Window& w, const char* name)
 {
-    T* c = w.findChild<T*>(QString::fromLatin1(name));
+    T* c = w.template findChild<T*>(QString::fromLatin1(name));
     if (!c)
         qFatal("no control %s", name);
     return c;

@@ -78,7 +78,7 @@ inline void pickFromList(QComboBox* box, const QString& text)
     QTest::qWait(QGuiApplication::styleHints()->mouseDoubleClickInterval() + 50);
     const QRect item = view->visualRect(box->model()->index(row, box->modelColumn()));
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, item.center());
-    QTest::qWaitFor([view] { return !view->isVisible(); });
+    QVERIFY2(QTest::qWaitFor([view] { return !view->isVisible(); }), "the list stayed open after the pick");
 }
 
 }  // namespace OperatorInput

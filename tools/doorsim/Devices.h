@@ -51,7 +51,7 @@ struct StoredRecord {
     int channel = 1;   // 1 lock 1 in, 2 lock 1 out, 3 lock 2 in, 4 lock 2 out
     // Ten bytes sent as they are instead of the fields above: a record no
     // sound controller would write (month 13, hour 24, a half-byte above 9).
-    QByteArray raw;
+    QByteArray raw{};
 
     QByteArray bytes() const;  // the 10-byte record of the collection stream
 };

@@ -108,8 +108,8 @@ frmsys::frmsys(QWidget* parent) : QDialog(parent)
 
     InputFilters::digitsOnly(Tport, /*beep*/ true);
     InputFilters::digitsOnly(tdz, /*beep*/ false, /*enterMovesOn*/ true, /*allowBackspace*/ false);
-    TypedInput::digitsOnly(Tport, 5);
-    TypedInput::digitsOnly(tdz, 3);
+    TypedInput::digitsOnly(Tport);
+    TypedInput::digitsOnly(tdz);
 
     Tport->setText(QString::number(Session::PortNo));
     Tset->setText(Session::CommSettings);

@@ -3,6 +3,7 @@
 #include "ui/TypedInput.h"
 
 #include "attendance/WorkTimes.h"
+#include "db/NumberText.h"
 #include "session/Session.h"
 #include "ui/InputFilters.h"
 #include "ui/Prompter.h"
@@ -11,8 +12,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRegularExpressionValidator>
 #include <QTimeEdit>
+
+#include <limits>
 
 namespace {
 
@@ -33,18 +35,22 @@ QTimeEdit* picker(QWidget* parent, const char* name, const QRect& r)
     return t;
 }
 
-// 0 to 720 minutes, typed or pasted; anything else never reaches the box.
+// Minutes, digits only; a number too large is refused when saving.
 QLineEdit* minuteBox(QWidget* parent, const char* name, const QRect& r)
 {
     auto* t = new QLineEdit(parent);
     t->setObjectName(QString::fromLatin1(name));
     t->setGeometry(r);
     t->setAlignment(Qt::AlignRight);
-    t->setValidator(new QRegularExpressionValidator(
-        QRegularExpression(QStringLiteral("[0-9]{0,2}|[0-6][0-9]{2}|7[01][0-9]|720")), t));
-    t->setInputMethodHints(Qt::ImhDigitsOnly);
+    TypedInput::digitsOnly(t);
     InputFilters::enterMovesOn(t);
     return t;
+}
+
+// A number that does not fit counts as out of range, never as 0.
+int minutesOf(const QLineEdit* box)
+{
+    return NumberText::wholeNumber(box->text(), 0, std::numeric_limits<int>::max()).value_or(-1);
 }
 
 }  // namespace
@@ -113,7 +119,7 @@ void FrmWTS::save()
         if (t->text().isEmpty())
             t->setText(QStringLiteral("0"));
     const SessionTimes sessions{dtx_[0]->time(), dtx_[1]->time(), dtx_[2]->time(), dtx_[3]->time()};
-    const Tolerances tolerances{text1_->text().toInt(), text2_->text().toInt()};
+    const Tolerances tolerances{minutesOf(text1_), minutesOf(text2_)};
     const WorkTimes::SaveResult r = WorkTimes::save(Session::db(), sessions, tolerances);
     if (!r.ok()) {
         Prompt::exclaim(this, WorkTimes::message(r.problem, r.error));

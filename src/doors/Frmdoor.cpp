@@ -1,5 +1,6 @@
 #include "doors/Frmdoor.h"
 
+#include "db/NumberText.h"
 #include "session/Session.h"
 #include "doors/ControllerLine.h"
 #include "ui/ExchangeGuard.h"
@@ -23,14 +24,14 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <limits>
+
 namespace {
 
 // A whole number typed into a box, nothing when it is not one.
 std::optional<int> wholeNumber(const QString& text)
 {
-    bool ok = false;
-    const int v = text.trimmed().toInt(&ok);
-    return ok ? std::optional<int>(v) : std::nullopt;
+    return NumberText::wholeNumber(text, 0, std::numeric_limits<int>::max());
 }
 
 }  // namespace
@@ -175,12 +176,12 @@ void Frmdoor::add()
         Prompt::exclaim(this, QStringLiteral("请输入地址!"));
         return;
     }
-    const std::optional<int> address = wholeNumber(Taddress->text());
-    if (!address) {
+    if (!NumberText::allDigits(Taddress->text().trimmed())) {
         Prompt::exclaim(this, QStringLiteral("地址应为小于99的整数"));
         return;
     }
-    if (*address > 99 || *address < 0) {
+    const std::optional<int> address = NumberText::address(Taddress->text());
+    if (!address) {
         Prompt::exclaim(this, QStringLiteral("地址<=99，请重输"));
         return;
     }
@@ -237,8 +238,8 @@ void Frmdoor::modify()
         Prompt::exclaim(this, QStringLiteral("请输入地址!"));
         return;
     }
-    const std::optional<int> address = wholeNumber(Taddress->text());
-    if (!address || *address > 99 || *address < 0) {
+    const std::optional<int> address = NumberText::address(Taddress->text());
+    if (!address) {
         Prompt::exclaim(this, QStringLiteral("地址<=99，请重输"));
         return;
     }
@@ -259,8 +260,8 @@ std::optional<int> Frmdoor::addressForDelays()
         Prompt::exclaim(this, QStringLiteral("请输入地址!"));
         return std::nullopt;
     }
-    const std::optional<int> address = wholeNumber(Taddress->text());
-    if (!address || *address > 99 || *address <= 0) {
+    const std::optional<int> address = NumberText::address(Taddress->text());
+    if (!address || *address == 0) {
         Prompt::exclaim(this, QStringLiteral("地址大于0并且小于等于99，请重输"));
         return std::nullopt;
     }

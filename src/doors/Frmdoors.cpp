@@ -1,5 +1,6 @@
 #include "doors/Frmdoors.h"
 
+#include "db/NumberText.h"
 #include "session/Session.h"
 #include "doors/ControllerLine.h"
 #include "ui/ExchangeGuard.h"
@@ -49,10 +50,10 @@ Frmdoors::Frmdoors(QWidget* parent) : LineDialog(parent)
     Cdoor = new QComboBox(this);
     Cdoor->setObjectName(QStringLiteral("Cdoor"));
     Cdoor->setGeometry(64, 16, 110, 26);
-    // Digits and Backspace only; Enter does nothing here. Three digits
-    // let an address above 99 be typed and refused with its message.
+    // Digits and Backspace only; Enter does nothing here. An address above
+    // 99 stays as typed and is refused with its message.
     InputFilters::digitsOnly(Cdoor);
-    TypedInput::digitsOnly(Cdoor, 3);
+    TypedInput::digitsOnly(Cdoor);
 
     const QStringList kinds{QStringLiteral("玻璃门锁"), QStringLiteral("木门锁"), QStringLiteral("铁门锁")};
     for (int lock = 0; lock < 2; ++lock) {
@@ -215,12 +216,9 @@ std::optional<int> Frmdoors::checkedAddress()
         Prompt::exclaim(this, QStringLiteral("请输入地址!"));
         return std::nullopt;
     }
-    bool ok = false;
-    const int address = text.toInt(&ok);
-    if (!ok || address > 99) {
+    const std::optional<int> address = NumberText::address(text);
+    if (!address)
         Prompt::exclaim(this, QStringLiteral("地址<=99，请重输"));
-        return std::nullopt;
-    }
     return address;
 }
 

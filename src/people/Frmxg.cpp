@@ -226,7 +226,7 @@ void Frmxg::buildControls()
     tkh_ = textBox(lf, "Tkh", R(68, y1, 92, h));
     // Keys have their own rule (cardKey); pastes and input methods bring
     // digits only too, so " 000001" cannot become a second person.
-    TypedInput::digitsOnly(tkh_, 6);
+    TypedInput::digitsOnly(tkh_);
     label(lf, QStringLiteral("房     号："), R(164, y1, 64, h));
     tfh_ = textBox(lf, "Tfh", R(230, y1, 136, h));
     label(lf, QStringLiteral("业主姓名："), R(370, y1, 64, h));

@@ -53,6 +53,20 @@ void threeControllers(LineHome& h)
     }
 }
 
+// Controllers 1 and 15 hold cards 000001 and 123456; 12 holds none.
+void twoControllersHoldingCards(LineHome& h)
+{
+    h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (1), (12), (15)"));
+    h.sim.addController(12);
+    for (quint8 a : {1, 15}) {
+        Controller& c = h.sim.addController(a);
+        for (const char* card : {"000001", "123456"}) {
+            issue(h, a, QString::fromLatin1(card), QStringLiteral("77"));
+            load(c, QString::fromLatin1(card), QStringLiteral("77"));
+        }
+    }
+}
+
 void sameListsAsFaka(LineHome& h)
 {
     for (quint8 a : {1, 2, 3})
@@ -70,7 +84,9 @@ private slots:
     void byDepartment();
     void cardThatCannotBeSentIsSkipped();
     void pickingACardMarksItsControllers();
-    void cardBoxTakesSixDigits();
+    void boxesTakeDigitsAsTyped();
+    void inputThatIsNoNumberRemovesNothing_data();
+    void inputThatIsNoNumberRemovesNothing();
     void stopBetweenCards();
 };
 
@@ -200,18 +216,18 @@ void FrmDecTest::pickingACardMarksItsControllers()
     QCOMPARE(h.prompts.texts(), QStringList{QStringLiteral("此卡没有该门的发卡记录！")});
 }
 
-void FrmDecTest::cardBoxTakesSixDigits()
+void FrmDecTest::boxesTakeDigitsAsTyped()
 {
     LineHome h;
     Window win;
-    // A paste brings only its digits into an address or a card number.
+    // A paste with anything but digits is refused whole; digits beyond
+    // what an address can be stay for the check to refuse.
     QApplication::clipboard()->setText(QStringLiteral("1a"));
     QTest::mouseClick(win.box("dz")->lineEdit(), Qt::LeftButton);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_V, Qt::ControlModifier);
-    QCOMPARE(win.box("dz")->currentText(), QStringLiteral("1"));
-    win.box("dz")->lineEdit()->clear();
+    QCOMPARE(win.box("dz")->currentText(), QString());
     win.type("dz", QStringLiteral("100"));
-    QCOMPARE(win.box("dz")->currentText(), QStringLiteral("10"));
+    QCOMPARE(win.box("dz")->currentText(), QStringLiteral("100"));
     win.type("kh", QStringLiteral("12a34"));
     QCOMPARE(win.box("kh")->currentText(), QStringLiteral("1234"));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
@@ -220,6 +236,49 @@ void FrmDecTest::cardBoxTakesSixDigits()
     win.type("kh", QStringLiteral("567"));
     QCOMPARE(win.box("kh")->currentText(), QStringLiteral("123456"));
     QTRY_VERIFY(win.remove()->hasFocus());
+}
+
+void FrmDecTest::inputThatIsNoNumberRemovesNothing_data()
+{
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<bool>("paste");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("messages");
+    QTest::newRow("address 150 typed") << "dz" << false << "150" << QStringList{"地址必须是0到99的整数！"};
+    QTest::newRow("address 150 pasted") << "dz" << true << "150" << QStringList{"地址必须是0到99的整数！"};
+    // Controller 12, which holds no card.
+    QTest::newRow("address 012 typed") << "dz" << false << "012" << QStringList{};
+    QTest::newRow("card 1234567 pasted") << "kh" << true << "1234567" << QStringList{"卡号必须是6位自然数！"};
+    QTest::newRow("card 12345 typed") << "kh" << false << "12345" << QStringList{"卡号必须是6位自然数！"};
+}
+
+void FrmDecTest::inputThatIsNoNumberRemovesNothing()
+{
+    QFETCH(QString, box);
+    QFETCH(bool, paste);
+    QFETCH(QString, text);
+    QFETCH(QStringList, messages);
+    LineHome h;
+    twoControllersHoldingCards(h);
+    const QStringList before = fakaSnapshot(h);
+    Window win;
+    selectTargets(win.targets(), {"1", "15"});
+    const QByteArray name = box.toLatin1();
+    if (paste) {
+        QApplication::clipboard()->setText(text);
+        QTest::mouseClick(win.box(name)->lineEdit(), Qt::LeftButton);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_V, Qt::ControlModifier);
+    } else {
+        win.type(name, text);
+    }
+    QCOMPARE(win.box(name)->currentText(), text);
+    QTest::mouseClick(win.remove(), Qt::LeftButton);
+    QCOMPARE(h.prompts.texts(), messages);
+    QVERIFY(h.sim.frames().isEmpty());
+    QCOMPARE(fakaSnapshot(h), before);
+    QCOMPARE(h.home.scalar(QStringLiteral("SELECT count(*) FROM dfaka")).toInt(), 0);
+    for (quint8 a : {1, 15})
+        QCOMPARE(heldCards(h.sim, a), (QStringList{"000001", "123456"}));
 }
 
 void FrmDecTest::stopBetweenCards()

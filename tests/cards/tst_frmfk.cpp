@@ -357,7 +357,9 @@ void FrmFKTest::lookupFillsTheWindow()
     h.sim.addController(9);
     issue(h, {3, 9}, QStringLiteral("000456"), QStringLiteral("0000004567"), l);
     Window win;
-    win.paste(win.w->Tkh, QStringLiteral(" 000456 "));  // the blanks of a paste are trimmed
+    win.paste(win.w->Tkh, QStringLiteral(" 000456 "));  // refused whole: blanks are no digits
+    QVERIFY(win.w->Tkh->currentText().isEmpty());
+    win.paste(win.w->Tkh, QStringLiteral("000456"));
     QCOMPARE(win.w->Tname->text(), QStringLiteral("王五"));
     QCOMPARE(win.w->Tzhiwu->text(), QStringLiteral("经理"));
     QCOMPARE(win.w->Cdw->text(), QStringLiteral("二号楼"));

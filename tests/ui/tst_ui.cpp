@@ -53,6 +53,8 @@ private slots:
     void digitsArriveByEveryPath_data();
     void digitsArriveByEveryPath();
     void editableComboTakesWhatIsTyped();
+    void storedTextRefusesWhatDoesNotFit_data();
+    void storedTextRefusesWhatDoesNotFit();
     void clickIntoAPickerThenType_data();
     void clickIntoAPickerThenType();
 };
@@ -150,12 +152,18 @@ void UiTest::digitsArriveByEveryPath_data()
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("input");
     QTest::addColumn<QString>("kept");
+    // Every box starts holding "9": a refused change leaves it as it was.
     for (const bool combo : {false, true}) {
         const char* box = combo ? "combo" : "line edit";
-        QTest::addRow("%s keys", box) << combo << "keys" << "a1 2b3" << "123";
-        QTest::addRow("%s Ctrl+V", box) << combo << "ctrl+v" << "ab c'12345678" << "123456";
-        QTest::addRow("%s menu paste", box) << combo << "paste" << " 000001" << "000001";
-        QTest::addRow("%s input method", box) << combo << "im" << "\uFF11\uFF12x 3" << "123";
+        QTest::addRow("%s keys", box) << combo << "keys" << "a1 2b3" << "9123";
+        QTest::addRow("%s keys beyond six", box) << combo << "keys" << "1234567" << "91234567";
+        QTest::addRow("%s Ctrl+V digits", box) << combo << "ctrl+v" << "12345678" << "912345678";
+        QTest::addRow("%s Ctrl+V with letters", box) << combo << "ctrl+v" << "ab c'12345678" << "9";
+        QTest::addRow("%s Ctrl+V with a dash", box) << combo << "ctrl+v" << "0012-345678" << "9";
+        QTest::addRow("%s menu paste with a blank", box) << combo << "paste" << " 000001" << "9";
+        QTest::addRow("%s menu paste", box) << combo << "paste" << "000001" << "9000001";
+        QTest::addRow("%s input method", box) << combo << "im" << "\uFF11\uFF12" << "912";
+        QTest::addRow("%s input method with a letter", box) << combo << "im" << "\uFF11\uFF12x 3" << "9";
     }
 }
 
@@ -170,12 +178,12 @@ void UiTest::digitsArriveByEveryPath()
     QLineEdit* edit = nullptr;
     if (combo) {
         auto* c = new QComboBox(&window);
-        TypedInput::digitsOnly(c, 6);
+        TypedInput::digitsOnly(c);
         box = c;
         edit = c->lineEdit();
     } else {
         edit = new QLineEdit(&window);
-        TypedInput::digitsOnly(edit, 6);
+        TypedInput::digitsOnly(edit);
         box = edit;
     }
     QVERIFY(box->inputMethodHints() & Qt::ImhDigitsOnly);
@@ -183,6 +191,7 @@ void UiTest::digitsArriveByEveryPath()
     QVERIFY(QTest::qWaitForWindowActive(&window));
     box->setFocus();
     QTRY_COMPARE(QApplication::focusWidget(), box);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_9);
 
     if (path == QLatin1String("keys")) {
         QTest::keyClicks(QApplication::focusWidget(), input);
@@ -198,6 +207,66 @@ void UiTest::digitsArriveByEveryPath()
             edit->paste();   // what the context menu's entry calls
     }
     QCOMPARE(edit->text(), kept);
+}
+
+void UiTest::storedTextRefusesWhatDoesNotFit_data()
+{
+    QTest::addColumn<bool>("combo");
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<int>("before");  // characters the box holds first
+    QTest::addColumn<int>("added");
+    QTest::addColumn<int>("kept");
+    for (const bool combo : {false, true}) {
+        const char* box = combo ? "combo" : "line edit";
+        QTest::addRow("%s paste filling it", box) << combo << "paste" << 5 << 250 << 255;
+        QTest::addRow("%s paste one beyond", box) << combo << "paste" << 5 << 251 << 5;
+        QTest::addRow("%s 256 pasted into an empty box", box) << combo << "paste" << 0 << 256 << 0;
+        QTest::addRow("%s key beyond", box) << combo << "keys" << 255 << 1 << 255;
+        QTest::addRow("%s Chinese beyond", box) << combo << "im" << 254 << 2 << 254;
+    }
+}
+
+void UiTest::storedTextRefusesWhatDoesNotFit()
+{
+    QFETCH(bool, combo);
+    QFETCH(QString, path);
+    QFETCH(int, before);
+    QFETCH(int, added);
+    QFETCH(int, kept);
+    QDialog window;
+    QWidget* box = nullptr;
+    QLineEdit* edit = nullptr;
+    if (combo) {
+        auto* c = new QComboBox(&window);
+        TypedInput::storedText(c);
+        box = c;
+        edit = c->lineEdit();
+    } else {
+        edit = new QLineEdit(&window);
+        TypedInput::storedText(edit);
+        box = edit;
+    }
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    box->setFocus();
+    QTRY_COMPARE(QApplication::focusWidget(), box);
+    const QString first(before, QLatin1Char('a'));
+    QApplication::clipboard()->setText(first);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(edit->text(), first);
+
+    if (path == QLatin1String("keys")) {
+        QTest::keyClicks(QApplication::focusWidget(), QString(added, QLatin1Char('b')));
+    } else if (path == QLatin1String("im")) {
+        QInputMethodEvent commit;
+        commit.setCommitString(QString(added, QChar(0x95E8)));
+        QApplication::sendEvent(QApplication::focusWidget(), &commit);
+    } else {
+        QApplication::clipboard()->setText(QString(added, QLatin1Char('b')));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_V, Qt::ControlModifier);
+    }
+    QCOMPARE(edit->text().size(), kept);
+    QVERIFY(edit->text().startsWith(first));
 }
 
 void UiTest::editableComboTakesWhatIsTyped()

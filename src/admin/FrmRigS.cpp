@@ -1,5 +1,6 @@
 #include "admin/FrmRigS.h"
 
+#include "ui/TypedInput.h"
 #include "admin/Operators.h"
 #include "admin/RightsTable.h"
 #include "session/Session.h"
@@ -62,6 +63,7 @@ void FrmRigS::buildAccountsTab(QWidget* tab)
 
     Text1 = new QLineEdit(tab);
     Text1->setObjectName(QStringLiteral("Text1"));
+    TypedInput::storedText(Text1);
     Text2 = new QLineEdit(tab);
     Text2->setObjectName(QStringLiteral("Text2"));
     Text2->setEchoMode(QLineEdit::Password);

@@ -20,8 +20,7 @@ Frmuser::Frmuser(QWidget* parent) : QDialog(parent)
     setWindowTitle(QStringLiteral("用户维护"));
     Cuser = new QComboBox(this);
     Cuser->setObjectName(QStringLiteral("Cuser"));
-    TypedInput::typedOnly(Cuser);
-    Cuser->lineEdit()->setMaxLength(11);
+    TypedInput::atMost(Cuser, 11);
     Tpasswd = new QLineEdit(this);
     Tpasswd->setObjectName(QStringLiteral("Tpasswd"));
     Tpasswd->setEchoMode(QLineEdit::Password);

@@ -43,7 +43,7 @@ Frmdoor::Frmdoor(QWidget* parent) : LineDialog(parent)
 
     Cdoor = new QComboBox(this);
     Cdoor->setObjectName(QStringLiteral("Cdoor"));
-    TypedInput::typedOnly(Cdoor);
+    TypedInput::storedText(Cdoor);
     Cdw = new QComboBox(this);
     Cdw->setObjectName(QStringLiteral("Cdw"));
     Taddress = new QLineEdit(this);
@@ -86,14 +86,15 @@ Frmdoor::Frmdoor(QWidget* parent) : LineDialog(parent)
     Cmdtest = Buttons::make(this, QStringLiteral("Cmdtest"), QStringLiteral("门锁初始化"));
 
     auto* grid = new QGridLayout;
-    grid->addWidget(new QLabel(QStringLiteral("门号:"), this), 0, 0);
-    grid->addWidget(Cdoor, 0, 1, 1, 2);
-    grid->addWidget(new QLabel(QStringLiteral("部门:"), this), 1, 0);
-    grid->addWidget(Cdw, 1, 1, 1, 2);
-    grid->addWidget(new QLabel(QStringLiteral("地址:"), this), 2, 0);
-    grid->addWidget(Taddress, 2, 1, 1, 2);
-    grid->addWidget(new QLabel(QStringLiteral("开门延迟时间:"), this), 3, 0);
-    grid->addWidget(ttime, 3, 1);
+    const QString rowCaptions[4] = {QStringLiteral("门号:"), QStringLiteral("部门:"), QStringLiteral("地址:"),
+                                 QStringLiteral("开门延迟时间:")};
+    QWidget* boxes[4] = {Cdoor, Cdw, Taddress, ttime};
+    for (int row = 0; row < 4; ++row) {
+        auto* caption = new QLabel(rowCaptions[row], this);
+        caption->setBuddy(boxes[row]);
+        grid->addWidget(caption, row, 0);
+        grid->addWidget(boxes[row], row, 1, 1, row == 3 ? 1 : 2);
+    }
     grid->addWidget(spin, 3, 2);
     grid->setColumnStretch(1, 1);
     auto* buttons = new QGridLayout;

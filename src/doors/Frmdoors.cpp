@@ -46,8 +46,9 @@ Frmdoors::Frmdoors(QWidget* parent) : LineDialog(parent)
     setWindowTitle(QStringLiteral("门锁设置"));
     resize(660, 440);
 
-    label(QStringLiteral("地址:"), this, {20, 18, 44, 24});
+    QLabel* addressLabel = label(QStringLiteral("地址:"), this, {20, 18, 44, 24});
     Cdoor = new QComboBox(this);
+    addressLabel->setBuddy(Cdoor);
     Cdoor->setObjectName(QStringLiteral("Cdoor"));
     Cdoor->setGeometry(64, 16, 110, 26);
     // Digits and Backspace only; Enter does nothing here. An address above
@@ -64,8 +65,10 @@ Frmdoors::Frmdoors(QWidget* parent) : LineDialog(parent)
         Clkn1[lock]->setObjectName(QStringLiteral("Clkn1(%1)").arg(lock));
         Clkn1[lock]->setGeometry(12, 20, 100, 24);
         Clkn1[lock]->setChecked(true);
-        label(QStringLiteral("描述:"), frame, {12, 54, 90, 22});
+        QLabel* description = label(QStringLiteral("描述:"), frame, {12, 54, 90, 22});
         drnam[lock] = new QLineEdit(frame);
+        TypedInput::storedText(drnam[lock]);
+        description->setBuddy(drnam[lock]);
         drnam[lock]->setObjectName(QStringLiteral("drnam(%1)").arg(lock));
         drnam[lock]->setGeometry(112, 52, 192, 26);
         InputFilters::enterMovesOn(drnam[lock]);

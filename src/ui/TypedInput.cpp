@@ -42,9 +42,9 @@ private:
 
 void refuseWith(QLineEdit* box, bool digits, int length)
 {
-    // Only one validator per box: a rule of its own would silently
-    // replace an earlier one.
-    Q_ASSERT(!box->validator());
+    // The last rule given is the box's rule: digits replace the length
+    // limit of a stored text box made by a shared helper.
+    delete box->validator();
     box->setValidator(new RefusingValidator(digits, length, box));
     if (digits)
         box->setInputMethodHints(box->inputMethodHints() | Qt::ImhDigitsOnly);

@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QLabel>
@@ -96,6 +97,8 @@ private slots:
     void targetClickClearsLimitsAndModes();
     void databaseFailureNamesTheController();
     void stoppedRunLeavesFakaAsAcknowledged();
+    void inputThatIsNoNumberExtendsNothing_data();
+    void inputThatIsNoNumberExtendsNothing();
 };
 
 void FrmEtDTest::byCardSkipsWhatIsIssued()
@@ -312,4 +315,57 @@ void FrmEtDTest::stoppedRunLeavesFakaAsAcknowledged()
 }
 
 QTEST_MAIN(FrmEtDTest)
+
+void FrmEtDTest::inputThatIsNoNumberExtendsNothing_data()
+{
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<bool>("paste");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("messages");
+    QTest::newRow("address 150 typed") << "dz" << false << "150" << QStringList{"地址必须是0到99的整数！"};
+    QTest::newRow("address 100 typed") << "dz" << false << "100" << QStringList{"地址必须是0到99的整数！"};
+    // Controller 12, which holds no card.
+    QTest::newRow("address 012 typed") << "dz" << false << "012" << QStringList{};
+    QTest::newRow("card 1234567 pasted") << "Ckh" << true << "1234567" << QStringList{"卡号必须是6位自然数！"};
+}
+
+// Controllers 1 and 15 hold cards 000001 and 123456; 12 and 20 hold none.
+void FrmEtDTest::inputThatIsNoNumberExtendsNothing()
+{
+    QFETCH(QString, box);
+    QFETCH(bool, paste);
+    QFETCH(QString, text);
+    QFETCH(QStringList, messages);
+    LineHome h;
+    h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (1), (12), (15), (20)"));
+    h.home.exec(QStringLiteral("INSERT INTO people (卡号, 姓名) VALUES ('000001', '张三'), ('123456', '李四')"));
+    for (quint8 a : {12, 20})
+        h.sim.addController(a);
+    for (quint8 a : {1, 15}) {
+        Controller& c = h.sim.addController(a);
+        for (const char* card : {"000001", "123456"}) {
+            issue(h, a, QString::fromLatin1(card), QStringLiteral("77"));
+            load(c, QString::fromLatin1(card), QStringLiteral("77"));
+        }
+    }
+    const QStringList before = fakaSnapshot(h);
+    Window win;
+    const QByteArray name = box.toLatin1();
+    if (paste) {
+        QApplication::clipboard()->setText(text);
+        QTest::mouseClick(win.box(name)->lineEdit(), Qt::LeftButton);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_V, Qt::ControlModifier);
+    } else {
+        win.type(name, text);
+    }
+    QCOMPARE(win.box(name)->currentText(), text);
+    selectTargets(win.targets(), {"12", "20"});
+    win.add();
+    QCOMPARE(h.prompts.texts(), messages);
+    QVERIFY(h.sim.frames().isEmpty());
+    QCOMPARE(fakaSnapshot(h), before);
+    for (quint8 a : {12, 20})
+        QVERIFY(heldCards(h.sim, a).isEmpty());
+}
+
 #include "tst_frmetd.moc"

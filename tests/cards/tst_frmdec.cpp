@@ -53,20 +53,6 @@ void threeControllers(LineHome& h)
     }
 }
 
-// Controllers 1 and 15 hold cards 000001 and 123456; 12 holds none.
-void twoControllersHoldingCards(LineHome& h)
-{
-    h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (1), (12), (15)"));
-    h.sim.addController(12);
-    for (quint8 a : {1, 15}) {
-        Controller& c = h.sim.addController(a);
-        for (const char* card : {"000001", "123456"}) {
-            issue(h, a, QString::fromLatin1(card), QStringLiteral("77"));
-            load(c, QString::fromLatin1(card), QStringLiteral("77"));
-        }
-    }
-}
-
 void sameListsAsFaka(LineHome& h)
 {
     for (quint8 a : {1, 2, 3})
@@ -240,16 +226,7 @@ void FrmDecTest::boxesTakeDigitsAsTyped()
 
 void FrmDecTest::inputThatIsNoNumberRemovesNothing_data()
 {
-    QTest::addColumn<QString>("box");
-    QTest::addColumn<bool>("paste");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QStringList>("messages");
-    QTest::newRow("address 150 typed") << "dz" << false << "150" << QStringList{"地址必须是0到99的整数！"};
-    QTest::newRow("address 150 pasted") << "dz" << true << "150" << QStringList{"地址必须是0到99的整数！"};
-    // Controller 12, which holds no card.
-    QTest::newRow("address 012 typed") << "dz" << false << "012" << QStringList{};
-    QTest::newRow("card 1234567 pasted") << "kh" << true << "1234567" << QStringList{"卡号必须是6位自然数！"};
-    QTest::newRow("card 12345 typed") << "kh" << false << "12345" << QStringList{"卡号必须是6位自然数！"};
+    notANumberRows("kh");
 }
 
 void FrmDecTest::inputThatIsNoNumberRemovesNothing()
@@ -259,19 +236,12 @@ void FrmDecTest::inputThatIsNoNumberRemovesNothing()
     QFETCH(QString, text);
     QFETCH(QStringList, messages);
     LineHome h;
-    twoControllersHoldingCards(h);
+    cardsOnOneAndFifteen(h, {12});
     const QStringList before = fakaSnapshot(h);
     Window win;
     selectTargets(win.targets(), {"1", "15"});
-    const QByteArray name = box.toLatin1();
-    if (paste) {
-        QApplication::clipboard()->setText(text);
-        QTest::mouseClick(win.box(name)->lineEdit(), Qt::LeftButton);
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_V, Qt::ControlModifier);
-    } else {
-        win.type(name, text);
-    }
-    QCOMPARE(win.box(name)->currentText(), text);
+    enterInto(win.box(box.toLatin1()), paste, text);
+    QCOMPARE(win.box(box.toLatin1())->currentText(), text);
     QTest::mouseClick(win.remove(), Qt::LeftButton);
     QCOMPARE(h.prompts.texts(), messages);
     QVERIFY(h.sim.frames().isEmpty());

@@ -318,18 +318,10 @@ QTEST_MAIN(FrmEtDTest)
 
 void FrmEtDTest::inputThatIsNoNumberExtendsNothing_data()
 {
-    QTest::addColumn<QString>("box");
-    QTest::addColumn<bool>("paste");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QStringList>("messages");
-    QTest::newRow("address 150 typed") << "dz" << false << "150" << QStringList{"地址必须是0到99的整数！"};
-    QTest::newRow("address 100 typed") << "dz" << false << "100" << QStringList{"地址必须是0到99的整数！"};
-    // Controller 12, which holds no card.
-    QTest::newRow("address 012 typed") << "dz" << false << "012" << QStringList{};
-    QTest::newRow("card 1234567 pasted") << "Ckh" << true << "1234567" << QStringList{"卡号必须是6位自然数！"};
+    notANumberRows("Ckh");
 }
 
-// Controllers 1 and 15 hold cards 000001 and 123456; 12 and 20 hold none.
+// Extending to controllers 12 and 20, which hold no card.
 void FrmEtDTest::inputThatIsNoNumberExtendsNothing()
 {
     QFETCH(QString, box);
@@ -337,28 +329,11 @@ void FrmEtDTest::inputThatIsNoNumberExtendsNothing()
     QFETCH(QString, text);
     QFETCH(QStringList, messages);
     LineHome h;
-    h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (1), (12), (15), (20)"));
-    h.home.exec(QStringLiteral("INSERT INTO people (卡号, 姓名) VALUES ('000001', '张三'), ('123456', '李四')"));
-    for (quint8 a : {12, 20})
-        h.sim.addController(a);
-    for (quint8 a : {1, 15}) {
-        Controller& c = h.sim.addController(a);
-        for (const char* card : {"000001", "123456"}) {
-            issue(h, a, QString::fromLatin1(card), QStringLiteral("77"));
-            load(c, QString::fromLatin1(card), QStringLiteral("77"));
-        }
-    }
+    cardsOnOneAndFifteen(h, {12, 20});
     const QStringList before = fakaSnapshot(h);
     Window win;
-    const QByteArray name = box.toLatin1();
-    if (paste) {
-        QApplication::clipboard()->setText(text);
-        QTest::mouseClick(win.box(name)->lineEdit(), Qt::LeftButton);
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_V, Qt::ControlModifier);
-    } else {
-        win.type(name, text);
-    }
-    QCOMPARE(win.box(name)->currentText(), text);
+    enterInto(win.box(box.toLatin1()), paste, text);
+    QCOMPARE(win.box(box.toLatin1())->currentText(), text);
     selectTargets(win.targets(), {"12", "20"});
     win.add();
     QCOMPARE(h.prompts.texts(), messages);

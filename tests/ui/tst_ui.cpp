@@ -39,6 +39,31 @@ struct Laid {
     }
 };
 
+// A line edit or an editable combo box under `rule`, in a shown window,
+// with the focus; the line edit that holds its text (nothing when the
+// box does not take the focus).
+template <typename Rule>
+QLineEdit* focusedBox(QDialog& window, bool combo, Rule rule)
+{
+    QWidget* box = nullptr;
+    QLineEdit* edit = nullptr;
+    if (combo) {
+        auto* c = new QComboBox(&window);
+        rule(c);
+        box = c;
+        edit = c->lineEdit();
+    } else {
+        edit = new QLineEdit(&window);
+        rule(edit);
+        box = edit;
+    }
+    window.show();
+    if (!QTest::qWaitForWindowActive(&window))
+        return nullptr;
+    box->setFocus();
+    return QTest::qWaitFor([box] { return QApplication::focusWidget() == box; }) ? edit : nullptr;
+}
+
 }  // namespace
 
 class UiTest : public QObject {
@@ -174,23 +199,9 @@ void UiTest::digitsArriveByEveryPath()
     QFETCH(QString, input);
     QFETCH(QString, kept);
     QDialog window;
-    QWidget* box = nullptr;
-    QLineEdit* edit = nullptr;
-    if (combo) {
-        auto* c = new QComboBox(&window);
-        TypedInput::digitsOnly(c);
-        box = c;
-        edit = c->lineEdit();
-    } else {
-        edit = new QLineEdit(&window);
-        TypedInput::digitsOnly(edit);
-        box = edit;
-    }
-    QVERIFY(box->inputMethodHints() & Qt::ImhDigitsOnly);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowActive(&window));
-    box->setFocus();
-    QTRY_COMPARE(QApplication::focusWidget(), box);
+    QLineEdit* edit = focusedBox(window, combo, [](auto* box) { TypedInput::digitsOnly(box); });
+    QVERIFY(edit);
+    QVERIFY(QApplication::focusWidget()->inputMethodHints() & Qt::ImhDigitsOnly);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_9);
 
     if (path == QLatin1String("keys")) {
@@ -234,22 +245,8 @@ void UiTest::storedTextRefusesWhatDoesNotFit()
     QFETCH(int, added);
     QFETCH(int, kept);
     QDialog window;
-    QWidget* box = nullptr;
-    QLineEdit* edit = nullptr;
-    if (combo) {
-        auto* c = new QComboBox(&window);
-        TypedInput::storedText(c);
-        box = c;
-        edit = c->lineEdit();
-    } else {
-        edit = new QLineEdit(&window);
-        TypedInput::storedText(edit);
-        box = edit;
-    }
-    window.show();
-    QVERIFY(QTest::qWaitForWindowActive(&window));
-    box->setFocus();
-    QTRY_COMPARE(QApplication::focusWidget(), box);
+    QLineEdit* edit = focusedBox(window, combo, [](auto* box) { TypedInput::storedText(box); });
+    QVERIFY(edit);
     const QString first(before, QLatin1Char('a'));
     QApplication::clipboard()->setText(first);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_V, Qt::ControlModifier);

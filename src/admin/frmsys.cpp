@@ -34,6 +34,7 @@ frmsys::frmsys(QWidget* parent) : QDialog(parent)
     auto box = [this](const char* name) {
         auto* e = new QLineEdit(this);
         e->setObjectName(QString::fromLatin1(name));
+        TypedInput::storedText(e);
         return e;
     };
     auto button = [this](const char* name, const QString& caption) {

@@ -69,15 +69,16 @@ FrmWTS::FrmWTS(QWidget* parent) : QDialog(parent)
         frame->setGeometry(12, 8 + session * 78, 276, 72);
         for (int i = 0; i < 2; ++i) {
             const int y = 10 + i * 30;
-            label(frame, i == 0 ? QStringLiteral("上班时间：") : QStringLiteral("下班时间："), QRect(40, y, 80, 24));
             dtx_[session * 2 + i] = picker(frame, names[session * 2 + i], QRect(124, y, 100, 24));
+            label(frame, i == 0 ? QStringLiteral("上班时间：") : QStringLiteral("下班时间："), QRect(40, y, 80, 24))
+                ->setBuddy(dtx_[session * 2 + i]);
         }
     }
-    label(this, QStringLiteral("迟到"), QRect(30, 170, 30, 24));
     text1_ = minuteBox(this, "Text1", QRect(62, 170, 50, 24));
+    label(this, QStringLiteral("迟到"), QRect(30, 170, 30, 24))->setBuddy(text1_);
     label(this, QStringLiteral("分钟以上算迟到"), QRect(118, 170, 150, 24));
-    label(this, QStringLiteral("早退"), QRect(30, 198, 30, 24));
     text2_ = minuteBox(this, "Text2", QRect(62, 198, 50, 24));
+    label(this, QStringLiteral("早退"), QRect(30, 198, 30, 24))->setBuddy(text2_);
     label(this, QStringLiteral("分钟算以上早退"), QRect(118, 198, 150, 24));
 
     command1_ = new QPushButton(QStringLiteral("确 定"), this);

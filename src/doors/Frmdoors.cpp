@@ -72,8 +72,9 @@ Frmdoors::Frmdoors(QWidget* parent) : LineDialog(parent)
         drnam[lock]->setObjectName(QStringLiteral("drnam(%1)").arg(lock));
         drnam[lock]->setGeometry(112, 52, 192, 26);
         InputFilters::enterMovesOn(drnam[lock]);
-        label(QStringLiteral("开门延迟时间:"), frame, {12, 88, 100, 22});
+        QLabel* delay = label(QStringLiteral("开门延迟时间:"), frame, {12, 88, 100, 22});
         second2[lock] = new QLineEdit(QStringLiteral("5"), frame);
+        delay->setBuddy(second2[lock]);
         second2[lock]->setObjectName(QStringLiteral("second2(%1)").arg(lock));
         second2[lock]->setGeometry(112, 86, 70, 26);
         second2[lock]->setValidator(

@@ -1,5 +1,7 @@
 #include "admin/CommTest.h"
 
+#include "db/NumberText.h"
+
 #include "admin/PortSettings.h"
 #include "link/CommandFrame.h"
 
@@ -14,14 +16,11 @@ AddressCheck checkAddress(const QString& text, quint8* address)
     const QString t = text.trimmed();
     if (t.isEmpty())
         return AddressCheck::Empty;
-    static const QRegularExpression digits(QStringLiteral("^[0-9]{1,9}$"));
-    if (!digits.match(t).hasMatch())
-        return AddressCheck::NotAnAddress;
-    const int v = t.toInt();
-    if (v > 99)
+    const std::optional<int> v = NumberText::address(t);
+    if (!v)
         return AddressCheck::NotAnAddress;
     if (address)
-        *address = static_cast<quint8>(v);
+        *address = static_cast<quint8>(*v);
     return AddressCheck::Ok;
 }
 

@@ -1,5 +1,6 @@
 #include "admin/Form3.h"
 
+#include "ui/TypedInput.h"
 #include "admin/Initialisation.h"
 #include "session/Session.h"
 #include "ui/BusyCursor.h"
@@ -21,6 +22,8 @@ Form3::Form3(QWidget* parent) : QDialog(parent)
     Label1->setObjectName(QStringLiteral("Label1"));
     Text1 = new QLineEdit(this);
     Text1->setObjectName(QStringLiteral("Text1"));
+    TypedInput::storedText(Text1);
+    Label1->setBuddy(Text1);
     Command1 = new QPushButton(QStringLiteral("确定"), this);
     Command1->setObjectName(QStringLiteral("Command1"));
     Command2 = new QPushButton(QStringLiteral("退出"), this);

@@ -1,5 +1,6 @@
 #include "admin/FrmRigS.h"
 
+#include "ui/TypedInput.h"
 #include "admin/Operators.h"
 #include "admin/RightsTable.h"
 #include "session/Session.h"
@@ -62,6 +63,7 @@ void FrmRigS::buildAccountsTab(QWidget* tab)
 
     Text1 = new QLineEdit(tab);
     Text1->setObjectName(QStringLiteral("Text1"));
+    TypedInput::storedText(Text1);
     Text2 = new QLineEdit(tab);
     Text2->setObjectName(QStringLiteral("Text2"));
     Text2->setEchoMode(QLineEdit::Password);
@@ -78,10 +80,14 @@ void FrmRigS::buildAccountsTab(QWidget* tab)
     Command5 = Buttons::make(tab, "Command5", QStringLiteral("退出"));
 
     auto* fields = new QGridLayout;
-    fields->addWidget(new QLabel(QStringLiteral("用户名称："), tab), 0, 0);
-    fields->addWidget(Text1, 0, 1);
-    fields->addWidget(new QLabel(QStringLiteral("用户密码："), tab), 1, 0);
-    fields->addWidget(Text2, 1, 1);
+    const QString captions[2] = {QStringLiteral("用户名称："), QStringLiteral("用户密码：")};
+    QLineEdit* boxes[2] = {Text1, Text2};
+    for (int row = 0; row < 2; ++row) {
+        auto* caption = new QLabel(captions[row], tab);
+        caption->setBuddy(boxes[row]);
+        fields->addWidget(caption, row, 0);
+        fields->addWidget(boxes[row], row, 1);
+    }
     fields->addWidget(Che1, 2, 1);
     fields->addWidget(Che2, 3, 1);
     fields->setRowStretch(4, 1);

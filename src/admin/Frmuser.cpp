@@ -20,8 +20,7 @@ Frmuser::Frmuser(QWidget* parent) : QDialog(parent)
     setWindowTitle(QStringLiteral("用户维护"));
     Cuser = new QComboBox(this);
     Cuser->setObjectName(QStringLiteral("Cuser"));
-    TypedInput::typedOnly(Cuser);
-    Cuser->lineEdit()->setMaxLength(11);
+    TypedInput::atMost(Cuser, 11);
     Tpasswd = new QLineEdit(this);
     Tpasswd->setObjectName(QStringLiteral("Tpasswd"));
     Tpasswd->setEchoMode(QLineEdit::Password);
@@ -40,10 +39,14 @@ Frmuser::Frmuser(QWidget* parent) : QDialog(parent)
     Cmdexit->setObjectName(QStringLiteral("Cmdexit"));
 
     auto* grid = new QGridLayout(this);
-    grid->addWidget(new QLabel(QStringLiteral("用户名:"), this), 0, 0);
-    grid->addWidget(Cuser, 0, 1, 1, 3);
-    grid->addWidget(new QLabel(QStringLiteral("口令:"), this), 1, 0);
-    grid->addWidget(Tpasswd, 1, 1, 1, 3);
+    const QString captions[2] = {QStringLiteral("用户名:"), QStringLiteral("口令:")};
+    QWidget* boxes[2] = {Cuser, Tpasswd};
+    for (int row = 0; row < 2; ++row) {
+        auto* caption = new QLabel(captions[row], this);
+        caption->setBuddy(boxes[row]);
+        grid->addWidget(caption, row, 0);
+        grid->addWidget(boxes[row], row, 1, 1, 3);
+    }
     grid->addWidget(oqx0, 2, 1);
     grid->addWidget(oqx2, 2, 2);
     grid->addWidget(Cmdadd, 3, 0);

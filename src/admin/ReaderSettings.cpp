@@ -1,5 +1,7 @@
 #include "admin/ReaderSettings.h"
 
+#include "db/NumberText.h"
+
 #include "session/Session.h"
 #include "db/Transaction.h"
 
@@ -25,12 +27,11 @@ Check check(const QString& text, qint16* address)
     if (text.trimmed().isEmpty())
         return Check::Empty;
     // Only a whole number is an address: "x5" must not become reader 0.
-    bool ok = false;
-    const int v = text.trimmed().toInt(&ok);
-    if (!ok || v < 0 || v > 99)
+    const std::optional<int> v = NumberText::address(text);
+    if (!v)
         return Check::OutOfRange;
     if (address)
-        *address = static_cast<qint16>(v);
+        *address = static_cast<qint16>(*v);
     return Check::Ok;
 }
 

@@ -28,7 +28,7 @@ frmfkj::frmfkj(QWidget* parent) : QDialog(parent)
 
     fkjaddr = new QComboBox(this);
     fkjaddr->setObjectName(QStringLiteral("fkjaddr"));
-    TypedInput::digitsOnly(fkjaddr, 3);
+    TypedInput::digitsOnly(fkjaddr);
     fkjaddr->setMinimumWidth(100);
     Command1 = new QPushButton(QStringLiteral("确认(&O)"), this);
     Command1->setObjectName(QStringLiteral("Command1"));

@@ -34,6 +34,7 @@ frmsys::frmsys(QWidget* parent) : QDialog(parent)
     auto box = [this](const char* name) {
         auto* e = new QLineEdit(this);
         e->setObjectName(QString::fromLatin1(name));
+        TypedInput::storedText(e);
         return e;
     };
     auto button = [this](const char* name, const QString& caption) {
@@ -108,8 +109,8 @@ frmsys::frmsys(QWidget* parent) : QDialog(parent)
 
     InputFilters::digitsOnly(Tport, /*beep*/ true);
     InputFilters::digitsOnly(tdz, /*beep*/ false, /*enterMovesOn*/ true, /*allowBackspace*/ false);
-    TypedInput::digitsOnly(Tport, 5);
-    TypedInput::digitsOnly(tdz, 3);
+    TypedInput::digitsOnly(Tport);
+    TypedInput::digitsOnly(tdz);
 
     Tport->setText(QString::number(Session::PortNo));
     Tset->setText(Session::CommSettings);

@@ -3,6 +3,7 @@
 #include "ui/TypedInput.h"
 
 #include "attendance/WorkTimes.h"
+#include "db/NumberText.h"
 #include "session/Session.h"
 #include "ui/InputFilters.h"
 #include "ui/Prompter.h"
@@ -11,8 +12,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRegularExpressionValidator>
 #include <QTimeEdit>
+
+#include <limits>
 
 namespace {
 
@@ -33,18 +35,22 @@ QTimeEdit* picker(QWidget* parent, const char* name, const QRect& r)
     return t;
 }
 
-// 0 to 720 minutes, typed or pasted; anything else never reaches the box.
+// Minutes, digits only; a number too large is refused when saving.
 QLineEdit* minuteBox(QWidget* parent, const char* name, const QRect& r)
 {
     auto* t = new QLineEdit(parent);
     t->setObjectName(QString::fromLatin1(name));
     t->setGeometry(r);
     t->setAlignment(Qt::AlignRight);
-    t->setValidator(new QRegularExpressionValidator(
-        QRegularExpression(QStringLiteral("[0-9]{0,2}|[0-6][0-9]{2}|7[01][0-9]|720")), t));
-    t->setInputMethodHints(Qt::ImhDigitsOnly);
+    TypedInput::digitsOnly(t);
     InputFilters::enterMovesOn(t);
     return t;
+}
+
+// A number that does not fit counts as out of range, never as 0.
+int minutesOf(const QLineEdit* box)
+{
+    return NumberText::wholeNumber(box->text(), 0, std::numeric_limits<int>::max()).value_or(-1);
 }
 
 }  // namespace
@@ -63,15 +69,16 @@ FrmWTS::FrmWTS(QWidget* parent) : QDialog(parent)
         frame->setGeometry(12, 8 + session * 78, 276, 72);
         for (int i = 0; i < 2; ++i) {
             const int y = 10 + i * 30;
-            label(frame, i == 0 ? QStringLiteral("上班时间：") : QStringLiteral("下班时间："), QRect(40, y, 80, 24));
             dtx_[session * 2 + i] = picker(frame, names[session * 2 + i], QRect(124, y, 100, 24));
+            label(frame, i == 0 ? QStringLiteral("上班时间：") : QStringLiteral("下班时间："), QRect(40, y, 80, 24))
+                ->setBuddy(dtx_[session * 2 + i]);
         }
     }
-    label(this, QStringLiteral("迟到"), QRect(30, 170, 30, 24));
     text1_ = minuteBox(this, "Text1", QRect(62, 170, 50, 24));
+    label(this, QStringLiteral("迟到"), QRect(30, 170, 30, 24))->setBuddy(text1_);
     label(this, QStringLiteral("分钟以上算迟到"), QRect(118, 170, 150, 24));
-    label(this, QStringLiteral("早退"), QRect(30, 198, 30, 24));
     text2_ = minuteBox(this, "Text2", QRect(62, 198, 50, 24));
+    label(this, QStringLiteral("早退"), QRect(30, 198, 30, 24))->setBuddy(text2_);
     label(this, QStringLiteral("分钟算以上早退"), QRect(118, 198, 150, 24));
 
     command1_ = new QPushButton(QStringLiteral("确 定"), this);
@@ -113,7 +120,7 @@ void FrmWTS::save()
         if (t->text().isEmpty())
             t->setText(QStringLiteral("0"));
     const SessionTimes sessions{dtx_[0]->time(), dtx_[1]->time(), dtx_[2]->time(), dtx_[3]->time()};
-    const Tolerances tolerances{text1_->text().toInt(), text2_->text().toInt()};
+    const Tolerances tolerances{minutesOf(text1_), minutesOf(text2_)};
     const WorkTimes::SaveResult r = WorkTimes::save(Session::db(), sessions, tolerances);
     if (!r.ok()) {
         Prompt::exclaim(this, WorkTimes::message(r.problem, r.error));

@@ -1,5 +1,7 @@
 #include "cards/CardCommands.h"
 
+#include "db/NumberText.h"
+
 #include "link/Bcd.h"
 #include "link/CommandFrame.h"
 
@@ -12,15 +14,6 @@ using namespace std::chrono_literals;
 namespace {
 
 const QString kPortNotOpen = QStringLiteral("串口通信端口没有打开");
-
-bool isDigits(QStringView text)
-{
-    for (QChar c : text) {
-        if (c < u'0' || c > u'9')
-            return false;
-    }
-    return true;
-}
 
 void pause(std::chrono::milliseconds ms)
 {
@@ -83,14 +76,12 @@ namespace CardNumbers {
 
 std::optional<QString> paddedPhysical(const QString& text)
 {
-    if (text.isEmpty() || text.size() > 10 || !isDigits(text))
-        return std::nullopt;
-    return text.rightJustified(10, QLatin1Char('0'));
+    return NumberText::paddedPhysical(text);
 }
 
 bool isCardNumber(const QString& text)
 {
-    return text.size() == 6 && isDigits(text);
+    return NumberText::isCardNumber(text);
 }
 
 }  // namespace CardNumbers
@@ -100,7 +91,7 @@ namespace CardFrames {
 std::optional<QByteArray> addCard(int address, const QString& physical, const QString& card,
                                   const CardLimits& limits)
 {
-    if (address < 0 || address > 99)
+    if (!NumberText::isAddress(address))
         return std::nullopt;
     if (limits.weekStart < 0 || limits.weekStart > 15 || limits.weekEnd < 0 || limits.weekEnd > 15)
         return std::nullopt;
@@ -143,7 +134,7 @@ std::optional<QByteArray> addCard(int address, const QString& physical, const QS
 
 std::optional<QByteArray> deleteCard(int address, const QString& card)
 {
-    if (address < 0 || address > 99)
+    if (!NumberText::isAddress(address))
         return std::nullopt;
     const std::optional<QByteArray> cardBytes = Bcd::fromDigits(QStringView(card).left(6));
     if (!cardBytes || cardBytes->size() != 3)

@@ -1,5 +1,7 @@
 #include "cards/CardIssuing.h"
 
+#include "db/NumberText.h"
+
 #include "cards/CardRows.h"
 #include "db/BoundQuery.h"
 #include "db/DateText.h"
@@ -17,15 +19,6 @@ Refusal refuse(const QString& text, Icon icon = Icon::None, bool beep = false,
                Refusal::Then then = Refusal::Then::Nothing)
 {
     return Refusal{text, icon, beep, then};
-}
-
-bool allDigits(const QString& s)
-{
-    for (QChar c : s) {
-        if (c < u'0' || c > u'9')
-            return false;
-    }
-    return true;
 }
 
 // True when another card than `card` holds this physical number. The
@@ -236,7 +229,7 @@ std::optional<Refusal> checkChange(QSqlDatabase db, const CardRequest& r)
         return refuse(QStringLiteral("请输入物理卡号"), Icon::Exclamation);
     if (r.physical.size() != 10)
         return refuse(QStringLiteral("请按“读卡”按扭读入卡号"), Icon::Exclamation);
-    if (!allDigits(r.physical))
+    if (!NumberText::allDigits(r.physical))
         return refuse(QStringLiteral("物理卡号应为10位整数，如“0000000001”"), Icon::Exclamation);
     if (r.addresses.isEmpty())
         return refuse(QStringLiteral("请选择要修改的地址！"));
@@ -266,7 +259,7 @@ std::optional<Refusal> checkDelete(QSqlDatabase db, const CardRequest& r)
         return refuse(QStringLiteral("请输入卡号"), Icon::Exclamation);
     if (r.physical.size() != 10)
         return refuse(QStringLiteral("请按“读卡”按扭读入卡号"), Icon::Exclamation);
-    if (!allDigits(r.physical))
+    if (!NumberText::allDigits(r.physical))
         return refuse(QStringLiteral("卡号应为10位整数，如“0000000001”"), Icon::Exclamation);
     if (!CardNumbers::isCardNumber(r.card))
         return refuse(QStringLiteral("卡号必须是6位自然数！"));

@@ -3,6 +3,7 @@
 #include "cards/CardRows.h"
 #include "db/BoundQuery.h"
 #include "db/DateText.h"
+#include "db/NumberText.h"
 #include "db/Transaction.h"
 
 #include <QSqlQuery>
@@ -113,11 +114,7 @@ namespace CardLists {
 
 std::optional<int> parseAddress(const QString& text)
 {
-    bool ok = false;
-    const int a = text.trimmed().toInt(&ok);
-    if (!ok || a < 0 || a > 99)
-        return std::nullopt;
-    return a;
+    return NumberText::address(text);
 }
 
 QStringList peopleDepartments(QSqlDatabase db)

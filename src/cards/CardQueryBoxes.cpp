@@ -6,7 +6,6 @@
 
 #include <QComboBox>
 #include <QLineEdit>
-#include <QRegularExpressionValidator>
 #include <QSqlQueryModel>
 
 namespace {
@@ -64,14 +63,6 @@ QComboBox* choices(QWidget* parent, const char* name, std::function<QSqlQuery()>
     box->setEditText(QString());
     InputFilters::enterMovesOn(box->lineEdit());
     return box;
-}
-
-void digitsOnly(QComboBox* box, int digits)
-{
-    box->setValidator(new QRegularExpressionValidator(
-        QRegularExpression(QStringLiteral("[0-9]{0,%1}").arg(digits)), box));
-    box->setInputMethodHints(Qt::ImhDigitsOnly);
-    box->lineEdit()->setInputMethodHints(Qt::ImhDigitsOnly);
 }
 
 }  // namespace CardQueryBoxes

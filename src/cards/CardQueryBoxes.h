@@ -18,8 +18,4 @@ namespace CardQueryBoxes {
 // uses. Starts with nothing chosen and an empty text.
 QComboBox* choices(QWidget* parent, const char* name, std::function<QSqlQuery()> choices);
 
-// Lets only up to `digits` decimal digits into an editable box, by every
-// path (keys, pastes, input methods).
-void digitsOnly(QComboBox* box, int digits);
-
 }  // namespace CardQueryBoxes

@@ -4,6 +4,7 @@
 
 #include "cards/CardListWidgets.h"
 #include "db/Clock.h"
+#include "db/NumberText.h"
 #include "session/Session.h"
 #include "ui/BusyCursor.h"
 #include "ui/ExchangeGuard.h"
@@ -35,12 +36,12 @@ FrmDec::FrmDec(QWidget* parent) : LineDialog(parent)
     Option1->setObjectName(QStringLiteral("Option1"));
     kh = new QComboBox(Frame1);
     kh->setObjectName(QStringLiteral("kh"));
-    TypedInput::digitsOnly(kh, 6);
+    TypedInput::digitsOnly(kh);
     Option2 = new QRadioButton(QStringLiteral("地址"), Frame1);
     Option2->setObjectName(QStringLiteral("Option2"));
     dz = new QComboBox(Frame1);
     dz->setObjectName(QStringLiteral("dz"));
-    TypedInput::digitsOnly(dz, 2);
+    TypedInput::digitsOnly(dz);
     Option3 = new QRadioButton(QStringLiteral("大厦"), Frame1);
     Option3->setObjectName(QStringLiteral("Option3"));
     bm = new QComboBox(Frame1);
@@ -141,6 +142,15 @@ bool FrmDec::eventFilter(QObject* watched, QEvent* event)
             Command1->setFocus();
             return true;
         }
+        // A whole card number is in the box: a further digit is dropped,
+        // as it always was, and the removal is the next step. Typing over
+        // a selection replaces it.
+        const QString typed = key->text();
+        if (typed.size() == 1 && typed.at(0).isDigit() && !kh->lineEdit()->hasSelectedText() &&
+            kh->currentText().trimmed().size() >= 6) {
+            Command1->setFocus();
+            return true;
+        }
     }
     return LineDialog::eventFilter(watched, event);
 }
@@ -210,6 +220,11 @@ void FrmDec::byCard()
     const QString card = kh->currentText().trimmed();
     if (card.isEmpty()) {
         Prompt::inform(this, QStringLiteral("请选择卡号！"));
+        focusAfter_ = kh;
+        return;
+    }
+    if (!NumberText::isCardNumber(card)) {
+        Prompt::inform(this, QStringLiteral("卡号必须是6位自然数！"));
         focusAfter_ = kh;
         return;
     }

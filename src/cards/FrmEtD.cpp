@@ -4,6 +4,7 @@
 
 #include "cards/CardListWidgets.h"
 #include "db/Clock.h"
+#include "db/NumberText.h"
 #include "session/Session.h"
 #include "ui/ExchangeGuard.h"
 #include "ui/Prompter.h"
@@ -63,12 +64,12 @@ FrmEtD::FrmEtD(QWidget* parent) : LineDialog(parent)
     named(Option1, QStringLiteral("Option1"));
     Ckh = new QComboBox(Frame1);
     named(Ckh, QStringLiteral("Ckh"));
-    TypedInput::digitsOnly(Ckh, 6);
+    TypedInput::digitsOnly(Ckh);
     Option2 = new QRadioButton(QStringLiteral("地址"), Frame1);
     named(Option2, QStringLiteral("Option2"));
     dz = new QComboBox(Frame1);
     named(dz, QStringLiteral("dz"));
-    TypedInput::digitsOnly(dz, 2);
+    TypedInput::digitsOnly(dz);
     Option5 = new QRadioButton(QStringLiteral("大厦"), Frame1);
     named(Option5, QStringLiteral("Option5"));
     bm = new QComboBox(Frame1);
@@ -424,6 +425,11 @@ void FrmEtD::run()
     if (byCard) {
         if (Ckh->currentText().trimmed().isEmpty()) {
             Prompt::inform(this, QStringLiteral("请选择要扩展的卡号!"));
+            focusAfter_ = Ckh;
+            return;
+        }
+        if (!NumberText::isCardNumber(Ckh->currentText().trimmed())) {
+            Prompt::inform(this, QStringLiteral("卡号必须是6位自然数！"));
             focusAfter_ = Ckh;
             return;
         }

@@ -3,6 +3,7 @@
 #include "ui/TypedInput.h"
 
 #include "db/Clock.h"
+#include "db/NumberText.h"
 #include "link/LinePort.h"
 #include "session/Session.h"
 #include "ui/BusyCursor.h"
@@ -22,7 +23,6 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QRegularExpressionValidator>
 #include <QSignalBlocker>
 #include <QTimeEdit>
 
@@ -49,18 +49,6 @@ T* control(QWidget* parent, const QString& name, const QRect& r)
     c->setObjectName(name);
     c->setGeometry(r);
     return c;
-}
-
-// Digits typed or pasted; blanks a paste brings are trimmed where the text
-// is used.
-QValidator* digitsValidator(QObject* parent)
-{
-    return new QRegularExpressionValidator(QRegularExpression(QStringLiteral("^\\s*\\d*\\s*$")), parent);
-}
-
-void digitsOnlyBox(QWidget* box)
-{
-    box->setInputMethodHints(Qt::ImhDigitsOnly);
 }
 
 bool isDigitKey(const QKeyEvent* key)
@@ -96,12 +84,10 @@ void FrmFK::buildControls()
 
     auto* info = control<QGroupBox>(this, QStringLiteral("Frame1"), QRect(8, 6, 332, 262));
     info->setTitle(QStringLiteral("基本信息"));
-    label(info, QStringLiteral("卡号："), QRect(6, 22, 76, 22));
+    QLabel* cardLabel = label(info, QStringLiteral("卡号："), QRect(6, 22, 76, 22));
     Tkh = control<QComboBox>(info, QStringLiteral("Tkh"), QRect(86, 22, 130, 22));
-    TypedInput::typedOnly(Tkh);
-    Tkh->setInsertPolicy(QComboBox::NoInsert);
-    Tkh->lineEdit()->setValidator(digitsValidator(Tkh));
-    digitsOnlyBox(Tkh);
+    TypedInput::digitsOnly(Tkh);
+    cardLabel->setBuddy(Tkh);
     Tkh->installEventFilter(this);
 
     Option1[0] = control<QRadioButton>(info, QStringLiteral("Option1_0"), QRect(86, 50, 100, 20));
@@ -113,42 +99,38 @@ void FrmFK::buildControls()
     inputMode_->addButton(Option1[1], 1);
     Option1[0]->setChecked(true);
 
-    label(info, QStringLiteral("* 物理卡号："), QRect(6, 76, 76, 22));
+    QLabel* physicalLabel = label(info, QStringLiteral("* 物理卡号："), QRect(6, 76, 76, 22));
     tcard = control<QLineEdit>(info, QStringLiteral("tcard"), QRect(86, 76, 130, 22));
-    tcard->setValidator(digitsValidator(tcard));
-    digitsOnlyBox(tcard);
+    TypedInput::digitsOnly(tcard);
+    physicalLabel->setBuddy(tcard);
     tcard->installEventFilter(this);
     Command1 = control<QPushButton>(info, QStringLiteral("Command1"), QRect(222, 75, 100, 24));
     Command1->setText(QStringLiteral("读卡(&R)"));
     Command1->hide();
 
-    label(info, QStringLiteral("串口号"), QRect(6, 104, 76, 22));
+    QLabel* portLabel = label(info, QStringLiteral("串口号"), QRect(6, 104, 76, 22));
     ComPort = control<QComboBox>(info, QStringLiteral("ComPort"), QRect(86, 104, 54, 22));
-    TypedInput::typedOnly(ComPort);
-    ComPort->setInsertPolicy(QComboBox::NoInsert);
+    TypedInput::digitsOnly(ComPort);
+    portLabel->setBuddy(ComPort);
     for (int i = 1; i <= 7; ++i)
         ComPort->addItem(QString::number(i));
     ComPort->setCurrentIndex(0);
-    ComPort->lineEdit()->setValidator(
-        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("^\\s*\\d{0,3}\\s*$")), ComPort));
-    digitsOnlyBox(ComPort);
-    label(info, QStringLiteral("发卡机地址"), QRect(144, 104, 74, 22));
+    QLabel* readerLabel = label(info, QStringLiteral("发卡机地址"), QRect(144, 104, 74, 22));
     Cdk = control<QComboBox>(info, QStringLiteral("Cdk"), QRect(222, 104, 100, 22));
-    TypedInput::typedOnly(Cdk);
-    Cdk->setInsertPolicy(QComboBox::NoInsert);
-    Cdk->lineEdit()->setValidator(
-        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("^\\s*\\d{0,3}\\s*$")), Cdk));
-    digitsOnlyBox(Cdk);
+    TypedInput::digitsOnly(Cdk);
+    readerLabel->setBuddy(Cdk);
     Cdk->installEventFilter(this);
 
-    label(info, QStringLiteral("姓名："), QRect(6, 134, 76, 22));
-    Tname = control<QLineEdit>(info, QStringLiteral("Tname"), QRect(86, 134, 236, 22));
-    label(info, QStringLiteral("职务："), QRect(6, 164, 76, 22));
-    Tzhiwu = control<QLineEdit>(info, QStringLiteral("Tzhiwu"), QRect(86, 164, 236, 22));
-    label(info, QStringLiteral("大厦："), QRect(6, 194, 76, 22));
-    Cdw = control<QLineEdit>(info, QStringLiteral("Cdw"), QRect(86, 194, 236, 22));
-    label(info, QStringLiteral("身份证："), QRect(6, 224, 76, 22));
-    tsfz = control<QLineEdit>(info, QStringLiteral("tsfz"), QRect(86, 224, 236, 22));
+    const QString holderCaptions[4] = {QStringLiteral("姓名："), QStringLiteral("职务："), QStringLiteral("大厦："),
+                                       QStringLiteral("身份证：")};
+    const char* holderNames[4] = {"Tname", "Tzhiwu", "Cdw", "tsfz"};
+    QLineEdit** holderBoxes[4] = {&Tname, &Tzhiwu, &Cdw, &tsfz};
+    for (int i = 0; i < 4; ++i) {
+        QLabel* l = label(info, holderCaptions[i], QRect(6, 134 + 30 * i, 76, 22));
+        *holderBoxes[i] = control<QLineEdit>(info, QString::fromLatin1(holderNames[i]), QRect(86, 134 + 30 * i, 236, 22));
+        TypedInput::storedText(*holderBoxes[i]);
+        l->setBuddy(*holderBoxes[i]);
+    }
 
     auto* addresses = control<QGroupBox>(this, QStringLiteral("Frame2"), QRect(346, 6, 112, 262));
     addresses->setTitle(QStringLiteral("选择地址"));
@@ -340,18 +322,16 @@ bool FrmFK::eventFilter(QObject* watched, QEvent* event)
 void FrmFK::readerAddressChanged(const QString& text)
 {
     const QString t = text.trimmed();
-    if (t.size() > 3)
-        return;
-    const int value = t.toInt();
     // The reader's address travels as one byte of a controller address.
-    if (value > 99) {
+    const std::optional<int> value = t.isEmpty() ? std::optional<int>(0) : NumberText::address(t);
+    if (!value) {
         Prompt::exclaim(this, QStringLiteral("发卡机地址应为0到99"));
         QSignalBlocker block(Cdk);
         Cdk->setEditText(lastReaderText_);
         return;
     }
     lastReaderText_ = t;
-    Session::ReaderAddress = static_cast<qint16>(value);
+    Session::ReaderAddress = static_cast<qint16>(*value);
 }
 
 QList<QWidget*> FrmFK::exchangeControls() const
@@ -531,7 +511,7 @@ void FrmFK::readCard()
     filling_ = true;
     tcard->clear();
     filling_ = false;
-    if (Session::ReaderAddress < 0 || Session::ReaderAddress > 99) {
+    if (!NumberText::isAddress(Session::ReaderAddress)) {
         Prompt::exclaim(this, QStringLiteral("发卡机地址应为0到99"));
         return;
     }

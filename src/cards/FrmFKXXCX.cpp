@@ -50,10 +50,10 @@ FrmFKXXCX::FrmFKXXCX(QWidget* parent) : QDialog(parent), db_(Session::db())
     Txm = CardQueryBoxes::choices(this, "Txm", list(Choices::Names));
     Cck_1 = filterBox(this, "Cck_1", QStringLiteral("地址"));
     Cdoor = CardQueryBoxes::choices(this, "Cdoor", list(Choices::Addresses));
-    CardQueryBoxes::digitsOnly(Cdoor, 2);
+    TypedInput::digitsOnly(Cdoor);
     Cck_2 = filterBox(this, "Cck_2", QStringLiteral("卡号"));
     Tka = CardQueryBoxes::choices(this, "Tka", list(Choices::Cards));
-    CardQueryBoxes::digitsOnly(Tka, 6);
+    TypedInput::digitsOnly(Tka);
 
     Label1_0 = new QLabel(QStringLiteral("请选择排序方法："), this);
     Label1_0->setObjectName(QStringLiteral("Label1_0"));

@@ -66,7 +66,7 @@ FrmTkcx::FrmTkcx(QWidget* parent) : QDialog(parent), db_(Session::db())
     Cbm = CardQueryBoxes::choices(this, "Cbm", list(Choices::Departments));
     Cxm = CardQueryBoxes::choices(this, "Cxm", list(Choices::Names));
     Ckh = CardQueryBoxes::choices(this, "Ckh", list(Choices::Cards));
-    CardQueryBoxes::digitsOnly(Ckh, 6);
+    TypedInput::digitsOnly(Ckh);
 
     const QDate today = Clock::now().date();
     DTP1 = datePicker(this, "DTP1", QDate(today.year(), today.month(), 1));

@@ -1,5 +1,7 @@
 #include "cards/IssuedCardQuery.h"
 
+#include "db/NumberText.h"
+
 #include "cards/CardStateWords.h"
 #include "db/BoundQuery.h"
 
@@ -17,11 +19,9 @@ QString from()
 // The address of a set address filter, when it is one.
 std::optional<int> addressOf(const QString& text)
 {
-    bool number = false;
-    const int a = text.toInt(&number);
-    if (!number || a < 0 || a > 99 || text.trimmed() != text)
+    if (text.trimmed() != text)
         return std::nullopt;
-    return a;
+    return NumberText::address(text);
 }
 
 QString whereAndOrder(const Filter& f, QVariantList& values)

@@ -1,5 +1,7 @@
 #include "cards/RemovedCardQuery.h"
 
+#include "db/NumberText.h"
+
 #include "cards/CardStateWords.h"
 #include "db/BoundQuery.h"
 #include "db/DateText.h"
@@ -63,18 +65,6 @@ Cell stored(const QVariant& v)
 }
 
 const QVariant kNull = QVariant(QMetaType(QMetaType::QString));
-
-// A whole number from `low` to `high`, or nothing.
-std::optional<int> wholeNumber(const QString& text, int low, int high)
-{
-    static const QRegularExpression digits(QStringLiteral("^[0-9]{1,3}$"));
-    if (!digits.match(text).hasMatch())
-        return std::nullopt;
-    const int n = text.toInt();
-    if (n < low || n > high)
-        return std::nullopt;
-    return n;
-}
 
 QDate dateOf(const QString& text)
 {
@@ -168,30 +158,28 @@ QSqlQuery choices(QSqlDatabase db, Choices which)
 
 Cell checkCell(int column, const QString& text)
 {
-    static const QRegularExpression card(QStringLiteral("^[0-9]{6}$"));
-    static const QRegularExpression physical(QStringLiteral("^[0-9]{10}$"));
     const QString caption = gridCaptions().value(column);
     switch (column) {
     case Department:
     case Name: return stored(text);
     case CardNo:
-        return card.match(text).hasMatch() ? stored(text) : refused(QStringLiteral("卡号应为6位数字"));
+        return NumberText::isCardNumber(text) ? stored(text) : refused(QStringLiteral("卡号应为6位数字"));
     case PhysicalNo:
-        return physical.match(text).hasMatch() ? stored(text) : refused(QStringLiteral("物理卡号应为10位数字"));
+        return (text.size() == 10 && NumberText::allDigits(text)) ? stored(text) : refused(QStringLiteral("物理卡号应为10位数字"));
     case Address:
-        if (const auto a = wholeNumber(text, 0, 99))
+        if (const auto a = NumberText::address(text))
             return stored(*a);
         return refused(QStringLiteral("地址应为0到99之间的整数"));
     case State1:
     case State2:
-        if (const auto s = wholeNumber(text, 0, 3))
+        if (const auto s = NumberText::wholeNumber(text, 0, 3))
             return stored(*s);
         return refused(caption + QStringLiteral("应为0（进出）、1（进门）、2（出门）或3（禁止进出）"));
     case StartWeekday:
     case EndWeekday:
         if (text.isEmpty())
             return stored(kNull);
-        if (const auto w = wholeNumber(text, 0, 7))
+        if (const auto w = NumberText::wholeNumber(text, 0, 7))
             return stored(*w);
         return refused(caption + QStringLiteral("应为0到7的整数，空为不限"));
     case StartTime:

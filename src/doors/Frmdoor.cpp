@@ -1,5 +1,6 @@
 #include "doors/Frmdoor.h"
 
+#include "db/NumberText.h"
 #include "session/Session.h"
 #include "doors/ControllerLine.h"
 #include "ui/ExchangeGuard.h"
@@ -23,14 +24,14 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <limits>
+
 namespace {
 
 // A whole number typed into a box, nothing when it is not one.
 std::optional<int> wholeNumber(const QString& text)
 {
-    bool ok = false;
-    const int v = text.trimmed().toInt(&ok);
-    return ok ? std::optional<int>(v) : std::nullopt;
+    return NumberText::wholeNumber(text, 0, std::numeric_limits<int>::max());
 }
 
 }  // namespace
@@ -42,7 +43,7 @@ Frmdoor::Frmdoor(QWidget* parent) : LineDialog(parent)
 
     Cdoor = new QComboBox(this);
     Cdoor->setObjectName(QStringLiteral("Cdoor"));
-    TypedInput::typedOnly(Cdoor);
+    TypedInput::storedText(Cdoor);
     Cdw = new QComboBox(this);
     Cdw->setObjectName(QStringLiteral("Cdw"));
     Taddress = new QLineEdit(this);
@@ -85,14 +86,15 @@ Frmdoor::Frmdoor(QWidget* parent) : LineDialog(parent)
     Cmdtest = Buttons::make(this, QStringLiteral("Cmdtest"), QStringLiteral("门锁初始化"));
 
     auto* grid = new QGridLayout;
-    grid->addWidget(new QLabel(QStringLiteral("门号:"), this), 0, 0);
-    grid->addWidget(Cdoor, 0, 1, 1, 2);
-    grid->addWidget(new QLabel(QStringLiteral("部门:"), this), 1, 0);
-    grid->addWidget(Cdw, 1, 1, 1, 2);
-    grid->addWidget(new QLabel(QStringLiteral("地址:"), this), 2, 0);
-    grid->addWidget(Taddress, 2, 1, 1, 2);
-    grid->addWidget(new QLabel(QStringLiteral("开门延迟时间:"), this), 3, 0);
-    grid->addWidget(ttime, 3, 1);
+    const QString rowCaptions[4] = {QStringLiteral("门号:"), QStringLiteral("部门:"), QStringLiteral("地址:"),
+                                 QStringLiteral("开门延迟时间:")};
+    QWidget* boxes[4] = {Cdoor, Cdw, Taddress, ttime};
+    for (int row = 0; row < 4; ++row) {
+        auto* caption = new QLabel(rowCaptions[row], this);
+        caption->setBuddy(boxes[row]);
+        grid->addWidget(caption, row, 0);
+        grid->addWidget(boxes[row], row, 1, 1, row == 3 ? 1 : 2);
+    }
     grid->addWidget(spin, 3, 2);
     grid->setColumnStretch(1, 1);
     auto* buttons = new QGridLayout;
@@ -145,7 +147,7 @@ int Frmdoor::lockNo() const
 
 void Frmdoor::step(int by)
 {
-    const int now = static_cast<int>(InputFilters::leadingNumber(ttime->text()));
+    const int now = static_cast<int>(NumberText::leading(ttime->text()));
     ttime->setText(QString::number(std::clamp(now + by, 0, 25)));
 }
 
@@ -175,12 +177,12 @@ void Frmdoor::add()
         Prompt::exclaim(this, QStringLiteral("请输入地址!"));
         return;
     }
-    const std::optional<int> address = wholeNumber(Taddress->text());
-    if (!address) {
+    if (!NumberText::allDigits(Taddress->text().trimmed())) {
         Prompt::exclaim(this, QStringLiteral("地址应为小于99的整数"));
         return;
     }
-    if (*address > 99 || *address < 0) {
+    const std::optional<int> address = NumberText::address(Taddress->text());
+    if (!address) {
         Prompt::exclaim(this, QStringLiteral("地址<=99，请重输"));
         return;
     }
@@ -237,8 +239,8 @@ void Frmdoor::modify()
         Prompt::exclaim(this, QStringLiteral("请输入地址!"));
         return;
     }
-    const std::optional<int> address = wholeNumber(Taddress->text());
-    if (!address || *address > 99 || *address < 0) {
+    const std::optional<int> address = NumberText::address(Taddress->text());
+    if (!address) {
         Prompt::exclaim(this, QStringLiteral("地址<=99，请重输"));
         return;
     }
@@ -259,8 +261,8 @@ std::optional<int> Frmdoor::addressForDelays()
         Prompt::exclaim(this, QStringLiteral("请输入地址!"));
         return std::nullopt;
     }
-    const std::optional<int> address = wholeNumber(Taddress->text());
-    if (!address || *address > 99 || *address <= 0) {
+    const std::optional<int> address = NumberText::address(Taddress->text());
+    if (!address || *address == 0) {
         Prompt::exclaim(this, QStringLiteral("地址大于0并且小于等于99，请重输"));
         return std::nullopt;
     }
@@ -276,7 +278,7 @@ void Frmdoor::changeDelay()
         Prompt::exclaim(this, QStringLiteral("请输入延迟时间!"));
         return;
     }
-    const int seconds = static_cast<int>(InputFilters::leadingNumber(ttime->text()));
+    const int seconds = static_cast<int>(NumberText::leading(ttime->text()));
     if (seconds < 0 || seconds > 25) {
         Prompt::exclaim(this, QStringLiteral("延迟时间在0到25之间，请重输"));
         return;
@@ -316,7 +318,7 @@ void Frmdoor::initialise()
     if (!address)
         return;
     const QString t = ttime->text().trimmed();
-    const int delay = static_cast<int>(InputFilters::leadingNumber(t));
+    const int delay = static_cast<int>(NumberText::leading(t));
     if (t.isEmpty() || delay < 0 || delay > 25)
         ttime->setText(QStringLiteral("12"));
 

@@ -1,5 +1,6 @@
 #include "doors/Frmdoors.h"
 
+#include "db/NumberText.h"
 #include "session/Session.h"
 #include "doors/ControllerLine.h"
 #include "ui/ExchangeGuard.h"
@@ -45,14 +46,15 @@ Frmdoors::Frmdoors(QWidget* parent) : LineDialog(parent)
     setWindowTitle(QStringLiteral("门锁设置"));
     resize(660, 440);
 
-    label(QStringLiteral("地址:"), this, {20, 18, 44, 24});
+    QLabel* addressLabel = label(QStringLiteral("地址:"), this, {20, 18, 44, 24});
     Cdoor = new QComboBox(this);
+    addressLabel->setBuddy(Cdoor);
     Cdoor->setObjectName(QStringLiteral("Cdoor"));
     Cdoor->setGeometry(64, 16, 110, 26);
-    // Digits and Backspace only; Enter does nothing here. Three digits
-    // let an address above 99 be typed and refused with its message.
+    // Digits and Backspace only; Enter does nothing here. An address above
+    // 99 stays as typed and is refused with its message.
     InputFilters::digitsOnly(Cdoor);
-    TypedInput::digitsOnly(Cdoor, 3);
+    TypedInput::digitsOnly(Cdoor);
 
     const QStringList kinds{QStringLiteral("玻璃门锁"), QStringLiteral("木门锁"), QStringLiteral("铁门锁")};
     for (int lock = 0; lock < 2; ++lock) {
@@ -63,13 +65,16 @@ Frmdoors::Frmdoors(QWidget* parent) : LineDialog(parent)
         Clkn1[lock]->setObjectName(QStringLiteral("Clkn1(%1)").arg(lock));
         Clkn1[lock]->setGeometry(12, 20, 100, 24);
         Clkn1[lock]->setChecked(true);
-        label(QStringLiteral("描述:"), frame, {12, 54, 90, 22});
+        QLabel* description = label(QStringLiteral("描述:"), frame, {12, 54, 90, 22});
         drnam[lock] = new QLineEdit(frame);
+        TypedInput::storedText(drnam[lock]);
+        description->setBuddy(drnam[lock]);
         drnam[lock]->setObjectName(QStringLiteral("drnam(%1)").arg(lock));
         drnam[lock]->setGeometry(112, 52, 192, 26);
         InputFilters::enterMovesOn(drnam[lock]);
-        label(QStringLiteral("开门延迟时间:"), frame, {12, 88, 100, 22});
+        QLabel* delay = label(QStringLiteral("开门延迟时间:"), frame, {12, 88, 100, 22});
         second2[lock] = new QLineEdit(QStringLiteral("5"), frame);
+        delay->setBuddy(second2[lock]);
         second2[lock]->setObjectName(QStringLiteral("second2(%1)").arg(lock));
         second2[lock]->setGeometry(112, 86, 70, 26);
         second2[lock]->setValidator(
@@ -215,12 +220,9 @@ std::optional<int> Frmdoors::checkedAddress()
         Prompt::exclaim(this, QStringLiteral("请输入地址!"));
         return std::nullopt;
     }
-    bool ok = false;
-    const int address = text.toInt(&ok);
-    if (!ok || address > 99) {
+    const std::optional<int> address = NumberText::address(text);
+    if (!address)
         Prompt::exclaim(this, QStringLiteral("地址<=99，请重输"));
-        return std::nullopt;
-    }
     return address;
 }
 

@@ -1,5 +1,6 @@
 #include "doors/Frmspe.h"
 
+#include "db/NumberText.h"
 #include "session/Session.h"
 #include "doors/ControllerLine.h"
 #include "doors/DoorsTable.h"
@@ -30,7 +31,7 @@ Frmspe::Frmspe(QWidget* parent) : LineDialog(parent)
     Cdoor->setObjectName(QStringLiteral("Cdoor"));
     Cdoor->setMinimumWidth(100);
     InputFilters::digitsOnly(Cdoor);
-    TypedInput::digitsOnly(Cdoor, 3);
+    TypedInput::digitsOnly(Cdoor);
 
     auto* locks = new QGroupBox(this);
     auto* group = new QButtonGroup(this);
@@ -89,8 +90,8 @@ void Frmspe::open()
         Prompt::exclaim(this, QStringLiteral("请选择门号!"));
         return;
     }
-    const int address = static_cast<int>(InputFilters::leadingNumber(text));
-    if (!DoorsTable::find(Session::db(), address))
+    const std::optional<int> address = NumberText::address(text);
+    if (!address || !DoorsTable::find(Session::db(), *address))
         return;
     // Only the lock the operator chose is ever opened.
     const int lock = Option1[0]->isChecked() ? 1 : Option1[1]->isChecked() ? 2 : 0;
@@ -106,7 +107,7 @@ void Frmspe::open()
         if (!comm->open(Session::lineParams()).ok())
             outcome = LineOutcome::PortNotOpen;
         else
-            outcome = OpenLock(*comm, address, lock);
+            outcome = OpenLock(*comm, *address, lock);
     }
     switch (outcome) {
     case LineOutcome::Ok:

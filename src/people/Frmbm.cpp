@@ -1,5 +1,6 @@
 #include "people/Frmbm.h"
 
+#include "ui/TypedInput.h"
 #include "session/Session.h"
 #include "people/Departments.h"
 #include "ui/InputFilters.h"
@@ -32,6 +33,8 @@ Frmbm::Frmbm(QWidget* parent) : QDialog(parent)
     tbm_ = new QLineEdit(this);
     tbm_->setObjectName(QStringLiteral("Tbm"));
     tbm_->setGeometry(244, 38, 118, 24);
+    TypedInput::storedText(tbm_);
+    caption->setBuddy(tbm_);
     InputFilters::enterMovesOn(tbm_);
 
     cmdadd_ = Buttons::make(this, "cmdadd", QStringLiteral("添加"), QRect(262, 84, 84, 30));

@@ -91,6 +91,7 @@ QLineEdit* textBox(QWidget* parent, const char* name, const QRect& r)
     auto* t = new QLineEdit(parent);
     t->setObjectName(QString::fromLatin1(name));
     t->setGeometry(r);
+    TypedInput::storedText(t);
     return t;
 }
 
@@ -114,7 +115,7 @@ QComboBox* comboBox(QWidget* parent, const char* name, const QRect& r)
 {
     auto* c = new QComboBox(parent);
     c->setObjectName(QString::fromLatin1(name));
-    TypedInput::typedOnly(c);
+    TypedInput::storedText(c);
     c->setGeometry(r);
     return c;
 }
@@ -222,17 +223,17 @@ void Frmxg::buildControls()
     frame2_->setGeometry(R(4, 48, 707, 132));
     auto* lf = frame2_;
     const int y1 = 22, y2 = 49, y3 = 76, y4 = 103, h = 23;
-    label(lf, QStringLiteral("卡    号："), R(2, y1, 64, h));
     tkh_ = textBox(lf, "Tkh", R(68, y1, 92, h));
+    label(lf, QStringLiteral("卡    号："), R(2, y1, 64, h))->setBuddy(tkh_);
     // Keys have their own rule (cardKey); pastes and input methods bring
     // digits only too, so " 000001" cannot become a second person.
-    TypedInput::digitsOnly(tkh_, 6);
-    label(lf, QStringLiteral("房     号："), R(164, y1, 64, h));
+    TypedInput::digitsOnly(tkh_);
     tfh_ = textBox(lf, "Tfh", R(230, y1, 136, h));
-    label(lf, QStringLiteral("业主姓名："), R(370, y1, 64, h));
+    label(lf, QStringLiteral("房     号："), R(164, y1, 64, h))->setBuddy(tfh_);
     txm_ = textBox(lf, "Txm", R(436, y1, 92, h));
-    label(lf, QStringLiteral("性别："), R(530, y1, 38, h));
+    label(lf, QStringLiteral("业主姓名："), R(370, y1, 64, h))->setBuddy(txm_);
     csex_ = comboBox(lf, "Csex", R(570, y1, 62, h));
+    label(lf, QStringLiteral("性别："), R(530, y1, 38, h))->setBuddy(csex_);
     csex_->addItems({QStringLiteral("男"), QStringLiteral("女")});
 
     label(lf, QStringLiteral("出生年月："), R(2, y2, 64, h));
@@ -245,27 +246,27 @@ void Frmxg::buildControls()
     dtpicker2_->setSpecialValueText(QStringLiteral(" "));
     TypedInput::clickSelectsSection(dtpicker2_);
     dtpicker2_->setDate(kFirstBirthday);
-    label(lf, QStringLiteral("婚姻状况："), R(164, y2, 64, h));
     tma_ = textBox(lf, "Tma", R(230, y2, 136, h));
-    label(lf, QStringLiteral("联系电话："), R(370, y2, 64, h));
+    label(lf, QStringLiteral("婚姻状况："), R(164, y2, 64, h))->setBuddy(tma_);
     ttel_ = textBox(lf, "Ttel", R(436, y2, 92, h));
-    label(lf, QStringLiteral("职务："), R(530, y2, 38, h));
+    label(lf, QStringLiteral("联系电话："), R(370, y2, 64, h))->setBuddy(ttel_);
     tzw_ = textBox(lf, "Tzw", R(570, y2, 62, h));
+    label(lf, QStringLiteral("职务："), R(530, y2, 38, h))->setBuddy(tzw_);
 
-    label(lf, QStringLiteral("房产证号："), R(2, y3, 64, h));
     tfcz_ = textBox(lf, "Tfcz", R(68, y3, 92, h));
-    label(lf, QStringLiteral("身份证号："), R(164, y3, 64, h));
+    label(lf, QStringLiteral("房产证号："), R(2, y3, 64, h))->setBuddy(tfcz_);
     tid_ = textBox(lf, "Tid", R(230, y3, 136, h));
-    label(lf, QStringLiteral("民族："), R(370, y3, 64, h));
+    label(lf, QStringLiteral("身份证号："), R(164, y3, 64, h))->setBuddy(tid_);
     tnation_ = textBox(lf, "Tnation", R(436, y3, 40, h));
+    label(lf, QStringLiteral("民族："), R(370, y3, 64, h))->setBuddy(tnation_);
     // Building names are longer than nationalities: the box takes the room.
-    label(lf, QStringLiteral("大厦："), R(478, y3, 36, h));
     cbm_ = comboBox(lf, "Cbm", R(516, y3, 116, h));
+    label(lf, QStringLiteral("大厦："), R(478, y3, 36, h))->setBuddy(cbm_);
 
-    label(lf, QStringLiteral("户口所在地："), R(0, y4, 76, h));
     thukou_ = textBox(lf, "Thukou", R(78, y4, 288, h));
-    label(lf, QStringLiteral("工作单位："), R(370, y4, 64, h));
+    label(lf, QStringLiteral("户口所在地："), R(0, y4, 76, h))->setBuddy(thukou_);
     tcompany_ = textBox(lf, "Tcompany", R(436, y4, 196, h));
+    label(lf, QStringLiteral("工作单位："), R(370, y4, 64, h))->setBuddy(tcompany_);
 
     auto* picture = new PictureBox(lf);
     picture->setObjectName(QStringLiteral("Picture1"));
@@ -287,26 +288,26 @@ void Frmxg::buildControls()
     auto* hf = frame1_;
     const int r1 = 22, r2 = 50;
     label(hf, QStringLiteral("配偶："), R(2, r1, 40, h));
-    label(hf, QStringLiteral("姓名"), R(42, r1, 30, h));
     tspouse_ = textBox(hf, "Tspouse", R(74, r1, 80, h));
-    label(hf, QStringLiteral("性别"), R(158, r1, 30, h));
+    label(hf, QStringLiteral("姓名"), R(42, r1, 30, h))->setBuddy(tspouse_);
     cssex_ = comboBox(hf, "Cssex", R(190, r1, 56, h));
+    label(hf, QStringLiteral("性别"), R(158, r1, 30, h))->setBuddy(cssex_);
     cssex_->addItems({QStringLiteral("男"), QStringLiteral("女")});
     cssex_->setCurrentIndex(1);
-    label(hf, QStringLiteral("户口所在地"), R(248, r1, 63, h));
     tshukou_ = textBox(hf, "Tshukou", R(316, r1, 148, h));
-    label(hf, QStringLiteral("工作单位"), R(466, r1, 52, h));
+    label(hf, QStringLiteral("户口所在地"), R(248, r1, 63, h))->setBuddy(tshukou_);
     tscompany_ = textBox(hf, "Tscompany", R(523, r1, 179, h));
+    label(hf, QStringLiteral("工作单位"), R(466, r1, 52, h))->setBuddy(tscompany_);
 
     label(hf, QStringLiteral("小孩："), R(2, r2, 40, h));
-    label(hf, QStringLiteral("姓名"), R(42, r2, 30, h));
     tchild1_ = textBox(hf, "Tchild1", R(74, r2, 80, h));
-    label(hf, QStringLiteral("姓名"), R(158, r2, 30, h));
+    label(hf, QStringLiteral("姓名"), R(42, r2, 30, h))->setBuddy(tchild1_);
     tchild2_ = textBox(hf, "Tchild2", R(190, r2, 80, h));
-    label(hf, QStringLiteral("姓名"), R(274, r2, 30, h));
+    label(hf, QStringLiteral("姓名"), R(158, r2, 30, h))->setBuddy(tchild2_);
     tchild3_ = textBox(hf, "Tchild3", R(306, r2, 80, h));
-    label(hf, QStringLiteral("其他成员"), R(390, r2, 52, h));
+    label(hf, QStringLiteral("姓名"), R(274, r2, 30, h))->setBuddy(tchild3_);
     tother_ = textBox(hf, "Tother", R(444, r2, 258, h));
+    label(hf, QStringLiteral("其他成员"), R(390, r2, 52, h))->setBuddy(tother_);
 
     // The grid.
     grid_ = new QTableView(this);

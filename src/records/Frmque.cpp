@@ -18,7 +18,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRegularExpressionValidator>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlQueryModel>
@@ -94,12 +93,9 @@ Frmque::Frmque(QWidget* parent) : QDialog(parent)
         t->setDisplayFormat(QStringLiteral("HH:mm:ss"));
 
     Cdoor = editableCombo(this, "Cdoor");
-    // An address is a number: digits (and the blanks around them) by
-    // every path, typing and pasting alike.
-    Cdoor->lineEdit()->setValidator(
-        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("\\s*\\d{0,2}\\s*")), Cdoor));
-    Cdoor->lineEdit()->setInputMethodHints(Qt::ImhDigitsOnly);
+    TypedInput::digitsOnly(Cdoor);
     Cka = editableCombo(this, "Cka");
+    TypedInput::digitsOnly(Cka);
     Cna = editableCombo(this, "Cna");
     Corder = editableCombo(this, "Corder");
     Corder->addItems(RecordQuery::orderItems());

@@ -1,5 +1,7 @@
 #include "records/RecordQuery.h"
 
+#include "db/NumberText.h"
+
 #include "db/BoundQuery.h"
 #include "db/DateText.h"
 #include "records/PollCommands.h"
@@ -71,11 +73,10 @@ std::variant<RecordFilter, QString> check(const RecordQueryInput& in)
     if (in.byTime)
         f.times = std::pair(in.firstTime, in.lastTime);
     if (in.byAddress) {
-        bool ok = false;
-        const int a = in.address.trimmed().toInt(&ok);
-        if (!ok || a < 0 || a > 99)
+        const std::optional<int> a = NumberText::address(in.address);
+        if (!a)
             return QStringLiteral("请选择地址");
-        f.address = a;
+        f.address = *a;
     }
     if (in.byCard) {
         const QString card = in.card.trimmed();

@@ -102,13 +102,4 @@ void enterMovesOn(QWidget* box)
     box->installEventFilter(new KeyFilter(box, false, false, true, true));
 }
 
-double leadingNumber(const QString& text)
-{
-    static const QRegularExpression re(QStringLiteral("^[+-]?(\\d+\\.?\\d*|\\.\\d+)"));
-    const QRegularExpressionMatch m = re.match(text.trimmed());
-    if (!m.hasMatch())
-        return 0;
-    return m.captured(0).toDouble();
-}
-
 }  // namespace InputFilters

@@ -20,9 +20,5 @@ void enterMovesOn(QWidget* box);
 // act on an item never chosen. Ctrl shortcuts stay usable.
 void pickOnly(QWidget* box);
 
-// The number at the start of `text` with blanks removed at both ends
-// (0 when it does not start with one), rounded to a whole number.
-// Used where the old windows took Val() of a box.
-double leadingNumber(const QString& text);
 
 }  // namespace InputFilters

@@ -2,6 +2,7 @@
 
 #include "db/Clock.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDateTimeEdit>
 #include <QEvent>
@@ -12,42 +13,42 @@
 
 namespace {
 
-// Keeps the digits of whatever arrives rather than refusing the whole
-// change, so a pasted "卡号: 001234" gives 001234 instead of nothing.
-class DigitsValidator : public QValidator {
+// Refuses a change whole rather than keeping part of it: a pasted
+// "卡号: 001234" must not become the number 001234, nor "1234567" the
+// card 123456.
+class RefusingValidator : public QValidator {
 public:
-    DigitsValidator(int maxDigits, QObject* parent) : QValidator(parent), max_(maxDigits) {}
+    RefusingValidator(bool digits, int length, QObject* parent) : QValidator(parent), digits_(digits), length_(length) {}
 
-    State validate(QString& text, int& pos) const override
+    State validate(QString& text, int&) const override
     {
-        QString kept;
-        kept.reserve(text.size());
-        int keptBeforeCursor = 0;
-        for (int i = 0; i < text.size(); ++i) {
-            QChar c = text.at(i);
+        if (length_ > 0 && text.size() > length_)
+            return Invalid;
+        if (!digits_)
+            return Acceptable;
+        for (QChar& c : text) {
             if (c.unicode() >= 0xFF10 && c.unicode() <= 0xFF19)
                 c = QChar(u'0' + (c.unicode() - 0xFF10));
-            if (c < u'0' || c > u'9')
-                continue;
-            if (max_ > 0 && kept.size() >= max_)
-                break;
-            kept += c;
-            if (i < pos)
-                ++keptBeforeCursor;
+            else if (c < u'0' || c > u'9')
+                return Invalid;
         }
-        text = kept;
-        pos = keptBeforeCursor;
         return Acceptable;
     }
 
 private:
-    int max_;
+    bool digits_;
+    int length_;
 };
 
-void restrict(QLineEdit* box, int maxDigits)
+void refuseWith(QLineEdit* box, bool digits, int length)
 {
-    box->setValidator(new DigitsValidator(maxDigits, box));
-    box->setInputMethodHints(box->inputMethodHints() | Qt::ImhDigitsOnly);
+    // The last rule given is the box's rule: digits replace the length
+    // limit of a stored text box made by a shared helper.
+    delete box->validator();
+    box->setValidator(new RefusingValidator(digits, length, box));
+    if (digits)
+        box->setInputMethodHints(box->inputMethodHints() | Qt::ImhDigitsOnly);
+    QObject::connect(box, &QLineEdit::inputRejected, box, [] { QApplication::beep(); });
 }
 
 // Watches the picker's own line edit, where the clicks arrive, and the
@@ -110,18 +111,39 @@ void typedOnly(QComboBox* box)
     QObject::disconnect(box->lineEdit(), &QLineEdit::editingFinished, box, nullptr);
 }
 
-void digitsOnly(QLineEdit* box, int maxDigits)
+void digitsOnly(QLineEdit* box)
 {
-    restrict(box, maxDigits);
+    refuseWith(box, true, 0);
 }
 
-void digitsOnly(QComboBox* box, int maxDigits)
+void digitsOnly(QComboBox* box)
 {
     typedOnly(box);
-    restrict(box->lineEdit(), maxDigits);
+    refuseWith(box->lineEdit(), true, 0);
     // The combo box holds the focus and answers the input method for its
     // line edit.
     box->setInputMethodHints(box->inputMethodHints() | Qt::ImhDigitsOnly);
+}
+
+void atMost(QLineEdit* box, int length)
+{
+    refuseWith(box, false, length);
+}
+
+void atMost(QComboBox* box, int length)
+{
+    typedOnly(box);
+    refuseWith(box->lineEdit(), false, length);
+}
+
+void storedText(QLineEdit* box)
+{
+    atMost(box, kStoredTextLength);
+}
+
+void storedText(QComboBox* box)
+{
+    atMost(box, kStoredTextLength);
 }
 
 void clickSelectsSection(QDateTimeEdit* picker)

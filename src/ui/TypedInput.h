@@ -10,7 +10,14 @@ class QLineEdit;
 //
 //   QComboBox* address = new QComboBox(this);
 //   TypedInput::typedOnly(address);          // editable, never completes
-//   TypedInput::digitsOnly(address, 2);      // and at most two digits
+//   TypedInput::digitsOnly(address);         // and digits only
+//
+// No box cuts what arrives: a change the box cannot take (a letter, a
+// paste with anything but digits, text beyond a stored column's length)
+// is refused whole with a bell and the box keeps what it held. Digits
+// beyond what the value can be stay visible, so the window's own check
+// refuses them with its message instead of a shortened number being
+// used.
 //
 // Key conventions (Enter moves on, a bell for a refused key) stay with
 // InputFilters; these only decide what text can end up in the box.
@@ -24,12 +31,24 @@ namespace TypedInput {
 // line edit and completer each time it switches the box to editable.
 void typedOnly(QComboBox* box);
 
-// The box takes the digits 0-9 only, at most `maxDigits` of them (0: no
-// limit). Anything else in a paste or an input method's commit is dropped
-// and the digits kept, cut to the limit; full-width digits become plain
-// ones. An editable combo box is also made typedOnly().
-void digitsOnly(QLineEdit* box, int maxDigits = 0);
-void digitsOnly(QComboBox* box, int maxDigits = 0);
+// The box takes the digits 0-9 only, as many as arrive. A key, paste or
+// input method's commit holding anything else is refused whole; full-width
+// digits become plain ones. An editable combo box is also made
+// typedOnly().
+void digitsOnly(QLineEdit* box);
+void digitsOnly(QComboBox* box);
+
+// The longest text a stored text column holds.
+inline constexpr int kStoredTextLength = 255;
+
+// The box takes at most `length` characters: a key or paste that would
+// make it longer is refused whole. Unlike QLineEdit::setMaxLength, a
+// paste is never cut to fit.
+void atMost(QLineEdit* box, int length);
+void atMost(QComboBox* box, int length);
+// A box whose text is stored: at most kStoredTextLength characters.
+void storedText(QLineEdit* box);
+void storedText(QComboBox* box);
 
 // A click into a date or time picker selects the part it lands on (the
 // hour, the month), so the digits typed next replace it: without this a

@@ -55,7 +55,7 @@ private slots:
     void thresholds();
     void windowShowsWhatIsStored_data();
     void windowShowsWhatIsStored();
-    void minuteBoxesTakeZeroTo720Only();
+    void minuteBoxesTakeDigitsAndSaveZeroTo720Only();
     void sessionsOutOfOrderAreRefused_data();
     void sessionsOutOfOrderAreRefused();
 };
@@ -131,7 +131,7 @@ void TestWorkTimes::windowShowsWhatIsStored()
         QCOMPARE(stored(home).last(), QStringLiteral("09:00 12:00 13:00 18:00 09:00 12:00 13:00 18:00"));
 }
 
-void TestWorkTimes::minuteBoxesTakeZeroTo720Only()
+void TestWorkTimes::minuteBoxesTakeDigitsAndSaveZeroTo720Only()
 {
     TestHome home;
     ScriptedPrompter prompter;
@@ -142,9 +142,15 @@ void TestWorkTimes::minuteBoxesTakeZeroTo720Only()
     late->setFocus();
     late->selectAll();
     QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("7a2-1"));
-    QCOMPARE(late->text(), QStringLiteral("72"));   // 721 is out of range
+    QCOMPARE(late->text(), QStringLiteral("721"));   // kept as typed, refused when saving
+    child<QPushButton>(w, "Command1")->click();
+    QCOMPARE(prompter.texts(), QStringList{QStringLiteral("迟到、早退的分钟数只能是0到720！")});
+    QVERIFY(stored(home).isEmpty());
+    prompter.clear();
+    late->setFocus();
+    late->end(false);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backspace);
-    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("20"));
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("0"));
     QCOMPARE(late->text(), QStringLiteral("720"));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);   // Enter moves on
     auto* early = child<QLineEdit>(w, "Text2");

@@ -6,7 +6,9 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -139,4 +141,55 @@ inline QStringList selectedTexts(QListWidget* list)
             out << list->item(i)->text();
     }
     return out;
+}
+
+// Controllers 1 and 15 hold cards 000001 and 123456; those of `empty`
+// hold none. Every controller is a door.
+inline void cardsOnOneAndFifteen(LineHome& h, const QList<quint8>& empty)
+{
+    for (quint8 a : empty) {
+        h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (?)"), {int(a)});
+        h.sim.addController(a);
+    }
+    h.home.exec(QStringLiteral("INSERT INTO people (卡号, 姓名) VALUES ('000001', '张三'), ('123456', '李四')"));
+    for (quint8 a : {1, 15}) {
+        h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (?)"), {int(a)});
+        Controller& c = h.sim.addController(a);
+        for (const char* card : {"000001", "123456"}) {
+            issue(h, a, QString::fromLatin1(card), QStringLiteral("77"));
+            load(c, QString::fromLatin1(card), QStringLiteral("77"));
+        }
+    }
+}
+
+// Addresses and card numbers that are no such number, typed or pasted
+// into the window's address box `dz` or its card box, with what the
+// window says when the run is asked for.
+inline void notANumberRows(const char* cardBox)
+{
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<bool>("paste");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("messages");
+    const QStringList noAddress{QStringLiteral("地址必须是0到99的整数！")};
+    const QStringList noCard{QStringLiteral("卡号必须是6位自然数！")};
+    QTest::newRow("address 150 typed") << "dz" << false << "150" << noAddress;
+    QTest::newRow("address 150 pasted") << "dz" << true << "150" << noAddress;
+    QTest::newRow("address 100 typed") << "dz" << false << "100" << noAddress;
+    // Controller 12, which holds no card.
+    QTest::newRow("address 012 typed") << "dz" << false << "012" << QStringList{};
+    QTest::newRow("card 1234567 pasted") << cardBox << true << "1234567" << noCard;
+    QTest::newRow("card 12345 typed") << cardBox << false << "12345" << noCard;
+}
+
+// Clicks into the combo box and types or pastes `text`.
+inline void enterInto(QComboBox* box, bool paste, const QString& text)
+{
+    QTest::mouseClick(box->lineEdit(), Qt::LeftButton);
+    if (paste) {
+        QApplication::clipboard()->setText(text);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_V, Qt::ControlModifier);
+    } else {
+        QTest::keyClicks(QApplication::focusWidget(), text);
+    }
 }

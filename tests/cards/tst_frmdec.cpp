@@ -70,7 +70,9 @@ private slots:
     void byDepartment();
     void cardThatCannotBeSentIsSkipped();
     void pickingACardMarksItsControllers();
-    void cardBoxTakesSixDigits();
+    void boxesTakeDigitsAsTyped();
+    void inputThatIsNoNumberRemovesNothing_data();
+    void inputThatIsNoNumberRemovesNothing();
     void stopBetweenCards();
 };
 
@@ -200,18 +202,18 @@ void FrmDecTest::pickingACardMarksItsControllers()
     QCOMPARE(h.prompts.texts(), QStringList{QStringLiteral("此卡没有该门的发卡记录！")});
 }
 
-void FrmDecTest::cardBoxTakesSixDigits()
+void FrmDecTest::boxesTakeDigitsAsTyped()
 {
     LineHome h;
     Window win;
-    // A paste brings only its digits into an address or a card number.
+    // A paste with anything but digits is refused whole; digits beyond
+    // what an address can be stay for the check to refuse.
     QApplication::clipboard()->setText(QStringLiteral("1a"));
     QTest::mouseClick(win.box("dz")->lineEdit(), Qt::LeftButton);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_V, Qt::ControlModifier);
-    QCOMPARE(win.box("dz")->currentText(), QStringLiteral("1"));
-    win.box("dz")->lineEdit()->clear();
+    QCOMPARE(win.box("dz")->currentText(), QString());
     win.type("dz", QStringLiteral("100"));
-    QCOMPARE(win.box("dz")->currentText(), QStringLiteral("10"));
+    QCOMPARE(win.box("dz")->currentText(), QStringLiteral("100"));
     win.type("kh", QStringLiteral("12a34"));
     QCOMPARE(win.box("kh")->currentText(), QStringLiteral("1234"));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
@@ -220,6 +222,33 @@ void FrmDecTest::cardBoxTakesSixDigits()
     win.type("kh", QStringLiteral("567"));
     QCOMPARE(win.box("kh")->currentText(), QStringLiteral("123456"));
     QTRY_VERIFY(win.remove()->hasFocus());
+}
+
+void FrmDecTest::inputThatIsNoNumberRemovesNothing_data()
+{
+    notANumberRows("kh");
+}
+
+void FrmDecTest::inputThatIsNoNumberRemovesNothing()
+{
+    QFETCH(QString, box);
+    QFETCH(bool, paste);
+    QFETCH(QString, text);
+    QFETCH(QStringList, messages);
+    LineHome h;
+    cardsOnOneAndFifteen(h, {12});
+    const QStringList before = fakaSnapshot(h);
+    Window win;
+    selectTargets(win.targets(), {"1", "15"});
+    enterInto(win.box(box.toLatin1()), paste, text);
+    QCOMPARE(win.box(box.toLatin1())->currentText(), text);
+    QTest::mouseClick(win.remove(), Qt::LeftButton);
+    QCOMPARE(h.prompts.texts(), messages);
+    QVERIFY(h.sim.frames().isEmpty());
+    QCOMPARE(fakaSnapshot(h), before);
+    QCOMPARE(h.home.scalar(QStringLiteral("SELECT count(*) FROM dfaka")).toInt(), 0);
+    for (quint8 a : {1, 15})
+        QCOMPARE(heldCards(h.sim, a), (QStringList{"000001", "123456"}));
 }
 
 void FrmDecTest::stopBetweenCards()

@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QLabel>
@@ -96,6 +97,8 @@ private slots:
     void targetClickClearsLimitsAndModes();
     void databaseFailureNamesTheController();
     void stoppedRunLeavesFakaAsAcknowledged();
+    void inputThatIsNoNumberExtendsNothing_data();
+    void inputThatIsNoNumberExtendsNothing();
 };
 
 void FrmEtDTest::byCardSkipsWhatIsIssued()
@@ -312,4 +315,32 @@ void FrmEtDTest::stoppedRunLeavesFakaAsAcknowledged()
 }
 
 QTEST_MAIN(FrmEtDTest)
+
+void FrmEtDTest::inputThatIsNoNumberExtendsNothing_data()
+{
+    notANumberRows("Ckh");
+}
+
+// Extending to controllers 12 and 20, which hold no card.
+void FrmEtDTest::inputThatIsNoNumberExtendsNothing()
+{
+    QFETCH(QString, box);
+    QFETCH(bool, paste);
+    QFETCH(QString, text);
+    QFETCH(QStringList, messages);
+    LineHome h;
+    cardsOnOneAndFifteen(h, {12, 20});
+    const QStringList before = fakaSnapshot(h);
+    Window win;
+    enterInto(win.box(box.toLatin1()), paste, text);
+    QCOMPARE(win.box(box.toLatin1())->currentText(), text);
+    selectTargets(win.targets(), {"12", "20"});
+    win.add();
+    QCOMPARE(h.prompts.texts(), messages);
+    QVERIFY(h.sim.frames().isEmpty());
+    QCOMPARE(fakaSnapshot(h), before);
+    for (quint8 a : {12, 20})
+        QVERIFY(heldCards(h.sim, a).isEmpty());
+}
+
 #include "tst_frmetd.moc"

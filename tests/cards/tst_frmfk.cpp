@@ -12,6 +12,7 @@
 #include "session/Session.h"
 #include "support/PickerInput.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
@@ -180,6 +181,9 @@ private slots:
     void databaseFailureNamesTheController();
     void lookupFillsTheWindow();
     void addressClickShowsThatControllersLimits();
+    void tabThroughTheAddressListKeepsTheModes();
+    void boxesReadTheirLabels_data();
+    void boxesReadTheirLabels();
     void physicalNumberBox();
     void readingACard();
     void readerAddressBox();
@@ -357,7 +361,9 @@ void FrmFKTest::lookupFillsTheWindow()
     h.sim.addController(9);
     issue(h, {3, 9}, QStringLiteral("000456"), QStringLiteral("0000004567"), l);
     Window win;
-    win.paste(win.w->Tkh, QStringLiteral(" 000456 "));  // the blanks of a paste are trimmed
+    win.paste(win.w->Tkh, QStringLiteral(" 000456 "));  // refused whole: blanks are no digits
+    QVERIFY(win.w->Tkh->currentText().isEmpty());
+    win.paste(win.w->Tkh, QStringLiteral("000456"));
     QCOMPARE(win.w->Tname->text(), QStringLiteral("王五"));
     QCOMPARE(win.w->Tzhiwu->text(), QStringLiteral("经理"));
     QCOMPARE(win.w->Cdw->text(), QStringLiteral("二号楼"));
@@ -404,6 +410,70 @@ void FrmFKTest::addressClickShowsThatControllersLimits()
     QVERIFY(win.w->Op[1]->isChecked() && win.w->Opp[2]->isChecked());
     QVERIFY(win.w->Ch[2]->isChecked());
     QCOMPARE(win.w->dtime[1]->time(), QTime(22, 0));
+}
+
+void FrmFKTest::tabThroughTheAddressListKeepsTheModes()
+{
+    Home h;
+    addDoors(h, {3, 5});
+    h.home.exec(QStringLiteral("INSERT INTO people (卡号, 姓名) VALUES ('000457', '赵六')"));
+    Window win;
+    // As the window opens (进出 for both locks) and as the operator chose.
+    for (const auto& [lock1, lock2] : {std::pair(0, 0), std::pair(1, 2)}) {
+        if (lock1 != 0)
+            win.chooseModes(lock1, lock2);
+        win.typeCard(QStringLiteral("000457"));
+        QCOMPARE(win.w->Tname->text(), QStringLiteral("赵六"));
+        for (int i = 0; i < 10 && QApplication::focusWidget() != win.w->dooraddr; ++i)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), win.w->dooraddr);
+        // The focus entering the reader's address chose reading from the reader.
+        QVERIFY(win.w->Option1[1]->isChecked());
+        QVERIFY(win.w->Op[lock1]->isChecked());
+        QVERIFY(win.w->Opp[lock2]->isChecked());
+        QVERIFY(win.selected().isEmpty());
+        // A row chosen by keys is no click on it either.
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+        QCOMPARE(win.selected(), QList<int>{3});
+        QVERIFY(win.w->Op[lock1]->isChecked());
+        QVERIFY(win.w->Opp[lock2]->isChecked());
+        win.w->dooraddr->clearSelection();
+    }
+}
+
+void FrmFKTest::boxesReadTheirLabels_data()
+{
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("label");
+    QTest::newRow("card") << "Tkh" << "卡号：";
+    QTest::newRow("physical") << "tcard" << "* 物理卡号：";
+    QTest::newRow("port") << "ComPort" << "串口号";
+    QTest::newRow("reader") << "Cdk" << "发卡机地址";
+    QTest::newRow("name") << "Tname" << "姓名：";
+    QTest::newRow("position") << "Tzhiwu" << "职务：";
+    QTest::newRow("building") << "Cdw" << "大厦：";
+    QTest::newRow("id") << "tsfz" << "身份证：";
+}
+
+void FrmFKTest::boxesReadTheirLabels()
+{
+    QFETCH(QString, box);
+    QFETCH(QString, label);
+    Home h;
+    Window win;
+    auto* w = win.w->findChild<QWidget*>(box);
+    QVERIFY(w);
+    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+    QVERIFY(a);
+    // A screen reader finds the label through the relation, before the
+    // group's title; a text box also takes it as its name (a combo box's
+    // name is its text).
+    QStringList labels;
+    for (const auto& [other, relation] : a->relations(QAccessible::Label))
+        labels << other->text(QAccessible::Name);
+    QCOMPARE(labels.value(0), label);
+    if (qobject_cast<QLineEdit*>(w))
+        QCOMPARE(a->text(QAccessible::Name), label);
 }
 
 void FrmFKTest::physicalNumberBox()

@@ -251,13 +251,13 @@ void TestFrmque::addressBoxTakesDigitsOnly()
     QApplication::clipboard()->setText(QStringLiteral("x5"));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_V, Qt::ControlModifier);
     QCOMPARE(door->currentText(), QStringLiteral("7"));
-    // A third digit would make an address above 99.
+    // A third digit stays: 712 is refused by the check, never read as 71.
     QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("12"));
-    QCOMPARE(door->currentText(), QStringLiteral("71"));
+    QCOMPARE(door->currentText(), QStringLiteral("712"));
     // The check behind the box refuses what no controller can be.
     RecordQueryInput in;
     in.byAddress = true;
-    for (const char* bad : {"100", "-1", "1.5", " "}) {
+    for (const char* bad : {"100", "712", "-1", "1.5", " ", "+5"}) {
         in.address = QString::fromLatin1(bad);
         QVERIFY(std::holds_alternative<QString>(RecordQuery::check(in)));
     }

@@ -1,3 +1,4 @@
+#include "db/NumberText.h"
 #include "ui/InputFilters.h"
 #include "ui/Resize.h"
 #include "ui/TypedInput.h"
@@ -39,6 +40,31 @@ struct Laid {
     }
 };
 
+// A line edit or an editable combo box under `rule`, in a shown window,
+// with the focus; the line edit that holds its text (nothing when the
+// box does not take the focus).
+template <typename Rule>
+QLineEdit* focusedBox(QDialog& window, bool combo, Rule rule)
+{
+    QWidget* box = nullptr;
+    QLineEdit* edit = nullptr;
+    if (combo) {
+        auto* c = new QComboBox(&window);
+        rule(c);
+        box = c;
+        edit = c->lineEdit();
+    } else {
+        edit = new QLineEdit(&window);
+        rule(edit);
+        box = edit;
+    }
+    window.show();
+    if (!QTest::qWaitForWindowActive(&window))
+        return nullptr;
+    box->setFocus();
+    return QTest::qWaitFor([box] { return QApplication::focusWidget() == box; }) ? edit : nullptr;
+}
+
 }  // namespace
 
 class UiTest : public QObject {
@@ -53,6 +79,8 @@ private slots:
     void digitsArriveByEveryPath_data();
     void digitsArriveByEveryPath();
     void editableComboTakesWhatIsTyped();
+    void storedTextRefusesWhatDoesNotFit_data();
+    void storedTextRefusesWhatDoesNotFit();
     void clickIntoAPickerThenType_data();
     void clickIntoAPickerThenType();
 };
@@ -136,12 +164,12 @@ void UiTest::digitsOnlyFilter()
 
 void UiTest::leadingNumber()
 {
-    QCOMPARE(InputFilters::leadingNumber(QStringLiteral(" 7")), 7.0);
-    QCOMPARE(InputFilters::leadingNumber(QStringLiteral("12ab")), 12.0);
-    QCOMPARE(InputFilters::leadingNumber(QStringLiteral("ab")), 0.0);
-    QCOMPARE(InputFilters::leadingNumber(QStringLiteral("  ")), 0.0);
-    QCOMPARE(InputFilters::leadingNumber(QStringLiteral("2.5s")), 2.5);
-    QCOMPARE(InputFilters::leadingNumber(QStringLiteral("-3")), -3.0);
+    QCOMPARE(NumberText::leading(QStringLiteral(" 7")), 7.0);
+    QCOMPARE(NumberText::leading(QStringLiteral("12ab")), 12.0);
+    QCOMPARE(NumberText::leading(QStringLiteral("ab")), 0.0);
+    QCOMPARE(NumberText::leading(QStringLiteral("  ")), 0.0);
+    QCOMPARE(NumberText::leading(QStringLiteral("2.5s")), 2.5);
+    QCOMPARE(NumberText::leading(QStringLiteral("-3")), -3.0);
 }
 
 void UiTest::digitsArriveByEveryPath_data()
@@ -150,12 +178,18 @@ void UiTest::digitsArriveByEveryPath_data()
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("input");
     QTest::addColumn<QString>("kept");
+    // Every box starts holding "9": a refused change leaves it as it was.
     for (const bool combo : {false, true}) {
         const char* box = combo ? "combo" : "line edit";
-        QTest::addRow("%s keys", box) << combo << "keys" << "a1 2b3" << "123";
-        QTest::addRow("%s Ctrl+V", box) << combo << "ctrl+v" << "ab c'12345678" << "123456";
-        QTest::addRow("%s menu paste", box) << combo << "paste" << " 000001" << "000001";
-        QTest::addRow("%s input method", box) << combo << "im" << "\uFF11\uFF12x 3" << "123";
+        QTest::addRow("%s keys", box) << combo << "keys" << "a1 2b3" << "9123";
+        QTest::addRow("%s keys beyond six", box) << combo << "keys" << "1234567" << "91234567";
+        QTest::addRow("%s Ctrl+V digits", box) << combo << "ctrl+v" << "12345678" << "912345678";
+        QTest::addRow("%s Ctrl+V with letters", box) << combo << "ctrl+v" << "ab c'12345678" << "9";
+        QTest::addRow("%s Ctrl+V with a dash", box) << combo << "ctrl+v" << "0012-345678" << "9";
+        QTest::addRow("%s menu paste with a blank", box) << combo << "paste" << " 000001" << "9";
+        QTest::addRow("%s menu paste", box) << combo << "paste" << "000001" << "9000001";
+        QTest::addRow("%s input method", box) << combo << "im" << "\uFF11\uFF12" << "912";
+        QTest::addRow("%s input method with a letter", box) << combo << "im" << "\uFF11\uFF12x 3" << "9";
     }
 }
 
@@ -166,23 +200,10 @@ void UiTest::digitsArriveByEveryPath()
     QFETCH(QString, input);
     QFETCH(QString, kept);
     QDialog window;
-    QWidget* box = nullptr;
-    QLineEdit* edit = nullptr;
-    if (combo) {
-        auto* c = new QComboBox(&window);
-        TypedInput::digitsOnly(c, 6);
-        box = c;
-        edit = c->lineEdit();
-    } else {
-        edit = new QLineEdit(&window);
-        TypedInput::digitsOnly(edit, 6);
-        box = edit;
-    }
-    QVERIFY(box->inputMethodHints() & Qt::ImhDigitsOnly);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowActive(&window));
-    box->setFocus();
-    QTRY_COMPARE(QApplication::focusWidget(), box);
+    QLineEdit* edit = focusedBox(window, combo, [](auto* box) { TypedInput::digitsOnly(box); });
+    QVERIFY(edit);
+    QVERIFY(QApplication::focusWidget()->inputMethodHints() & Qt::ImhDigitsOnly);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_9);
 
     if (path == QLatin1String("keys")) {
         QTest::keyClicks(QApplication::focusWidget(), input);
@@ -198,6 +219,52 @@ void UiTest::digitsArriveByEveryPath()
             edit->paste();   // what the context menu's entry calls
     }
     QCOMPARE(edit->text(), kept);
+}
+
+void UiTest::storedTextRefusesWhatDoesNotFit_data()
+{
+    QTest::addColumn<bool>("combo");
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<int>("before");  // characters the box holds first
+    QTest::addColumn<int>("added");
+    QTest::addColumn<int>("kept");
+    for (const bool combo : {false, true}) {
+        const char* box = combo ? "combo" : "line edit";
+        QTest::addRow("%s paste filling it", box) << combo << "paste" << 5 << 250 << 255;
+        QTest::addRow("%s paste one beyond", box) << combo << "paste" << 5 << 251 << 5;
+        QTest::addRow("%s 256 pasted into an empty box", box) << combo << "paste" << 0 << 256 << 0;
+        QTest::addRow("%s key beyond", box) << combo << "keys" << 255 << 1 << 255;
+        QTest::addRow("%s Chinese beyond", box) << combo << "im" << 254 << 2 << 254;
+    }
+}
+
+void UiTest::storedTextRefusesWhatDoesNotFit()
+{
+    QFETCH(bool, combo);
+    QFETCH(QString, path);
+    QFETCH(int, before);
+    QFETCH(int, added);
+    QFETCH(int, kept);
+    QDialog window;
+    QLineEdit* edit = focusedBox(window, combo, [](auto* box) { TypedInput::storedText(box); });
+    QVERIFY(edit);
+    const QString first(before, QLatin1Char('a'));
+    QApplication::clipboard()->setText(first);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(edit->text(), first);
+
+    if (path == QLatin1String("keys")) {
+        QTest::keyClicks(QApplication::focusWidget(), QString(added, QLatin1Char('b')));
+    } else if (path == QLatin1String("im")) {
+        QInputMethodEvent commit;
+        commit.setCommitString(QString(added, QChar(0x95E8)));
+        QApplication::sendEvent(QApplication::focusWidget(), &commit);
+    } else {
+        QApplication::clipboard()->setText(QString(added, QLatin1Char('b')));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_V, Qt::ControlModifier);
+    }
+    QCOMPARE(edit->text().size(), kept);
+    QVERIFY(edit->text().startsWith(first));
 }
 
 void UiTest::editableComboTakesWhatIsTyped()

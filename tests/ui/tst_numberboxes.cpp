@@ -1,0 +1,153 @@
+// Every box that holds an address, a card number or a physical number,
+// in every window, takes what the operator types or pastes as it stands:
+// nothing is cut into another number, a paste with anything but digits
+// is refused whole, and the window's check refuses what is no such number.
+
+#include "doors/LineHome.h"
+#include "support/OperatorInput.h"
+
+#include "admin/frmfkj.h"
+#include "admin/frmsys.h"
+#include "attendance/FrmWTS.h"
+#include "cards/FrmDec.h"
+#include "cards/FrmEtD.h"
+#include "cards/FrmFK.h"
+#include "cards/FrmFKXXCX.h"
+#include "cards/FrmTkcx.h"
+#include "doors/Frmdoors.h"
+#include "doors/Frmspe.h"
+#include "people/Frmxg.h"
+#include "records/Frmque.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+
+#include <functional>
+#include <memory>
+
+namespace {
+
+std::unique_ptr<QWidget> open(const QString& window)
+{
+    static const QMap<QString, std::function<QWidget*()>> windows{
+        {"FrmDec", [] { return new FrmDec; }},       {"FrmEtD", [] { return new FrmEtD; }},
+        {"FrmFK", [] { return new FrmFK; }},         {"FrmFKXXCX", [] { return new FrmFKXXCX; }},
+        {"FrmTkcx", [] { return new FrmTkcx; }},     {"Frmque", [] { return new Frmque; }},
+        {"Frmxg", [] { return new Frmxg; }},         {"frmfkj", [] { return new frmfkj; }},
+        {"frmsys", [] { return new frmsys; }},       {"Frmdoors", [] { return new Frmdoors; }},
+        {"Frmspe", [] { return new Frmspe; }},       {"FrmWTS", [] { return new FrmWTS; }},
+    };
+    return std::unique_ptr<QWidget>(windows.value(window)());
+}
+
+QLineEdit* editOf(QWidget* box)
+{
+    if (auto* c = qobject_cast<QComboBox*>(box))
+        return c->lineEdit();
+    return qobject_cast<QLineEdit*>(box);
+}
+
+struct Box {
+    const char* window;
+    const char* box;
+};
+
+// Every box of the program that keeps digits.
+const Box kBoxes[] = {
+    {"FrmDec", "kh"},       {"FrmDec", "dz"},     {"FrmEtD", "Ckh"},    {"FrmEtD", "dz"},
+    {"FrmFK", "Tkh"},       {"FrmFK", "tcard"},   {"FrmFK", "ComPort"}, {"FrmFKXXCX", "Cdoor"},
+    {"FrmFKXXCX", "Tka"},   {"FrmTkcx", "Ckh"},   {"Frmque", "Cdoor"},  {"Frmque", "Cka"},
+    {"Frmxg", "Tkh"},       {"frmfkj", "fkjaddr"}, {"frmsys", "tdz"},   {"frmsys", "Tport"},
+    {"Frmdoors", "Cdoor"},  {"Frmspe", "Cdoor"},  {"FrmWTS", "Text1"},
+};
+
+}  // namespace
+
+class NumberBoxesTest : public QObject {
+    Q_OBJECT
+private slots:
+    void boxHoldsWhatArrived_data();
+    void boxHoldsWhatArrived();
+};
+
+void NumberBoxesTest::boxHoldsWhatArrived_data()
+{
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<bool>("paste");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("held");
+    QTest::addColumn<QString>("button");   // clicked afterwards, when given
+    QTest::addColumn<QStringList>("messages");
+    for (const Box& b : kBoxes) {
+        const QString w = QString::fromLatin1(b.window), x = QString::fromLatin1(b.box);
+        QTest::addRow("%s %s: 150 typed", b.window, b.box) << w << x << false << "150" << "150" << "" << QStringList{};
+        QTest::addRow("%s %s: 012 typed", b.window, b.box) << w << x << false << "012" << "012" << "" << QStringList{};
+        QTest::addRow("%s %s: 1234567 pasted", b.window, b.box)
+            << w << x << true << "1234567" << "1234567" << "" << QStringList{};
+        QTest::addRow("%s %s: 0012-345678 pasted", b.window, b.box)
+            << w << x << true << "0012-345678" << "" << "" << QStringList{};
+        QTest::addRow("%s %s: 5a typed", b.window, b.box) << w << x << false << "5a" << "5" << "" << QStringList{};
+    }
+    // The reader's address refuses the key that would make it no address.
+    QTest::newRow("FrmFK Cdk: 150 typed") << "FrmFK" << "Cdk" << false << "150" << "15" << ""
+                                          << QStringList{"发卡机地址应为0到99"};
+    QTest::newRow("FrmFK Cdk: 1234 pasted") << "FrmFK" << "Cdk" << true << "1234" << "" << ""
+                                            << QStringList{"发卡机地址应为0到99"};
+    // What each window's check says of what it cannot use.
+    QTest::newRow("FrmDec dz: 150 removed") << "FrmDec" << "dz" << false << "150" << "150" << "Command1"
+                                            << QStringList{"地址必须是0到99的整数！"};
+    QTest::newRow("FrmDec kh: 1234567 removed") << "FrmDec" << "kh" << true << "1234567" << "1234567" << "Command1"
+                                                << QStringList{"卡号必须是6位自然数！"};
+    QTest::newRow("FrmFK Tkh: 1234567 added") << "FrmFK" << "Tkh" << true << "1234567" << "1234567" << "Cmdadd"
+                                              << QStringList{"卡号必须是6位自然数！"};
+    QTest::newRow("frmfkj fkjaddr: 150 stored") << "frmfkj" << "fkjaddr" << false << "150" << "150" << "Command1"
+                                                << QStringList{"请输入一个发卡机地址（为0-99的整数）"};
+    QTest::newRow("Frmdoors Cdoor: 150 initialised") << "Frmdoors" << "Cdoor" << false << "150" << "150" << "Cmdtest"
+                                                     << QStringList{"地址<=99，请重输"};
+    QTest::newRow("FrmWTS Text1: 721 saved") << "FrmWTS" << "Text1" << false << "721" << "721" << "Command1"
+                                             << QStringList{"迟到、早退的分钟数只能是0到720！"};
+}
+
+void NumberBoxesTest::boxHoldsWhatArrived()
+{
+    QFETCH(QString, window);
+    QFETCH(QString, box);
+    QFETCH(bool, paste);
+    QFETCH(QString, text);
+    QFETCH(QString, held);
+    QFETCH(QString, button);
+    QFETCH(QStringList, messages);
+    LineHome h;
+    h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (1), (15)"));
+    std::unique_ptr<QWidget> w = open(window);
+    QVERIFY(w);
+    auto* target = w->findChild<QWidget*>(box);
+    QVERIFY(target);
+    QLineEdit* edit = editOf(target);
+    QVERIFY(edit);
+    h.prompts.clear();   // what the window said as it opened
+    OperatorInput::typeInto(target, QString());
+    QVERIFY(edit->text().isEmpty());
+    if (paste) {
+        QApplication::clipboard()->setText(text);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_V, Qt::ControlModifier);
+    } else {
+        OperatorInput::type(text);
+    }
+    QCOMPARE(edit->text(), held);
+    if (!button.isEmpty()) {
+        auto* b = w->findChild<QPushButton*>(button);
+        QVERIFY(b);
+        QTest::mouseClick(b, Qt::LeftButton);
+    }
+    QCOMPARE(h.prompts.texts(), messages);
+    QVERIFY(h.sim.frames().isEmpty());
+}
+
+QTEST_MAIN(NumberBoxesTest)
+#include "tst_numberboxes.moc"

@@ -40,7 +40,7 @@ PollReply PollReply::decode(QByteArrayView bytes, quint8 polled)
 
 std::optional<PassRecord> PassRecord::decode(QByteArrayView bytes, quint8 asked)
 {
-    if (bytes.size() < kSize || static_cast<quint8>(bytes[0]) != asked || static_cast<quint8>(bytes[2]) != 0x04)
+    if (bytes.size() != kSize || static_cast<quint8>(bytes[0]) != asked || static_cast<quint8>(bytes[2]) != 0x04)
         return std::nullopt;
     PassRecord p;
     p.address = asked;

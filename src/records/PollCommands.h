@@ -46,9 +46,9 @@ struct PassRecord {
     QString physical;  // ten characters, as faka.物理卡号 holds it
     int channel = 0;   // 1 lock 1 in, 2 lock 1 out, 3 lock 2 in, 4 lock 2 out
 
-    // A pass only from all nine bytes, from the controller that was asked
-    // and with reply code 4; anything else is no pass (and must not be
-    // acknowledged). Bytes after the ninth are ignored.
+    // A pass only from exactly nine bytes, from the controller that was
+    // asked and with reply code 4; anything else is no pass (and must not
+    // be acknowledged): more bytes are another answer run into this one.
     static std::optional<PassRecord> decode(QByteArrayView bytes, quint8 asked);
 };
 

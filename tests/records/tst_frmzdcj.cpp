@@ -61,6 +61,7 @@ private slots:
     void slowControllerWithManyRecords();
     void wrongRecordEchoFailsThatController();
     void spoolLeftByAFailedRunGoesInFirst();
+    void spoolThatCannotBeStoredNamesNoRejectFile();
     void stoppedAnswerKeepsItsRecords_data();
     void stoppedAnswerKeepsItsRecords();
     void everyOutcomeReadableFromTheMainWindow();
@@ -148,6 +149,27 @@ void TestFrmZDCJ::wrongRecordEchoFailsThatController()
     QCOMPARE(run.outcomes(), (QList<DoorOutcome>{DoorOutcome::Failed, DoorOutcome::Stored, DoorOutcome::Failed}));
     QCOMPARE(run.summaries, QStringList{QStringLiteral("1号失败(应答的地址不对)，2号存入2条，3号失败(应答的地址不对)")});
     QCOMPARE(run.lab, QStringLiteral("终端没有数据输出!"));
+}
+
+void TestFrmZDCJ::spoolThatCannotBeStoredNamesNoRejectFile()
+{
+    LineHome h;
+    h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (1)"));
+    h.sim.addController(1);
+    h.home.exec(QStringLiteral("CREATE TRIGGER full BEFORE INSERT ON data BEGIN SELECT RAISE(ABORT, 'disk full'); END"));
+    QFile spool(SpoolFile::path(h.home.path()));
+    QVERIFY(spool.open(QIODevice::WriteOnly));
+    spool.write("\"000555    \",#2024-03-01#,#07:59:00#,\"1     \",1\r\n"
+                "\"0005\r\n");
+    spool.close();
+    Run run;
+    const QString summary = run.summaries.value(0);
+    QVERIFY2(summary.startsWith(QStringLiteral("1号无记录；存入数据库失败,记录留在seda.dat中待下次存入：disk full")),
+             qPrintable(summary));
+    // The damaged line stays in seda.dat with the rest: no seda.rej is named.
+    QVERIFY2(summary.endsWith(QStringLiteral("seda.dat中有1行无法读取")), qPrintable(summary));
+    QVERIFY(!QFile::exists(SpoolFile::rejectPath(h.home.path())));
+    QVERIFY(spool.exists());
 }
 
 void TestFrmZDCJ::stoppedAnswerKeepsItsRecords_data()

@@ -66,6 +66,7 @@ private slots:
     void stoppedAnswerKeepsItsRecords();
     void everyOutcomeReadableFromTheMainWindow();
     void timerOpensOnceInItsMinute();
+    void minuteHeldByAProgressWindowRunsAfterIt();
     void toolsOpenTheirWindows();
     void timerWaitsForTheLine_data();
     void timerWaitsForTheLine();
@@ -275,6 +276,24 @@ void TestFrmZDCJ::timerOpensOnceInItsMinute()
     QVERIFY(!m.openWindow(24));
     QCOMPARE(h.sim.frames(), hexes({"010211"}));
     QCOMPARE(child<QLabel>(m, "collectPanel")->text(), QStringLiteral("自动采集 2024-03-05 08:30：1号存入2条"));
+    QCOMPARE(h.home.scalar(QStringLiteral("SELECT count(*) FROM data")).toInt(), 2);
+}
+
+void TestFrmZDCJ::minuteHeldByAProgressWindowRunsAfterIt()
+{
+    LineHome h;
+    h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (1)"));
+    addRecords(h.sim.addController(1), 2);
+    Session::CollectTime = QStringLiteral("08:30");
+    menu m;
+    Clock::freeze(QDateTime(QDate(2024, 3, 5), QTime(8, 29, 50)));
+    m.collectionTick();
+    // A backup's progress window held the timers from then until 08:32.
+    Clock::freeze(QDateTime(QDate(2024, 3, 5), QTime(8, 32, 30)));
+    m.collectionTick();
+    QVERIFY(m.openWindow(24));
+    QTRY_VERIFY_WITH_TIMEOUT(!m.openWindow(24), 30000);
+    QCOMPARE(child<QLabel>(m, "collectPanel")->text(), QStringLiteral("自动采集 2024-03-05 08:32：1号存入2条"));
     QCOMPARE(h.home.scalar(QStringLiteral("SELECT count(*) FROM data")).toInt(), 2);
 }
 

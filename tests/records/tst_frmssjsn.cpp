@@ -190,6 +190,8 @@ void TestFrmssjsN::badPassRecordsAreNotAcknowledged_data()
     QTest::addColumn<QByteArray>("record");
     QTest::newRow("code 5") << hex("0108050012345678" "01");
     QTest::newRow("short") << hex("0108040012345678");
+    // More than one record's bytes: another answer ran into this one.
+    QTest::newRow("ten bytes") << hex("0108040012345678" "0101");
     QTest::newRow("none within 3 s") << QByteArray();
 }
 

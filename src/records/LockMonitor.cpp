@@ -108,7 +108,7 @@ void LockMonitor::onBytes()
     switch (phase_) {
     case Phase::Idle:
         if (timer_.isActive())
-            quiet_.stray(port_);
+            quiet_.dropped(port_);
         break;
     case Phase::AwaitPoll:
         if (port_.bytesAvailable() >= 2)

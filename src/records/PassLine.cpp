@@ -26,11 +26,6 @@ void QuietLine::dropped(LinePort& port)
     noisy_ = true;
 }
 
-void QuietLine::stray(LinePort& port)
-{
-    dropped(port);
-}
-
 bool QuietLine::mayAsk(LinePort& port)
 {
     if (!noisy_)

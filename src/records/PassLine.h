@@ -21,14 +21,13 @@ struct PassTake {
 PassTake takePassRecord(LinePort& port, quint8 asked);
 
 // Keeps the late bytes of an answer given up out of the next exchange. A
-// poller calls dropped() when an answer was not one clean record, and
-// stray() for bytes that come while it awaits none; at its tick, mayAsk()
-// is false (and throws away what came) until one tick has passed with
-// nothing on the line.
+// poller calls dropped() when an answer was not one clean record, and for
+// bytes that come while it awaits none; at its tick, mayAsk() is false
+// (and throws away what came) until one tick has passed with nothing on
+// the line.
 class QuietLine {
 public:
     void dropped(LinePort& port);
-    void stray(LinePort& port);
     bool mayAsk(LinePort& port);
 
 private:

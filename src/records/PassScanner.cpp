@@ -43,7 +43,7 @@ void PassScanner::onBytes()
 {
     if (asked_ < 0) {
         if (timer_.isActive())
-            quiet_.stray(port_);
+            quiet_.dropped(port_);
         return;
     }
     const PassTake take = takePassRecord(port_, static_cast<quint8>(asked_));

@@ -111,8 +111,12 @@ void LockMonitor::onBytes()
             quiet_.dropped(port_);
         break;
     case Phase::AwaitPoll:
-        if (port_.bytesAvailable() >= 2)
-            finishPoll(port_.read());
+        if (port_.bytesAvailable() >= 2) {
+            const QByteArray reply = port_.read();
+            finishPoll(reply);
+            if (reply.size() != 2)
+                quiet_.dropped(port_);
+        }
         break;
     case Phase::AwaitPass: {
         const PassTake take = takePassRecord(port_, static_cast<quint8>(polled_));

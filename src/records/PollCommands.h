@@ -30,9 +30,9 @@ struct PollReply {
     bool anyOpen() const { return lock1 == LockState::Open || lock2 == LockState::Open; }
     LockState lock(int n) const { return n == 1 ? lock1 : lock2; }
 
-    // Only the four combinations of 2 and 4 count; any other byte, fewer
-    // than two bytes or another address leave both locks unknown. Bytes
-    // after the second are ignored.
+    // Only the four combinations of 2 and 4 count; any other byte, other
+    // than two bytes or another address leave both locks unknown: more
+    // bytes are another answer run into this one.
     static PollReply decode(QByteArrayView bytes, quint8 polled);
 };
 

@@ -53,7 +53,7 @@ void TestPoll::pollReply_data()
     QTest::newRow("one byte") << hex("07") << L::Unknown << L::Unknown;
     QTest::newRow("nothing") << QByteArray() << L::Unknown << L::Unknown;
     QTest::newRow("other address") << hex("0824") << L::Unknown << L::Unknown;
-    QTest::newRow("trailing byte") << hex("072499") << L::Open << L::Closed;
+    QTest::newRow("trailing byte") << hex("072499") << L::Unknown << L::Unknown;
 }
 
 void TestPoll::pollReply()

@@ -51,6 +51,24 @@ struct Run {
     }
 };
 
+// Controller 1 with two records, collected daily at 08:30.
+struct ScheduledHome {
+    LineHome h;
+    ScheduledHome()
+    {
+        h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (1)"));
+        addRecords(h.sim.addController(1), 2);
+        Session::CollectTime = QStringLiteral("08:30");
+    }
+};
+
+// The main window's timer ticks at `at` on 2024-03-05.
+void tickAt(menu& m, const QTime& at)
+{
+    Clock::freeze(QDateTime(QDate(2024, 3, 5), at));
+    m.collectionTick();
+}
+
 }  // namespace
 
 class TestFrmZDCJ : public QObject {
@@ -255,24 +273,19 @@ void TestFrmZDCJ::spoolLeftByAFailedRunGoesInFirst()
 
 void TestFrmZDCJ::timerOpensOnceInItsMinute()
 {
-    LineHome h;
-    h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (1)"));
-    addRecords(h.sim.addController(1), 2);
-    Session::CollectTime = QStringLiteral("08:30");
+    ScheduledHome sh;
+    LineHome& h = sh.h;
     menu m;
-    Clock::freeze(QDateTime(QDate(2024, 3, 5), QTime(8, 29, 50)));
-    m.collectionTick();
+    tickAt(m, QTime(8, 29, 50));
     QVERIFY(!m.openWindow(24));
-    Clock::freeze(QDateTime(QDate(2024, 3, 5), QTime(8, 30, 5)));
-    m.collectionTick();
+    tickAt(m, QTime(8, 30, 5));
     QVERIFY(m.openWindow(24));
     // A tick while it runs opens nothing.
     m.collectionTick();
     QTRY_VERIFY_WITH_TIMEOUT(!m.openWindow(24), 30000);
     // The second tick of the same minute, after the window closed: the
     // run is not repeated.
-    Clock::freeze(QDateTime(QDate(2024, 3, 5), QTime(8, 30, 55)));
-    m.collectionTick();
+    tickAt(m, QTime(8, 30, 55));
     QVERIFY(!m.openWindow(24));
     QCOMPARE(h.sim.frames(), hexes({"010211"}));
     QCOMPARE(child<QLabel>(m, "collectPanel")->text(), QStringLiteral("自动采集 2024-03-05 08:30：1号存入2条"));
@@ -281,16 +294,12 @@ void TestFrmZDCJ::timerOpensOnceInItsMinute()
 
 void TestFrmZDCJ::minuteHeldByAProgressWindowRunsAfterIt()
 {
-    LineHome h;
-    h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (1)"));
-    addRecords(h.sim.addController(1), 2);
-    Session::CollectTime = QStringLiteral("08:30");
+    ScheduledHome sh;
+    LineHome& h = sh.h;
     menu m;
-    Clock::freeze(QDateTime(QDate(2024, 3, 5), QTime(8, 29, 50)));
-    m.collectionTick();
+    tickAt(m, QTime(8, 29, 50));
     // A backup's progress window held the timers from then until 08:32.
-    Clock::freeze(QDateTime(QDate(2024, 3, 5), QTime(8, 32, 30)));
-    m.collectionTick();
+    tickAt(m, QTime(8, 32, 30));
     QVERIFY(m.openWindow(24));
     QTRY_VERIFY_WITH_TIMEOUT(!m.openWindow(24), 30000);
     QCOMPARE(child<QLabel>(m, "collectPanel")->text(), QStringLiteral("自动采集 2024-03-05 08:32：1号存入2条"));
@@ -324,32 +333,27 @@ void TestFrmZDCJ::timerWaitsForTheLine_data()
 void TestFrmZDCJ::timerWaitsForTheLine()
 {
     QFETCH(QTime, releasedAt);
-    LineHome h;
-    h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (1)"));
-    addRecords(h.sim.addController(1), 2);
-    Session::CollectTime = QStringLiteral("08:30");
+    ScheduledHome sh;
+    LineHome& h = sh.h;
     menu m;
     auto holder = std::make_unique<LinePort>();
     QVERIFY(holder->open(Session::lineParams()).ok());
     // Ticks every 50 s from the scheduled minute while another window holds the line.
     QTime at(8, 30, 10);
     for (; at < releasedAt; at = at.addSecs(50)) {
-        Clock::freeze(QDateTime(QDate(2024, 3, 5), at));
-        m.collectionTick();
+        tickAt(m, at);
         QVERIFY(!m.openWindow(24));
         QCOMPARE(child<QLabel>(m, "collectPanel")->text(), QStringLiteral("自动采集：串口正被其他窗口使用,稍后重试"));
     }
     holder.reset();
-    Clock::freeze(QDateTime(QDate(2024, 3, 5), releasedAt));
-    m.collectionTick();
+    tickAt(m, releasedAt);
     QFETCH(bool, runs);
     QCOMPARE(m.openWindow(24) != nullptr, runs);
     QTRY_VERIFY_WITH_TIMEOUT(!m.openWindow(24), 30000);
     QTEST(child<QLabel>(m, "collectPanel")->text(), "panel");
     QCOMPARE(h.home.scalar(QStringLiteral("SELECT count(*) FROM data")).toInt(), runs ? 2 : 0);
     // Neither is repeated by a later tick.
-    Clock::freeze(QDateTime(QDate(2024, 3, 5), releasedAt.addSecs(50)));
-    m.collectionTick();
+    tickAt(m, releasedAt.addSecs(50));
     QVERIFY(!m.openWindow(24));
 }
 

@@ -145,12 +145,15 @@ void FrmZDCJ::CollectDoor(int i)
     case DoorOutcome::NotStored: break;
     }
     text = QStringLiteral("正确采集到  %1 条记录\r\n").arg(d.collected);
+    // The answer stopped: what came before it is stored all the same.
+    if (d.outcome == DoorOutcome::BrokeOff)
+        text.prepend(QStringLiteral("数据输出故障!\r\n"));
     if (d.mended > 0)
         text += QStringLiteral("其中%1条记录的日期不存在,已存为当月最后一天\r\n").arg(d.mended);
     const QString note = importNote(d.import);
     if (!note.isEmpty())
         notes_ << QStringLiteral("%1号：").arg(address) + note;
-    if (d.outcome == DoorOutcome::Stored)
+    if (d.outcome != DoorOutcome::NotStored)
         Lab->setText(text + QStringLiteral("   已经存入") + (note.isEmpty() ? QString() : QStringLiteral("\r\n") + note));
     else
         Lab->setText(text + note);

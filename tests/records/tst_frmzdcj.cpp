@@ -217,6 +217,7 @@ void TestFrmZDCJ::stoppedAnswerKeepsItsRecords()
     Run run(30000);
     QTEST(run.outcomes(), "outcomes");
     QTEST(run.summaries.value(0), "summary");
+    QCOMPARE(run.lab, QStringLiteral("正确采集到  2 条记录\r\n   已经存入"));
     QCOMPARE(h.home.scalar(QStringLiteral("SELECT count(*) FROM data WHERE 地址 = 1")).toInt(), sent);
     QCOMPARE(h.home.scalar(QStringLiteral("SELECT count(*) FROM data WHERE 地址 = 2")).toInt(), 2);
     // The controller keeps all of them for the next run.

@@ -8,7 +8,10 @@
 //
 // While another window holds the line the collection cannot use it: the
 // run is tried again at the following ticks, for ten minutes from the
-// scheduled one, and then given up.
+// scheduled one, and then given up. A progress window that holds the
+// event loop (a backup, a compaction) can keep every tick out of the
+// scheduled minute: the first tick after it, within those ten minutes,
+// opens the run; a later one says the day's run was missed.
 class CollectionSchedule {
 public:
     static constexpr int kTickMs = 50 * 1000;
@@ -19,6 +22,7 @@ public:
         Open,     // open the automatic collection now
         Waiting,  // due, but the line is held: tried again at the next tick
         GiveUp,   // the line stayed held for ten minutes: this day's run is off
+        Missed,   // no tick came for more than ten minutes from the scheduled minute: this day's run is off
     };
 
     // The time of day, to the minute, equals `collectTime` (or a run waits
@@ -36,6 +40,11 @@ public:
     QDateTime scheduledMinute() const { return scheduled_; }
 
 private:
+    // The scheduled minute that the ticks before `now` skipped over; null
+    // when none was.
+    QDateTime skippedMinute(const QDateTime& now, const QString& collectTime) const;
+
+    QDateTime lastTick_;
     QDateTime handled_;   // the scheduled minute already opened or given up
     QDateTime pending_;   // the scheduled minute waiting for the line
     QDateTime scheduled_;

@@ -292,22 +292,34 @@ void menu::collectionTick()
     // fail: the run waits for the line instead.
     const LineParams line = Session::lineParams();
     const bool held = LinePort::isHeld(PortName::device(line.portNo, line.programFolder));
+    auto sayCollect = [this](const QString& text) {
+        collectPanel_->setText(text);
+        collectPanel_->setToolTip(text);
+    };
     switch (schedule_.decide(Clock::now(), Session::CollectTime, open, held)) {
     case CollectionSchedule::Decision::Open: openTool(Tools::kAutoCollect); break;
     case CollectionSchedule::Decision::Waiting:
-        collectPanel_->setText(QStringLiteral("自动采集：串口正被其他窗口使用,稍后重试"));
+        sayCollect(QStringLiteral("自动采集：串口正被其他窗口使用,稍后重试"));
         break;
     case CollectionSchedule::Decision::GiveUp:
-        collectPanel_->setText(QStringLiteral("自动采集 %1：串口被其他窗口占用十分钟,本次采集已放弃")
-                                   .arg(schedule_.scheduledMinute().toString(QStringLiteral("yyyy-MM-dd HH:mm"))));
+        sayCollect(QStringLiteral("自动采集 %1：串口被其他窗口占用十分钟,本次采集已放弃")
+                       .arg(schedule_.scheduledMinute().toString(QStringLiteral("yyyy-MM-dd HH:mm"))));
+        break;
+    case CollectionSchedule::Decision::Missed:
+        sayCollect(QStringLiteral("自动采集 %1：程序忙于其他工作十分钟以上,错过了采集时间,本次采集已放弃")
+                       .arg(schedule_.scheduledMinute().toString(QStringLiteral("yyyy-MM-dd HH:mm"))));
         break;
     case CollectionSchedule::Decision::Nothing: break;
     }
 }
 
-void menu::showCollectOutcome(const QString& text)
+void menu::showCollectOutcome(const QString& text, const QString& details)
 {
-    collectPanel_->setText(QStringLiteral("自动采集 %1：%2").arg(Clock::now().toString(QStringLiteral("yyyy-MM-dd HH:mm")), text));
+    const QString at = QStringLiteral("自动采集 %1：").arg(Clock::now().toString(QStringLiteral("yyyy-MM-dd HH:mm")));
+    collectPanel_->setText(at + text);
+    // The panel cuts a run over many controllers: each one's outcome
+    // stays readable on its own line.
+    collectPanel_->setToolTip(at + QLatin1Char('\n') + details);
 }
 
 void menu::triggerTool(int toolId)

@@ -57,7 +57,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void showCollectOutcome(const QString& text);
+    void showCollectOutcome(const QString& text, const QString& details);
     void buildMenu();
     void openTool(int toolId);
     // Shows a window the menu opened; it is deleted when it closes.

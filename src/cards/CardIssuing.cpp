@@ -308,12 +308,26 @@ StepReport changeOne(QSqlDatabase db, LinePort& comm, const CardRequest& r, int 
                               Icon::Exclamation};
         }
         // A card that cannot be encoded would fail the same way again.
-        if (sent.outcome == CardOutcome::Refused ||
-            !offerRetry(QStringLiteral("%1号门通讯出错：卡号 %2 已从该门删除，新的设置没有写入。重试吗？")
-                            .arg(address)
-                            .arg(r.card)))
+        if (sent.outcome == CardOutcome::Refused)
+            break;
+        // A wrong echo is an answer: the controller may well have taken
+        // the card, where a silent one most likely did not.
+        const QString offer =
+            sent.outcome == CardOutcome::WrongEcho
+                ? QStringLiteral("%1号门回答的地址不对：卡号 %2 已从该门删除，新的设置可能已经写入，也可能没有。重试吗？")
+                : QStringLiteral("%1号门通讯出错：卡号 %2 已从该门删除，新的设置没有写入。重试吗？");
+        if (!offerRetry(offer.arg(address).arg(r.card)))
             break;
     }
+    // Whatever the add left in the controller, the card is off that door
+    // only once a second DeleteCard is acknowledged.
+    if (!delfromdoor(comm, address, r.card, options).ok())
+        return StepReport{false,
+                          QStringLiteral("卡号 %1 的修改没有写入 %2 号门，该门禁控制器中现在是否还有此卡无法确定，"
+                                         "发卡记录保留。请用“发卡信息重整”重新发送该门的卡，使门禁控制器与数据库一致")
+                              .arg(r.card)
+                              .arg(address),
+                          Icon::Exclamation};
     if (auto unrecorded = recordRemoval(db, address, r.card, today))
         return *unrecorded;
     return StepReport{false,

@@ -95,6 +95,22 @@ FrmFKZL::FrmFKZL(QWidget* parent) : LineDialog(parent)
 
 FrmFKZL::~FrmFKZL() = default;
 
+namespace {
+
+// Why a stored row cannot go into a controller: its numbers, or a limit
+// that does not fit the AddCard frame.
+QString refusalText(const FakaRow& row)
+{
+    if (!CardNumbers::paddedPhysical(row.physical) || !CardNumbers::isCardNumber(row.card))
+        return QStringLiteral("卡号%1的卡号或物理卡号不能写入控制器，没有发送！").arg(row.card);
+    const auto badMode = [](int m) { return m < 0 || m > 3; };
+    if (badMode(row.limits.lock1Mode) || badMode(row.limits.lock2Mode))
+        return QStringLiteral("卡号%1的通行方式不对，不能写入控制器，没有发送！").arg(row.card);
+    return QStringLiteral("卡号%1的开门星期不对，不能写入控制器，没有发送！").arg(row.card);
+}
+
+}  // namespace
+
 void FrmFKZL::start()
 {
     if (Combo1->currentIndex() < 0 || Combo1->currentText().trimmed().isEmpty()) {
@@ -159,6 +175,7 @@ void FrmFKZL::resend(int address)
     progress_->begin(total);
     bool stopped = false;
     int tried = 0;
+    int unsendable = 0;  // rows no re-send can write
     for (const CardLists::StoredCard& stored : *cards) {
         if (progress_->stopRequested()) {
             stopped = true;
@@ -168,6 +185,7 @@ void FrmFKZL::resend(int address)
         progress_->advance(tried);
         if (!stored.row) {
             Prompt::exclaim(this, QStringLiteral("卡号%1的发卡记录无法读取，没有发送！").arg(stored.card));
+            ++unsendable;
             continue;
         }
         FakaRow row = *stored.row;
@@ -184,7 +202,8 @@ void FrmFKZL::resend(int address)
                 break;
             }
             if (r == CardLineResult::Refused) {
-                Prompt::exclaim(this, QStringLiteral("卡号%1的卡号或物理卡号不能写入控制器，没有发送！").arg(row.card));
+                Prompt::exclaim(this, refusalText(row));
+                ++unsendable;
                 break;
             }
             if (Prompt::ask(this, QStringLiteral("   通信故障!"), Prompter::Buttons::RetryCancel, Prompter::Icon::None,
@@ -200,7 +219,9 @@ void FrmFKZL::resend(int address)
     }
     progress_->finish();
 
-    const QString holds = QStringLiteral("地址%1的控制器已清空，现只有其%2张卡中的%3张，请重新重整！")
+    // Only echoes are counted: a controller that answered late may hold
+    // more than these.
+    const QString holds = QStringLiteral("地址%1的控制器已清空，其%2张卡中已确认写入%3张，请重新重整！")
                               .arg(address)
                               .arg(total)
                               .arg(sent_);
@@ -211,6 +232,14 @@ void FrmFKZL::resend(int address)
     if (sent_ == total) {
         Prompt::inform(this, QStringLiteral("重整成功！"));
         sent_ = 0;
+    } else if (sent_ + unsendable == total) {
+        // Sending again would skip the same rows: they need mending first.
+        Prompt::exclaim(this, QStringLiteral("地址%1的控制器已清空，其%2张卡中已确认写入%3张；另%4张的发卡信息不能写入控制器，"
+                                             "请先修改其发卡信息！")
+                                  .arg(address)
+                                  .arg(total)
+                                  .arg(sent_)
+                                  .arg(unsendable));
     } else {
         Prompt::exclaim(this, QStringLiteral("通讯失败!\n") + holds);
     }

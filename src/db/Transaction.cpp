@@ -17,6 +17,7 @@ bool Transaction::commit()
     done_ = true;
     if (db_.commit())
         return true;
+    commitError_ = db_.lastError();
     db_.rollback();
     return false;
 }

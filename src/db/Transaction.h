@@ -1,5 +1,6 @@
 #pragma once
 #include <QSqlDatabase>
+#include <QSqlError>
 
 // One multi-step write. Rolled back unless commit() succeeded, so a write
 // that returns early on a failure leaves the database as it was.
@@ -13,9 +14,12 @@ public:
     bool begun() const { return begun_; }
     bool commit();
     void rollback();
+    // Why commit() failed, read before its rollback could replace it.
+    QSqlError commitError() const { return commitError_; }
 
 private:
     QSqlDatabase db_;
     bool begun_ = false;
     bool done_ = false;
+    QSqlError commitError_;
 };

@@ -34,11 +34,20 @@ LineOutcome outcomeOf(ExchangeStatus status)
 
 ReadSysResult ReadSys(LinePort& comm, int address, const LineParams& params)
 {
-    ReadSysResult r;
     if (!comm.open(params).ok()) {
+        ReadSysResult r;
         r.outcome = LineOutcome::PortNotOpen;
         return r;
     }
+    const ReadSysResult r = ReadStatus(comm, address);
+    if (r.ok() && !SysInf::write(*r.status))
+        QFile::remove(SysInf::path());
+    return r;
+}
+
+ReadSysResult ReadStatus(LinePort& comm, int address)
+{
+    ReadSysResult r;
     ExchangeOptions o;
     o.awaitedBytes = StatusReply::kSize;
     o.timeout = 3s;
@@ -50,12 +59,8 @@ ReadSysResult ReadSys(LinePort& comm, int address, const LineParams& params)
     if (!r.ok())
         return r;
     r.status = StatusReply::decode(x.reply);
-    if (!r.status) {
+    if (!r.status)
         r.outcome = LineOutcome::NoAnswer;
-        return r;
-    }
-    if (!SysInf::write(*r.status))
-        QFile::remove(SysInf::path());
     return r;
 }
 

@@ -41,6 +41,8 @@ struct ReadSysResult {
 // not be written, the old one is removed rather than left to pass for
 // this controller's status.
 ReadSysResult ReadSys(LinePort& comm, int address, const LineParams& params);
+// The same question on an open port, leaving SysInf.ini alone.
+ReadSysResult ReadStatus(LinePort& comm, int address);
 
 // Sets how long lock 1 (lock == 1) or lock 2 (any other value) stays open,
 // on an open port, and waits up to 2 seconds for the echo. A delay the

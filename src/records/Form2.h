@@ -38,6 +38,10 @@ private:
     // Collects `text`'s controller once more, then clears its memory.
     void clearMemory(const QString& text);
     bool openPort();
+    // Collects `address` until the controller holds no record that was
+    // not received, a bounded number of times. Returns the records not in
+    // `data`, -1 when that cannot be known.
+    int collectUntilNothingIsMissing(int address);
     // Sends CollectRecords to `address`, shows and stores what came. The
     // port is left open after a whole answer and closed otherwise.
     Run collectAndStore(int address);

@@ -62,9 +62,12 @@ void FrmZDCJ::run()
         MSComm1->clear();
     }
     QString summary = LastDoor < 0 ? QStringLiteral("没有门禁控制器") : TimedCollection::summary(results_);
-    if (!notes_.isEmpty())
+    QString details = LastDoor < 0 ? summary : TimedCollection::summary(results_, QStringLiteral("\n"));
+    if (!notes_.isEmpty()) {
         summary += QStringLiteral("；") + notes_.join(QStringLiteral("；"));
-    emit runFinished(summary);
+        details += QStringLiteral("\n") + notes_.join(QStringLiteral("\n"));
+    }
+    emit runFinished(summary, details);
     close();
 }
 
@@ -82,7 +85,10 @@ QString FrmZDCJ::importNote(const SpoolFile::ImportOutcome& o) const
     if (o.damaged > 0) {
         if (!note.isEmpty())
             note += QStringLiteral("  ");
-        note += QStringLiteral("seda.dat中有%1行无法读取,已移到seda.rej").arg(o.damaged);
+        // The damaged lines reach seda.rej only after the records were stored.
+        const bool setAside = o.status == S::Imported || o.status == S::RemoveFailed;
+        note += QStringLiteral("seda.dat中有%1行无法读取").arg(o.damaged) +
+                (setAside ? QStringLiteral(",已移到seda.rej") : QString());
     }
     return note;
 }
@@ -135,15 +141,19 @@ void FrmZDCJ::CollectDoor(int i)
         notes_ << QStringLiteral("%1号写入seda.dat失败").arg(address);
         return;
     case DoorOutcome::Stored:
+    case DoorOutcome::BrokeOff:
     case DoorOutcome::NotStored: break;
     }
     text = QStringLiteral("正确采集到  %1 条记录\r\n").arg(d.collected);
+    // The answer stopped: what came before it is stored all the same.
+    if (d.outcome == DoorOutcome::BrokeOff)
+        text.prepend(QStringLiteral("数据输出故障!\r\n"));
     if (d.mended > 0)
         text += QStringLiteral("其中%1条记录的日期不存在,已存为当月最后一天\r\n").arg(d.mended);
     const QString note = importNote(d.import);
     if (!note.isEmpty())
         notes_ << QStringLiteral("%1号：").arg(address) + note;
-    if (d.outcome == DoorOutcome::Stored)
+    if (d.outcome != DoorOutcome::NotStored)
         Lab->setText(text + QStringLiteral("   已经存入") + (note.isEmpty() ? QString() : QStringLiteral("\r\n") + note));
     else
         Lab->setText(text + note);

@@ -25,7 +25,8 @@ public:
 signals:
     // The run ended (or there was nothing to collect); `summary` is the
     // outcome per controller for the main window's status bar.
-    void runFinished(const QString& summary);
+    // `details` holds the same, one controller or note a line.
+    void runFinished(const QString& summary, const QString& details);
 
 protected:
     void showEvent(QShowEvent* event) override;

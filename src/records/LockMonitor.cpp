@@ -88,9 +88,13 @@ void LockMonitor::tick()
         return;
     // The controller polled last did not answer before the next turn: its
     // locks are no longer known.
-    if (phase_ == Phase::AwaitPoll)
-        finishPoll(port_.read());
-    if (order_.isEmpty())
+    if (phase_ == Phase::AwaitPoll) {
+        const QByteArray part = port_.read();
+        finishPoll(part);
+        if (!part.isEmpty())
+            quiet_.dropped(port_);
+    }
+    if (phase_ != Phase::Idle || !quiet_.mayAsk(port_) || order_.isEmpty())
         return;
     if (next_ >= order_.size())
         next_ = 0;
@@ -103,10 +107,16 @@ void LockMonitor::onBytes()
 {
     switch (phase_) {
     case Phase::Idle:
+        if (timer_.isActive())
+            quiet_.dropped(port_);
         break;
     case Phase::AwaitPoll:
-        if (port_.bytesAvailable() >= 2)
-            finishPoll(port_.read());
+        if (port_.bytesAvailable() >= 2) {
+            const QByteArray reply = port_.read();
+            finishPoll(reply);
+            if (reply.size() != 2)
+                quiet_.dropped(port_);
+        }
         break;
     case Phase::AwaitPass: {
         const PassTake take = takePassRecord(port_, static_cast<quint8>(polled_));
@@ -114,6 +124,8 @@ void LockMonitor::onBytes()
             break;
         passTimer_.stop();
         phase_ = Phase::Idle;
+        if (!take.clean)
+            quiet_.dropped(port_);
         if (take.pass)
             showPass(*take.pass);
         break;
@@ -139,8 +151,11 @@ void LockMonitor::passTimedOut()
 {
     // Whatever part of a record came stays unacknowledged: the controller
     // offers it again on a later turn.
-    if (phase_ == Phase::AwaitPass)
+    if (phase_ == Phase::AwaitPass) {
         phase_ = Phase::Idle;
+        if (port_.bytesAvailable() > 0)
+            quiet_.dropped(port_);
+    }
 }
 
 void LockMonitor::showPass(const PassRecord& pass)

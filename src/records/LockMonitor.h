@@ -1,5 +1,5 @@
 #pragma once
-#include "records/PollCommands.h"
+#include "records/PassLine.h"
 
 #include <QDateTime>
 #include <QElapsedTimer>
@@ -88,4 +88,5 @@ private:
     qsizetype next_ = 0;
     int polled_ = -1;
     Phase phase_ = Phase::Idle;
+    QuietLine quiet_;
 };

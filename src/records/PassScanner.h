@@ -1,5 +1,5 @@
 #pragma once
-#include "records/PollCommands.h"
+#include "records/PassLine.h"
 
 #include <QList>
 #include <QObject>
@@ -10,10 +10,12 @@
 class LinePort;
 
 // Asks the controllers in turn, one each tick, for the pass they hold.
-// A whole record from the asked controller is acknowledged and reported;
-// a record still short when the next tick comes is dropped unacknowledged,
-// so the controller offers it again on its next turn. Nothing waits: the
-// port's receive signal carries the reply.
+// Exactly one record from the asked controller, within its tick, is
+// acknowledged and reported; a record still short when the next tick
+// comes, or more bytes than one record, is dropped unacknowledged, so the
+// controller offers it again on its next turn, and the next controller is
+// asked only once the line is quiet. Nothing waits: the port's receive
+// signal carries the reply.
 class PassScanner : public QObject {
     Q_OBJECT
 public:
@@ -36,4 +38,5 @@ private:
     QTimer timer_;
     qsizetype next_ = 0;
     int asked_ = -1;  // -1: no answer is awaited
+    QuietLine quiet_;
 };

@@ -26,7 +26,7 @@ QByteArray frame(quint8 address)
 PollReply PollReply::decode(QByteArrayView bytes, quint8 polled)
 {
     PollReply r;
-    if (bytes.size() < 2 || static_cast<quint8>(bytes[0]) != polled)
+    if (bytes.size() != 2 || static_cast<quint8>(bytes[0]) != polled)
         return r;
     switch (static_cast<quint8>(bytes[1])) {
     case 0x22: r.lock1 = LockState::Closed; r.lock2 = LockState::Closed; break;
@@ -40,7 +40,7 @@ PollReply PollReply::decode(QByteArrayView bytes, quint8 polled)
 
 std::optional<PassRecord> PassRecord::decode(QByteArrayView bytes, quint8 asked)
 {
-    if (bytes.size() < kSize || static_cast<quint8>(bytes[0]) != asked || static_cast<quint8>(bytes[2]) != 0x04)
+    if (bytes.size() != kSize || static_cast<quint8>(bytes[0]) != asked || static_cast<quint8>(bytes[2]) != 0x04)
         return std::nullopt;
     PassRecord p;
     p.address = asked;

@@ -30,9 +30,9 @@ struct PollReply {
     bool anyOpen() const { return lock1 == LockState::Open || lock2 == LockState::Open; }
     LockState lock(int n) const { return n == 1 ? lock1 : lock2; }
 
-    // Only the four combinations of 2 and 4 count; any other byte, fewer
-    // than two bytes or another address leave both locks unknown. Bytes
-    // after the second are ignored.
+    // Only the four combinations of 2 and 4 count; any other byte, other
+    // than two bytes or another address leave both locks unknown: more
+    // bytes are another answer run into this one.
     static PollReply decode(QByteArrayView bytes, quint8 polled);
 };
 
@@ -46,9 +46,9 @@ struct PassRecord {
     QString physical;  // ten characters, as faka.物理卡号 holds it
     int channel = 0;   // 1 lock 1 in, 2 lock 1 out, 3 lock 2 in, 4 lock 2 out
 
-    // A pass only from all nine bytes, from the controller that was asked
-    // and with reply code 4; anything else is no pass (and must not be
-    // acknowledged). Bytes after the ninth are ignored.
+    // A pass only from exactly nine bytes, from the controller that was
+    // asked and with reply code 4; anything else is no pass (and must not
+    // be acknowledged): more bytes are another answer run into this one.
     static std::optional<PassRecord> decode(QByteArrayView bytes, quint8 asked);
 };
 

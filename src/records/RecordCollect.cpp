@@ -72,6 +72,10 @@ CollectResult CollectRecords(LinePort& comm, int address, const CollectPlan& pla
 
     Deadline deadline;
     deadline.restart(plan.firstEcho);
+    // With one deadline for all records, a controller that stops in the
+    // middle would still hold the line until it passes: each record part
+    // is also awaited no longer than collection by hand waits for it.
+    std::optional<Deadline> allRecords;
     int announcedRecord = 0;
     while (!stream.finished()) {
         const RecordStream::Phase phase = stream.phase();
@@ -81,7 +85,8 @@ CollectResult CollectRecords(LinePort& comm, int address, const CollectPlan& pla
                 recordStarted(announcedRecord, stream.announced());
         }
         const qsizetype want = stream.needed();
-        if (comm.bytesAvailable() < want && !comm.waitForBytes(want, deadline.left())) {
+        const milliseconds wait = allRecords ? std::min(deadline.left(), allRecords->left()) : deadline.left();
+        if (comm.bytesAvailable() < want && !comm.waitForBytes(want, wait)) {
             switch (phase) {
             case RecordStream::Phase::Echo: return finish(CollectEnd::NoEcho);
             case RecordStream::Phase::Count: return finish(CollectEnd::NoCount);
@@ -97,15 +102,13 @@ CollectResult CollectRecords(LinePort& comm, int address, const CollectPlan& pla
                 deadline.restart(*plan.count);
             break;
         case RecordStream::Phase::RecordEcho:
-            if (phase == RecordStream::Phase::Count && plan.allRecords)
-                deadline.restart(plan.allRecords(stream.announced()));
-            else if (!plan.allRecords)
-                deadline.restart(plan.recordEcho);
+            if (phase == RecordStream::Phase::Count && plan.allRecords) {
+                allRecords.emplace();
+                allRecords->restart(plan.allRecords(stream.announced()));
+            }
+            deadline.restart(plan.recordEcho);
             break;
-        case RecordStream::Phase::RecordBody:
-            if (!plan.allRecords)
-                deadline.restart(plan.recordBody);
-            break;
+        case RecordStream::Phase::RecordBody: deadline.restart(plan.recordBody); break;
         default: break;
         }
     }

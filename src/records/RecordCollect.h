@@ -19,7 +19,8 @@ struct CollectPlan {
     std::chrono::milliseconds recordEcho{1000};
     std::chrono::milliseconds recordBody{3000};
     // When set: one deadline for every record, from the end of the count,
-    // given the number announced. The per-record waits are then unused.
+    // given the number announced; each record part is still awaited no
+    // longer than its per-record wait.
     std::function<std::chrono::milliseconds(quint16 announced)> allRecords;
 
     // The manual collection: 1 s for the address, 3 s for the count, and
@@ -28,7 +29,7 @@ struct CollectPlan {
     // The timed collection: 3 s for address and count together, then all
     // records within 2 s plus twice the time the line needs for them at
     // the baud rate of `commSettings` (a controller with many records is
-    // slow by nature, not faulty).
+    // slow by nature, not faulty), each of them within the manual waits.
     static CollectPlan timed(const QString& commSettings);
     // The line time of `bytes` bytes under `commSettings` ("9600,n,8,1").
     static std::chrono::milliseconds lineTime(qint64 bytes, const QString& commSettings);

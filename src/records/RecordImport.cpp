@@ -53,9 +53,8 @@ Result store(QSqlDatabase db, const QList<CollectedRecord>& records)
         else
             ++r.duplicates;
     }
-    if (!tx.commit()) {
-        return {false, 0, 0, db.lastError().text()};
-    }
+    if (!tx.commit())
+        return {false, 0, 0, tx.commitError().text()};
     r.ok = true;
     return r;
 }

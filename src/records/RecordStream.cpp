@@ -42,7 +42,7 @@ CollectedRecord decode(QByteArrayView bytes, int address, ClampRule rule)
         // A half-byte above 9: not a year at all. Its last two digits are
         // the best the record offers.
         yy %= 100;
-        r.mended = true;
+        r.yearGuessed = true;
     }
     int month = Bcd::decode(byteAt(bytes, 4));
     int day = Bcd::decode(byteAt(bytes, 5));
@@ -68,7 +68,6 @@ CollectedRecord decode(QByteArrayView bytes, int address, ClampRule rule)
             year = 1999;
             month = 1;
             day = 1;
-            r.mended = false;
         }
         if (!hourOk || !minuteOk)
             hour = minute = 0;

@@ -14,8 +14,10 @@ struct CollectedRecord {
     int address = 0;   // the controller it came from
     qint16 flag = 0;   // the ChannelCode: 1 lock 1 in .. 4 lock 2 out
     // The date as sent does not exist (30 February) and was moved to the
-    // last day of its month, or its year byte was not two digits.
+    // last day of its month.
     bool mended = false;
+    // The year byte was not two digits: its last two were taken.
+    bool yearGuessed = false;
 
     bool operator==(const CollectedRecord& o) const
     {

@@ -192,7 +192,7 @@ ImportOutcome ImportRecords(QSqlDatabase db, const QString& programFolder)
             return o;
         }
     }
-    if (!QFile::remove(path(programFolder))) {
+    if (!f.remove()) {
         o.status = ImportOutcome::Status::RemoveFailed;
         o.error = f.errorString();
         return o;

@@ -17,7 +17,8 @@ namespace TimedCollection {
 enum class DoorOutcome {
     Stored,      // records read, and the spool file imported
     None,        // the controller holds no record
-    Failed,      // no answer, a wrong address byte, late or missing records
+    Failed,      // no answer, a wrong address byte
+    BrokeOff,    // the answer stopped: the whole records before it read, spooled and imported
     NotStored,   // records read and spooled, but the import failed: they wait in seda.dat
     PortFailed,  // the port would not open
     SpoolFailed, // the records could not be written to seda.dat
@@ -27,6 +28,8 @@ struct DoorResult {
     int address = 0;
     DoorOutcome outcome = DoorOutcome::Failed;
     CollectEnd end = CollectEnd::SendFailed;
+    OpenStatus open = OpenStatus::Opened;
+    int announced = 0;  // records the controller said it holds
     int collected = 0;  // records read from the controller
     int mended = 0;     // of them, with a date that had to be moved
     SpoolFile::ImportOutcome import;
@@ -45,7 +48,11 @@ struct Context {
 // controller's exchange.
 DoorResult CollectDoor(LinePort& comm, int address, const Context& context);
 
-// The line of the main window's status bar for one run.
-QString summary(const QList<DoorResult>& results);
+// One controller's outcome in the main window's status bar, with the
+// reason of a failure: "3号失败(没有应答)".
+QString outcomeText(const DoorResult& result);
+// The line of the main window's status bar for one run, the controllers'
+// outcomes joined by `separator`.
+QString summary(const QList<DoorResult>& results, const QString& separator = QStringLiteral("，"));
 
 }  // namespace TimedCollection

@@ -104,6 +104,8 @@ private slots:
     void captionAndStatusBar();
     void displayModeHint();
     void scheduleSwitchesTimer();
+    void skippedMinuteIsCaughtUp_data();
+    void skippedMinuteIsCaughtUp();
     void timerOpensOncePerMinute();
     void exitAsksFirst();
     void helpOpensWhateverIsEnabled();
@@ -313,6 +315,39 @@ void ShellTest::timerOpensOncePerMinute()
     // "0" means off and never matches, midnight included.
     CollectionSchedule off;
     QVERIFY(!off.tick(QDateTime(day, QTime(0, 0, 0)), QStringLiteral("0"), false));
+}
+
+void ShellTest::skippedMinuteIsCaughtUp_data()
+{
+    using D = CollectionSchedule::Decision;
+    QTest::addColumn<QList<QTime>>("ticks");
+    QTest::addColumn<bool>("lineHeld");
+    QTest::addColumn<QList<D>>("decisions");
+    // A progress window held the event loop from 19:04:30 on.
+    QTest::newRow("caught up at the next tick") << QList<QTime>{QTime(19, 4, 30), QTime(19, 7, 10), QTime(19, 8, 0)} << false
+                                                << QList<D>{D::Nothing, D::Open, D::Nothing};
+    QTest::newRow("then the line is held") << QList<QTime>{QTime(19, 4, 30), QTime(19, 7, 10), QTime(19, 16, 0)} << true
+                                           << QList<D>{D::Nothing, D::Waiting, D::GiveUp};
+    QTest::newRow("held past ten minutes") << QList<QTime>{QTime(19, 4, 30), QTime(19, 15, 30), QTime(19, 16, 20)} << false
+                                           << QList<D>{D::Nothing, D::Missed, D::Nothing};
+    // No tick before the minute: the program was not running then.
+    QTest::newRow("started after the minute") << QList<QTime>{QTime(19, 7, 10), QTime(19, 8, 0)} << false
+                                              << QList<D>{D::Nothing, D::Nothing};
+    QTest::newRow("ran in its minute") << QList<QTime>{QTime(19, 4, 30), QTime(19, 5, 20), QTime(19, 9, 0)} << false
+                                       << QList<D>{D::Nothing, D::Open, D::Nothing};
+}
+
+void ShellTest::skippedMinuteIsCaughtUp()
+{
+    QFETCH(QList<QTime>, ticks);
+    QFETCH(bool, lineHeld);
+    CollectionSchedule s;
+    QList<CollectionSchedule::Decision> decisions;
+    for (const QTime& t : ticks)
+        decisions << s.decide(QDateTime(QDate(2026, 12, 8), t), QStringLiteral("19:05"), false, lineHeld);
+    QTEST(decisions, "decisions");
+    if (decisions.contains(CollectionSchedule::Decision::Missed))
+        QCOMPARE(s.scheduledMinute(), QDateTime(QDate(2026, 12, 8), QTime(19, 5)));
 }
 
 void ShellTest::exitAsksFirst()

@@ -35,7 +35,7 @@ struct Window {
     }
 };
 
-const QString kCleared3of5 = QStringLiteral("地址3的控制器已清空，现只有其5张卡中的1张，请重新重整！");
+const QString kCleared3of5 = QStringLiteral("地址3的控制器已清空，其5张卡中已确认写入1张，请重新重整！");
 
 }  // namespace
 
@@ -172,16 +172,19 @@ void FrmFKZLTest::cardsThatCannotGoAreCountedFailed_data()
 {
     QTest::addColumn<QString>("physical");
     QTest::addColumn<QString>("start");
+    QTest::addColumn<int>("mode");
     QTest::addColumn<QString>("message");
-    QTest::newRow("physical number not decimal") << "12AB" << QString()
+    QTest::newRow("physical number not decimal") << "12AB" << QString() << 0
                                                  << "卡号000002的卡号或物理卡号不能写入控制器，没有发送！";
-    QTest::newRow("stored date unreadable") << "2" << "2005-13-45" << "卡号000002的发卡记录无法读取，没有发送！";
+    QTest::newRow("stored date unreadable") << "2" << "2005-13-45" << 0 << "卡号000002的发卡记录无法读取，没有发送！";
+    QTest::newRow("passing mode 5") << "2" << QString() << 5 << "卡号000002的通行方式不对，不能写入控制器，没有发送！";
 }
 
 void FrmFKZLTest::cardsThatCannotGoAreCountedFailed()
 {
     QFETCH(QString, physical);
     QFETCH(QString, start);
+    QFETCH(int, mode);
     QFETCH(QString, message);
     LineHome h;
     h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (3)"));
@@ -189,13 +192,15 @@ void FrmFKZLTest::cardsThatCannotGoAreCountedFailed()
     issue(h, 3, QStringLiteral("000001"), QStringLiteral("1"));
     issue(h, 3, QStringLiteral("000002"), physical,
           {start.isEmpty() ? QVariant() : QVariant(start), QStringLiteral("2006-01-01"), QVariant(), QVariant(),
-           QVariant(), QVariant(), 0, 0});
+           QVariant(), QVariant(), mode, 0});
     issue(h, 3, QStringLiteral("000003"), QStringLiteral("3"));
     Window win;
     win.run(QStringLiteral("3"));
-    // No Retry is offered for it, and the card before is not sent twice.
+    // No Retry is offered for it, the card before is not sent twice, and
+    // no re-send is advised: it would skip the same row.
     QCOMPARE(h.prompts.texts(),
-             (QStringList{message, QStringLiteral("通讯失败!\n地址3的控制器已清空，现只有其3张卡中的2张，请重新重整！")}));
+             (QStringList{message, QStringLiteral("地址3的控制器已清空，其3张卡中已确认写入2张；另1张的发卡信息不能写入控制器，"
+                                                  "请先修改其发卡信息！")}));
     QCOMPARE(addedCards(h.sim, 3), (QStringList{"000001", "000003"}));
     QCOMPARE(win.count()->text(), QStringLiteral("2"));
 }

@@ -77,7 +77,8 @@ void TestCollect::decode_data()
     QTest::newRow("timed minute 60 zeroes the hour") << T << hex("00000104120508600100") << "000001" << QDate(2004, 12, 5) << QTime(0, 0) << false;
     // Half-bytes above 9 are read as the old program read them.
     QTest::newRow("card 0x1A") << H << hex("1A000104120508050100") << "200001" << QDate(2004, 12, 5) << QTime(8, 5) << false;
-    QTest::newRow("year 0xA4") << H << hex("000001A4120508050100") << "000001" << QDate(2004, 12, 5) << QTime(8, 5) << true;
+    // Not a moved day: the note of moved days does not count it.
+    QTest::newRow("year 0xA4") << H << hex("000001A4120508050100") << "000001" << QDate(2004, 12, 5) << QTime(8, 5) << false;
 }
 
 void TestCollect::decode()
@@ -89,6 +90,7 @@ void TestCollect::decode()
     QTEST(r.date, "date");
     QTEST(r.time, "time");
     QTEST(r.mended, "mended");
+    QCOMPARE(r.yearGuessed, QByteArray(QTest::currentDataTag()).startsWith("year 0x"));
     QCOMPARE(r.address, 9);
     QCOMPARE(r.flag, qint16(static_cast<quint8>(bytes.at(8))));
 }

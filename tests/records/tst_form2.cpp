@@ -50,6 +50,8 @@ private slots:
     void clearing_data();
     void clearing();
     void clearingStoresPassesMadeSinceTheCollection();
+    void clearingKeepsPassesMadeWhileStreaming_data();
+    void clearingKeepsPassesMadeWhileStreaming();
     void buttonsWaitForTheExchange();
 };
 
@@ -189,8 +191,9 @@ void TestForm2::clearing_data()
     using A = Prompter::Answer;
     const QString done = QStringLiteral("已正确清除4门禁控制器存储器中的数据!");
     QTest::newRow("No sends nothing") << QString() << QList<A>{A::No} << QList<QByteArray>{} << QString() << QString() << 2;
-    QTest::newRow("stored, then cleared") << QString() << QList<A>{A::Yes} << hexes({"040211", "040206"}) << QString() << done << 0;
-    QTest::newRow("no echo to the clear") << QStringLiteral("ignore") << QList<A>{A::Yes} << hexes({"040211", "040206"})
+    // The controller's count is read just before the clear.
+    QTest::newRow("stored, then cleared") << QString() << QList<A>{A::Yes} << hexes({"040211", "040204", "040206"}) << QString() << done << 0;
+    QTest::newRow("no echo to the clear") << QStringLiteral("ignore") << QList<A>{A::Yes} << hexes({"040211", "040204", "040206"})
                                           << QStringLiteral("清存储器时接受验证码等待超时") << QString() << 2;
     // Records that cannot be read: the operator is asked, and No keeps them.
     QTest::newRow("missing, kept") << QStringLiteral("wrongecho") << QList<A>{A::Yes, A::No} << hexes({"040211"})
@@ -248,6 +251,49 @@ void TestForm2::clearingStoresPassesMadeSinceTheCollection()
     QCOMPARE(rows.mid(3), (QStringList{QStringLiteral("4|000777|2024-03-05|09:30:00|2|锁一出"),
                                        QStringLiteral("4|000778|2024-03-05|09:31:00|3|锁二进")}));
     QCOMPARE(win.labtext(), QStringLiteral("已正确清除4门禁控制器存储器中的数据!"));
+}
+
+void TestForm2::clearingKeepsPassesMadeWhileStreaming_data()
+{
+    QTest::addColumn<int>("records");
+    QTest::addColumn<bool>("paced");
+    QTest::addColumn<QList<int>>("passesPerCollection");
+    QTest::addColumn<int>("questions");
+    QTest::addColumn<int>("left");
+    // Each entry: the passes made while that collection streams.
+    QTest::newRow("1000 at the line's pace, two passes") << 1000 << true << QList<int>{2} << 1 << 0;
+    QTest::newRow("passes during the second stream too") << 5 << false << QList<int>{2, 1} << 1 << 0;
+    // Passes keep coming at every collection: the operator is asked, and
+    // No keeps them in the controller.
+    QTest::newRow("never quiet, kept") << 5 << false << QList<int>{1, 1, 1, 1, 1} << 2 << 9;
+}
+
+void TestForm2::clearingKeepsPassesMadeWhileStreaming()
+{
+    QFETCH(int, records);
+    QFETCH(bool, paced);
+    QFETCH(QList<int>, passesPerCollection);
+    QFETCH(int, questions);
+    LineHome h;
+    h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (4)"));
+    Controller& c = h.sim.addController(4);
+    addRecords(c, records);
+    c.behaviour.paced = paced;
+    int made = records;
+    QObject::connect(&h.sim, &Simulator::frameReceived, &h.sim, [&](const QByteArray& frame) {
+        if (frame == hex("040211") && !passesPerCollection.isEmpty()) {
+            c.passesDuringCollect = passesPerCollection.takeFirst();
+            made += c.passesDuringCollect;
+        }
+    });
+    h.prompts.answerNext(Prompter::Answer::Yes);
+    h.prompts.answerNext(Prompter::Answer::No);
+    Window win;
+    win.clear()->click();
+    QCOMPARE(h.prompts.shown.size(), questions);
+    QTEST(int(c.records.size()), "left");
+    // Every pass the controller took is in `data` or still in the controller.
+    QCOMPARE(c.records.isEmpty() ? dataRows(h.home).size() : c.records.size(), made);
 }
 
 void TestForm2::buttonsWaitForTheExchange()

@@ -8,6 +8,8 @@
 #include "records/FrmssjsN.h"
 #include "records/LockMonitor.h"
 
+#include <QTimer>
+
 #include <QAbstractItemModel>
 #include <QAction>
 #include <QListView>
@@ -84,6 +86,7 @@ private slots:
     void badPassRecordsAreNotAcknowledged_data();
     void badPassRecordsAreNotAcknowledged();
     void silentControllerTurnsUnknown();
+    void lateRestOfAPassIsNoLockState();
     void viewModes();
     void portRefusedClosesTheWindow();
 };
@@ -190,6 +193,8 @@ void TestFrmssjsN::badPassRecordsAreNotAcknowledged_data()
     QTest::addColumn<QByteArray>("record");
     QTest::newRow("code 5") << hex("0108050012345678" "01");
     QTest::newRow("short") << hex("0108040012345678");
+    // More than one record's bytes: another answer ran into this one.
+    QTest::newRow("ten bytes") << hex("0108040012345678" "0101");
     QTest::newRow("none within 3 s") << QByteArray();
 }
 
@@ -210,6 +215,34 @@ void TestFrmssjsN::badPassRecordsAreNotAcknowledged()
     QCOMPARE(peer.count(0x02), 0);
     QCOMPARE(cell(w, QStringLiteral("1-1"), 2), QString());
     QCOMPARE(cell(w, QStringLiteral("1-1"), 1), QStringLiteral("开"));
+}
+
+void TestFrmssjsN::lateRestOfAPassIsNoLockState()
+{
+    LineHome h;
+    h.home.exec(QStringLiteral("INSERT INTO doors (地址, dtype1, dtype2) VALUES (3, '木', '铁'), (4, '木', '铁')"));
+    Controller& three = h.sim.addController(3);
+    h.sim.addController(4);
+    // The pass reply comes 3 bytes first and the rest after its wait: the
+    // rest begins 04 44, which read as controller 4's answer to PollLocks
+    // would say both its locks are open.
+    three.behaviour.splitAt = 3;
+    three.behaviour.splitGapMs = 450;
+    QVERIFY(three.pass(QStringLiteral("0444000000"), 1));
+    FrmssjsN w(nullptr, 100ms, 300ms);
+    QStringList states;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, &w, [&] {
+        const QString s = cell(w, QStringLiteral("4-1"), 1) + cell(w, QStringLiteral("4-2"), 1);
+        if (states.isEmpty() || states.last() != s)
+            states << s;
+    });
+    watch.start(5);
+    QTRY_VERIFY_WITH_TIMEOUT(countOf(h.sim.frames(), 0x1B) >= 3, 15000);
+    LineHome::settle(300);
+    QVERIFY2(!states.join(QLatin1Char('|')).contains(QStringLiteral("开")), qPrintable(states.join(QLatin1Char('|'))));
+    QCOMPARE(countOf(h.sim.frames(), 0x02), 0);
+    QCOMPARE(three.passes.size(), 1);
 }
 
 void TestFrmssjsN::silentControllerTurnsUnknown()

@@ -3,9 +3,12 @@
 #include "../doors/LineHome.h"
 
 #include "records/FrmSSXX.h"
+#include "records/PollCommands.h"
 
 #include <QImage>
 #include <QLabel>
+#include <QSet>
+#include <QTimer>
 #include <QtTest>
 
 using namespace std::chrono_literals;
@@ -52,6 +55,8 @@ private slots:
     void nothingOfThePreviousPersonStays();
     void clearsOnceAfterItsDelay();
     void noControllersNoTraffic();
+    void latePiecesNeverJoinTheNextAnswer_data();
+    void latePiecesNeverJoinTheNextAnswer();
     void portFailureIsShownInTheWindow();
 };
 
@@ -158,6 +163,68 @@ void TestFrmSSXX::clearsOnceAfterItsDelay()
     QTest::qWait(2500);
     QCOMPARE(label(*d.w, 0), QStringLiteral("甲"));
     QCOMPARE(label(*d.w, 4), QStringLiteral("12-1出"));
+}
+
+void TestFrmSSXX::latePiecesNeverJoinTheNextAnswer_data()
+{
+    QTest::addColumn<int>("splitAt");
+    QTest::addColumn<int>("splitGapMs");
+    QTest::addColumn<int>("firstDelayMs");
+    QTest::addColumn<int>("secondDelayMs");
+    QTest::addColumn<bool>("secondTaken");
+    QTest::newRow("3 bytes, the rest 120 ms later") << 3 << 120 << 0 << 50 << true;
+    // Controller 1's reply always arrives together with controller 2's:
+    // neither can be told apart, and both stay in their controllers.
+    QTest::newRow("the whole reply 150 ms late") << 0 << 0 << 150 << 0 << false;
+}
+
+void TestFrmSSXX::latePiecesNeverJoinTheNextAnswer()
+{
+    QFETCH(int, splitAt);
+    QFETCH(int, splitGapMs);
+    LineHome h;
+    h.home.exec(QStringLiteral("INSERT INTO doors (地址, dtype1, dtype2) VALUES (1, '木', '铁'), (2, '木', '铁')"));
+    // The rest of controller 1's reply followed by controller 2's reads
+    // as a pass of 0000010208 at controller 2.
+    const QStringList people{QStringLiteral("0200040000"), QStringLiteral("0000000011"), QStringLiteral("0000000012"),
+                             QStringLiteral("0000000013"), QStringLiteral("0000010208")};
+    for (int i = 0; i < people.size(); ++i)
+        seedPerson(h.home, QStringLiteral("%1").arg(i + 1, 6, 10, QLatin1Char('0')), people.at(i),
+                   QStringLiteral("人%1").arg(i + 1), QVariant(), QVariant());
+    Controller& first = h.sim.addController(1);
+    Controller& second = h.sim.addController(2);
+    first.behaviour.splitAt = splitAt;
+    first.behaviour.splitGapMs = splitGapMs;
+    QFETCH(int, firstDelayMs);
+    QFETCH(int, secondDelayMs);
+    first.behaviour.delayMs = firstDelayMs;
+    second.behaviour.delayMs = secondDelayMs;
+    QVERIFY(first.pass(people.at(0), 1));
+    for (int i = 1; i <= 3; ++i)
+        QVERIFY(second.pass(people.at(i), 3));
+
+    FrmSSXX w(nullptr, 100ms, 2min);
+    QSet<QString> shown;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, &w, [&] { shown << label(w, 0); });
+    watch.start(5);
+    QFETCH(bool, secondTaken);
+    if (secondTaken)
+        QTRY_VERIFY_WITH_TIMEOUT(second.passes.isEmpty(), 20000);
+    else
+        LineHome::settle(2000);
+    LineHome::settle(400);
+    shown.remove(QString());
+    // Exactly the passes taken from controller 2 were shown, each acknowledged once.
+    const int taken = 3 - int(second.passes.size());
+    QSet<QString> expected;
+    for (int i = 0; i < taken; ++i)
+        expected << QStringLiteral("人%1").arg(i + 2);
+    QCOMPARE(shown, expected);
+    QCOMPARE(h.sim.frames().count(AckPassRecord::frame(2)), taken);
+    // Controller 1's answer never came whole within its wait.
+    QCOMPARE(h.sim.frames().count(AckPassRecord::frame(1)), 0);
+    QCOMPARE(first.passes.size(), 1);
 }
 
 void TestFrmSSXX::noControllersNoTraffic()

@@ -362,17 +362,21 @@ QByteArray Controller::statusReply() const
     return r;
 }
 
-QByteArray Controller::collectReply() const
+QByteArray Controller::collectReply()
 {
     const qsizetype n = std::min<qsizetype>(records.size(), 0xFFFF);
+    const qsizetype sent = collectStopsAfter < 0 ? n : std::min<qsizetype>(n, collectStopsAfter);
     QByteArray r;
-    r.reserve(3 + n * 11);
+    r.reserve(3 + sent * 11);
     r.append(static_cast<char>(address));
     r.append(TwoByteCount::encode(static_cast<quint16>(n)));
-    for (qsizetype i = 0; i < n; ++i) {
+    for (qsizetype i = 0; i < sent; ++i) {
         r.append(static_cast<char>(i + 1 == wrongEchoAt ? (address + 1) % 100 : address));
         r.append(records.at(i).bytes());
     }
+    for (; passesDuringCollect > 0; --passesDuringCollect)
+        records.append({QStringLiteral("%1").arg(900000 + records.size() % 99999, 6, 10, QLatin1Char('0')), clock(),
+                        int(records.size() % 4) + 1});
     return r;
 }
 

@@ -80,6 +80,12 @@ public:
     int wrongEchoAt = 0;
     // Commands it takes no notice of: no action, no answer.
     QList<quint8> ignored;
+    // Passes made at its doors while the next collection streams: stored
+    // after the answer was put together, so that answer does not hold them.
+    int passesDuringCollect = 0;
+    // 0 or more: the collection answer announces every record but stops
+    // after this many; -1: it sends them all.
+    int collectStopsAfter = -1;
 
     // The controller's own clock runs on from whatever it was set to.
     QDateTime clock() const;
@@ -112,7 +118,7 @@ public:
 
 private:
     QByteArray statusReply() const;
-    QByteArray collectReply() const;
+    QByteArray collectReply();
     QByteArray pollReply() const;
     QByteArray passReply() const;
 

@@ -326,6 +326,8 @@ QString Simulator::commandHelp()
         "records ADDR COUNT         store COUNT further records (cards 000001.., one a minute)\n"
         "rawrecord ADDR HEX         store a record of 10 bytes given as hex, sent as they are\n"
         "wrongecho ADDR K           the address byte before record K is another address (0: none)\n"
+        "streampasses ADDR N        N passes made while the next collection answer streams\n"
+        "stopafter ADDR K           the collection answer stops after K records (-1: sends all)\n"
         "ignore ADDR CMD on|off     take no notice of command CMD (hex, as 06)\n"
         "lock ADDR 1|2 open|closed|auto   hold a lock open or closed, or let it follow passes\n"
         "clock ADDR yyyy-MM-ddTHH:mm:ss   set a controller's clock\n"
@@ -438,6 +440,15 @@ QString Simulator::command(const QString& line)
         if (!c || !k)
             return bad(QStringLiteral("wrongecho ADDR K"));
         c->wrongEchoAt = *k;
+        return ok;
+    }
+    if ((verb == QLatin1String("streampasses") || verb == QLatin1String("stopafter")) && w.size() == 3) {
+        const auto a = number(w.at(1), 0, 255);
+        Controller* c = a ? controller(static_cast<quint8>(*a)) : nullptr;
+        const auto n = number(w.at(2), -1, 65535);
+        if (!c || !n)
+            return bad(QStringLiteral("%1 ADDR N").arg(verb));
+        (verb == QLatin1String("streampasses") ? c->passesDuringCollect : c->collectStopsAfter) = *n;
         return ok;
     }
     if (verb == QLatin1String("ignore") && w.size() == 4) {

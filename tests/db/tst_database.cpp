@@ -437,6 +437,17 @@ void DatabaseTest::compactionKeepsEveryRow()
     QVERIFY(!QFile::exists(home.file(QStringLiteral("door.db-wal"))));
     QVERIFY(!QFile::exists(home.file(QStringLiteral("door.db-shm"))));
     QVERIFY(Database::checkFile(home.file(QStringLiteral("door.db"))));
+    // The compacted file keeps the number of its shape.
+    int version = -1;
+    {
+        QSqlDatabase raw = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("raw"));
+        raw.setDatabaseName(home.file(QStringLiteral("door.db")));
+        if (raw.open())
+            version = Schema::version(raw);
+        raw.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("raw"));
+    QCOMPARE(version, Schema::currentVersion());
     QVERIFY(Database::openShared().ok());
     QCOMPARE(home.scalar(QStringLiteral("SELECT count(*) FROM data")).toInt(), 1000);
     QCOMPARE(home.scalar(QStringLiteral("SELECT count(*) FROM user")).toInt(), 1);

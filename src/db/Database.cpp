@@ -44,10 +44,12 @@ bool applySettings(QSqlDatabase db, QSqlError* error)
     // journal_mode answers with the mode it took.
     if (!q.exec(QStringLiteral("PRAGMA journal_mode=WAL")) || !q.next() ||
         q.value(0).toString().compare(QLatin1String("wal"), Qt::CaseInsensitive) != 0) {
-        // A database that cannot be written keeps its old journal mode.
-        *error = q.lastError().isValid() ? q.lastError()
-                                         : QSqlError(QStringLiteral("不能写入"), QString(), QSqlError::ConnectionError,
-                                                     QString::number(SQLITE_READONLY));
+        // SQLite keeps the old journal mode without an error where the
+        // file cannot be written or the file system cannot share memory.
+        *error = q.lastError().isValid()
+                     ? q.lastError()
+                     : QSqlError(QStringLiteral("数据库不能切换到预写日志（WAL）模式"), QString(),
+                                 QSqlError::ConnectionError, QString::number(SQLITE_CANTOPEN));
         return false;
     }
     q.finish();

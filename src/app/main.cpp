@@ -58,6 +58,9 @@ void informAndEnd(const QString& text)
 int main(int argc, char* argv[])
 {
     ProgramFolder::restrictNewFiles();
+    // Qt's own dialogs where Qt opens one itself (the print dialog's file
+    // chooser): a desktop's native dialog would look into door.db.
+    QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("door"));
     QApplication::setApplicationDisplayName(Prompter::applicationTitle());

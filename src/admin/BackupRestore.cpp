@@ -5,7 +5,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QDateTime>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSqlError>
 #include <QUuid>
 
@@ -61,6 +63,27 @@ bool checkCopy(const QString& copy, const BackupRestore::Hooks& hooks, Database:
 // copy takes the rest.
 constexpr int kCopyShare = 750;
 
+// The name a backup writes its copy under until the copy is checked.
+QString partName(const QString& target)
+{
+    return QStringLiteral(".%1.%2.part").arg(target, QUuid::createUuid().toString(QUuid::Id128));
+}
+
+// Copies left by backups that were killed half-way, with their journals.
+// A copy still being written (by a program on another folder backing up
+// here) changes all the time; one untouched for this long is nobody's.
+void removeStaleParts(const QDir& folder)
+{
+    static const QRegularExpression ours(QStringLiteral("^\\..+\\.[0-9a-f]{32}\\.part(-journal|-wal|-shm)?$"));
+    const QDateTime before = QDateTime::currentDateTimeUtc().addSecs(-10 * 60);
+    const QFileInfoList files =
+        folder.entryInfoList({QStringLiteral(".*.part*")}, QDir::Files | QDir::Hidden | QDir::System);
+    for (const QFileInfo& f : files) {
+        if (ours.match(f.fileName()).hasMatch() && f.lastModified().toUTC() < before)
+            QFile::remove(f.absoluteFilePath());
+    }
+}
+
 }  // namespace
 
 namespace BackupRestore {
@@ -112,9 +135,9 @@ Outcome backup(QSqlDatabase db, const QString& target, const Hooks& hooks, const
     }
     // The copy is written beside the target under a name of its own, so
     // that an older copy of that name survives a copy that fails.
-    const QString part = QDir(info.absolutePath())
-                             .filePath(QStringLiteral(".%1.%2.part")
-                                           .arg(info.fileName(), QUuid::createUuid().toString(QUuid::Id128)));
+    const QDir folder(info.absolutePath());
+    removeStaleParts(folder);
+    const QString part = folder.filePath(partName(info.fileName()));
     if (!Database::copyTo(db, part, &out.error, Database::part(progress, 0, kCopyShare)))
         return out;
     if (!checkCopy(part, hooks, Database::Contents::Tables, &out.error, Database::part(progress, kCopyShare, 1000)))
@@ -166,6 +189,11 @@ RestoreOutcome restore(const QString& file, const Hooks& hooks, const Database::
     out.status = RestoreStatus::Failed;
     if (!Database::copyPages(file, copy, &out.error, Database::part(progress, 0, kCopyShare)))
         return out;
+    // An older copy comes back in the shape this program works on.
+    if (!Database::upgradeFile(copy, &out.error)) {
+        Database::removeWithLogs(copy);
+        return out;
+    }
     if (!checkCopy(copy, hooks, Database::Contents::TablesAndColumns, &out.error,
                    Database::part(progress, kCopyShare, 1000)))
         return out;

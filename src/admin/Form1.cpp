@@ -7,10 +7,10 @@
 #include "ui/Prompter.h"
 #include "ui/WorkProgress.h"
 #include "ui/Buttons.h"
+#include "ui/FileDialogs.h"
 
 #include <QComboBox>
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -45,7 +45,7 @@ bool isSystemMount(const QString& root)
 
 QString pickFile(QWidget* parent)
 {
-    return QFileDialog::getOpenFileName(parent, QStringLiteral("恢复数据"), QString(), QStringLiteral("*.db"));
+    return FileDialogs::openFile(parent, QStringLiteral("恢复数据"), QString(), QStringLiteral("*.db"));
 }
 
 }  // namespace

@@ -9,13 +9,13 @@
 #include "ui/InputFilters.h"
 #include "ui/Prompter.h"
 #include "ui/Buttons.h"
+#include "ui/FileDialogs.h"
 
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDesktopServices>
 #include <QDir>
 #include <QEvent>
-#include <QFileDialog>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -60,7 +60,7 @@ FrmMon::FrmMon(QWidget* parent) : QDialog(parent)
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
 
     saveDialog = [](QWidget* w, const QString& last) {
-        return QFileDialog::getSaveFileName(w, QStringLiteral("保存"), last, QStringLiteral("所有文件 (*.doc)"));
+        return FileDialogs::saveFile(w, QStringLiteral("保存"), last, QStringLiteral("所有文件 (*.doc)"));
     };
     openDocument = [](const QUrl& url) { return WordProcessor::open(url.toLocalFile()); };
 

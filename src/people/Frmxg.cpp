@@ -10,11 +10,11 @@
 #include "ui/Prompter.h"
 #include "ui/Resize.h"
 #include "ui/TypedInput.h"
+#include "ui/FileDialogs.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QDateEdit>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QFontMetricsF>
 #include <QGroupBox>
@@ -135,7 +135,7 @@ Frmxg::Frmxg(QWidget* parent) : QDialog(parent), db_(Session::db())
 
     photoDialog = [](QWidget* parent) {
         const QString filter = QStringLiteral("*.jpg;*.gif;*.bmp (*.jpg *.gif *.bmp *.jpeg *.JPG *.GIF *.BMP *.JPEG)");
-        return QFileDialog::getOpenFileName(parent, QStringLiteral("取照片"), ProgramFolder::path(), filter);
+        return FileDialogs::openFile(parent, QStringLiteral("取照片"), ProgramFolder::path(), filter);
     };
 
     buildControls();

@@ -1,13 +1,11 @@
 #include "reports/ReportViewer.h"
 
-#include "db/ProgramFolder.h"
 #include "reports/ReportDocument.h"
 #include "ui/BusyCursor.h"
+#include "ui/FileDialogs.h"
 #include "ui/Prompter.h"
 
 #include <QAction>
-#include <QDir>
-#include <QFileDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QStyle>
@@ -41,9 +39,9 @@ public:
                                            QStringLiteral("保存为PDF"));
             save->setToolTip(QStringLiteral("将报表保存为PDF文件"));
             QObject::connect(save, &QAction::triggered, &dialog, [&dialog, &document]() {
-                QString file = QFileDialog::getSaveFileName(&dialog, QStringLiteral("保存为PDF"),
-                                                            QDir(ProgramFolder::path()).filePath(document.report().title + QStringLiteral(".pdf")),
-                                                            QStringLiteral("PDF 文件 (*.pdf)"));
+                QString file = FileDialogs::saveFile(&dialog, QStringLiteral("保存为PDF"),
+                                                     document.report().title + QStringLiteral(".pdf"),
+                                                     QStringLiteral("PDF 文件 (*.pdf)"));
                 if (file.isEmpty())
                     return;
                 if (!file.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))

@@ -1,0 +1,110 @@
+#include "ui/FileDialogs.h"
+
+#include <QAbstractFileIconProvider>
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QStyle>
+
+namespace {
+
+// The default provider asks the MIME database for each file, which reads
+// the file's first bytes.
+class NameOnlyIcons : public QAbstractFileIconProvider {
+public:
+    NameOnlyIcons() { setOptions(DontUseCustomDirectoryIcons); }
+
+    QIcon icon(IconType type) const override
+    {
+        QStyle* style = QApplication::style();
+        switch (type) {
+        case Computer: return style->standardIcon(QStyle::SP_ComputerIcon);
+        case Desktop: return style->standardIcon(QStyle::SP_DesktopIcon);
+        case Trashcan: return style->standardIcon(QStyle::SP_TrashIcon);
+        case Network: return style->standardIcon(QStyle::SP_DriveNetIcon);
+        case Drive: return style->standardIcon(QStyle::SP_DriveHDIcon);
+        case Folder: return style->standardIcon(QStyle::SP_DirIcon);
+        case File: break;
+        }
+        return style->standardIcon(QStyle::SP_FileIcon);
+    }
+
+    QIcon icon(const QFileInfo& info) const override
+    {
+        if (info.isRoot())
+            return icon(Drive);
+        return icon(info.isDir() ? Folder : File);
+    }
+
+    QString type(const QFileInfo& info) const override
+    {
+        if (info.isRoot())
+            return QStringLiteral("驱动器");
+        if (info.isDir())
+            return QStringLiteral("文件夹");
+        const QString suffix = info.suffix();
+        return suffix.isEmpty() ? QStringLiteral("文件") : QStringLiteral("%1 文件").arg(suffix.toUpper());
+    }
+};
+
+QString& lastFolder()
+{
+    static QString folder;
+    return folder;
+}
+
+QString run(QWidget* parent, const QString& caption, const QString& start, const QString& filter,
+            QFileDialog::AcceptMode mode)
+{
+    QFileDialog dialog(parent, caption);
+    dialog.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::DontUseCustomDirectoryIcons);
+    dialog.setIconProvider(FileDialogs::iconProvider());
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(mode == QFileDialog::AcceptSave ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setNameFilter(filter);
+    const QFileInfo info(start);
+    if (info.isDir()) {
+        dialog.setDirectory(start);
+    } else {
+        dialog.setDirectory(info.absolutePath());
+        dialog.selectFile(info.fileName());
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    const QString chosen = dialog.selectedFiles().constFirst();
+    lastFolder() = QFileInfo(chosen).absolutePath();
+    return chosen;
+}
+
+}  // namespace
+
+namespace FileDialogs {
+
+QString startFolder()
+{
+    if (!lastFolder().isEmpty() && QFileInfo(lastFolder()).isDir())
+        return lastFolder();
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return QFileInfo(documents).isDir() ? documents : QDir::homePath();
+}
+
+QString openFile(QWidget* parent, const QString& caption, const QString& folder, const QString& filter)
+{
+    return run(parent, caption, folder.isEmpty() ? startFolder() : folder, filter, QFileDialog::AcceptOpen);
+}
+
+QString saveFile(QWidget* parent, const QString& caption, const QString& suggested, const QString& filter)
+{
+    const QString start = QFileInfo(suggested).isRelative() ? QDir(startFolder()).filePath(suggested) : suggested;
+    return run(parent, caption, start, filter, QFileDialog::AcceptSave);
+}
+
+QAbstractFileIconProvider* iconProvider()
+{
+    static NameOnlyIcons provider;
+    return &provider;
+}
+
+}  // namespace FileDialogs

@@ -8,6 +8,7 @@
 #include "db/Database.h"
 #include "db/ProgramFolder.h"
 #include "people/Frmxg.h"
+#include "reports/ReportPrint.h"
 #include "reports/ReportStaging.h"
 #include "session/Session.h"
 #include "support/OpenWatch.h"
@@ -176,7 +177,7 @@ void FileDialogsTest::dialogsLeaveTheDatabaseAlone()
         AttendanceQuery::Filter all;
         QVERIFY(AttendanceQuery::stage(home.db(), AttendanceQuery::statement(all)).ok());
         savePdfFromNextPreview(&look, home.path(), saved_.path());
-        QVERIFY(AttendanceQuery::report(home.db()).preview(nullptr).ok());
+        QVERIFY(ReportPrint::preview(nullptr, AttendanceQuery::report(home.db())).ok());
         const QStringList pdfs = QDir(saved_.path()).entryList({QStringLiteral("*.pdf")});
         QVERIFY2(pdfs.size() == 1 && QFileInfo(saved_.filePath(pdfs.first())).size() > 0,
                  qPrintable(prompts.texts().join('|')));

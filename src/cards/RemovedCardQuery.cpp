@@ -52,44 +52,13 @@ QString whereAndOrder(const Filter& f, QVariantList& values)
     return sql;
 }
 
-Cell refused(const QString& why)
-{
-    return {QVariant(), why};
-}
-
-Cell stored(const QVariant& v)
-{
-    return {v, QString()};
-}
+using GridText::dateOf;
+using GridText::refused;
+using GridText::stored;
+using GridText::timeOf;
+using GridText::wholeNumber;
 
 const QVariant kNull = QVariant(QMetaType(QMetaType::QString));
-
-// A whole number from `low` to `high`, or nothing.
-std::optional<int> wholeNumber(const QString& text, int low, int high)
-{
-    static const QRegularExpression digits(QStringLiteral("^[0-9]{1,3}$"));
-    if (!digits.match(text).hasMatch())
-        return std::nullopt;
-    const int n = text.toInt();
-    if (n < low || n > high)
-        return std::nullopt;
-    return n;
-}
-
-QDate dateOf(const QString& text)
-{
-    static const QRegularExpression form(QStringLiteral("^[0-9]{4}-[0-9]{1,2}-[0-9]{1,2}$"));
-    return form.match(text).hasMatch() ? QDate::fromString(text, QStringLiteral("yyyy-M-d")) : QDate();
-}
-
-QTime timeOf(const QString& text)
-{
-    static const QRegularExpression form(QStringLiteral("^[0-9]{1,2}:[0-9]{2}(:[0-9]{2})?$"));
-    if (!form.match(text).hasMatch())
-        return QTime();
-    return QTime::fromString(text, text.count(QLatin1Char(':')) == 2 ? QStringLiteral("H:mm:ss")
-                                                                       : QStringLiteral("H:mm"));
-}
 
 }  // namespace
 

@@ -2,6 +2,7 @@
 
 #include "db/BoundQuery.h"
 #include "db/DateText.h"
+#include "db/NameKey.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -113,8 +114,9 @@ QStringList cards(QSqlDatabase db)
 
 QStringList names(QSqlDatabase db)
 {
+    NameKey::fill(db, QStringLiteral("datakq"));
     return BoundQuery::firstColumn(
-        db, QStringLiteral("SELECT DISTINCT 姓名 FROM datakq WHERE trim(姓名) <> '' ORDER BY 姓名"));
+        db, QStringLiteral("SELECT 姓名 FROM datakq WHERE trim(姓名) <> '' GROUP BY 姓名 ORDER BY MIN(name_key), 姓名"));
 }
 
 QString caption(Mark m)

@@ -3,6 +3,7 @@
 #include "cards/CardStateWords.h"
 #include "db/BoundQuery.h"
 #include "db/DateText.h"
+#include "db/NameKey.h"
 
 #include <QRegularExpression>
 #include <QSqlError>
@@ -44,7 +45,7 @@ QString whereAndOrder(const Filter& f, QVariantList& values)
     switch (f.order) {
     case Order::None: break;
     case Order::Department: sql += QStringLiteral(" ORDER BY 部门, 卡号, 日期"); break;
-    case Order::Name: sql += QStringLiteral(" ORDER BY 姓名, 日期"); break;
+    case Order::Name: sql += QStringLiteral(" ORDER BY name_key, 日期"); break;
     case Order::Address: sql += QStringLiteral(" ORDER BY 地址, 部门, 卡号, 日期"); break;
     case Order::Card: sql += QStringLiteral(" ORDER BY 卡号, 地址, 日期"); break;
     case Order::Date: sql += QStringLiteral(" ORDER BY 日期, 部门, 卡号"); break;
@@ -102,6 +103,7 @@ QSqlQuery gridQuery(QSqlDatabase db, const Filter& filter)
 {
     QVariantList values;
     const QString tail = whereAndOrder(filter, values);
+    NameKey::fill(db, QStringLiteral("dfaka"));
     const QString select = QStringLiteral("SELECT %1, rowid FROM dfaka").arg(gridFields().join(QStringLiteral(", ")));
     return BoundQuery::scrollable(db, select + tail, values);
 }

@@ -1,5 +1,7 @@
 #include "db/Database.h"
 
+#include "db/NameKey.h"
+
 #include "db/ProgramFolder.h"
 #include "db/Schema.h"
 
@@ -498,6 +500,11 @@ OpenResult openShared()
         created = true;
     }
     OpenResult r = openFile(file, QLatin1String(kShared));
+    if (r.ok() && !NameKey::addTo(shared(), &r.detail)) {
+        removeConnection(QLatin1String(kShared));
+        r.status = OpenStatus::CannotOpen;
+        return r;
+    }
     if (!r.ok())
         QSqlDatabase::removeDatabase(QLatin1String(kShared));
     else if (created)

@@ -7,6 +7,7 @@
 
 #include "db/BoundQuery.h"
 #include "db/Clock.h"
+#include "db/NameKey.h"
 #include "session/Session.h"
 #include "ui/Prompter.h"
 
@@ -209,6 +210,7 @@ void Frmque::Ccx_Click()
 void Frmque::run(const RecordFilter& filter)
 {
     const RecordStatement s = RecordQuery::statement(filter);
+    NameKey::fill(Session::db(), QStringLiteral("people"));
     QString error;
     if (!Data2->run([&](QSqlDatabase reader) { return BoundQuery::scrollable(reader, s.sql, s.values); }, &error)) {
         // Never the previous rows as if they were this query's answer.

@@ -2,6 +2,7 @@
 
 #include "db/BoundQuery.h"
 #include "db/DateText.h"
+#include "db/NameKey.h"
 #include "records/PollCommands.h"
 
 #include <QRegularExpression>
@@ -16,7 +17,7 @@ const char* const kOrders[] = {
     "ORDER BY data.地址, data.日期, data.时间",
     "ORDER BY data.卡号, data.日期, data.时间",
     "ORDER BY people.部门, data.日期, data.时间",
-    "ORDER BY people.姓名, data.日期, data.时间",
+    "ORDER BY people.name_key, data.日期, data.时间",
 };
 
 // The conditions and their values; the select list is the caller's.
@@ -211,8 +212,10 @@ QStringList cards(QSqlDatabase db)
 
 QStringList names(QSqlDatabase db)
 {
+    NameKey::fill(db, QStringLiteral("people"));
     return BoundQuery::firstColumn(
-        db, QStringLiteral("SELECT DISTINCT 姓名 FROM people WHERE TRIM(COALESCE(姓名, '')) <> '' ORDER BY 姓名"));
+        db, QStringLiteral("SELECT 姓名 FROM people WHERE TRIM(COALESCE(姓名, '')) <> '' GROUP BY 姓名 "
+                           "ORDER BY MIN(name_key), 姓名"));
 }
 
 ReportStaging report(QSqlDatabase db)

@@ -166,6 +166,11 @@ RestoreOutcome restore(const QString& file, const Hooks& hooks, const Database::
     out.status = RestoreStatus::Failed;
     if (!Database::copyPages(file, copy, &out.error, Database::part(progress, 0, kCopyShare)))
         return out;
+    // An older copy comes back in the shape this program works on.
+    if (!Database::upgradeFile(copy, &out.error)) {
+        Database::removeWithLogs(copy);
+        return out;
+    }
     if (!checkCopy(copy, hooks, Database::Contents::TablesAndColumns, &out.error,
                    Database::part(progress, kCopyShare, 1000)))
         return out;

@@ -6,11 +6,16 @@
 #include "ui/Prompter.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFontDatabase>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QLockFile>
+#include <QTimer>
 #include <QTranslator>
 
+#include <chrono>
+#include <cstdio>
 #include <memory>
 
 namespace {
@@ -35,6 +40,19 @@ void useChinese(QApplication& app)
     }
 }
 
+// Tells why the program does not start. The words go to the error output
+// too, and the box closes by itself after a while, so that a start nobody
+// watches (at log-in, from a script) still ends.
+void informAndEnd(const QString& text)
+{
+    std::fprintf(stderr, "%s\n", text.toUtf8().constData());
+    QTimer::singleShot(std::chrono::seconds(10), qApp, [] {
+        if (QWidget* box = QApplication::activeModalWidget())
+            box->close();
+    });
+    Prompt::inform(nullptr, text, Prompter::Icon::Critical);
+}
+
 }  // namespace
 
 int main(int argc, char* argv[])
@@ -46,13 +64,22 @@ int main(int argc, char* argv[])
     useChinese(app);
 
     ProgramFolder::set(ProgramFolder::choose(QApplication::arguments()));
+    // One program per folder: two would both own the serial line, both
+    // collect on schedule and both compact the database at close. The lock
+    // of a program that was killed names a process that is gone, and is
+    // taken over; a running program's lock never grows stale with age.
+    QLockFile running(ProgramFolder::file(QStringLiteral("door.lock")));
+    running.setStaleLockTime(0);
+    if (!running.tryLock(0)) {
+        const QString text = running.error() == QLockFile::LockFailedError
+                                 ? QStringLiteral("门禁管理系统已经在这个文件夹中运行，不能再启动一次。\n%1")
+                                 : QStringLiteral("文件夹 %1 不能写入，无法建立锁文件，程序不能运行。数据库没有被改动。");
+        informAndEnd(text.arg(QDir::toNativeSeparators(ProgramFolder::path())));
+        return 1;
+    }
     const Database::OpenResult opened = Database::openShared();
     if (!opened.ok()) {
-        const QString file = Database::livePath();
-        const QString text = opened.status == Database::OpenStatus::NotDoorDatabase
-                                 ? QStringLiteral("%1 不是门禁系统的数据库，程序不能运行。\n该文件没有被改动。\n\n%2")
-                                 : QStringLiteral("无法打开数据库 %1，程序不能运行。\n\n%2");
-        Prompt::inform(nullptr, text.arg(file, opened.detail), Prompter::Icon::Critical);
+        informAndEnd(Database::openMessage(opened, Database::livePath()));
         return 1;
     }
     Session::ConnectStr = Database::livePath();

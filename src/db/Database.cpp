@@ -40,20 +40,21 @@ QString uniqueConnectionName(const QString& stem)
     return stem + QLatin1Char('-') + QUuid::createUuid().toString(QUuid::WithoutBraces);
 }
 
-bool applySettings(QSqlDatabase db, QString* error)
+bool applySettings(QSqlDatabase db, QSqlError* error)
 {
     QSqlQuery q(db);
     // journal_mode answers with the mode it took.
     if (!q.exec(QStringLiteral("PRAGMA journal_mode=WAL")) || !q.next() ||
         q.value(0).toString().compare(QLatin1String("wal"), Qt::CaseInsensitive) != 0) {
-        if (error)
-            *error = q.lastError().text();
+        // A database that cannot be written keeps its old journal mode.
+        *error = q.lastError().isValid() ? q.lastError()
+                                         : QSqlError(QStringLiteral("不能写入"), QString(), QSqlError::ConnectionError,
+                                                     QString::number(SQLITE_READONLY));
         return false;
     }
     q.finish();
     if (!q.exec(QStringLiteral("PRAGMA synchronous=FULL"))) {
-        if (error)
-            *error = q.lastError().text();
+        *error = q.lastError();
         return false;
     }
     // Years of passes make indexes of tens of megabytes; the default cache
@@ -227,47 +228,96 @@ void syncAside(const QString& file, const Database::Progress& progress)
     runAside([&file] { syncToDisk(file); }, {}, progress, kSyncFrom);
 }
 
-bool quickCheck(QSqlDatabase db, QString* why)
+// What an SQLite failure on `file` says of it. The driver reports SQLite's
+// result code, of which the low byte is the primary one.
+Database::OpenStatus classify(const QSqlError& e, const QString& file)
+{
+    using Database::OpenStatus;
+    switch (e.nativeErrorCode().toInt() & 0xff) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED: return OpenStatus::Locked;
+    case SQLITE_READONLY:
+    case SQLITE_PERM: return OpenStatus::CannotWrite;
+    case SQLITE_CORRUPT: return OpenStatus::Damaged;
+    case SQLITE_NOTADB: return OpenStatus::NotDatabase;
+    default: break;
+    }
+    // A database in a folder that cannot be written cannot be opened for
+    // its log either; that is no fault of the file.
+    return Database::canWrite(file) ? OpenStatus::CannotOpen : OpenStatus::CannotWrite;
+}
+
+bool quickCheck(QSqlDatabase db, QString* why, Database::OpenStatus* failure, const QString& file)
 {
     QSqlQuery q(db);
-    const bool intact = q.exec(QStringLiteral("PRAGMA quick_check")) && q.next() &&
-                        q.value(0).toString() == QLatin1String("ok");
-    if (!intact && why)
-        *why = q.lastError().isValid() ? q.lastError().text() : q.value(0).toString();
-    return intact;
+    if (!q.exec(QStringLiteral("PRAGMA quick_check"))) {
+        if (why)
+            *why = q.lastError().text();
+        *failure = classify(q.lastError(), file);
+        return false;
+    }
+    if (q.next() && q.value(0).toString() == QLatin1String("ok"))
+        return true;
+    if (why)
+        *why = q.value(0).toString();
+    *failure = Database::OpenStatus::Damaged;
+    return false;
 }
+
+// Whether `db` holds what `contents` asks for: Opened when it does,
+// NotDoorDatabase when something is missing, else what stopped the look.
+Database::OpenStatus doorContents(QSqlDatabase db, QString* why, Database::Contents contents, const QString& file);
 
 enum class Depth { ContentsOnly, QuickCheck };
 
 // Looks at a file without writing to it. The connection is not opened
 // read-only, since a read-only connection cannot read a database whose
-// log lies beside it; query_only keeps it from writing.
-bool inspect(const QString& file, Depth depth, Database::Contents contents, QString* why)
+// log lies beside it; query_only keeps it from writing. A file of an
+// older version need not hold the columns of the current one, since it
+// gets them before it is used.
+Database::OpenStatus inspect(const QString& file, Depth depth, Database::Contents contents, QString* why,
+                             int* version = nullptr)
 {
+    using Database::OpenStatus;
     if (!QFileInfo(file).isFile()) {
         if (why)
             *why = QStringLiteral("文件不存在");
-        return false;
+        return OpenStatus::CannotOpen;
     }
     const QString name = uniqueConnectionName(QStringLiteral("check"));
-    bool ok = false;
+    OpenStatus status = OpenStatus::CannotOpen;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
         db.setDatabaseName(file);
         if (!db.open()) {
             if (why)
                 *why = db.lastError().text();
+            status = classify(db.lastError(), file);
         } else {
             QSqlQuery q(db);
             q.exec(QStringLiteral("PRAGMA query_only=1"));
             q.finish();
-            if (depth == Depth::ContentsOnly || quickCheck(db, why))
-                ok = Database::isDoorDatabase(db, why, contents);
+            if (depth == Depth::ContentsOnly || quickCheck(db, why, &status, file)) {
+                status = doorContents(db, why, Database::Contents::Tables, file);
+                const int held = Schema::version(db);
+                if (version)
+                    *version = held;
+                if (status == OpenStatus::Opened && held > Schema::currentVersion()) {
+                    status = OpenStatus::Newer;
+                    if (why)
+                        *why = QStringLiteral("数据库版本 %1，本程序只认识到版本 %2")
+                                   .arg(held)
+                                   .arg(Schema::currentVersion());
+                } else if (status == OpenStatus::Opened && contents == Database::Contents::TablesAndColumns &&
+                           held == Schema::currentVersion()) {
+                    status = doorContents(db, why, contents, file);
+                }
+            }
         }
         db.close();
     }
     QSqlDatabase::removeDatabase(name);
-    return ok;
+    return status;
 }
 
 // The columns of every table and view of a new door database, by lower-case
@@ -336,13 +386,18 @@ Progress part(const Progress& whole, int from, int to)
     return [whole, from, to](int permille) { whole(from + (to - from) * permille / 1000); };
 }
 
-bool isDoorDatabase(QSqlDatabase db, QString* why, Contents contents)
+}  // namespace Database
+
+namespace {
+
+Database::OpenStatus doorContents(QSqlDatabase db, QString* why, Database::Contents contents, const QString& file)
 {
+    using namespace Database;
     QSqlQuery q(db);
     if (!q.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type IN ('table','view')"))) {
         if (why)
             *why = q.lastError().text();
-        return false;
+        return classify(q.lastError(), file);
     }
     QStringList present;
     while (q.next())
@@ -351,11 +406,11 @@ bool isDoorDatabase(QSqlDatabase db, QString* why, Contents contents)
         if (!present.contains(name.toLower())) {
             if (why)
                 *why = QStringLiteral("缺少数据表 %1").arg(name);
-            return false;
+            return OpenStatus::NotDoorDatabase;
         }
     }
     if (contents == Contents::Tables)
-        return true;
+        return OpenStatus::Opened;
     const QHash<QString, QStringList>& wanted = deliveredColumns();
     for (const QString& name : Schema::requiredObjects()) {
         q.prepare(QStringLiteral("SELECT name FROM pragma_table_info(?)"));
@@ -363,7 +418,7 @@ bool isDoorDatabase(QSqlDatabase db, QString* why, Contents contents)
         if (!q.exec()) {
             if (why)
                 *why = q.lastError().text();
-            return false;
+            return classify(q.lastError(), file);
         }
         QStringList held;
         while (q.next())
@@ -372,11 +427,20 @@ bool isDoorDatabase(QSqlDatabase db, QString* why, Contents contents)
             if (!held.contains(column)) {
                 if (why)
                     *why = QStringLiteral("数据表 %1 缺少字段 %2").arg(name, column);
-                return false;
+                return OpenStatus::NotDoorDatabase;
             }
         }
     }
-    return true;
+    return OpenStatus::Opened;
+}
+
+}  // namespace
+
+namespace Database {
+
+bool isDoorDatabase(QSqlDatabase db, QString* why, Contents contents)
+{
+    return doorContents(db, why, contents, db.databaseName()) == OpenStatus::Opened;
 }
 
 bool checkFile(const QString& file, QString* why, Contents contents, const Progress& progress)
@@ -387,7 +451,7 @@ bool checkFile(const QString& file, QString* why, Contents contents, const Progr
     const double bytes = std::max<qint64>(
         1, (QFileInfo(file).size() + QFileInfo(file + QStringLiteral("-wal")).size()) * 3 / 2);
     bool ok = false;
-    runAside([&] { ok = inspect(file, Depth::QuickCheck, contents, why); },
+    runAside([&] { ok = inspect(file, Depth::QuickCheck, contents, why) == OpenStatus::Opened; },
              [bytes](qint64 read) { return read / bytes; }, progress);
     if (ok && progress)
         progress(1000);
@@ -396,7 +460,7 @@ bool checkFile(const QString& file, QString* why, Contents contents, const Progr
 
 bool checkContents(const QString& file, QString* why, Contents contents)
 {
-    return inspect(file, Depth::ContentsOnly, contents, why);
+    return inspect(file, Depth::ContentsOnly, contents, why) == OpenStatus::Opened;
 }
 
 bool createDelivered(const QString& file, QString* error)
@@ -450,29 +514,93 @@ bool createDelivered(const QString& file, QString* error)
 OpenResult openFile(const QString& file, const QString& connectionName)
 {
     OpenResult r;
-    // Look at the file read-only first, so that a file that is not ours is
-    // never given a log or a changed header.
-    QString why;
-    if (!inspect(file, Depth::ContentsOnly, Contents::Tables, &why)) {
-        r.status = QFileInfo(file).isReadable() ? OpenStatus::NotDoorDatabase : OpenStatus::CannotOpen;
-        r.detail = why;
+    // Look at the file read-only first, so that a file that is not ours, or
+    // one a newer program made, is never given a log or a changed header.
+    int held = 0;
+    r.status = inspect(file, Depth::ContentsOnly, Contents::Tables, &r.detail, &held);
+    if (r.status != OpenStatus::Opened)
+        return r;
+    const bool older = held < Schema::currentVersion();
+    // An upgrade that cannot be written would stop half-way.
+    if (older && !canWrite(file)) {
+        r.status = OpenStatus::CannotWrite;
+        r.detail = QStringLiteral("数据库是较早的版本 %1，要升级到版本 %2 才能使用，但文件或文件夹不能写入")
+                       .arg(held)
+                       .arg(Schema::currentVersion());
         return r;
     }
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);
     db.setDatabaseName(file);
     db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
-    if (!db.open()) {
-        r.status = OpenStatus::CannotOpen;
-        r.detail = db.lastError().text();
+    QSqlError failure;
+    if (!db.open())
+        failure = db.lastError();
+    else if (!applySettings(db, &failure))
+        db.close();
+    else if (older && !Schema::upgrade(db, &r.detail)) {
+        failure = db.lastError();
+        db.close();
+        r.status = canWrite(file) ? OpenStatus::CannotOpen : OpenStatus::CannotWrite;
+        r.detail = QStringLiteral("升级到版本 %1 失败：%2").arg(Schema::currentVersion()).arg(r.detail);
         return r;
     }
-    if (!applySettings(db, &r.detail)) {
-        db.close();
-        r.status = OpenStatus::CannotOpen;
+    if (failure.isValid()) {
+        r.status = classify(failure, file);
+        r.detail = failure.text();
         return r;
     }
     r.status = OpenStatus::Opened;
     return r;
+}
+
+bool upgradeFile(const QString& file, QString* error)
+{
+    const QString name = uniqueConnectionName(QStringLiteral("upgrade"));
+    const OpenResult r = openFile(file, name);
+    if (!r.ok() && error)
+        *error = r.detail;
+    removeConnection(name);
+    return r.ok();
+}
+
+bool canWrite(const QString& file)
+{
+#ifdef Q_OS_UNIX
+    // access() tells a read-only mount even to root, whom modes do not stop.
+    const QByteArray folder = QFile::encodeName(QFileInfo(file).absolutePath());
+    const QByteArray path = QFile::encodeName(file);
+    return ::access(folder.constData(), W_OK) == 0 &&
+           (::access(path.constData(), F_OK) != 0 || ::access(path.constData(), W_OK) == 0);
+#else
+    return QFileInfo(QFileInfo(file).absolutePath()).isWritable() &&
+           (!QFileInfo::exists(file) || QFileInfo(file).isWritable());
+#endif
+}
+
+QString openMessage(const OpenResult& r, const QString& file)
+{
+    const QString untouched = QStringLiteral("该文件没有被改动。");
+    QString what;
+    switch (r.status) {
+    case OpenStatus::Opened:
+    case OpenStatus::Created: return QString();
+    case OpenStatus::NotDoorDatabase: what = QStringLiteral("%1 不是门禁系统的数据库，程序不能运行。"); break;
+    case OpenStatus::NotDatabase:
+        what = QStringLiteral("%1 不是数据库文件（也许是别的程序的文件），程序不能运行。");
+        break;
+    case OpenStatus::Damaged: what = QStringLiteral("数据库 %1 已损坏，程序不能运行。请用备份恢复。"); break;
+    case OpenStatus::Locked:
+        what = QStringLiteral("数据库 %1 正被其他程序锁住，程序不能运行。请关闭那个程序后再试。");
+        break;
+    case OpenStatus::CannotWrite:
+        what = QStringLiteral("数据库 %1 或它所在的文件夹不能写入，程序不能运行。请检查文件夹的权限或磁盘。");
+        break;
+    case OpenStatus::Newer:
+        what = QStringLiteral("数据库 %1 由较新版本的门禁管理系统建立，本程序不能使用它。");
+        break;
+    case OpenStatus::CannotOpen: what = QStringLiteral("无法打开数据库 %1，程序不能运行。"); break;
+    }
+    return QStringLiteral("%1\n%2\n\n原因：%3").arg(what.arg(file), untouched, r.detail);
 }
 
 void removeConnection(const QString& connectionName)
@@ -494,7 +622,7 @@ OpenResult openShared()
     if (!QFileInfo::exists(file)) {
         OpenResult r;
         if (!createDelivered(file, &r.detail)) {
-            r.status = OpenStatus::CannotOpen;
+            r.status = canWrite(file) ? OpenStatus::CannotOpen : OpenStatus::CannotWrite;
             return r;
         }
         created = true;

@@ -28,12 +28,26 @@ QString fileName();          // "door.db"
 QString livePath();          // door.db in the program folder
 QString compactionPath();    // dbs.db beside it, written and renamed by the closing compaction
 
-enum class OpenStatus { Opened, Created, NotDoorDatabase, CannotOpen };
+enum class OpenStatus {
+    Opened,
+    Created,
+    NotDoorDatabase,  // a readable database without the system's tables
+    NotDatabase,      // not a database file at all
+    Damaged,          // SQLite finds the file malformed
+    Locked,           // another program holds the file
+    CannotWrite,      // the file or its folder cannot be written
+    Newer,            // made by a newer version of the program
+    CannotOpen,       // any other failure
+};
 struct OpenResult {
     OpenStatus status = OpenStatus::CannotOpen;
     QString detail;
     bool ok() const { return status == OpenStatus::Opened || status == OpenStatus::Created; }
 };
+
+// What the operator is told when `file` could not be opened as `r` says:
+// what is wrong, that the file was not changed, and the reason.
+QString openMessage(const OpenResult& r, const QString& file);
 
 // Opens the shared connection on door.db of the program folder. A folder
 // without a database gets the delivered one first. An existing file that
@@ -45,7 +59,9 @@ bool sharedIsOpen();
 void closeShared();
 
 // Opens `file` as a door database on its own connection, with the
-// program's settings applied. The caller removes the connection.
+// program's settings applied; a database of an older version is brought
+// up to date, one of a newer version is refused untouched. The caller
+// removes the connection.
 OpenResult openFile(const QString& file, const QString& connectionName);
 void removeConnection(const QString& connectionName);
 
@@ -69,6 +85,11 @@ bool checkFile(const QString& file, QString* why = nullptr, Contents contents = 
 // Looks only at what `file` holds, without reading all of it: for a file
 // that is about to be copied and then checked as a copy.
 bool checkContents(const QString& file, QString* why = nullptr, Contents contents = Contents::Tables);
+
+// Brings the door database `file` (on no open connection) up to the
+// current version; a file of the current version is left as it is. A file
+// of a newer version is refused.
+bool upgradeFile(const QString& file, QString* error = nullptr);
 
 // Writes a new delivered database to `file` (which must not exist), for
 // its owner only. The file appears complete or not at all.
@@ -105,6 +126,10 @@ bool closeAndCompact(QString* error = nullptr, const Progress& progress = {});
 // a close that could not empty it); replacing the file then would leave
 // that connection writing into a file nobody reads.
 bool heldElsewhere(const QString& file);
+
+// True when `file` (if it exists) and its folder can be written; a
+// read-only mount is told even where the modes would let the user write.
+bool canWrite(const QString& file);
 
 // Creates the empty file `file` for its owner only (0600): the copies of
 // the database hold people's personal data. Fails when it exists.

@@ -3,8 +3,11 @@
 #include "db/Password.h"
 #include "db/PersonFields.h"
 
+#include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
+
+#include <iterator>
 
 namespace {
 
@@ -115,6 +118,71 @@ bool run(QSqlQuery& q, QString* error)
     return false;
 }
 
+bool runAll(QSqlDatabase db, const QStringList& sql, QString* error)
+{
+    QSqlQuery q(db);
+    for (const QString& s : sql) {
+        if (!q.prepare(s) || !run(q, error)) {
+            if (error && error->isEmpty())
+                *error = q.lastError().text();
+            return false;
+        }
+        q.finish();
+    }
+    return true;
+}
+
+bool setVersion(QSqlDatabase db, int version, QString* error)
+{
+    // A pragma takes no bound value; the number is the program's own.
+    return runAll(db, {QStringLiteral("PRAGMA user_version = %1").arg(version)}, error);
+}
+
+// The statements above make the shape of version 1; later versions are
+// reached by the steps below, on new and older databases alike.
+constexpr int kBaseVersion = 1;
+
+// Databases made before the shape was numbered lack some of the indexes
+// added since (the pass index, the removed-card indexes, the department
+// names' uniqueness), and may hold the pass index in its older column
+// order, the day index it replaced, and department names that differ in
+// case only, which the program has always taken for one department.
+bool numberTheFirstShape(QSqlDatabase db, QString* error)
+{
+    QSqlQuery q(db);
+    q.exec(QStringLiteral("SELECT name FROM pragma_index_info('data_pass') WHERE seqno = 0"));
+    const bool oldPassIndex = q.next() && q.value(0).toString() != QStringLiteral("日期");
+    q.finish();
+    QStringList sql;
+    if (oldPassIndex)
+        sql << QStringLiteral("DROP INDEX data_pass");
+    sql << QStringLiteral("DROP INDEX IF EXISTS data_day")
+        << QStringLiteral("DROP INDEX IF EXISTS department_name")
+        << QStringLiteral("CREATE TABLE department_numbered (部门 TEXT COLLATE NOCASE)")
+        // The first spelling of a name stays, in the order they were added.
+        << QStringLiteral("INSERT INTO department_numbered (部门) SELECT 部门 FROM (SELECT 部门, min(rowid) AS first "
+                          "FROM department GROUP BY 部门 COLLATE NOCASE) ORDER BY first")
+        << QStringLiteral("DROP TABLE department")
+        << QStringLiteral("ALTER TABLE department_numbered RENAME TO department");
+    const QRegularExpression index(QStringLiteral("^CREATE (UNIQUE )?INDEX "));
+    for (const QString& s : statements()) {
+        if (index.match(s).hasMatch())
+            sql << QString(s).replace(QStringLiteral("INDEX "), QStringLiteral("INDEX IF NOT EXISTS "));
+    }
+    return runAll(db, sql, error);
+}
+
+struct Step {
+    int version;  // the version the step reaches, from the one before it
+    bool (*apply)(QSqlDatabase db, QString* error);
+};
+
+// One entry per change of shape, in order; a new entry takes the next
+// number. Numbers, once given, are never changed: files carry them.
+const Step kSteps[] = {
+    {1, numberTheFirstShape},
+};
+
 }  // namespace
 
 namespace Schema {
@@ -141,11 +209,48 @@ QStringList userFields()
 
 bool create(QSqlDatabase db, QString* error)
 {
+    if (!runAll(db, statements(), error) || !setVersion(db, kBaseVersion, error))
+        return false;
+    for (const Step& step : kSteps) {
+        if (step.version > kBaseVersion && !(step.apply(db, error) && setVersion(db, step.version, error)))
+            return false;
+    }
+    return true;
+}
+
+int version(QSqlDatabase db)
+{
     QSqlQuery q(db);
-    for (const QString& s : statements()) {
-        if (!q.prepare(s) || !run(q, error)) {
+    if (q.exec(QStringLiteral("PRAGMA user_version")) && q.next())
+        return q.value(0).toInt();
+    return -1;
+}
+
+int currentVersion()
+{
+    return std::end(kSteps)[-1].version;
+}
+
+bool upgrade(QSqlDatabase db, QString* error)
+{
+    const int from = version(db);
+    if (from < 0) {
+        if (error)
+            *error = db.lastError().text();
+        return false;
+    }
+    for (const Step& step : kSteps) {
+        if (step.version <= from)
+            continue;
+        if (!db.transaction()) {
+            if (error)
+                *error = db.lastError().text();
+            return false;
+        }
+        if (!(step.apply(db, error) && setVersion(db, step.version, error) && db.commit())) {
             if (error && error->isEmpty())
-                *error = q.lastError().text();
+                *error = db.lastError().text();
+            db.rollback();
             return false;
         }
     }

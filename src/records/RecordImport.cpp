@@ -8,21 +8,9 @@
 
 namespace RecordImport {
 
-bool ensurePassIndex(QSqlDatabase db, QString* error)
-{
-    QSqlQuery q(db);
-    if (q.exec(QStringLiteral("CREATE INDEX IF NOT EXISTS data_pass ON data (日期, 卡号, 时间, flag, 地址)")))
-        return true;
-    if (error)
-        *error = q.lastError().text();
-    return false;
-}
-
 Result store(QSqlDatabase db, const QList<CollectedRecord>& records)
 {
     Result r;
-    if (!ensurePassIndex(db, &r.error))
-        return r;
     Transaction tx(db);
     if (!tx.begun()) {
         r.error = db.lastError().text();

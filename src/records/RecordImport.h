@@ -23,10 +23,6 @@ struct Result {
     int present() const { return stored + duplicates; }
 };
 
-// The index the duplicate test runs on. A database made before it
-// existed gets it here, once.
-bool ensurePassIndex(QSqlDatabase db, QString* error = nullptr);
-
 // Every record, in order, in one transaction: all of them are in `data`
 // afterwards, or none of this call's rows (then ok is false).
 Result store(QSqlDatabase db, const QList<CollectedRecord>& records);

@@ -50,6 +50,8 @@ private slots:
     void namesResolveWithoutCase();
     void firstStartCreatesDatabase();
     void foreignFileIsLeftUntouched();
+    void eachFailureHasItsOwnWords_data();
+    void eachFailureHasItsOwnWords();
     void missingSystemRowsTakeDefaults();
     void passwordDigest();
     void passwordMatching_data();
@@ -194,7 +196,7 @@ void DatabaseTest::foreignFileIsLeftUntouched()
     }
     const QByteArray before = fileHash(file);
     Database::OpenResult r = Database::openShared();
-    QCOMPARE(r.status, Database::OpenStatus::NotDoorDatabase);
+    QCOMPARE(r.status, Database::OpenStatus::NotDatabase);
     QVERIFY(!Database::sharedIsOpen());
     QCOMPARE(fileHash(file), before);
     QVERIFY(!QFile::exists(file + QStringLiteral("-wal")));
@@ -213,6 +215,84 @@ void DatabaseTest::foreignFileIsLeftUntouched()
     r = Database::openShared();
     QCOMPARE(r.status, Database::OpenStatus::NotDoorDatabase);
     QCOMPARE(fileHash(file), before2);
+    QVERIFY(!QFile::exists(file + QStringLiteral("-wal")));
+}
+
+Q_DECLARE_METATYPE(Database::OpenStatus)
+
+enum class Fault { NotADatabase, OtherProgramsDatabase, Damaged, Locked };
+Q_DECLARE_METATYPE(Fault)
+
+void DatabaseTest::eachFailureHasItsOwnWords_data()
+{
+    QTest::addColumn<Fault>("fault");
+    QTest::addColumn<Database::OpenStatus>("status");
+    QTest::addColumn<QString>("words");
+    QTest::newRow("not a database") << Fault::NotADatabase << Database::OpenStatus::NotDatabase
+                                    << QStringLiteral("不是数据库文件");
+    QTest::newRow("another program's database") << Fault::OtherProgramsDatabase
+                                                << Database::OpenStatus::NotDoorDatabase
+                                                << QStringLiteral("不是门禁系统的数据库");
+    QTest::newRow("damaged") << Fault::Damaged << Database::OpenStatus::Damaged << QStringLiteral("已损坏");
+    QTest::newRow("locked by another program") << Fault::Locked << Database::OpenStatus::Locked
+                                               << QStringLiteral("正被其他程序锁住");
+}
+
+void DatabaseTest::eachFailureHasItsOwnWords()
+{
+    QFETCH(Fault, fault);
+    QFETCH(Database::OpenStatus, status);
+    QFETCH(QString, words);
+    QTemporaryDir dir;
+    ProgramFolder::set(dir.path());
+    const QString file = Database::livePath();
+    if (fault == Fault::NotADatabase) {
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(4096, 'x'));
+    } else if (fault == Fault::OtherProgramsDatabase) {
+        {
+            QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("other"));
+            other.setDatabaseName(file);
+            QVERIFY(other.open());
+            QVERIFY(tryExec(other, QStringLiteral("CREATE TABLE notes (t TEXT)")));
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("other"));
+    } else {
+        QVERIFY(Database::createDelivered(file));
+    }
+    if (fault == Fault::Damaged) {
+        // The table list on the first page is overwritten past the header.
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::ReadWrite));
+        f.seek(100);
+        f.write(QByteArray(2000, '\x5a'));
+    }
+    QSqlDatabase holder;
+    if (fault == Fault::Locked) {
+        holder = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("holder"));
+        holder.setDatabaseName(file);
+        QVERIFY(holder.open());
+        QVERIFY(tryExec(holder, QStringLiteral("PRAGMA locking_mode=EXCLUSIVE")));
+        QVERIFY(tryExec(holder, QStringLiteral("BEGIN EXCLUSIVE")));
+        QVERIFY(tryExec(holder, QStringLiteral("DELETE FROM asta")));
+    }
+    const QByteArray before = fileHash(file);
+    const Database::OpenResult r = Database::openShared();
+    if (fault == Fault::Locked) {
+        tryExec(holder, QStringLiteral("ROLLBACK"));
+        holder.close();
+        holder = QSqlDatabase();
+        QSqlDatabase::removeDatabase(QStringLiteral("holder"));
+    }
+    QCOMPARE(r.status, status);
+    QVERIFY(!Database::sharedIsOpen());
+    const QString message = Database::openMessage(r, file);
+    QVERIFY2(message.contains(words), qPrintable(message));
+    QVERIFY2(message.contains(QStringLiteral("该文件没有被改动")), qPrintable(message));
+    QVERIFY2(message.endsWith(r.detail) && !r.detail.isEmpty(), qPrintable(message));
+    QCOMPARE(message.contains(QStringLiteral("不是门禁系统的数据库")), fault == Fault::OtherProgramsDatabase);
+    QCOMPARE(fileHash(file), before);
     QVERIFY(!QFile::exists(file + QStringLiteral("-wal")));
 }
 

@@ -628,11 +628,11 @@ OpenResult openShared()
         created = true;
     }
     OpenResult r = openFile(file, QLatin1String(kShared));
-    if (r.ok() && !NameKey::addTo(shared(), &r.detail)) {
-        removeConnection(QLatin1String(kShared));
-        r.status = OpenStatus::CannotOpen;
-        return r;
-    }
+    // Names written by another tool since the last start get their keys;
+    // a file that cannot take them now still opens, and its listings by
+    // name fill them when they can.
+    if (r.ok())
+        NameKey::fillAll(shared());
     if (!r.ok())
         QSqlDatabase::removeDatabase(QLatin1String(kShared));
     else if (created)

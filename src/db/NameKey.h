@@ -23,8 +23,8 @@ QByteArray of(const QString& name);
 QStringList tables();
 
 // Adds the key column, its index and the triggers that empty a stale key
-// to every table that lacks them, and fills every missing key. Safe to
-// run on every open.
+// to every table that lacks them, and fills every missing key: the
+// database's upgrade step to sorted names. Safe to run again.
 bool addTo(QSqlDatabase db, QString* error = nullptr);
 
 // Fills the keys that are missing in `table` (one of tables()); cheap when

@@ -1,7 +1,9 @@
 // Names in the order a Chinese reader expects, kept as a plain key column
 // that any SQLite tool can read and write around.
 
+#include "db/Database.h"
 #include "db/NameKey.h"
+#include "db/Schema.h"
 #include "support/TestHome.h"
 
 #include <QCollator>
@@ -32,6 +34,8 @@ private slots:
     void keysFollowNamesWrittenElsewhere_data();
     void keysFollowNamesWrittenElsewhere();
     void databaseNeedsNoCollationOfOurs();
+    void openingGivesEveryNameItsKey_data();
+    void openingGivesEveryNameItsKey();
 };
 
 void TestNameKey::keysOrderAsTheCollator_data()
@@ -132,6 +136,48 @@ void TestNameKey::databaseNeedsNoCollationOfOurs()
         QCOMPARE(q.value(0).toString(), QStringLiteral("ok"));
     }
     QSqlDatabase::removeDatabase(QStringLiteral("plain tool"));
+}
+
+void TestNameKey::openingGivesEveryNameItsKey_data()
+{
+    QTest::addColumn<bool>("olderFile");
+    QTest::newRow("a file from before the keys") << true;
+    QTest::newRow("names written by another tool") << false;
+}
+
+void TestNameKey::openingGivesEveryNameItsKey()
+{
+    QFETCH(bool, olderFile);
+    TestHome home;
+    const int current = Schema::currentVersion();
+    Database::closeShared();
+    {
+        QSqlDatabase plain = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("plain tool"));
+        plain.setDatabaseName(home.file(Database::fileName()));
+        QVERIFY(plain.open());
+        if (olderFile) {
+            for (const QString& table : NameKey::tables()) {
+                TestHome::exec(plain, QStringLiteral("DROP TRIGGER \"%1_name_changed\"").arg(table));
+                TestHome::exec(plain, QStringLiteral("DROP INDEX \"%1_name_key\"").arg(table));
+                TestHome::exec(plain, QStringLiteral("ALTER TABLE \"%1\" DROP COLUMN name_key").arg(table));
+            }
+            TestHome::exec(plain, QStringLiteral("PRAGMA user_version = %1").arg(current - 1));
+        }
+        for (const QString& name : {QStringLiteral("赵磊"), QStringLiteral("安娜"), QStringLiteral("陈静")}) {
+            TestHome::exec(plain, insertInto(QStringLiteral("people")), {name, name});
+            TestHome::exec(plain, insertInto(QStringLiteral("dfaka")), {name, name});
+        }
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("plain tool"));
+    QVERIFY(Database::openShared().ok());
+    QCOMPARE(Schema::version(home.db()), current);
+    for (const QString& table : {QStringLiteral("people"), QStringLiteral("dfaka")}) {
+        QCOMPARE(home.scalar(QStringLiteral("SELECT count(*) FROM \"%1\" WHERE name_key IS NULL").arg(table)).toInt(), 0);
+        QCOMPARE(home.scalar(QStringLiteral("SELECT group_concat(姓名, ' ') FROM (SELECT 姓名 FROM \"%1\" ORDER BY name_key)")
+                                 .arg(table))
+                     .toString(),
+                 QStringLiteral("安娜 陈静 赵磊"));
+    }
 }
 
 QTEST_MAIN(TestNameKey)

@@ -1,5 +1,6 @@
 #include "attendance/FrmMon.h"
 #include "attendance/MonthlySheet.h"
+#include "support/AppFont.h"
 #include "support/Controls.h"
 #include "support/OperatorInput.h"
 #include "support/ScriptedPrompter.h"
@@ -142,22 +143,13 @@ void TestFrmMon::calendarLayout()
 
 void TestFrmMon::everyDayAndColumnShowWithoutScrolling_data()
 {
-    QTest::addColumn<qreal>("points");
-    QTest::newRow("system font") << qreal(0);
-    QTest::newRow("large font") << qreal(15);
+    AppFont::sizes();
 }
 
 void TestFrmMon::everyDayAndColumnShowWithoutScrolling()
 {
     QFETCH(qreal, points);
-    struct FontKept {
-        const QFont before = QApplication::font();
-        ~FontKept() { QApplication::setFont(before); }
-    } kept;
-    QFont font = kept.before;
-    if (points > 0)
-        font.setPointSizeF(points);
-    QApplication::setFont(font);
+    const AppFont::Sized font(points);
     TestHome home;
     ScriptedPrompter prompter;
     seedWorkTimes(home);

@@ -2,6 +2,7 @@
 
 #include "../doors/LineHome.h"
 #include "PollPeer.h"
+#include "support/AppFont.h"
 
 #include "app/ToolWindows.h"
 #include "app/Tools.h"
@@ -270,22 +271,13 @@ void TestFrmssjsN::viewModes()
 
 void TestFrmssjsN::detailsShowEveryColumnWhole_data()
 {
-    QTest::addColumn<qreal>("points");
-    QTest::newRow("system font") << qreal(0);
-    QTest::newRow("large font") << qreal(14);
+    AppFont::sizes();
 }
 
 void TestFrmssjsN::detailsShowEveryColumnWhole()
 {
     QFETCH(qreal, points);
-    struct FontKept {
-        const QFont before = QApplication::font();
-        ~FontKept() { QApplication::setFont(before); }
-    } kept;
-    QFont font = kept.before;
-    if (points > 0)
-        font.setPointSizeF(points);
-    QApplication::setFont(font);
+    const AppFont::Sized font(points);
     LineHome h;
     h.home.exec(QStringLiteral("INSERT INTO doors (地址, dtype1, dtype2) VALUES (3, '木', '铁')"));
     h.home.exec(QStringLiteral("INSERT INTO people (卡号, 姓名, 部门, 职务) VALUES ('000123', '欧阳建国', "

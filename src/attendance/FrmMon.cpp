@@ -156,18 +156,16 @@ void FrmMon::buildControls()
         const QString widest[] = {QStringLiteral("星期三"), QStringLiteral("31"), QStringLiteral("00:00:00")};
         int width = 0;
         for (int c = 0; c < 6; ++c) {
-            const int need = std::max(boldFm.horizontalAdvance(headings.at(c)),
+            columnBase_[c] = std::max(boldFm.horizontalAdvance(headings.at(c)),
                                       fm.horizontalAdvance(widest[std::min(c, 2)])) + pad;
-            t->setColumnWidth(c, need);
-            width += need;
+            width += columnBase_[c];
         }
-        const int rowHeight = fm.height() + fm.height() / 3 + 2;
-        t->verticalHeader()->setMinimumSectionSize(rowHeight);
-        t->verticalHeader()->setDefaultSectionSize(rowHeight);
-        t->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-        t->verticalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+        rowBase_ = fm.height() + fm.height() / 3 + 2;
+        t->verticalHeader()->setMinimumSectionSize(rowBase_);
+        t->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+        t->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
         const int frame = 2 * t->frameWidth();
-        gridBase_ = QSize(width + frame, t->horizontalHeader()->sizeHint().height() + kRows * rowHeight + frame);
+        gridBase_ = QSize(width + frame, t->horizontalHeader()->sizeHint().height() + kRows * rowBase_ + frame);
         t->setEditTriggers(QAbstractItemView::NoEditTriggers);
         t->setSelectionMode(QAbstractItemView::SingleSelection);
         // A click picks the day even when the cell is already current.
@@ -228,8 +226,24 @@ void FrmMon::placeGrids()
 {
     const int w = std::max(gridBase_.width(), (width() - 20) / 2);
     const int h = std::max(gridBase_.height(), height() - kGridTop - 8 - (whole_ ? kLowerHeight : 0));
-    for (int g = 0; g < 2; ++g)
-        grid_[g]->setGeometry(8 + g * (w + 4), kGridTop, w, h);
+    // The room beyond what the font needs goes to the columns in their
+    // proportions, and to the rows evenly.
+    const int extraWidth = w - gridBase_.width();
+    const int row = rowBase_ + (h - gridBase_.height()) / kRows;
+    for (int g = 0; g < 2; ++g) {
+        QTableWidget* t = grid_[g];
+        t->setGeometry(8 + g * (w + 4), kGridTop, w, h);
+        const int baseWidth = gridBase_.width() - 2 * t->frameWidth();
+        int given = 0;
+        for (int c = 0; c < 6; ++c) {
+            const int width = c < 5 ? columnBase_[c] + extraWidth * columnBase_[c] / baseWidth
+                                    : baseWidth + extraWidth - given;
+            t->setColumnWidth(c, width);
+            given += width;
+        }
+        for (int r = 0; r < kRows; ++r)
+            t->setRowHeight(r, row);
+    }
     lower_->move(0, kGridTop + h + 8);
 }
 

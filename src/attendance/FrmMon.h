@@ -72,6 +72,8 @@ private:
     QTextEdit* rbox_ = nullptr;
     QWidget* lower_ = nullptr;     // the marks and the remarks, below the grids
     QSize gridBase_;               // a grid just holding every day and column
+    int columnBase_[6] = {};       // the columns' widths in it
+    int rowBase_ = 0;
     bool whole_ = false;
 
     std::optional<WorkTimeRow> workTimes_;

@@ -300,11 +300,8 @@ void TestFrmssjsN::detailsShowEveryColumnWhole()
     // Every column whole: none cut with an ellipsis, none beyond the view.
     for (int col = 0; col < m->columnCount(); ++col) {
         QVERIFY2(details->columnWidth(col) >= details->header()->sectionSizeHint(col), qPrintable(QString::number(col)));
-        for (int r = 0; r < m->rowCount(); ++r) {
-            const QString text = m->index(r, col).data().toString();
-            QVERIFY2(details->columnWidth(col) >= details->fontMetrics().horizontalAdvance(text) + 8 + (col == 0 ? 16 : 0),
-                     qPrintable(text));
-        }
+        const QAbstractItemView* asView = details;
+        QVERIFY2(details->columnWidth(col) >= asView->sizeHintForColumn(col), qPrintable(m->index(0, col).data().toString()));
     }
     if (w.width() < screen.width())
         QVERIFY2(right <= details->viewport()->width(), qPrintable(QStringLiteral("%1 > %2").arg(right).arg(details->viewport()->width())));

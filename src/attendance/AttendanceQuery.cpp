@@ -19,8 +19,8 @@ QStringList distinct(QSqlDatabase db, const QString& field)
 {
     NameKey::fill(db, QStringLiteral("people"));
     return BoundQuery::firstColumn(
-        db, QStringLiteral("SELECT %1 FROM people WHERE trim(%1) <> '' GROUP BY %1 ORDER BY MIN(%2), %1")
-                .arg(field, field == QLatin1String("姓名") ? QStringLiteral("name_key") : field));
+        db, QStringLiteral("SELECT DISTINCT %1 FROM people WHERE trim(%1) <> '' ORDER BY %2")
+                .arg(field, field == QStringLiteral("姓名") ? QStringLiteral("name_key") : field));
 }
 
 // "8:5", "08:05" and "08:05:09" are times; anything else is not.

@@ -116,7 +116,7 @@ QStringList names(QSqlDatabase db)
 {
     NameKey::fill(db, QStringLiteral("datakq"));
     return BoundQuery::firstColumn(
-        db, QStringLiteral("SELECT 姓名 FROM datakq WHERE trim(姓名) <> '' GROUP BY 姓名 ORDER BY MIN(name_key), 姓名"));
+        db, QStringLiteral("SELECT DISTINCT 姓名 FROM datakq WHERE trim(姓名) <> '' ORDER BY name_key"));
 }
 
 QString caption(Mark m)

@@ -142,7 +142,12 @@ QSqlQuery choices(QSqlDatabase db, Choices which)
         sql = QStringLiteral("SELECT DISTINCT 部门 FROM people WHERE 部门 IS NOT NULL AND "
                              "EXISTS (SELECT 1 FROM faka WHERE faka.卡号 = people.卡号)");
         break;
-    case Choices::Names: sql = QStringLiteral("SELECT DISTINCT 姓名 FROM fakapl WHERE 姓名 IS NOT NULL"); break;
+    // The holders' names by pinyin, read along the key's index.
+    case Choices::Names:
+        NameKey::fill(db, QStringLiteral("people"));
+        sql = QStringLiteral("SELECT DISTINCT 姓名 FROM people WHERE 姓名 IS NOT NULL AND "
+                             "EXISTS (SELECT 1 FROM faka WHERE faka.卡号 = people.卡号) ORDER BY name_key");
+        break;
     case Choices::Addresses: sql = QStringLiteral("SELECT DISTINCT 地址 FROM faka"); break;
     case Choices::Cards: sql = QStringLiteral("SELECT DISTINCT 卡号 FROM faka"); break;
     }

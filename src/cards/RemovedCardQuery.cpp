@@ -133,8 +133,13 @@ QSqlQuery choices(QSqlDatabase db, Choices which)
     case Choices::Names: field = QStringLiteral("姓名"); break;
     case Choices::Cards: field = QStringLiteral("卡号"); break;
     }
-    return BoundQuery::scrollable(
-        db, QStringLiteral("SELECT DISTINCT %1 FROM dfaka WHERE %1 IS NOT NULL").arg(field), {});
+    QString sql = QStringLiteral("SELECT DISTINCT %1 FROM dfaka WHERE %1 IS NOT NULL").arg(field);
+    // Names by pinyin, read along the key's index.
+    if (which == Choices::Names) {
+        NameKey::fill(db, QStringLiteral("dfaka"));
+        sql += QStringLiteral(" ORDER BY name_key");
+    }
+    return BoundQuery::scrollable(db, sql, {});
 }
 
 Cell checkCell(int column, const QString& text)

@@ -214,8 +214,7 @@ QStringList names(QSqlDatabase db)
 {
     NameKey::fill(db, QStringLiteral("people"));
     return BoundQuery::firstColumn(
-        db, QStringLiteral("SELECT 姓名 FROM people WHERE TRIM(COALESCE(姓名, '')) <> '' GROUP BY 姓名 "
-                           "ORDER BY MIN(name_key), 姓名"));
+        db, QStringLiteral("SELECT DISTINCT 姓名 FROM people WHERE TRIM(COALESCE(姓名, '')) <> '' ORDER BY name_key"));
 }
 
 ReportStaging report(QSqlDatabase db)

@@ -1,9 +1,14 @@
 // Names in the order a Chinese reader expects, kept as a plain key column
 // that any SQLite tool can read and write around.
 
+#include "attendance/AttendanceQuery.h"
+#include "attendance/MonthlySheet.h"
+#include "cards/IssuedCardQuery.h"
+#include "cards/RemovedCardQuery.h"
 #include "db/Database.h"
 #include "db/NameKey.h"
 #include "db/Schema.h"
+#include "records/RecordQuery.h"
 #include "support/TestHome.h"
 
 #include <QCollator>
@@ -34,6 +39,8 @@ private slots:
     void keysFollowNamesWrittenElsewhere_data();
     void keysFollowNamesWrittenElsewhere();
     void databaseNeedsNoCollationOfOurs();
+    void everyNameListIsInPinyinOrder_data();
+    void everyNameListIsInPinyinOrder();
     void openingGivesEveryNameItsKey_data();
     void openingGivesEveryNameItsKey();
 };
@@ -136,6 +143,43 @@ void TestNameKey::databaseNeedsNoCollationOfOurs()
         QCOMPARE(q.value(0).toString(), QStringLiteral("ok"));
     }
     QSqlDatabase::removeDatabase(QStringLiteral("plain tool"));
+}
+
+void TestNameKey::everyNameListIsInPinyinOrder_data()
+{
+    QTest::addColumn<int>("list");
+    QTest::newRow("发卡信息查询") << 0;
+    QTest::newRow("退卡查询") << 1;
+    QTest::newRow("打卡数据查询") << 2;
+    QTest::newRow("考勤数据查询") << 3;
+    QTest::newRow("个人月总查询") << 4;
+}
+
+void TestNameKey::everyNameListIsInPinyinOrder()
+{
+    QFETCH(int, list);
+    TestHome home;
+    const QStringList names{"张伟", "李娜", "王芳", "赵磊", "陈静", "安娜", "李娜"};
+    for (int i = 0; i < names.size(); ++i) {
+        const QString card = QStringLiteral("%1").arg(i + 1, 6, 10, QLatin1Char('0'));
+        home.exec(QStringLiteral("INSERT INTO people (卡号, 姓名) VALUES (?, ?)"), {card, names.at(i)});
+        home.exec(QStringLiteral("INSERT INTO faka (地址, 卡号, 物理卡号) VALUES (1, ?, ?)"), {card, card + card});
+        home.exec(insertInto(QStringLiteral("dfaka")), {card, names.at(i)});
+        home.exec(insertInto(QStringLiteral("datakq")), {card, names.at(i)});
+    }
+    QStringList got;
+    auto all = [&](QSqlQuery q) {
+        while (q.next())
+            got << q.value(0).toString();
+    };
+    switch (list) {
+    case 0: all(IssuedCardQuery::choices(home.db(), IssuedCardQuery::Choices::Names)); break;
+    case 1: all(RemovedCardQuery::choices(home.db(), RemovedCardQuery::Choices::Names)); break;
+    case 2: got = RecordQuery::names(home.db()); break;
+    case 3: got = AttendanceQuery::names(home.db()); break;
+    case 4: got = MonthlySheet::names(home.db()); break;
+    }
+    QCOMPARE(got, (QStringList{"安娜", "陈静", "李娜", "王芳", "张伟", "赵磊"}));
 }
 
 void TestNameKey::openingGivesEveryNameItsKey_data()

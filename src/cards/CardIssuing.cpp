@@ -1,5 +1,6 @@
 #include "cards/CardIssuing.h"
 
+#include "db/NameKey.h"
 #include "cards/CardRows.h"
 #include "db/BoundQuery.h"
 #include "db/DateText.h"
@@ -93,6 +94,7 @@ bool writeHolder(QSqlDatabase db, const CardRequest& r, QString* error)
         *error = q.lastError().text();
         return false;
     }
+    NameKey::fill(db, QStringLiteral("people"));
     return true;
 }
 

@@ -8,6 +8,7 @@
 #include "db/Database.h"
 #include "db/NameKey.h"
 #include "db/Schema.h"
+#include "people/Personnel.h"
 #include "records/RecordQuery.h"
 #include "support/TestHome.h"
 
@@ -39,6 +40,7 @@ private slots:
     void keysFollowNamesWrittenElsewhere_data();
     void keysFollowNamesWrittenElsewhere();
     void databaseNeedsNoCollationOfOurs();
+    void theProgramWritesTheKeyWithTheName();
     void everyNameListIsInPinyinOrder_data();
     void everyNameListIsInPinyinOrder();
     void openingGivesEveryNameItsKey_data();
@@ -143,6 +145,20 @@ void TestNameKey::databaseNeedsNoCollationOfOurs()
         QCOMPARE(q.value(0).toString(), QStringLiteral("ok"));
     }
     QSqlDatabase::removeDatabase(QStringLiteral("plain tool"));
+}
+
+void TestNameKey::theProgramWritesTheKeyWithTheName()
+{
+    TestHome home;
+    Person p;
+    p.cardNo = QStringLiteral("000001");
+    p.name = QStringLiteral("赵磊");
+    QVERIFY(Personnel::add(home.db(), p).ok());
+    const QString key = QStringLiteral("SELECT name_key FROM people WHERE 卡号 = '000001'");
+    QCOMPARE(home.scalar(key).toByteArray(), NameKey::of(QStringLiteral("赵磊")));
+    p.name = QStringLiteral("安娜");
+    QVERIFY(Personnel::change(home.db(), p).ok());
+    QCOMPARE(home.scalar(key).toByteArray(), NameKey::of(QStringLiteral("安娜")));
 }
 
 void TestNameKey::everyNameListIsInPinyinOrder_data()

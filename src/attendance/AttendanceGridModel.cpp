@@ -1,6 +1,7 @@
 #include "attendance/AttendanceGridModel.h"
 
 #include "ui/Prompter.h"
+#include "db/NameKey.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -20,6 +21,7 @@ void AttendanceGridModel::run(const AttendanceQuery::Statement& s)
 
 void AttendanceGridModel::refresh()
 {
+    NameKey::fill(db_, QStringLiteral("datakq"));
     QSqlQuery q(db_);
     q.prepare(shown_.sql);
     for (int i = 0; i < shown_.values.size(); ++i)

@@ -2,6 +2,7 @@
 
 #include "attendance/PunchSelection.h"
 #include "db/DateText.h"
+#include "db/NameKey.h"
 #include "db/Transaction.h"
 
 #include <QSqlError>
@@ -93,7 +94,7 @@ Outcome run(QSqlDatabase db, const QDate& first, const QDate& last, const Progre
 
     QSqlQuery insert(db);
     if (!insert.prepare(QStringLiteral("INSERT INTO datakq (卡号, 日期, 姓名, 部门, 职务, 时间1, 时间2, 时间3, 时间4, "
-                                       "hrs, late, leavee, absent) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")))
+                                       "hrs, late, leavee, absent, name_key) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")))
         return failed(insert.lastError().text());
 
     q.prepare(QStringLiteral("SELECT d.卡号, d.日期, d.时间, p.姓名, p.部门, p.职务 FROM data d "
@@ -119,7 +120,8 @@ Outcome run(QSqlDatabase db, const QDate& first, const QDate& last, const Progre
         const DayCounts c = Attendance::countDay(p, *sessions, DateText::toDate(day));
         const QVariant values[] = {card, day, name, department, position,
                                    bindPunch(p.morningIn), bindPunch(p.morningOut), bindPunch(p.afternoonIn),
-                                   bindPunch(p.afternoonOut), c.hours(), c.late, c.leftEarly, c.absent};
+                                   bindPunch(p.afternoonOut), c.hours(), c.late, c.leftEarly, c.absent,
+                                   NameKey::of(name.toString())};
         for (int i = 0; i < int(std::size(values)); ++i)
             insert.bindValue(i, values[i]);
         if (!insert.exec())

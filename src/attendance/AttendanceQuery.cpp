@@ -2,6 +2,7 @@
 
 #include "db/BoundQuery.h"
 #include "db/DateText.h"
+#include "db/NameKey.h"
 #include "db/Transaction.h"
 
 #include <QRegularExpression>
@@ -16,8 +17,10 @@ enum Column { Name, Card, Day, Time1, Time2, Time3, Time4, Hours, Late, LeftEarl
 
 QStringList distinct(QSqlDatabase db, const QString& field)
 {
+    NameKey::fill(db, QStringLiteral("people"));
     return BoundQuery::firstColumn(
-        db, QStringLiteral("SELECT DISTINCT %1 FROM people WHERE trim(%1) <> '' ORDER BY %1").arg(field));
+        db, QStringLiteral("SELECT DISTINCT %1 FROM people WHERE trim(%1) <> '' ORDER BY %2")
+                .arg(field, field == QStringLiteral("姓名") ? QStringLiteral("name_key") : field));
 }
 
 // "8:5", "08:05" and "08:05:09" are times; anything else is not.
@@ -99,7 +102,7 @@ Statement statement(const Filter& f)
     if (!where.isEmpty())
         s.sql += QStringLiteral(" WHERE ") + where.join(QStringLiteral(" AND "));
     static const char* orders[] = {" ORDER BY 日期, 卡号", " ORDER BY 卡号, 日期", " ORDER BY 部门, 日期",
-                                   " ORDER BY 姓名, 日期"};
+                                   " ORDER BY name_key, 日期"};
     if (f.order >= 0 && f.order < int(std::size(orders)))
         s.sql += QString::fromUtf8(orders[f.order]);
     return s;

@@ -21,6 +21,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QRadioButton>
 #include <QSaveFile>
 #include <QTableWidget>
@@ -30,10 +31,9 @@
 
 namespace {
 
-// Heights of the window: the sheet alone, and the sheet with the remarks.
-constexpr int kUpperHeight = 392;
-constexpr int kWholeHeight = 552;
 constexpr int kRows = 16;
+constexpr int kGridTop = 72;
+constexpr int kLowerHeight = 160;   // the marks and the remarks
 
 QComboBox* comboBox(QWidget* parent, const char* name, const QRect& r)
 {
@@ -44,11 +44,6 @@ QComboBox* comboBox(QWidget* parent, const char* name, const QRect& r)
     c->setGeometry(r);
     InputFilters::enterMovesOn(c->lineEdit());
     return c;
-}
-
-QString timeText(const std::optional<QTime>& t)
-{
-    return t ? t->toString(QStringLiteral("HH:mm:ss")) : QString();
 }
 
 }  // namespace
@@ -97,7 +92,6 @@ FrmMon::FrmMon(QWidget* parent) : QDialog(parent)
 
 void FrmMon::buildControls()
 {
-    resize(704, kWholeHeight);
     option1_ = new QRadioButton(QStringLiteral("按卡号"), this);
     option1_->setObjectName(QStringLiteral("Option1"));
     option1_->setGeometry(10, 8, 70, 24);
@@ -149,17 +143,29 @@ void FrmMon::buildControls()
     for (int g = 0; g < 2; ++g) {
         auto* t = new QTableWidget(kRows, 6, this);
         t->setObjectName(g == 0 ? QStringLiteral("MSF") : QStringLiteral("MSF1"));
-        t->setGeometry(8 + g * 346, 72, 342, 312);
         t->setHorizontalHeaderLabels(headings);
         QFont bold = t->horizontalHeader()->font();
         bold.setBold(true);
         t->horizontalHeader()->setFont(bold);
         t->verticalHeader()->hide();
-        t->verticalHeader()->setDefaultSectionSize(18);
-        t->horizontalHeader()->setMinimumSectionSize(20);
-        const int widths[] = {52, 38, 62, 62, 62, 62};
-        for (int c = 0; c < 6; ++c)
-            t->setColumnWidth(c, widths[c]);
+        // Rows and columns are as large as the font needs, and share out
+        // whatever more room the window gives.
+        const QFontMetrics fm(t->font());
+        const QFontMetrics boldFm(bold);
+        const int pad = fm.averageCharWidth() * 2;
+        const QString widest[] = {QStringLiteral("星期三"), QStringLiteral("31"), QStringLiteral("00:00:00")};
+        int width = 0;
+        for (int c = 0; c < 6; ++c) {
+            columnBase_[c] = std::max(boldFm.horizontalAdvance(headings.at(c)),
+                                      fm.horizontalAdvance(widest[std::min(c, 2)])) + pad;
+            width += columnBase_[c];
+        }
+        rowBase_ = fm.height() + fm.height() / 3 + 2;
+        t->verticalHeader()->setMinimumSectionSize(rowBase_);
+        t->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+        t->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+        const int frame = 2 * t->frameWidth();
+        gridBase_ = QSize(width + frame, t->horizontalHeader()->sizeHint().height() + kRows * rowBase_ + frame);
         t->setEditTriggers(QAbstractItemView::NoEditTriggers);
         t->setSelectionMode(QAbstractItemView::SingleSelection);
         // A click picks the day even when the cell is already current.
@@ -172,35 +178,73 @@ void FrmMon::buildControls()
     }
 
     // The remarks.
-    const int y = kUpperHeight;
+    lower_ = new QWidget(this);
+    lower_->setObjectName(QStringLiteral("Lower"));
+    const int y = 0;
     const MonthlySheet::Mark marks[] = {MonthlySheet::Mark::Late, MonthlySheet::Mark::LeftEarly,
                                         MonthlySheet::Mark::Leave, MonthlySheet::Mark::Absent,
                                         MonthlySheet::Mark::Overtime};
     const char* names[] = {"Clate", "Cle", "Clv", "Cabs", "Cot"};
     for (int i = 0; i < 5; ++i) {
         markButtons_[i] = Buttons::make(
-            this, names[i], MonthlySheet::caption(marks[i]), QRect(8 + i * 66, y, 60, 26));
+            lower_, names[i], MonthlySheet::caption(marks[i]), QRect(8 + i * 66, y, 60, 26));
         connect(markButtons_[i], &QPushButton::clicked, this, [this, m = marks[i]]() { mark(m); });
     }
-    picture4_ = new QToolButton(this);
+    picture4_ = new QToolButton(lower_);
     picture4_->setObjectName(QStringLiteral("Picture4"));
     picture4_->setArrowType(Qt::UpArrow);
     picture4_->setGeometry(8 + 5 * 66, y + 1, 24, 24);
     connect(picture4_, &QToolButton::clicked, this, [this]() { showWhole(false); });
 
-    auto* frame = new QGroupBox(QStringLiteral("备注"), this);
+    auto* frame = new QGroupBox(QStringLiteral("备注"), lower_);
     frame->setObjectName(QStringLiteral("Frame1"));
     frame->setGeometry(8, y + 32, 590, 112);
     rbox_ = new QTextEdit(frame);
     rbox_->setObjectName(QStringLiteral("RBox"));
     rbox_->setGeometry(8, 20, 574, 84);
     rbox_->setAcceptRichText(true);
-    command6_ = Buttons::make(this, "Command6", QStringLiteral("保存"), QRect(606, y + 40, 88, 28));
-    command7_ = Buttons::make(this, "Command7", QStringLiteral("编辑打印"), QRect(606, y + 76, 88, 28));
-    command3_ = Buttons::make(this, "Command3", QStringLiteral("清除"), QRect(606, y + 112, 88, 28));
+    command6_ = Buttons::make(lower_, "Command6", QStringLiteral("保存"), QRect(606, y + 40, 88, 28));
+    command7_ = Buttons::make(lower_, "Command7", QStringLiteral("编辑打印"), QRect(606, y + 76, 88, 28));
+    command3_ = Buttons::make(lower_, "Command3", QStringLiteral("清除"), QRect(606, y + 112, 88, 28));
     connect(command6_, &QPushButton::clicked, this, [this]() { save(); });
     connect(command7_, &QPushButton::clicked, this, &FrmMon::editAndPrint);
     connect(command3_, &QPushButton::clicked, rbox_, &QTextEdit::clear);
+    lower_->resize(700, kLowerHeight);
+
+    // The top row of boxes and buttons ends at 692.
+    setMinimumWidth(std::max(704, 2 * gridBase_.width() + 20));
+    resize(minimumWidth(), height());
+}
+
+void FrmMon::resizeEvent(QResizeEvent* event)
+{
+    QDialog::resizeEvent(event);
+    placeGrids();
+}
+
+void FrmMon::placeGrids()
+{
+    const int w = std::max(gridBase_.width(), (width() - 20) / 2);
+    const int h = std::max(gridBase_.height(), height() - kGridTop - 8 - (whole_ ? kLowerHeight : 0));
+    // The room beyond what the font needs goes to the columns in their
+    // proportions, and to the rows evenly.
+    const int extraWidth = w - gridBase_.width();
+    const int row = rowBase_ + (h - gridBase_.height()) / kRows;
+    for (int g = 0; g < 2; ++g) {
+        QTableWidget* t = grid_[g];
+        t->setGeometry(8 + g * (w + 4), kGridTop, w, h);
+        const int baseWidth = gridBase_.width() - 2 * t->frameWidth();
+        int given = 0;
+        for (int c = 0; c < 6; ++c) {
+            const int width = c < 5 ? columnBase_[c] + extraWidth * columnBase_[c] / baseWidth
+                                    : baseWidth + extraWidth - given;
+            t->setColumnWidth(c, width);
+            given += width;
+        }
+        for (int r = 0; r < kRows; ++r)
+            t->setRowHeight(r, row);
+    }
+    lower_->move(0, kGridTop + h + 8);
 }
 
 bool FrmMon::eventFilter(QObject* watched, QEvent* event)
@@ -217,7 +261,11 @@ bool FrmMon::eventFilter(QObject* watched, QEvent* event)
 
 void FrmMon::showWhole(bool whole)
 {
-    resize(width(), whole ? kWholeHeight : kUpperHeight);
+    const int gridHeight = std::max(gridBase_.height(), grid_[0]->height());
+    whole_ = whole;
+    setMinimumHeight(kGridTop + gridBase_.height() + 8 + (whole ? kLowerHeight : 0));
+    resize(width(), kGridTop + gridHeight + 8 + (whole ? kLowerHeight : 0));
+    placeGrids();
 }
 
 void FrmMon::clearGrids()
@@ -272,7 +320,7 @@ void FrmMon::writeDay(const MonthlySheet::Day& day)
             item->setForeground(*colour);
         else
             item->setData(Qt::ForegroundRole, QVariant());
-        item->setText(timeText(punches[i]));
+        item->setText(MonthlySheet::punchText(punches[i]));
     }
 }
 

@@ -39,6 +39,7 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void buildControls();
@@ -51,6 +52,7 @@ private:
     bool save();
     void editAndPrint();
     void showWhole(bool whole);
+    void placeGrids();
 
     QRadioButton* option1_ = nullptr;
     QRadioButton* option2_ = nullptr;
@@ -68,6 +70,11 @@ private:
     QPushButton* command7_ = nullptr;
     QPushButton* command3_ = nullptr;
     QTextEdit* rbox_ = nullptr;
+    QWidget* lower_ = nullptr;     // the marks and the remarks, below the grids
+    QSize gridBase_;               // a grid just holding every day and column
+    int columnBase_[6] = {};       // the columns' widths in it
+    int rowBase_ = 0;
+    bool whole_ = false;
 
     std::optional<WorkTimeRow> workTimes_;
     int sheetYear_ = 0;

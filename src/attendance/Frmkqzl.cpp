@@ -7,6 +7,7 @@
 #include "session/Session.h"
 #include "ui/BusyCursor.h"
 #include "ui/Prompter.h"
+#include "ui/WorkProgress.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -86,6 +87,7 @@ void Frmkqzl::start()
     AttendanceProcessing::Outcome outcome;
     {
         BusyCursor busy;
+        HeldInput held;
         running_ = true;
         command1_->setEnabled(false);
         command2_->setEnabled(false);
@@ -93,8 +95,7 @@ void Frmkqzl::start()
         outcome = AttendanceProcessing::run(Session::db(), dtp1_->date(), dtp2_->date(), [this](int done, int total) {
             prg_->setMaximum(std::max(total, 1));
             prg_->setValue(std::min(done, prg_->maximum()));
-            // Only the bar is repainted; the run takes no clicks meanwhile.
-            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+            HeldInput::paint();
         });
         prg_->hide();
         running_ = false;

@@ -2,6 +2,7 @@
 
 #include "db/BoundQuery.h"
 #include "db/DateText.h"
+#include "db/NameKey.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -12,12 +13,11 @@ namespace {
 
 constexpr int kLeftRows = 16;
 
-// A missing punch is stored as no value; rows of older programs hold
-// midnight for it instead.
+// A missing punch is stored as no value; a punch at midnight is a punch.
 std::optional<QTime> punch(const QVariant& v)
 {
     const QTime t = DateText::toTime(v);
-    return t.isValid() && t != QTime(0, 0) ? std::optional<QTime>(t) : std::nullopt;
+    return t.isValid() ? std::optional<QTime>(t) : std::nullopt;
 }
 
 }  // namespace
@@ -58,18 +58,26 @@ std::optional<QColor> dayShade(const QDate& day)
 std::optional<QColor> punchColour(int grid, int column, const std::optional<QTime>& t,
                                   const std::optional<WorkTimeRow>& w)
 {
-    if (!t || !w)
+    if (!w)
         return std::nullopt;
+    // A missing punch counts as midnight: never late, always early, so a
+    // missed leave stands out in red.
+    const QTime at = t.value_or(QTime(0, 0));
     const QColor blue(0, 0, 255);
     // The right grid's morning leave has always been a shade darker.
     const QColor red = grid == 1 && column == 3 ? QColor(235, 0, 0) : QColor(255, 0, 0);
     switch (column) {
-    case 2: return w->lateMorning.isValid() && *t > w->lateMorning ? std::optional<QColor>(blue) : std::nullopt;
-    case 3: return w->earlyMorning.isValid() && *t < w->earlyMorning ? std::optional<QColor>(red) : std::nullopt;
-    case 4: return w->lateAfternoon.isValid() && *t > w->lateAfternoon ? std::optional<QColor>(blue) : std::nullopt;
-    case 5: return w->earlyAfternoon.isValid() && *t < w->earlyAfternoon ? std::optional<QColor>(red) : std::nullopt;
+    case 2: return w->lateMorning.isValid() && at > w->lateMorning ? std::optional<QColor>(blue) : std::nullopt;
+    case 3: return w->earlyMorning.isValid() && at < w->earlyMorning ? std::optional<QColor>(red) : std::nullopt;
+    case 4: return w->lateAfternoon.isValid() && at > w->lateAfternoon ? std::optional<QColor>(blue) : std::nullopt;
+    case 5: return w->earlyAfternoon.isValid() && at < w->earlyAfternoon ? std::optional<QColor>(red) : std::nullopt;
     }
     return std::nullopt;
+}
+
+QString punchText(const std::optional<QTime>& t)
+{
+    return t ? t->toString(QStringLiteral("HH:mm:ss")) : QStringLiteral("00:00");
 }
 
 Month month(QSqlDatabase db, By by, const QString& who, int year, int month)
@@ -106,8 +114,9 @@ QStringList cards(QSqlDatabase db)
 
 QStringList names(QSqlDatabase db)
 {
+    NameKey::fill(db, QStringLiteral("datakq"));
     return BoundQuery::firstColumn(
-        db, QStringLiteral("SELECT DISTINCT 姓名 FROM datakq WHERE trim(姓名) <> '' ORDER BY 姓名"));
+        db, QStringLiteral("SELECT DISTINCT 姓名 FROM datakq WHERE trim(姓名) <> '' ORDER BY name_key"));
 }
 
 QString caption(Mark m)

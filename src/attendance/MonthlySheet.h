@@ -34,9 +34,14 @@ std::optional<QColor> dayShade(const QDate& day);
 
 // The punch columns 2-5 of a grid and their thresholds: an arrival later
 // than its threshold is blue, a leave earlier than its threshold red. No
-// colour without stored work times, and none for a missing punch.
+// colour without stored work times. A missing punch counts as 00:00: a
+// missing arrival is never coloured, a missing leave is red.
 std::optional<QColor> punchColour(int grid, int column, const std::optional<QTime>& punch,
                                   const std::optional<WorkTimeRow>& workTimes);
+
+// A punch as the sheet shows it: "08:31:05", and "00:00" for a missing
+// one, apart from a real punch at midnight ("00:00:00").
+QString punchText(const std::optional<QTime>& punch);
 
 struct Day {
     QDate date;

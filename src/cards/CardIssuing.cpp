@@ -1,10 +1,10 @@
 #include "cards/CardIssuing.h"
 
-#include "db/NumberText.h"
-
 #include "cards/CardRows.h"
 #include "db/BoundQuery.h"
 #include "db/DateText.h"
+#include "db/NameKey.h"
+#include "db/NumberText.h"
 #include "db/Transaction.h"
 
 #include <QSqlError>
@@ -86,6 +86,7 @@ bool writeHolder(QSqlDatabase db, const CardRequest& r, QString* error)
         *error = q.lastError().text();
         return false;
     }
+    NameKey::fill(db, QStringLiteral("people"));
     return true;
 }
 

@@ -1,5 +1,6 @@
 #include "cards/CardRows.h"
 
+#include "db/NameKey.h"
 #include "db/DateText.h"
 
 #include <QSqlError>
@@ -109,6 +110,7 @@ bool moveToHistory(QSqlDatabase db, int address, const QString& card, const QDat
     copy.addBindValue(card);
     if (!copy.exec())
         return fail(copy, error);
+    NameKey::fill(db, QStringLiteral("dfaka"));
     QSqlQuery del(db);
     del.prepare(QStringLiteral("DELETE FROM faka WHERE 地址 = ? AND 卡号 = ?"));
     del.addBindValue(address);

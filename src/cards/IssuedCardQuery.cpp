@@ -4,6 +4,7 @@
 
 #include "cards/CardStateWords.h"
 #include "db/BoundQuery.h"
+#include "db/NameKey.h"
 
 #include <QVariantList>
 
@@ -52,7 +53,7 @@ QString whereAndOrder(const Filter& f, QVariantList& values)
     // every row before the first one shows.
     case Order::Address: sql += QStringLiteral(" ORDER BY faka.地址"); break;
     case Order::Card: sql += QStringLiteral(" ORDER BY faka.卡号"); break;
-    case Order::Name: sql += QStringLiteral(" ORDER BY people.姓名"); break;
+    case Order::Name: sql += QStringLiteral(" ORDER BY people.name_key"); break;
     }
     return sql;
 }
@@ -102,6 +103,7 @@ QSqlQuery gridQuery(QSqlDatabase db, const Filter& filter)
 {
     QVariantList values;
     const QString tail = whereAndOrder(filter, values);
+    NameKey::fill(db, QStringLiteral("people"));
     const QString select =
         QStringLiteral("SELECT people.姓名, faka.卡号, faka.地址, faka.ctrl_state1, faka.ctrl_state2, "
                        "faka.开始日期, faka.截止日期, faka.开始星期, faka.截止星期, faka.开始时间, "
@@ -140,7 +142,12 @@ QSqlQuery choices(QSqlDatabase db, Choices which)
         sql = QStringLiteral("SELECT DISTINCT 部门 FROM people WHERE 部门 IS NOT NULL AND "
                              "EXISTS (SELECT 1 FROM faka WHERE faka.卡号 = people.卡号)");
         break;
-    case Choices::Names: sql = QStringLiteral("SELECT DISTINCT 姓名 FROM fakapl WHERE 姓名 IS NOT NULL"); break;
+    // The holders' names by pinyin, read along the key's index.
+    case Choices::Names:
+        NameKey::fill(db, QStringLiteral("people"));
+        sql = QStringLiteral("SELECT DISTINCT 姓名 FROM people WHERE 姓名 IS NOT NULL AND "
+                             "EXISTS (SELECT 1 FROM faka WHERE faka.卡号 = people.卡号) ORDER BY name_key");
+        break;
     case Choices::Addresses: sql = QStringLiteral("SELECT DISTINCT 地址 FROM faka"); break;
     case Choices::Cards: sql = QStringLiteral("SELECT DISTINCT 卡号 FROM faka"); break;
     }

@@ -5,6 +5,7 @@
 #include "cards/CardStateWords.h"
 #include "db/BoundQuery.h"
 #include "db/DateText.h"
+#include "db/NameKey.h"
 
 #include <QRegularExpression>
 #include <QSqlError>
@@ -46,7 +47,7 @@ QString whereAndOrder(const Filter& f, QVariantList& values)
     switch (f.order) {
     case Order::None: break;
     case Order::Department: sql += QStringLiteral(" ORDER BY 部门, 卡号, 日期"); break;
-    case Order::Name: sql += QStringLiteral(" ORDER BY 姓名, 日期"); break;
+    case Order::Name: sql += QStringLiteral(" ORDER BY name_key, 日期"); break;
     case Order::Address: sql += QStringLiteral(" ORDER BY 地址, 部门, 卡号, 日期"); break;
     case Order::Card: sql += QStringLiteral(" ORDER BY 卡号, 地址, 日期"); break;
     case Order::Date: sql += QStringLiteral(" ORDER BY 日期, 部门, 卡号"); break;
@@ -54,32 +55,12 @@ QString whereAndOrder(const Filter& f, QVariantList& values)
     return sql;
 }
 
-Cell refused(const QString& why)
-{
-    return {QVariant(), why};
-}
-
-Cell stored(const QVariant& v)
-{
-    return {v, QString()};
-}
+using GridText::dateOf;
+using GridText::refused;
+using GridText::stored;
+using GridText::timeOf;
 
 const QVariant kNull = QVariant(QMetaType(QMetaType::QString));
-
-QDate dateOf(const QString& text)
-{
-    static const QRegularExpression form(QStringLiteral("^[0-9]{4}-[0-9]{1,2}-[0-9]{1,2}$"));
-    return form.match(text).hasMatch() ? QDate::fromString(text, QStringLiteral("yyyy-M-d")) : QDate();
-}
-
-QTime timeOf(const QString& text)
-{
-    static const QRegularExpression form(QStringLiteral("^[0-9]{1,2}:[0-9]{2}(:[0-9]{2})?$"));
-    if (!form.match(text).hasMatch())
-        return QTime();
-    return QTime::fromString(text, text.count(QLatin1Char(':')) == 2 ? QStringLiteral("H:mm:ss")
-                                                                       : QStringLiteral("H:mm"));
-}
 
 }  // namespace
 
@@ -123,6 +104,7 @@ QSqlQuery gridQuery(QSqlDatabase db, const Filter& filter)
 {
     QVariantList values;
     const QString tail = whereAndOrder(filter, values);
+    NameKey::fill(db, QStringLiteral("dfaka"));
     const QString select = QStringLiteral("SELECT %1, rowid FROM dfaka").arg(gridFields().join(QStringLiteral(", ")));
     return BoundQuery::scrollable(db, select + tail, values);
 }
@@ -152,8 +134,13 @@ QSqlQuery choices(QSqlDatabase db, Choices which)
     case Choices::Names: field = QStringLiteral("姓名"); break;
     case Choices::Cards: field = QStringLiteral("卡号"); break;
     }
-    return BoundQuery::scrollable(
-        db, QStringLiteral("SELECT DISTINCT %1 FROM dfaka WHERE %1 IS NOT NULL").arg(field), {});
+    QString sql = QStringLiteral("SELECT DISTINCT %1 FROM dfaka WHERE %1 IS NOT NULL").arg(field);
+    // Names by pinyin, read along the key's index.
+    if (which == Choices::Names) {
+        NameKey::fill(db, QStringLiteral("dfaka"));
+        sql += QStringLiteral(" ORDER BY name_key");
+    }
+    return BoundQuery::scrollable(db, sql, {});
 }
 
 Cell checkCell(int column, const QString& text)

@@ -1,4 +1,5 @@
 #pragma once
+#include "cards/EditableGridModel.h"
 #include "reports/ReportStaging.h"
 
 #include <QDate>
@@ -56,11 +57,7 @@ QSqlQuery choices(QSqlDatabase db, Choices which);
 
 // A value typed into a cell of the grid's column `column`: the value to
 // store, or why it is refused.
-struct Cell {
-    QVariant stored;
-    QString refusal;
-    bool ok() const { return refusal.isEmpty(); }
-};
+using Cell = GridCell;
 Cell checkCell(int column, const QString& text);
 // Checks the value and writes it into the row with that identity.
 Cell writeCell(QSqlDatabase db, qint64 rowId, int column, const QString& text);

@@ -1,5 +1,7 @@
 #include "db/Database.h"
 
+#include "db/NameKey.h"
+
 #include "db/ProgramFolder.h"
 #include "db/Schema.h"
 
@@ -628,6 +630,11 @@ OpenResult openShared()
         created = true;
     }
     OpenResult r = openFile(file, QLatin1String(kShared));
+    // Names written by another tool since the last start get their keys;
+    // a file that cannot take them now still opens, and its listings by
+    // name fill them when they can.
+    if (r.ok())
+        NameKey::fillAll(shared());
     if (!r.ok())
         QSqlDatabase::removeDatabase(QLatin1String(kShared));
     else if (created)

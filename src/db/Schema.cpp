@@ -1,5 +1,7 @@
 #include "db/Schema.h"
 
+#include "db/NameKey.h"
+
 #include "db/Password.h"
 #include "db/PersonFields.h"
 
@@ -181,6 +183,7 @@ struct Step {
 // number. Numbers, once given, are never changed: files carry them.
 const Step kSteps[] = {
     {1, numberTheFirstShape},
+    {2, NameKey::addTo},
 };
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "people/Personnel.h"
 
+#include "db/NameKey.h"
 #include "db/Clock.h"
 #include "db/DateText.h"
 #include "db/Transaction.h"
@@ -97,6 +98,7 @@ Result add(QSqlDatabase db, const Person& person)
         q.addBindValue(v);
     if (!q.exec())
         return failure(q.lastError().text());
+    NameKey::fill(db, QStringLiteral("people"));
     return {};
 }
 
@@ -120,6 +122,7 @@ Result change(QSqlDatabase db, const Person& person)
         return failure(q.lastError().text());
     if (q.numRowsAffected() == 0)
         return {Outcome::CardMissing, {}};
+    NameKey::fill(db, QStringLiteral("people"));
     return {};
 }
 

@@ -2,10 +2,12 @@
 
 #include "ui/TypedInput.h"
 
+#include "cards/EditableGridModel.h"
 #include "reports/ReportPrint.h"
 
 #include "db/BoundQuery.h"
 #include "db/Clock.h"
+#include "db/NameKey.h"
 #include "session/Session.h"
 #include "ui/Prompter.h"
 
@@ -111,11 +113,13 @@ Frmque::Frmque(QWidget* parent) : QDialog(parent)
     for (QPushButton* b : {Ccx, Command2, Command1})
         b->setAutoDefault(false);
 
-    Data2 = new QSqlQueryModel(this);
+    Data2 = new EditableGridModel(Session::db(), RecordQuery::gridCaptions(), RecordQuery::recordColumns(),
+                                  &RecordQuery::writeCell, this);
+    connect(Data2, &EditableGridModel::editRefused, this, [this](const QString& why) { Prompt::exclaim(this, why); },
+            Qt::QueuedConnection);
     DBGrid1 = new QTableView(this);
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
     DBGrid1->setModel(Data2);
-    DBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     DBGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
     DBGrid1->verticalHeader()->setDefaultSectionSize(22);
     DBGrid1->horizontalHeader()->setDefaultSectionSize(88);
@@ -202,19 +206,14 @@ void Frmque::Ccx_Click()
 void Frmque::run(const RecordFilter& filter)
 {
     const RecordStatement s = RecordQuery::statement(filter);
-    QSqlQuery q = BoundQuery::scrollable(Session::db(), s.sql, s.values);
-    if (!q.isActive()) {
+    NameKey::fill(Session::db(), QStringLiteral("people"));
+    QString error;
+    if (!Data2->run([&](QSqlDatabase reader) { return BoundQuery::scrollable(reader, s.sql, s.values); }, &error)) {
         // Never the previous rows as if they were this query's answer.
-        const QString error = q.lastError().text();
-        Data2->clear();
         shown_.reset();
         Prompt::exclaim(this, QStringLiteral("查询失败：%1").arg(error));
         return;
     }
-    Data2->setQuery(std::move(q));
-    const char* headers[] = {"姓名", "部门", "职务", "卡号", "日期", "时间", "地址", "进出标志", "采集标志"};
-    for (int c = 0; c < 9; ++c)
-        Data2->setHeaderData(c, Qt::Horizontal, QString::fromUtf8(headers[c]));
     shown_ = filter;
 }
 

@@ -9,14 +9,14 @@ class QCheckBox;
 class QComboBox;
 class QDateEdit;
 class QPushButton;
-class QSqlQueryModel;
+class EditableGridModel;
 class QTableView;
 class QTimeEdit;
 
 // 打卡数据查询: the door-open records with their holders, filtered by date,
 // time of day, controller, card and name, in one of six orders, and the
-// report of what is shown. The grid only shows: the records are the
-// site's evidence of who passed which door.
+// report of what is shown. The record's own cells may be corrected in the
+// grid; the holder's name, department and position are read-only here.
 class Frmque : public QDialog {
     Q_OBJECT
 public:
@@ -42,7 +42,7 @@ private:
     QPushButton* Command2 = nullptr;
     QPushButton* Command1 = nullptr;
     QTableView* DBGrid1 = nullptr;
-    QSqlQueryModel* Data2 = nullptr;
+    EditableGridModel* Data2 = nullptr;
     // The query the grid shows; nothing after a refused one.
     std::optional<RecordFilter> shown_;
 };

@@ -14,7 +14,10 @@
 #include <QActionGroup>
 #include <QCloseEvent>
 #include <QHeaderView>
+#include <QGuiApplication>
 #include <QLCDNumber>
+#include <QScreen>
+#include <QStyle>
 #include <QListView>
 #include <QMenu>
 #include <QMenuBar>
@@ -130,7 +133,6 @@ void FrmssjsN::build()
     layout->addWidget(Toolbar1);
     layout->addWidget(views_, 1);
     layout->addWidget(DgTime2, 0, Qt::AlignHCenter);
-    resize(760, 520);
     setMode(Mode::Icons);
 
     connect(monitor_, &LockMonitor::entryChanged, this, &FrmssjsN::refresh);
@@ -150,11 +152,18 @@ void FrmssjsN::load()
         model_->setHorizontalHeaderLabels({QStringLiteral("通道描述"), QStringLiteral("门锁状态"), QStringLiteral("卡号"),
                                            QStringLiteral("姓名"), QStringLiteral("大厦"), QStringLiteral("职务"),
                                            QStringLiteral("进出状态"), QStringLiteral("进出时间")});
-        // The old widths in twips, at 15 twips a pixel.
+        // The old widths in twips, at 15 twips a pixel, for the font they
+        // were set with; a larger font widens them in proportion, and a
+        // caption never gets less than it needs.
         const int widths[] = {1600, 700, 600, 800, 1400, 600, 700};
+        const double scale = std::max(1.0, doorlistDetails->fontMetrics().averageCharWidth() / 6.0);
+        QHeaderView* header = doorlistDetails->header();
         for (int c = 0; c < 7; ++c)
-            doorlistDetails->setColumnWidth(c, widths[c] / 15 + 16);
-        doorlistDetails->header()->setStretchLastSection(true);
+            doorlistDetails->setColumnWidth(c, std::max(int(widths[c] / 15 * scale) + 16, header->sectionSizeHint(c)));
+        // The last column takes the room that is left, but never less than
+        // a whole pass time.
+        header->setStretchLastSection(false);
+        doorlistDetails->viewport()->installEventFilter(this);
     }
     monitor_->load(rows);
     for (int i = 0; i < monitor_->entries().size(); ++i) {
@@ -165,10 +174,7 @@ void FrmssjsN::load()
         refresh(i);
     }
     setMode(mode_);
-    // A long door description is not cut short in the details either.
-    const int oldWidth = doorlistDetails->columnWidth(Text);
-    doorlistDetails->resizeColumnToContents(Text);
-    doorlistDetails->setColumnWidth(Text, std::max(oldWidth, doorlistDetails->columnWidth(Text)));
+    openAtSize();
 
     portOpened_ = port()->open(Session::lineParams()).ok();
     if (!portOpened_) {
@@ -189,6 +195,59 @@ void FrmssjsN::refresh(int index)
     const QString texts[] = {stateText(e.state), e.card, e.name, e.department, e.position, e.direction, passedAt};
     for (int c = State; c < ColumnCount; ++c)
         model_->item(index, c)->setText(texts[c - State]);
+    widenToFit(index);
+}
+
+int FrmssjsN::textRoom(int column, const QString& text) const
+{
+    // The item's text margins on both sides, and the lock icon in the first.
+    const int margins = 2 * (doorlistDetails->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1) + 4;
+    const int icon = column == Text ? doorlistDetails->style()->pixelMetric(QStyle::PM_SmallIconSize) + 8 : 0;
+    return doorlistDetails->fontMetrics().horizontalAdvance(text) + margins + icon;
+}
+
+void FrmssjsN::widenToFit(int index)
+{
+    // A column only grows: a name or a building shown in full once stays
+    // readable when a shorter one follows.
+    for (int c = 0; c < ColumnCount - 1; ++c) {
+        const QString text = model_->item(index, c)->text();
+        if (textRoom(c, text) > doorlistDetails->columnWidth(c))
+            doorlistDetails->setColumnWidth(c, textRoom(c, text));
+    }
+    fillLastColumn();
+}
+
+void FrmssjsN::fillLastColumn()
+{
+    int others = 0;
+    for (int c = 0; c < ColumnCount - 1; ++c)
+        others += doorlistDetails->columnWidth(c);
+    const int least = std::max(textRoom(PassedAt, QStringLiteral("0000-00-00 00:00:00")),
+                               doorlistDetails->header()->sectionSizeHint(PassedAt));
+    doorlistDetails->setColumnWidth(PassedAt, std::max(least, doorlistDetails->viewport()->width() - others));
+}
+
+bool FrmssjsN::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == doorlistDetails->viewport() && event->type() == QEvent::Resize)
+        fillLastColumn();
+    return LineDialog::eventFilter(watched, event);
+}
+
+void FrmssjsN::openAtSize()
+{
+    // Room for every column and a whole pass time in the last one, with
+    // the lists of a larger screen taking more of it.
+    int columns = textRoom(PassedAt, QStringLiteral("0000-00-00 00:00:00"));
+    for (int c = 0; c < ColumnCount - 1; ++c)
+        columns += doorlistDetails->columnWidth(c);
+    const QMargins m = layout()->contentsMargins();
+    const int width = columns + 2 * doorlistDetails->frameWidth() +
+                      doorlistDetails->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + m.left() + m.right();
+    const QRect screen = (this->screen() ? this->screen() : QGuiApplication::primaryScreen())->availableGeometry();
+    resize(std::min(std::max({760, width, screen.width() / 2}), screen.width()),
+           std::min(std::max(520, screen.height() / 2), screen.height()));
 }
 
 void FrmssjsN::setMode(Mode mode)

@@ -34,12 +34,18 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void reject() override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void build();
     void load();
     void refresh(int index);
     void tickClock();
+    // The width a column needs to show `text` whole in the details.
+    int textRoom(int column, const QString& text) const;
+    void widenToFit(int index);
+    void fillLastColumn();
+    void openAtSize();
 
     LockMonitor* monitor_ = nullptr;
     QStandardItemModel* model_ = nullptr;

@@ -4,8 +4,11 @@
 
 #include "db/BoundQuery.h"
 #include "db/DateText.h"
+#include "db/NameKey.h"
 #include "records/PollCommands.h"
 
+#include <QRegularExpression>
+#include <QSqlError>
 #include <QSqlQuery>
 
 namespace {
@@ -16,7 +19,7 @@ const char* const kOrders[] = {
     "ORDER BY data.地址, data.日期, data.时间",
     "ORDER BY data.卡号, data.日期, data.时间",
     "ORDER BY people.部门, data.日期, data.时间",
-    "ORDER BY people.姓名, data.日期, data.时间",
+    "ORDER BY people.name_key, data.日期, data.时间",
 };
 
 // The conditions and their values; the select list is the caller's.
@@ -98,8 +101,94 @@ RecordStatement statement(const RecordFilter& filter)
 {
     RecordStatement s = fromAndWhere(filter);
     s.sql.prepend(QStringLiteral("SELECT people.姓名, people.部门, people.职务, data.卡号, data.日期, data.时间, "
-                                 "data.地址, data.flagIO, data.flag"));
+                                 "data.地址, data.flagIO, data.flag, data.rowid"));
     return s;
+}
+
+QStringList gridCaptions()
+{
+    return {QStringLiteral("姓名"), QStringLiteral("部门"), QStringLiteral("职务"), QStringLiteral("卡号"),
+            QStringLiteral("日期"), QStringLiteral("时间"), QStringLiteral("地址"), QStringLiteral("进出标志"),
+            QStringLiteral("采集标志")};
+}
+
+namespace {
+
+// The grid's columns of the record itself, and their fields in data.
+enum GridColumn { Card = 3, Day, Time, Address, Direction, Channel };
+const char* const kFields[] = {"卡号", "日期", "时间", "地址", "flagIO", "flag"};
+// What makes two records the same pass, as the collections see it.
+const char* const kPassKey[] = {"卡号", "日期", "时间", "flag", "地址"};
+
+GridCell checkCell(int column, const QString& text)
+{
+    using namespace GridText;
+    switch (column) {
+    case Card:
+        return NumberText::isCardNumber(text) ? stored(text) : refused(QStringLiteral("卡号应为6位数字"));
+    case Day:
+        if (const QDate d = dateOf(text); d.isValid())
+            return stored(DateText::fromDate(d));
+        return refused(QStringLiteral("日期应为“年-月-日”，如2024-03-01"));
+    case Time:
+        if (const QTime t = timeOf(text); t.isValid())
+            return stored(DateText::fromTime(t));
+        return refused(QStringLiteral("时间应为“时:分:秒”，如08:30:00"));
+    case Address:
+        if (const auto a = NumberText::address(text))
+            return stored(*a);
+        return refused(QStringLiteral("地址应为0到99之间的整数"));
+    case Direction:
+        for (int code = 1; code <= 4; ++code)
+            if (text == PassChannel::words(code))
+                return stored(text);
+        return refused(QStringLiteral("进出标志应为锁一进、锁一出、锁二进或锁二出"));
+    case Channel:
+        if (const auto f = NumberText::wholeNumber(text, 1, 4))
+            return stored(*f);
+        return refused(QStringLiteral("采集标志应为1到4的整数（1锁一进，2锁一出，3锁二进，4锁二出）"));
+    default: return refused(QStringLiteral("这一列不能修改"));
+    }
+}
+
+}  // namespace
+
+QSet<int> recordColumns()
+{
+    return {Card, Day, Time, Address, Direction, Channel};
+}
+
+GridCell writeCell(QSqlDatabase db, qint64 rowId, int column, const QString& text)
+{
+    using GridText::refused;
+    const GridCell cell = checkCell(column, text);
+    if (!cell.ok())
+        return cell;
+    const QString field = QString::fromUtf8(kFields[column - Card]);
+    // The record after the change, compared field by field with every other.
+    QStringList same;
+    for (const char* k : kPassKey) {
+        const QString key = QString::fromUtf8(k);
+        same << QStringLiteral("o.\"%1\" IS %2").arg(key, key == field ? QStringLiteral(":v") : QStringLiteral("n.\"%1\"").arg(key));
+    }
+    QSqlQuery q(db);
+    // The field names come from the grid's own list, never from the operator.
+    if (!q.prepare(QStringLiteral("UPDATE data SET \"%1\" = :v WHERE rowid = :id AND NOT EXISTS ("
+                                  "SELECT 1 FROM data o, data n WHERE n.rowid = :id AND o.rowid <> n.rowid AND %2)")
+                       .arg(field, same.join(QStringLiteral(" AND ")))))
+        return refused(QStringLiteral("修改未保存：%1").arg(q.lastError().text()));
+    q.bindValue(QStringLiteral(":v"), cell.stored);
+    q.bindValue(QStringLiteral(":id"), rowId);
+    if (!q.exec())
+        return refused(QStringLiteral("修改未保存：%1").arg(q.lastError().text()));
+    if (q.numRowsAffected() == 1)
+        return cell;
+    QSqlQuery there(db);
+    there.prepare(QStringLiteral("SELECT 1 FROM data WHERE rowid = ?"));
+    there.addBindValue(rowId);
+    const bool exists = there.exec() && there.next();
+    return refused(exists ? QStringLiteral("修改未保存：改后与另一条打卡记录（卡号、日期、时间、地址和采集标志都相同）重复")
+                          : QStringLiteral("修改未保存：这条打卡记录已不存在"));
 }
 
 QList<int> addresses(QSqlDatabase db)
@@ -123,8 +212,9 @@ QStringList cards(QSqlDatabase db)
 
 QStringList names(QSqlDatabase db)
 {
+    NameKey::fill(db, QStringLiteral("people"));
     return BoundQuery::firstColumn(
-        db, QStringLiteral("SELECT DISTINCT 姓名 FROM people WHERE TRIM(COALESCE(姓名, '')) <> '' ORDER BY 姓名"));
+        db, QStringLiteral("SELECT DISTINCT 姓名 FROM people WHERE TRIM(COALESCE(姓名, '')) <> '' ORDER BY name_key"));
 }
 
 ReportStaging report(QSqlDatabase db)

@@ -1,4 +1,5 @@
 #pragma once
+#include "cards/EditableGridModel.h"
 #include "reports/ReportStaging.h"
 
 #include <QDate>
@@ -54,8 +55,18 @@ QStringList orderItems();
 // that asks for it: "请选择地址", "请选择卡号" or "请选择姓名".
 std::variant<RecordFilter, QString> check(const RecordQueryInput& input);
 
-// The grid's statement: 姓名, 部门, 职务, 卡号, 日期, 时间, 地址, flagIO, flag.
+// The grid's statement: 姓名, 部门, 职务, 卡号, 日期, 时间, 地址, flagIO, flag,
+// and the record's identity `rowid` last.
 RecordStatement statement(const RecordFilter& filter);
+
+// The grid's captions, and the columns that are the record's own (the
+// holder's name, department and position come from people).
+QStringList gridCaptions();
+QSet<int> recordColumns();
+// A value typed into the grid's column `column` of the record with that
+// identity: checked for the column and written, unless the record would
+// then be the same pass as another one.
+GridCell writeCell(QSqlDatabase db, qint64 rowId, int column, const QString& text);
 
 // The pick lists: addresses and card numbers that occur in `data`, names
 // of `people` that are not blank.

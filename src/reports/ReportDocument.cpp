@@ -64,17 +64,38 @@ struct ReportDocument::Metrics {
     double bandHeight = 0, titleHeight = 0, rowHeight = 0, pad = 0;
     double titleTop = 0, captionTop = 0, firstRowTop = 0, footerTop = 0;
     double captionHeight = 0;
-    QList<double> rowHeights;   // each row as tall as its tallest wrapped cell
-    QList<int> pageStarts;      // the first row of each page
-    int pages = 1;
+    double lineHeight = 0, rowRoom = 0;
+    // What one page prints of one row: all of it, or for a row taller than
+    // a page, the lines that fit, the rest following on the next page.
+    struct Piece {
+        int row = 0;
+        int firstLine = 0;
+        int lines = 0;
+        double height = 0;
+    };
+    QList<QList<Piece>> pages;  // never empty: an empty report has one page
     QList<double> columnLeft;   // one more than columns: the right edge last
 
     double cellWidth(int col) const { return columnLeft.at(col + 1) - columnLeft.at(col) - 2 * pad; }
+    double heightOf(int lines) const { return std::ceil(std::max(rowHeight, lines * lineHeight + rowRoom)); }
 };
 
 ReportDocument::ReportDocument(ReportTemplate report, QList<QStringList> rows, QDateTime printedAt)
     : report_(std::move(report)), rows_(std::move(rows)), printedAt_(std::move(printedAt))
 {
+    for (int c = 0; c < report_.columns.size(); ++c) {
+        const int decimals = report_.columns.at(c).decimals;
+        if (decimals < 0)
+            continue;
+        for (QStringList& row : rows_) {
+            if (c >= row.size())
+                continue;
+            bool number = false;
+            const double v = row.at(c).toDouble(&number);
+            if (number)
+                row[c] = QString::number(v, 'f', decimals);
+        }
+    }
 }
 
 void ReportDocument::setUpPage(QPagedPaintDevice* device) const
@@ -120,22 +141,22 @@ ReportDocument::Metrics ReportDocument::measure(QPagedPaintDevice* device) const
 
     // A row holds one line with room above and below; a value that does
     // not fit its column wraps and the row grows by whole lines.
-    const double lineHeight = row.height();
-    const double rowRoom = m.rowHeight - lineHeight;
+    m.lineHeight = row.height();
+    m.rowRoom = m.rowHeight - m.lineHeight;
     const int columns = int(report_.columns.size());
-    auto heightOf = [&](const QStringList& texts, const QFont& font) {
-        double tallest = lineHeight;
+    auto linesOf = [&](const QStringList& texts, const QFont& font) {
+        int most = 1;
         for (int c = 0; c < columns; ++c) {
             const QString t = texts.value(c);
             if (!t.isEmpty() && m.cellWidth(c) > 0)
-                tallest = std::max(tallest, Wrapped(t, font, device, m.cellWidth(c)).height);
+                most = std::max(most, Wrapped(t, font, device, m.cellWidth(c)).layout.lineCount());
         }
-        return std::ceil(std::max(m.rowHeight, tallest + rowRoom));
+        return most;
     };
     QStringList captions;
     for (const ReportColumn& c : report_.columns)
         captions << c.caption;
-    m.captionHeight = heightOf(captions, m.captionFont);
+    m.captionHeight = m.heightOf(linesOf(captions, m.captionFont));
 
     double y = 0;
     if (hasText(report_.header))
@@ -146,28 +167,48 @@ ReportDocument::Metrics ReportDocument::measure(QPagedPaintDevice* device) const
     m.captionTop = y;
     m.firstRowTop = y + m.captionHeight;
     m.footerTop = m.height - (hasText(report_.footer) ? m.bandHeight : 0);
-    const double tableBottom = m.footerTop - m.bandHeight * 0.8;
+    const double room = m.footerTop - m.bandHeight * 0.8 - m.firstRowTop;
+    // At least one line goes on every page, however small the page.
+    const int linesPerPage = std::max(1, int((room - m.rowRoom) / m.lineHeight));
 
-    m.pageStarts << 0;
+    m.pages.append(QList<Metrics::Piece>());
     double used = 0;
     for (int r = 0; r < rows_.size(); ++r) {
-        const double h = heightOf(rows_.at(r), m.rowFont);
-        m.rowHeights << h;
-        // A row never splits; one taller than a whole page still gets a
-        // page of its own.
-        if (used > 0 && m.firstRowTop + used + h > tableBottom) {
-            m.pageStarts << r;
-            used = 0;
+        const int lines = linesOf(rows_.at(r), m.rowFont);
+        const double h = m.heightOf(lines);
+        // A row that fits a page is never split: it moves to the next page.
+        if (h <= room || lines <= linesPerPage) {
+            if (used > 0 && used + h > room) {
+                m.pages.append(QList<Metrics::Piece>());
+                used = 0;
+            }
+            m.pages.last() << Metrics::Piece{r, 0, lines, h};
+            used += h;
+            continue;
         }
-        used += h;
+        // A taller one fills what is left of this page and continues on
+        // the next ones, under the captions repeated there.
+        int done = 0;
+        while (done < lines) {
+            int fit = int((room - used - m.rowRoom) / m.lineHeight);
+            if (fit < 1) {
+                m.pages.append(QList<Metrics::Piece>());
+                used = 0;
+                fit = linesPerPage;
+            }
+            const int take = std::min(fit, lines - done);
+            const double ph = m.heightOf(take);
+            m.pages.last() << Metrics::Piece{r, done, take, ph};
+            used += ph;
+            done += take;
+        }
     }
-    m.pages = int(m.pageStarts.size());
     return m;
 }
 
 int ReportDocument::pageCount(QPagedPaintDevice* device) const
 {
-    return measure(device).pages;
+    return int(measure(device).pages.size());
 }
 
 bool ReportDocument::paint(QPagedPaintDevice* device, QString* error) const
@@ -192,10 +233,11 @@ bool ReportDocument::paint(QPagedPaintDevice* device, QString* error) const
         const Qt::Alignment where[3] = {Qt::AlignLeft, Qt::AlignHCenter, Qt::AlignRight};
         for (int i = 0; i < 3 && i < texts.size(); ++i) {
             if (!texts.at(i).isEmpty())
-                p.drawText(r, where[i] | Qt::AlignVCenter, expand(texts.at(i), report_, page, m.pages, count, printedAt_));
+                p.drawText(r, where[i] | Qt::AlignVCenter, expand(texts.at(i), report_, page, int(m.pages.size()), count, printedAt_));
         }
     };
-    auto cell = [&](const QFont& font, int col, double top, const QString& text, Qt::Alignment align) {
+    auto cell = [&](const QFont& font, int col, double top, const QString& text, Qt::Alignment align,
+                    int firstLine = 0, int lines = -1) {
         const double left = m.columnLeft.at(col) + m.pad;
         const double width = m.cellWidth(col);
         if (width <= 0 || text.isEmpty())
@@ -203,18 +245,21 @@ bool ReportDocument::paint(QPagedPaintDevice* device, QString* error) const
         Wrapped w(text, font, device, width);
         // The first line sits where the text of a one-line row would.
         const double lineTop = top + (m.rowHeight - QFontMetricsF(font, device).height()) / 2;
-        for (int i = 0; i < w.layout.lineCount(); ++i) {
+        const int end = lines < 0 ? w.layout.lineCount() : std::min(w.layout.lineCount(), firstLine + lines);
+        const double shift = firstLine < w.layout.lineCount() ? w.layout.lineAt(firstLine).y() : 0;
+        for (int i = firstLine; i < end; ++i) {
             QTextLine line = w.layout.lineAt(i);
             double dx = 0;
             if (align & Qt::AlignHCenter)
                 dx = (width - line.naturalTextWidth()) / 2;
             else if (align & Qt::AlignRight)
                 dx = width - line.naturalTextWidth();
-            line.draw(&p, QPointF(left + std::max(0.0, dx), lineTop));
+            line.draw(&p, QPointF(left + std::max(0.0, dx), lineTop - shift));
         }
     };
 
-    for (int page = 0; page < m.pages; ++page) {
+    const int pages = int(m.pages.size());
+    for (int page = 0; page < pages; ++page) {
         if (page > 0 && !device->newPage()) {
             if (error)
                 *error = QStringLiteral("无法开始新的一页");
@@ -228,22 +273,23 @@ bool ReportDocument::paint(QPagedPaintDevice* device, QString* error) const
             p.drawText(QRectF(0, m.titleTop, m.width, m.titleHeight), Qt::AlignCenter, report_.title);
         }
 
-        const int first = m.pageStarts.at(page);
-        const int last = page + 1 < m.pages ? m.pageStarts.at(page + 1) : count;
+        const QList<Metrics::Piece>& pieces = m.pages.at(page);
         QList<double> rowTops;
         double tableBottom = m.firstRowTop;
-        for (int r = first; r < last; ++r) {
+        for (const Metrics::Piece& piece : pieces) {
             rowTops << tableBottom;
-            tableBottom += m.rowHeights.at(r);
+            tableBottom += piece.height;
         }
 
         for (int c = 0; c < columns; ++c)
             cell(m.captionFont, c, m.captionTop, report_.columns.at(c).caption, Qt::AlignHCenter);
 
-        for (int r = first; r < last; ++r) {
-            const QStringList& values = rows_.at(r);
+        for (int i = 0; i < pieces.size(); ++i) {
+            const Metrics::Piece& piece = pieces.at(i);
+            const QStringList& values = rows_.at(piece.row);
             for (int c = 0; c < columns; ++c)
-                cell(m.rowFont, c, rowTops.at(r - first), values.value(c), report_.columns.at(c).alignment);
+                cell(m.rowFont, c, rowTops.at(i), values.value(c), report_.columns.at(c).alignment, piece.firstLine,
+                     piece.lines);
         }
 
         // Rules: a frame round the table, a heavier one under the captions,

@@ -11,7 +11,8 @@ class QPagedPaintDevice;
 // QPainter: every page carries the page header, the title, the column
 // captions and the page footer, and as many rows as fit. A text wider than
 // its column wraps within its row, which grows to hold it: nothing printed
-// is shortened. A row is never split across pages.
+// is shortened. A row that fits a page is never split; one taller than a
+// page continues on the next, under the column captions repeated there.
 class ReportDocument {
 public:
     ReportDocument() = default;

@@ -96,8 +96,8 @@ TemplateLoad parse(const QString& text, const QString& name, const QString& sour
             t.footer = threeParts(value);
         } else if (key == QLatin1String("column")) {
             const QStringList parts = threeParts(value);
-            if (parts.size() > 4)
-                return broken(lineNo, QStringLiteral("列应写作“标题 | 字段 | 宽度 | 对齐”"));
+            if (parts.size() > 5)
+                return broken(lineNo, QStringLiteral("列应写作“标题 | 字段 | 宽度 | 对齐 | 小数位”"));
             ReportColumn c;
             c.caption = parts.at(0);
             c.field = parts.at(1);
@@ -111,6 +111,11 @@ TemplateLoad parse(const QString& text, const QString& name, const QString& sour
             if (!align)
                 return broken(lineNo, QStringLiteral("对齐方式“%1”无效").arg(parts.value(3)));
             c.alignment = *align;
+            if (!parts.value(4).isEmpty()) {
+                c.decimals = parts.at(4).toInt(&ok);
+                if (!ok || c.decimals < 0 || c.decimals > 6)
+                    return broken(lineNo, QStringLiteral("小数位“%1”无效").arg(parts.at(4)));
+            }
             t.columns << c;
         } else {
             return broken(lineNo, QStringLiteral("未知的设置“%1”").arg(key));

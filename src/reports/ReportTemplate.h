@@ -14,11 +14,12 @@
 //   font-size   = 9                    (points)
 //   header      = left | centre | right
 //   footer      = left | centre | right
-//   column      = caption | field | width | left|center|right
+//   column      = caption | field | width | left|center|right | decimals
 //
 // Columns share the printable width in proportion to their widths. Header
 // and footer texts may hold {title}, {page}, {pages}, {count} (rows),
-// {date} and {time}. The built-in templates are compiled in under
+// {date} and {time}. A column with decimals prints its numbers with that
+// many places ("8.00"); other texts in it print as they are. The built-in templates are compiled in under
 // :/reports; a file of the same name in the program folder (any case)
 // takes their place, so an installation can change a report's layout.
 struct ReportColumn {
@@ -26,6 +27,7 @@ struct ReportColumn {
     QString field;
     double width = 1;
     Qt::Alignment alignment = Qt::AlignLeft;
+    int decimals = -1;   // none: numbers print as stored
 };
 
 struct ReportTemplate {

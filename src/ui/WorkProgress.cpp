@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QEvent>
 #include <QLabel>
 #include <QProgressBar>
 #include <QVBoxLayout>
@@ -62,6 +63,52 @@ void WorkProgress::report(int permille)
         window_->show();
     }
     bar_->setValue(std::clamp(permille, 0, 1000));
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::ExcludeSocketNotifiers |
-                                    QEventLoop::X11ExcludeTimers);
+    HeldInput::paint();
+}
+
+class HeldInput::Filter : public QObject {
+public:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        switch (event->type()) {
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::Shortcut:
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::NonClientAreaMouseButtonPress:
+        case QEvent::NonClientAreaMouseButtonRelease:
+        case QEvent::NonClientAreaMouseButtonDblClick:
+        case QEvent::Wheel:
+        case QEvent::ContextMenu:
+        case QEvent::TouchBegin:
+        case QEvent::TouchUpdate:
+        case QEvent::TouchEnd:
+        case QEvent::TabletPress:
+        case QEvent::TabletRelease:
+            return true;
+        default:
+            return false;
+        }
+    }
+};
+
+HeldInput::HeldInput() : filter_(std::make_unique<Filter>())
+{
+    QCoreApplication::instance()->installEventFilter(filter_.get());
+}
+
+HeldInput::~HeldInput()
+{
+    paint();
+    QCoreApplication::instance()->removeEventFilter(filter_.get());
+}
+
+void HeldInput::paint()
+{
+    // Without ExcludeUserInputEvents: excluded input is only deferred, and
+    // would be delivered once the work is over.
+    QCoreApplication::processEvents(QEventLoop::ExcludeSocketNotifiers | QEventLoop::X11ExcludeTimers);
 }

@@ -4,19 +4,39 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 
 class QDialog;
 class QProgressBar;
 class QWidget;
 
+// Held while work keeps the interface thread busy. Keys and clicks made
+// meanwhile are thrown away, not kept for later: a click on a greyed
+// button would otherwise start the same work again once it is over, and
+// any other could start other work on the database in the middle of this
+// one. The last input still queued when the hold ends goes the same way.
+class HeldInput {
+public:
+    HeldInput();
+    ~HeldInput();
+    HeldInput(const HeldInput&) = delete;
+    HeldInput& operator=(const HeldInput&) = delete;
+
+    // Repaints and handles the window system's events; no timer, no serial
+    // port, and input only to drop it.
+    static void paint();
+
+private:
+    class Filter;
+    std::unique_ptr<Filter> filter_;
+};
+
 // A progress window for long work that holds the interface thread: a
 // copy or a check of the database. It appears only once the work has gone
 // on for a moment, and goes with this object.
 //
-// While it shows, the window system's own events are handled, so that it
-// paints, but no timer, no key or click and no serial port is: any of them
-// could start other work on the database in the middle of this one. They
-// wait and run once the work is over, as they would after a frozen window.
+// While it lives, windows repaint but no timer and no serial port is
+// handled, and keys and clicks are dropped (see HeldInput).
 class WorkProgress {
 public:
     WorkProgress(QWidget* parent, const QString& text);
@@ -45,4 +65,5 @@ private:
     QElapsedTimer clock_;
     QDialog* window_ = nullptr;
     QProgressBar* bar_ = nullptr;
+    HeldInput held_;
 };

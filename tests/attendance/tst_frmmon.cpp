@@ -1,5 +1,6 @@
 #include "attendance/FrmMon.h"
 #include "attendance/MonthlySheet.h"
+#include "support/AppFont.h"
 #include "support/Controls.h"
 #include "support/OperatorInput.h"
 #include "support/ScriptedPrompter.h"
@@ -10,6 +11,9 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDir>
+#include <QHeaderView>
+#include <QScrollBar>
+#include <QToolButton>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
@@ -81,6 +85,8 @@ class TestFrmMon : public QObject {
 private slots:
     void calendarLayout_data();
     void calendarLayout();
+    void everyDayAndColumnShowWithoutScrolling_data();
+    void everyDayAndColumnShowWithoutScrolling();
     void punchesAreColouredAgainstTheThresholds_data();
     void punchesAreColouredAgainstTheThresholds();
     void withoutWorkTimesNothingIsColoured();
@@ -135,21 +141,77 @@ void TestFrmMon::calendarLayout()
     }
 }
 
+void TestFrmMon::everyDayAndColumnShowWithoutScrolling_data()
+{
+    AppFont::sizes();
+}
+
+void TestFrmMon::everyDayAndColumnShowWithoutScrolling()
+{
+    QFETCH(qreal, points);
+    const AppFont::Sized font(points);
+    TestHome home;
+    ScriptedPrompter prompter;
+    seedWorkTimes(home);
+    attendance(home, "000001", "甲", "2004-03-31", {"08:30", "11:30", "13:30", "17:30"});
+    auto check = [](QTableWidget* t) {
+        QVERIFY(!t->horizontalScrollBar()->isVisible());
+        QVERIFY(!t->verticalScrollBar()->isVisible());
+        const QRect view = t->viewport()->rect();
+        const QFontMetrics fm(t->font());
+        for (int r = 0; r < t->rowCount(); ++r) {
+            for (int c = 0; c < t->columnCount(); ++c) {
+                const QRect cell = t->visualRect(t->model()->index(r, c));
+                QVERIFY2(view.contains(cell), qPrintable(QStringLiteral("%1,%2").arg(r).arg(c)));
+                QVERIFY(cell.height() >= fm.height());
+            }
+        }
+        // No text cut short: every cell and caption as wide as it asks.
+        const QAbstractItemView* asView = t;
+        for (int c = 0; c < t->columnCount(); ++c) {
+            QVERIFY2(t->columnWidth(c) >= asView->sizeHintForColumn(c), qPrintable(QString::number(c)));
+            QVERIFY(t->columnWidth(c) >= t->horizontalHeader()->sectionSizeHint(c));
+        }
+    };
+    {
+        Window win;
+        win.query(QDate(2004, 3, 1), "Cka", QStringLiteral("000001"));
+        QTRY_COMPARE(win.cell(1, 15, 5), QStringLiteral("17:30:00"));
+        for (QTableWidget* t : win.grid)
+            check(t);
+        // The grids grow with the window.
+        const QSize opened = win.grid[1]->size();
+        win.w.resize(win.w.size() + QSize(300, 200));
+        QTRY_VERIFY(win.grid[1]->width() > opened.width() + 100);
+        QVERIFY(win.grid[1]->height() > opened.height() + 100);
+        QVERIFY(win.grid[1]->geometry().right() < win.w.width());
+        for (QTableWidget* t : win.grid)
+            check(t);
+        // The remarks come below the grids.
+        child<QToolButton>(win.w, "Picture3")->click();
+        QVERIFY(child<QWidget>(win.w, "Clate")->mapTo(&win.w, QPoint(0, 0)).y() > win.grid[0]->geometry().bottom());
+        QVERIFY(child<QWidget>(win.w, "Command3")->mapTo(&win.w, QPoint(0, 0)).y() + 28 <= win.w.height());
+    }
+}
+
 void TestFrmMon::punchesAreColouredAgainstTheThresholds_data()
 {
     QTest::addColumn<int>("grid");
     QTest::addColumn<int>("column");
     QTest::addColumn<QTime>("punch");
     QTest::addColumn<QColor>("colour");
-    const QColor none, blue(0, 0, 255), red(255, 0, 0);
-    QTest::newRow("arrival after 08:35") << 0 << 2 << QTime(8, 36) << blue;
-    QTest::newRow("arrival at 08:35") << 0 << 2 << QTime(8, 35) << none;
-    QTest::newRow("leave before 11:25") << 0 << 3 << QTime(11, 24) << red;
-    QTest::newRow("leave at 11:25") << 0 << 3 << QTime(11, 25) << none;
-    QTest::newRow("right grid's morning leave") << 1 << 3 << QTime(11, 24) << QColor(235, 0, 0);
-    QTest::newRow("afternoon arrival after 13:35") << 1 << 4 << QTime(13, 35, 1) << blue;
-    QTest::newRow("afternoon leave before 17:25") << 0 << 5 << QTime(17, 24, 59) << red;
-    QTest::newRow("afternoon leave after 17:25") << 1 << 5 << QTime(18, 0) << none;
+    QTest::addColumn<QColor>("missing");   // the colour of a missing punch there
+    const QColor none, blue(0, 0, 255), red(255, 0, 0), darker(235, 0, 0);
+    QTest::newRow("arrival after 08:35") << 0 << 2 << QTime(8, 36) << blue << none;
+    QTest::newRow("arrival at 08:35") << 0 << 2 << QTime(8, 35) << none << none;
+    QTest::newRow("arrival at midnight") << 1 << 2 << QTime(0, 0) << none << none;
+    QTest::newRow("leave before 11:25") << 0 << 3 << QTime(11, 24) << red << red;
+    QTest::newRow("leave at 11:25") << 0 << 3 << QTime(11, 25) << none << red;
+    QTest::newRow("right grid's morning leave") << 1 << 3 << QTime(11, 24) << darker << darker;
+    QTest::newRow("afternoon arrival after 13:35") << 1 << 4 << QTime(13, 35, 1) << blue << none;
+    QTest::newRow("afternoon leave before 17:25") << 0 << 5 << QTime(17, 24, 59) << red << red;
+    QTest::newRow("afternoon leave after 17:25") << 1 << 5 << QTime(18, 0) << none << red;
+    QTest::newRow("leave at midnight") << 1 << 5 << QTime(0, 0) << red << red;
 }
 
 void TestFrmMon::punchesAreColouredAgainstTheThresholds()
@@ -158,10 +220,11 @@ void TestFrmMon::punchesAreColouredAgainstTheThresholds()
     QFETCH(int, column);
     QFETCH(QTime, punch);
     QFETCH(QColor, colour);
+    QFETCH(QColor, missing);
     const WorkTimeRow w = WorkTimes::withThresholds(WorkTimes::defaults(), {5, 5});
     const std::optional<QColor> got = MonthlySheet::punchColour(grid, column, punch, w);
     QCOMPARE(got.value_or(QColor()), colour);
-    QVERIFY(!MonthlySheet::punchColour(grid, column, std::nullopt, w));
+    QCOMPARE(MonthlySheet::punchColour(grid, column, std::nullopt, w).value_or(QColor()), missing);
     QVERIFY(!MonthlySheet::punchColour(grid, column, punch, std::nullopt));
 }
 
@@ -186,8 +249,8 @@ void TestFrmMon::withoutWorkTimesNothingIsColoured()
     QTRY_COMPARE(win.cell(0, 5, 2), QStringLiteral("09:00:00"));
     QVERIFY(prompter.shown.isEmpty());
     QCOMPARE(win.ink(0, 5, 2), QColor());
-    // A missing leave shows empty, not as a red midnight.
-    QCOMPARE(win.cell(0, 5, 3), QString());
+    // A missing leave shows as 00:00; without thresholds it is not red.
+    QCOMPARE(win.cell(0, 5, 3), QStringLiteral("00:00"));
     QCOMPARE(win.ink(0, 5, 3), QColor());
 }
 
@@ -230,12 +293,18 @@ void TestFrmMon::queryChecksAndMessages()
         QCOMPARE(win.cell(0, 5, 2), QStringLiteral("08:40:00"));
         QCOMPARE(win.ink(0, 5, 2), QColor(0, 0, 255));
         QCOMPARE(win.ink(0, 5, 3), QColor(255, 0, 0));
+        // A missing punch shows as 00:00, a missing leave in red.
+        QCOMPARE(win.cell(0, 5, 4), QStringLiteral("00:00"));
+        QCOMPARE(win.ink(0, 5, 4), QColor());
+        QCOMPARE(win.cell(0, 5, 5), QStringLiteral("00:00"));
+        QCOMPARE(win.ink(0, 5, 5), QColor(255, 0, 0));
     } else {
         // The later row overwrites the day, its colours with it.
         QCOMPARE(win.cell(0, 5, 2), QStringLiteral("08:30:00"));
         QCOMPARE(win.ink(0, 5, 2), QColor());
-        QCOMPARE(win.cell(0, 5, 3), QString());
-        QCOMPARE(win.ink(0, 5, 3), QColor());
+        // A punch at midnight is a punch, and a leave that early is red.
+        QCOMPARE(win.cell(0, 5, 3), QStringLiteral("00:00:00"));
+        QCOMPARE(win.ink(0, 5, 3), QColor(255, 0, 0));
         QCOMPARE(win.ink(0, 5, 4), QColor(0, 0, 255));
     }
 }

@@ -89,6 +89,7 @@ private slots:
     void withoutWorkTimesNothingIsTouched();
     void aFailedRunLeavesTheTableAsItWas();
     void opensOnTheCurrentMonth();
+    void clicksDuringARunAreDropped();
 };
 
 void TestProcessing::rangeIsReplacedAndRunningTwiceChangesNothing()
@@ -172,6 +173,47 @@ void TestProcessing::opensOnTheCurrentMonth()
     Frmkqzl w;
     QCOMPARE(child<QDateEdit>(w, "DTP1")->date(), QDate(2024, 2, 1));
     QCOMPARE(child<QDateEdit>(w, "DTP2")->date(), QDate(2024, 2, 29));
+}
+
+void TestProcessing::clicksDuringARunAreDropped()
+{
+    TestHome home;
+    ScriptedPrompter prompter;
+    seedWorkTimes(home);
+    seedPunches(home);
+    Window win;
+    win.w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&win.w));
+    auto* start = child<QPushButton>(win.w, "Command1");
+    auto* bar = child<QProgressBar>(win.w, "Prg");
+    // Another window's button, as the main window's tools are.
+    QPushButton elsewhere(QStringLiteral("备份数据库"));
+    elsewhere.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&elsewhere));
+    int elsewhereClicks = 0;
+    connect(&elsewhere, &QPushButton::clicked, &win.w, [&] { ++elsewhereClicks; });
+    int runs = 0;
+    bool clicked = false;
+    // Each run sets the bar back to 0 first; the operator clicks 开始 three
+    // times at the run's first step.
+    connect(bar, &QProgressBar::valueChanged, &win.w, [&](int value) {
+        if (value == 0)
+            ++runs;
+        else if (!clicked) {
+            clicked = true;
+            for (int i = 0; i < 3; ++i) {
+                QTest::mouseClick(start, Qt::LeftButton);
+                QTest::mouseClick(&elsewhere, Qt::LeftButton);
+            }
+        }
+    });
+    win.run(QDate(2024, 3, 1), QDate(2024, 3, 10));
+    QCoreApplication::processEvents();
+    QVERIFY(clicked);
+    QCOMPARE(runs, 1);
+    QCOMPARE(elsewhereClicks, 0);
+    QVERIFY(start->isEnabled());
+    QVERIFY(prompter.shown.isEmpty());
 }
 
 QTEST_MAIN(TestProcessing)

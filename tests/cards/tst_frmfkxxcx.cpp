@@ -68,6 +68,7 @@ private slots:
     void filters();
     void orders_data();
     void orders();
+    void namesInPinyinOrder();
     void readOnlyGridAndWholeNumberAddress();
     void refusedStatementEmptiesTheGrid();
     void reportHoldsEveryRowOfTheLastQuery();
@@ -131,7 +132,27 @@ void TestFrmFKXXCX::orders_data()
     QTest::newRow("card") << QStringLiteral("2 按卡号") << int(Card)
                           << QStringList{"000001", "000001", "000002", "000003", "000004"};
     QTest::newRow("name") << QStringLiteral("3 按姓名") << int(Name)
-                          << QStringList{"张三", "张三", "李四", "王五", "赵六"};
+                          << QStringList{"李四", "王五", "张三", "张三", "赵六"};   // by pinyin
+}
+
+void TestFrmFKXXCX::namesInPinyinOrder()
+{
+    TestHome home;
+    ScriptedPrompter prompter;
+    const QStringList names{"张伟", "李娜", "王芳", "赵磊", "陈静", "安娜"};
+    for (int i = 0; i < names.size(); ++i) {
+        holder(home, card(i + 1), names.at(i), QStringLiteral("A座"));
+        issued(home, 1, card(i + 1));
+    }
+    Window win;
+    QVERIFY(pick(win.combo("Corder"), QStringLiteral("3 按姓名")));
+    win.click("Ccx");
+    QCOMPARE(gridColumn(win.grid->model(), int(Name)), (QStringList{"安娜", "陈静", "李娜", "王芳", "张伟", "赵磊"}));
+    // A name corrected while the window is open takes its place at once.
+    home.exec(QStringLiteral("UPDATE people SET 姓名 = '白雪' WHERE 卡号 = ?"), {card(4)});
+    win.click("Ccx");
+    QCOMPARE(gridColumn(win.grid->model(), int(Name)), (QStringList{"安娜", "白雪", "陈静", "李娜", "王芳", "张伟"}));
+    QVERIFY(prompter.shown.isEmpty());
 }
 
 void TestFrmFKXXCX::orders()

@@ -117,6 +117,7 @@ private slots:
     void printStagesExactlyTheListedRows();
     void personnelReportPdfHoldsEveryStagedPerson();
     void quotesAreText();
+    void longValuesArePrintedWhole_data();
     void longValuesArePrintedWhole();
     void birthdayTypedForAPersonWithout_data();
     void birthdayTypedForAPersonWithout();
@@ -647,22 +648,46 @@ void TestFrmxg::quotesAreText()
              QStringLiteral("D'Arcy楼'"));
 }
 
+void TestFrmxg::longValuesArePrintedWhole_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("value");
+    QTest::newRow("number wraps in its row") << QStringLiteral("tel") << QStringLiteral("1234567890").repeated(4);
+    // Distinct characters, so a line lost at a page break cannot hide
+    // behind a repeated one; the row is taller than a page.
+    QString company;
+    for (int i = 0; i < 3000; ++i)
+        company += QChar(0x4E00 + i);
+    QTest::newRow("row taller than a page") << QStringLiteral("company") << company;
+}
+
 void TestFrmxg::longValuesArePrintedWhole()
 {
+    QFETCH(QString, field);
+    QFETCH(QString, value);
     TestHome home;
-    const QString phone = QStringLiteral("1234567890").repeated(4);
-    addPerson(home, QStringLiteral("000001"), QString(), {{QStringLiteral("tel"), phone}});
+    addPerson(home, QStringLiteral("000001"), QStringLiteral("甲"), {{field, value}});
+    addPerson(home, QStringLiteral("000002"), QStringLiteral("乙"));
     QVERIFY(Personnel::stageReport(home.db(), {}).ok());
     const QString pdf = home.file(QStringLiteral("pl.pdf"));
     QVERIFY(Personnel::report(home.db()).renderPdf(pdf).ok());
     QString text = pdfText(pdf);
     if (text.isNull())
         QSKIP("pdftotext is not installed");
-    // The number wraps within its row: read line after line, every digit
-    // is there, and nothing was cut short with an ellipsis.
+    // Read line after line, every character is there in order, and
+    // nothing was cut short with an ellipsis.
     QVERIFY2(!text.contains(QChar(0x2026)), qPrintable(text));
+    for (const QString& page : text.split(QLatin1Char('\f'), Qt::SkipEmptyParts))
+        QVERIFY(page.contains(QStringLiteral("工作单位")));
     text.remove(QRegularExpression(QStringLiteral("\\s")));
-    QVERIFY2(text.contains(QStringLiteral("000001") + phone), qPrintable(text));
+    qsizetype at = text.indexOf(QStringLiteral("000001"));
+    QVERIFY(at >= 0);
+    for (const QChar c : value) {
+        at = text.indexOf(c, at + 1);
+        QVERIFY2(at >= 0, qPrintable(QStringLiteral("%1 of %2").arg(value.indexOf(c)).arg(value.size())));
+    }
+    // The row after it still prints.
+    QVERIFY(text.indexOf(QStringLiteral("000002")) > at);
 }
 
 // The picker shows a blank for no birthday; the operator clicks or tabs

@@ -2,6 +2,7 @@
 // them, its messages, and the report of what it shows.
 
 #include "support/Controls.h"
+#include "support/OperatorInput.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TestHome.h"
 
@@ -90,7 +91,8 @@ private slots:
     void missingInputIsAskedFor_data();
     void missingInputIsAskedFor();
     void addressBoxTakesDigitsOnly();
-    void gridIsReadOnly();
+    void recordCellsAreCorrectedInPlace_data();
+    void recordCellsAreCorrectedInPlace();
     void refusedQueryEmptiesTheGrid();
     void reportStagesWhatIsShown();
     void printTakesTheShownRows();
@@ -263,15 +265,80 @@ void TestFrmque::addressBoxTakesDigitsOnly()
     }
 }
 
-void TestFrmque::gridIsReadOnly()
+void TestFrmque::recordCellsAreCorrectedInPlace_data()
 {
+    QTest::addColumn<int>("column");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("stored");   // the record's field afterwards
+    QTest::addColumn<QString>("refusal");
+    QTest::newRow("card") << 3 << "000003" << "000003" << "";
+    QTest::newRow("card not six digits") << 3 << "00001" << "000001" << "卡号应为6位数字";
+    QTest::newRow("day") << 4 << "2024-3-7" << "2024-03-07" << "";
+    QTest::newRow("no such day") << 4 << "2024-02-30" << "2024-03-05" << "日期应为“年-月-日”，如2024-03-01";
+    QTest::newRow("time") << 5 << "8:31" << "08:31:00" << "";
+    QTest::newRow("no such time") << 5 << "25:00" << "08:30:00" << "时间应为“时:分:秒”，如08:30:00";
+    QTest::newRow("address") << 6 << "12" << "12" << "";
+    QTest::newRow("address too high") << 6 << "100" << "7" << "地址应为0到99之间的整数";
+    QTest::newRow("direction") << 7 << "锁二进" << "锁二进" << "";
+    QTest::newRow("no such direction") << 7 << "锁三进" << "锁一进" << "进出标志应为锁一进、锁一出、锁二进或锁二出";
+    QTest::newRow("channel") << 8 << "3" << "3" << "";
+    QTest::newRow("no such channel") << 8 << "5" << "1"
+                                     << "采集标志应为1到4的整数（1锁一进，2锁一出，3锁二进，4锁二出）";
+    // 08:30 with channel 2 is already there: the record would be that one.
+    QTest::newRow("the same pass as another") << 8 << "2" << "1"
+                                              << "修改未保存：改后与另一条打卡记录（卡号、日期、时间、地址和采集标志都相同）重复";
+}
+
+void TestFrmque::recordCellsAreCorrectedInPlace()
+{
+    QFETCH(int, column);
+    QFETCH(QString, typed);
+    QFETCH(QString, stored);
+    QFETCH(QString, refusal);
     Home h;
+    h.home.exec(QStringLiteral("INSERT INTO data (地址, 卡号, 日期, 时间, flag, flagIO) "
+                               "VALUES (7, '000001', '2024-03-05', '08:30:00', 2, '锁一出')"));
+    const qint64 id = h.home.scalar(QStringLiteral("SELECT rowid FROM data WHERE 时间 = '08:30:00' AND flag = 1")).toLongLong();
+    const char* fields[] = {"卡号", "日期", "时间", "地址", "flagIO", "flag"};
+    auto field = [&] {
+        return h.home.scalar(QStringLiteral("SELECT \"%1\" FROM data WHERE rowid = ?").arg(QString::fromUtf8(fields[column - 3])), {id})
+            .toString();
+    };
     Frmque w;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
     QTableView* grid = child<QTableView>(w, "DBGrid1");
-    QCOMPARE(grid->editTriggers(), QAbstractItemView::NoEditTriggers);
-    const QModelIndex i = grid->model()->index(0, 0);
-    QVERIFY(!(grid->model()->flags(i) & Qt::ItemIsEditable));
-    QVERIFY(!grid->model()->setData(i, QStringLiteral("改")));
+    int row = -1;
+    for (int r = 0; r < grid->model()->rowCount(); ++r)
+        if (grid->model()->index(r, 5).data().toString() == QLatin1String("08:30:00") &&
+            grid->model()->index(r, 8).data().toInt() == 1)
+            row = r;
+    QVERIFY(row >= 0);
+    const QString before = grid->model()->index(row, column).data().toString();
+
+    // F2, the old text selected, typed over, Enter.
+    grid->setFocus();
+    grid->setCurrentIndex(grid->model()->index(row, column));
+    QTest::keyClick(grid, Qt::Key_F2);
+    QWidget* editor = QApplication::focusWidget();
+    QVERIFY(editor && editor != grid);
+    OperatorInput::typeInto(editor, typed);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QTRY_VERIFY(!grid->indexWidget(grid->currentIndex()));
+    QCoreApplication::processEvents();
+
+    QCOMPARE(field(), stored);
+    QCOMPARE(h.prompts.texts(), refusal.isEmpty() ? QStringList{} : QStringList{refusal});
+    QCOMPARE(grid->model()->index(row, column).data().toString(), refusal.isEmpty() ? stored : before);
+    QCOMPARE(h.home.scalar(QStringLiteral("SELECT count(*) FROM data")).toInt(), 6);
+
+    // The holder's columns come from people: not the record's to change.
+    for (int c = 0; c < 3; ++c) {
+        const QModelIndex i = grid->model()->index(row, c);
+        QVERIFY(!(grid->model()->flags(i) & Qt::ItemIsEditable));
+        QVERIFY(!grid->model()->setData(i, QStringLiteral("改")));
+    }
+    QCOMPARE(h.home.scalar(QStringLiteral("SELECT 姓名 FROM people WHERE 卡号 = '000001'")).toString(), QStringLiteral("张三"));
 }
 
 void TestFrmque::refusedQueryEmptiesTheGrid()

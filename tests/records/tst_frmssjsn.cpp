@@ -2,6 +2,7 @@
 
 #include "../doors/LineHome.h"
 #include "PollPeer.h"
+#include "support/AppFont.h"
 
 #include "app/ToolWindows.h"
 #include "app/Tools.h"
@@ -12,6 +13,9 @@
 
 #include <QAbstractItemModel>
 #include <QAction>
+#include <QApplication>
+#include <QHeaderView>
+#include <QScreen>
 #include <QListView>
 #include <QStackedWidget>
 #include <QTreeView>
@@ -88,6 +92,8 @@ private slots:
     void silentControllerTurnsUnknown();
     void lateRestOfAPassIsNoLockState();
     void viewModes();
+    void detailsShowEveryColumnWhole_data();
+    void detailsShowEveryColumnWhole();
     void portRefusedClosesTheWindow();
 };
 
@@ -294,6 +300,44 @@ void TestFrmssjsN::viewModes()
         QCOMPARE(w.mode(), mode);
         QCOMPARE(views->currentWidget()->objectName() == QLatin1String("doorlistDetails"), mode == M::Details);
     }
+}
+
+void TestFrmssjsN::detailsShowEveryColumnWhole_data()
+{
+    AppFont::sizes();
+}
+
+void TestFrmssjsN::detailsShowEveryColumnWhole()
+{
+    QFETCH(qreal, points);
+    const AppFont::Sized font(points);
+    LineHome h;
+    h.home.exec(QStringLiteral("INSERT INTO doors (地址, dtype1, dtype2) VALUES (3, '木', '铁')"));
+    h.home.exec(QStringLiteral("INSERT INTO people (卡号, 姓名, 部门, 职务) VALUES ('000123', '欧阳建国', "
+                               "'阳光花园小区十二号楼', '物业经理')"));
+    h.home.exec(QStringLiteral("INSERT INTO faka (地址, 卡号, 物理卡号) VALUES (3, '000123', '0012345678')"));
+    Controller& c = h.sim.addController(3);
+    FrmssjsN w(nullptr, 100ms, 3000ms);
+    w.setMode(FrmssjsN::Mode::Details);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QVERIFY(c.pass(QStringLiteral("0012345678"), 3));
+    QTRY_COMPARE_WITH_TIMEOUT(cell(w, QStringLiteral("3-2"), 4), QStringLiteral("阳光花园小区十二号楼"), 10000);
+    QTest::qWait(50);
+    auto* details = child<QTreeView>(w, "doorlistDetails");
+    const QRect screen = w.screen()->availableGeometry();
+    QVERIFY(w.width() <= screen.width() && w.height() <= screen.height());
+    QVERIFY(w.width() >= 760);
+    const QAbstractItemModel* m = details->model();
+    const int right = details->header()->sectionViewportPosition(7) + details->columnWidth(7);
+    // Every column whole: none cut with an ellipsis, none beyond the view.
+    for (int col = 0; col < m->columnCount(); ++col) {
+        QVERIFY2(details->columnWidth(col) >= details->header()->sectionSizeHint(col), qPrintable(QString::number(col)));
+        const QAbstractItemView* asView = details;
+        QVERIFY2(details->columnWidth(col) >= asView->sizeHintForColumn(col), qPrintable(m->index(0, col).data().toString()));
+    }
+    if (w.width() < screen.width())
+        QVERIFY2(right <= details->viewport()->width(), qPrintable(QStringLiteral("%1 > %2").arg(right).arg(details->viewport()->width())));
 }
 
 void TestFrmssjsN::portRefusedClosesTheWindow()

@@ -53,6 +53,8 @@ private slots:
     void stagedRowsMatchColumnsByName();
     void pdfRepeatsCaptionsAndNumbersPages();
     void longValuesWrapInTallerRows();
+    void hoursPrintWithTwoDecimals_data();
+    void hoursPrintWithTwoDecimals();
 };
 
 void TestReports::parsesEverySetting()
@@ -92,6 +94,8 @@ void TestReports::brokenTemplatesNameTheLine_data()
     QTest::newRow("bad width") << "column = a | b | wide" << "第 1 行";
     QTest::newRow("zero width") << "column = a | b | 0" << "第 1 行";
     QTest::newRow("bad alignment") << "column = a | b | 1 | middle" << "第 1 行";
+    QTest::newRow("bad decimals") << "column = a | b | 1\ncolumn = a | b | 1 | right | two" << "第 2 行";
+    QTest::newRow("too many parts") << "column = a | b | 1 | right | 2 | x" << "第 1 行";
     QTest::newRow("no field") << "column = a |  | 1" << "第 1 行";
     QTest::newRow("bad orientation") << "# x\n\norientation = sideways\ncolumn = a | b | 1" << "第 3 行";
     QTest::newRow("no columns") << "title = 空" << "没有任何列";
@@ -305,6 +309,41 @@ void TestReports::longValuesWrapInTallerRows()
         QSKIP("pdftotext is not installed");
     text.remove(QRegularExpression(QStringLiteral("\\s")));
     QVERIFY2(text.contains(QStringLiteral("000001") + phone), qPrintable(text));
+}
+
+void TestReports::hoursPrintWithTwoDecimals_data()
+{
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("printed");
+    QTest::newRow("whole hours") << "8" << "8.00";
+    QTest::newRow("one place") << "7.5" << "7.50";
+    QTest::newRow("two places") << "6.17" << "6.17";
+    QTest::newRow("rounded") << "6.166666" << "6.17";
+    QTest::newRow("none") << "" << "";
+    QTest::newRow("not a number") << "x" << "x";
+}
+
+// The attendance report prints hours as the grid shows them.
+void TestReports::hoursPrintWithTwoDecimals()
+{
+    QFETCH(QString, stored);
+    QFETCH(QString, printed);
+    const TemplateLoad load = ReportTemplates::load(QStringLiteral("drkq.rpt"));
+    QVERIFY2(load.ok(), qPrintable(load.detail));
+    int hours = -1, card = -1;
+    for (int c = 0; c < load.report->columns.size(); ++c) {
+        if (load.report->columns.at(c).field == QLatin1String("hrs"))
+            hours = c;
+        if (load.report->columns.at(c).field == QStringLiteral("卡号"))
+            card = c;
+    }
+    QVERIFY(hours >= 0 && card >= 0);
+    QStringList row(load.report->columns.size());
+    row[hours] = stored;
+    row[card] = QStringLiteral("8");   // a number in a column without places stays as it is
+    const ReportDocument doc(*load.report, {row}, QDateTime());
+    QCOMPARE(doc.rows().first().at(hours), printed);
+    QCOMPARE(doc.rows().first().at(card), QStringLiteral("8"));
 }
 
 QTEST_MAIN(TestReports)

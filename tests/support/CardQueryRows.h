@@ -53,8 +53,9 @@ inline void issued(const TestHome& home, int address, const QString& card, const
 inline void removed(const TestHome& home, const QVariant& department, const QString& name, const QString& card,
                     int address, const QString& day, const QString& physical, const QVariant& state1 = 0)
 {
-    home.exec(QStringLiteral("INSERT INTO dfaka VALUES (?, ?, '2024-01-01', '2024-12-31', 1, 5, '07:30:00', "
-                             "'19:00:00', ?, ?, ?, ?, 3, ?)"),
+    home.exec(QStringLiteral("INSERT INTO dfaka (地址, 卡号, 开始日期, 截止日期, 开始星期, 截止星期, 开始时间, 截止时间, "
+                             "物理卡号, 姓名, 部门, ctrl_state1, ctrl_state2, 日期) VALUES (?, ?, '2024-01-01', "
+                             "'2024-12-31', 1, 5, '07:30:00', '19:00:00', ?, ?, ?, ?, 3, ?)"),
               {address, card, physical, name, department, state1, day});
 }
 

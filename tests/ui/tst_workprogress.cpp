@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QPushButton>
 #include <QTimer>
 #include <QtTest>
 
@@ -57,6 +58,32 @@ private slots:
             QCOMPARE(ticks, 0);
         }
         QTRY_VERIFY(ticks > 0);
+    }
+
+    // A click made while the work holds the interface thread must not act,
+    // neither then nor once the work is over.
+    void inputDuringTheWorkIsDropped()
+    {
+        WorkProgress::setDelayMs(0);
+        QPushButton other(QStringLiteral("开始"));
+        other.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&other));
+        int clicks = 0;
+        connect(&other, &QPushButton::clicked, this, [&] { ++clicks; });
+        {
+            WorkProgress work(nullptr, QStringLiteral("正在备份数据库…"));
+            for (int p = 0; p < 3; ++p) {
+                work.report(p * 300);
+                QTest::mouseClick(&other, Qt::LeftButton);
+                QTest::keyClick(&other, Qt::Key_Space);
+            }
+            work.report(1000);
+            QCOMPARE(clicks, 0);
+        }
+        QCoreApplication::processEvents();
+        QCOMPARE(clicks, 0);
+        QTest::mouseClick(&other, Qt::LeftButton);
+        QCOMPARE(clicks, 1);
     }
 };
 

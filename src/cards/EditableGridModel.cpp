@@ -1,0 +1,103 @@
+#include "cards/EditableGridModel.h"
+
+#include <QRegularExpression>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+namespace GridText {
+
+GridCell refused(const QString& why)
+{
+    return {QVariant(), why};
+}
+
+GridCell stored(const QVariant& v)
+{
+    return {v, QString()};
+}
+
+QDate dateOf(const QString& text)
+{
+    static const QRegularExpression form(QStringLiteral("^[0-9]{4}-[0-9]{1,2}-[0-9]{1,2}$"));
+    return form.match(text).hasMatch() ? QDate::fromString(text, QStringLiteral("yyyy-M-d")) : QDate();
+}
+
+QTime timeOf(const QString& text)
+{
+    static const QRegularExpression form(QStringLiteral("^[0-9]{1,2}:[0-9]{2}(:[0-9]{2})?$"));
+    if (!form.match(text).hasMatch())
+        return QTime();
+    return QTime::fromString(text, text.count(QLatin1Char(':')) == 2 ? QStringLiteral("H:mm:ss")
+                                                                       : QStringLiteral("H:mm"));
+}
+
+}  // namespace GridText
+
+EditableGridModel::EditableGridModel(QSqlDatabase db, QStringList captions, QSet<int> editable, Writer writer,
+                                     QObject* parent)
+    : CardGridModel(std::move(captions), parent), db_(std::move(db)), editable_(std::move(editable)),
+      writer_(std::move(writer))
+{
+    const QString file = db_.databaseName();
+    if (!file.isEmpty() && file != QLatin1String(":memory:")) {
+        readerName_ = QStringLiteral("editable grid %1").arg(quintptr(this), 0, 16);
+        reader_ = QSqlDatabase::cloneDatabase(db_, readerName_);
+        if (!reader_.open()) {
+            reader_ = QSqlDatabase();
+            QSqlDatabase::removeDatabase(readerName_);
+            readerName_.clear();
+        }
+    }
+    if (!reader_.isValid())
+        reader_ = db_;
+}
+
+EditableGridModel::~EditableGridModel()
+{
+    clear();
+    reader_ = QSqlDatabase();
+    if (!readerName_.isEmpty())
+        QSqlDatabase::removeDatabase(readerName_);
+}
+
+bool EditableGridModel::run(const std::function<QSqlQuery(QSqlDatabase reader)>& select, QString* error)
+{
+    corrected_.clear();
+    return show(select(reader_), error);
+}
+
+Qt::ItemFlags EditableGridModel::flags(const QModelIndex& index) const
+{
+    Qt::ItemFlags f = CardGridModel::flags(index);
+    if (index.isValid() && editable_.contains(index.column()))
+        f |= Qt::ItemIsEditable;
+    return f;
+}
+
+QVariant EditableGridModel::data(const QModelIndex& item, int role) const
+{
+    if (!item.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole))
+        return CardGridModel::data(item, role);
+    const auto it = corrected_.constFind(key(item.row(), item.column()));
+    const QVariant v = it != corrected_.constEnd() ? *it : CardGridModel::data(item, role);
+    // The editor gets plain text, whatever the field's type.
+    return role == Qt::EditRole ? QVariant(v.isNull() ? QString() : v.toString()) : v;
+}
+
+bool EditableGridModel::setData(const QModelIndex& index, const QVariant& value, int role)
+{
+    if (!index.isValid() || role != Qt::EditRole || !editable_.contains(index.column()))
+        return false;
+    const QString text = value.toString();
+    if (text == data(index, Qt::EditRole).toString())
+        return true;
+    const qint64 rowId = record(index.row()).value(columnCount()).toLongLong();
+    const GridCell cell = writer_(db_, rowId, index.column(), text);
+    if (!cell.ok()) {
+        emit editRefused(cell.refusal);
+        return false;
+    }
+    corrected_.insert(key(index.row(), index.column()), cell.stored);
+    emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
+    return true;
+}

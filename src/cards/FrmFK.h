@@ -65,14 +65,14 @@ private:
     void readerAddressChanged(const QString& text);
 
     CardRequest request() const;
-    void refuse(const Refusal& r);
-    // The inputs' request when `check` lets it through; otherwise the
-    // operator is told why and there is none.
-    std::optional<CardRequest> checkedRequest(std::optional<Refusal> (*check)(QSqlDatabase, const CardRequest&));
-    void tell(const StepReport& s);
+    void refuse(CardCommand command, Refusal why);
+    // The inputs' request when the command's checks let it through;
+    // otherwise the operator is told why and there is none.
+    std::optional<CardRequest> checkedRequest(CardCommand command);
+    void tell(CardCommand command, const CardRequest& r, int address, const StepReport& s);
     // Runs `step` for each door in turn, tells its report, then hands it
     // to `told`.
-    void sendToDoors(const QList<int>& addresses, const std::function<StepReport(int)>& step,
+    void sendToDoors(CardCommand command, const CardRequest& r, const std::function<StepReport(int)>& step,
                      const std::function<void(int, const StepReport&)>& told = {});
     void showLimits(const ShownLimits& s);
     void clearLimits();

@@ -2,6 +2,8 @@
 
 #include "ui/TypedInput.h"
 
+#include "cards/CardListWidgets.h"
+
 #include "db/Clock.h"
 #include "db/NumberText.h"
 #include "link/LinePort.h"
@@ -247,11 +249,7 @@ void FrmFK::load()
         Prompt::exclaim(this, QStringLiteral("请先对门锁进行设置"));
     for (int a : addresses)
         dooraddr->addItem(QString::number(a));
-    const QDate today = Clock::today();
-    for (int i = 0; i < 2; ++i) {
-        ddate[i]->setDate(today);
-        dtime[i]->setTime(QTime(0, 0));
-    }
+    CardListBoxes::resetPickers(ddate, tweek, dtime);
     Resize::keepProportional(this);
 }
 
@@ -614,12 +612,7 @@ void FrmFK::remove()
         port()->close();
     }
     emptyHolderFields();
-    const QDate today = Clock::today();
-    for (int i = 0; i < 2; ++i) {
-        ddate[i]->setDate(today);
-        tweek[i]->setCurrentIndex(-1);
-        dtime[i]->setTime(QTime(0, 0));
-    }
+    CardListBoxes::resetPickers(ddate, tweek, dtime);
 }
 
 void FrmFK::readCard()
@@ -674,12 +667,7 @@ void FrmFK::showLimits(const ShownLimits& s)
 
 void FrmFK::clearLimits()
 {
-    const QDate today = Clock::today();
-    for (int i = 0; i < 2; ++i) {
-        ddate[i]->setDate(today);
-        tweek[i]->setCurrentIndex(-1);
-        dtime[i]->setTime(QTime(0, 0));
-    }
+    CardListBoxes::resetPickers(ddate, tweek, dtime);
     setMode(lock1_, std::nullopt);
     setMode(lock2_, std::nullopt);
     for (QCheckBox* c : Ch)
@@ -704,11 +692,7 @@ void FrmFK::lookUp()
     if (found.issued) {
         showLimits(found.limits);
     } else if (found.holder) {
-        for (int i = 0; i < 2; ++i) {
-            ddate[i]->setDate(today);
-            tweek[i]->setCurrentIndex(-1);
-            dtime[i]->setTime(QTime(0, 0));
-        }
+        CardListBoxes::resetPickers(ddate, tweek, dtime);
     }
     dooraddr->clearSelection();
     for (int i = 0; i < dooraddr->count(); ++i) {

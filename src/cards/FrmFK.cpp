@@ -28,6 +28,8 @@
 #include <QSignalBlocker>
 #include <QTimeEdit>
 
+#include <limits>
+
 namespace {
 
 const QStringList kWeekdays = {QStringLiteral("星期日"), QStringLiteral("星期一"), QStringLiteral("星期二"),
@@ -624,8 +626,16 @@ void FrmFK::readCard()
         Prompt::exclaim(this, QStringLiteral("发卡机地址应为0到99"));
         return;
     }
+    // The port number names a link in the program folder; one too large to
+    // be a port would read as another port.
+    const std::optional<int> portNo =
+        NumberText::wholeNumber(ComPort->currentText(), 1, std::numeric_limits<qint16>::max());
+    if (!portNo) {
+        Prompt::exclaim(this, QStringLiteral("串口号必须是1到32767的整数！"));
+        return;
+    }
     LineParams params = Session::lineParams();
-    params.portNo = ComPort->currentText().trimmed().toInt();
+    params.portNo = *portNo;
     ReadCardResult r;
     {
         ExchangeGuard guard(working_, exchangeControls());

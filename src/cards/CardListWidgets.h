@@ -24,8 +24,8 @@ public:
     bool stopRequested() const { return stop_; }
 
 private:
-    QLabel* text_;
-    QPushButton* stopButton_;
+    QLabel* text_;             // "第 n / m 张": the card the run has come to
+    QPushButton* stopButton_;  // "停止"
     int total_ = 0;
     bool stop_ = false;
 };

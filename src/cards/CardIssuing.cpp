@@ -13,12 +13,11 @@
 
 namespace {
 
-using Icon = Prompter::Icon;
+using Outcome = StepReport::Outcome;
 
-Refusal refuse(const QString& text, Icon icon = Icon::None, bool beep = false,
-               Refusal::Then then = Refusal::Then::Nothing)
+StepReport report(Outcome outcome, const QString& error = QString())
 {
-    return Refusal{text, icon, beep, then};
+    return StepReport{outcome, error};
 }
 
 // True when another card than `card` holds this physical number. The
@@ -47,26 +46,26 @@ std::optional<Refusal> checkTimes(const CardRequest& r)
     if (!r.timeOn)
         return std::nullopt;
     if (r.endTime < r.startTime)
-        return refuse(QStringLiteral("时间输入错误"), Icon::Exclamation);
+        return Refusal::TimesReversed;
     auto isMidnight = [](const QTime& t) { return t.hour() == 0 && t.minute() == 0; };
     if (isMidnight(r.startTime) || isMidnight(r.endTime))
-        return refuse(QStringLiteral("时间限制不能从0:00开始或到0:00结束（控制器把0:00当作不限时间）"), Icon::Exclamation);
+        return Refusal::TimeAtMidnight;
     return std::nullopt;
 }
 
 std::optional<Refusal> checkDates(const CardRequest& r)
 {
     if (r.dateOn && r.startDate > r.endDate)
-        return refuse(QStringLiteral("日期有错"), Icon::Exclamation, true, Refusal::Then::StartDateTakesEnd);
+        return Refusal::DatesReversed;
     return std::nullopt;
 }
 
 std::optional<Refusal> checkModes(const CardRequest& r)
 {
     if (!r.lock1Mode)
-        return refuse(QStringLiteral("请选择锁号1的进出控制"), Icon::Exclamation);
+        return Refusal::NoLock1Mode;
     if (!r.lock2Mode)
-        return refuse(QStringLiteral("请选择锁号2的进出控制"), Icon::Exclamation);
+        return Refusal::NoLock2Mode;
     return std::nullopt;
 }
 
@@ -119,21 +118,6 @@ bool writeIssued(QSqlDatabase db, const CardRequest& r, int address, const QStri
     return true;
 }
 
-QString failedWrite(int address, const QString& card, const QString& error)
-{
-    return QStringLiteral("%1 号门已收到卡号 %2，但数据库没有记下：%3").arg(address).arg(card, error);
-}
-
-StepReport silentController(int address)
-{
-    return StepReport{false, QStringLiteral("%1号门通讯出错").arg(address), Icon::None};
-}
-
-StepReport refusedCard(int address, const QString& card)
-{
-    return StepReport{false, QStringLiteral("卡号 %1 无法发送到 %2 号门").arg(card).arg(address), Icon::Exclamation};
-}
-
 // The card has left the controller: its issued row moves into the removed
 // cards. The report when the database could not record that.
 std::optional<StepReport> recordRemoval(QSqlDatabase db, int address, const QString& card, const QDate& today)
@@ -141,12 +125,7 @@ std::optional<StepReport> recordRemoval(QSqlDatabase db, int address, const QStr
     QString error;
     Transaction t(db);
     if (!t.begun() || !CardRows::moveToHistory(db, address, card, today, &error) || !t.commit())
-        return StepReport{false,
-                          QStringLiteral("卡号 %1 已从 %2 号门删除，但数据库没有记下：%3")
-                              .arg(card)
-                              .arg(address)
-                              .arg(error.isEmpty() ? db.lastError().text() : error),
-                          Icon::Critical};
+        return report(Outcome::RemovalUnrecorded, error.isEmpty() ? db.lastError().text() : error);
     return std::nullopt;
 }
 
@@ -198,19 +177,19 @@ QStringList cardNumbers(QSqlDatabase db)
 std::optional<Refusal> checkAdd(QSqlDatabase db, const CardRequest& r)
 {
     if (r.card.isEmpty())
-        return refuse(QStringLiteral("请输入卡号！"));
+        return Refusal::NoCard;
     if (!CardNumbers::isCardNumber(r.card))
-        return refuse(QStringLiteral("卡号必须是6位自然数！"));
+        return Refusal::CardNotSixDigits;
     if (r.physical.isEmpty())
-        return refuse(QStringLiteral("请刷卡后，按读卡读入卡号"), Icon::Exclamation);
+        return Refusal::NoPhysical;
     if (!CardNumbers::paddedPhysical(r.physical))
-        return refuse(QStringLiteral("物理卡号应为10位整数，如“0000000001”"), Icon::Exclamation);
+        return Refusal::PhysicalNotTenDigits;
     if (r.addressListEmpty)
-        return refuse(QStringLiteral("请先在“门锁设置”处设置门锁地址"), Icon::None, true);
+        return Refusal::NoControllers;
     if (r.addresses.isEmpty())
-        return refuse(QStringLiteral("请选择门锁地址"), Icon::None, true, Refusal::Then::FocusAddresses);
+        return Refusal::NoAddressPicked;
     if (physicalHeldByOther(db, r.paddedPhysical(), r.card))
-        return refuse(QStringLiteral("物理卡号已经存在！"));
+        return Refusal::PhysicalHeldByOther;
     if (auto t = checkTimes(r))
         return t;
     if (auto d = checkDates(r))
@@ -221,53 +200,66 @@ std::optional<Refusal> checkAdd(QSqlDatabase db, const CardRequest& r)
 std::optional<Refusal> checkChange(QSqlDatabase db, const CardRequest& r)
 {
     if (!r.physical.isEmpty() && physicalHeldByOther(db, r.paddedPhysical(), r.card))
-        return refuse(QStringLiteral("物理卡号已经存在！"));
+        return Refusal::PhysicalHeldByOther;
     if (r.card.isEmpty())
-        return refuse(QStringLiteral("请输入卡号"), Icon::Exclamation);
+        return Refusal::NoCard;
     if (!CardNumbers::isCardNumber(r.card))
-        return refuse(QStringLiteral("卡号必须是6位自然数！"));
+        return Refusal::CardNotSixDigits;
     if (r.physical.isEmpty())
-        return refuse(QStringLiteral("请输入物理卡号"), Icon::Exclamation);
+        return Refusal::NoPhysical;
     if (r.physical.size() != 10)
-        return refuse(QStringLiteral("请按“读卡”按扭读入卡号"), Icon::Exclamation);
+        return Refusal::PhysicalNotTenLong;
     if (!NumberText::allDigits(r.physical))
-        return refuse(QStringLiteral("物理卡号应为10位整数，如“0000000001”"), Icon::Exclamation);
+        return Refusal::PhysicalNotDigits;
     if (r.addresses.isEmpty())
-        return refuse(QStringLiteral("请选择要修改的地址！"));
+        return Refusal::NoAddressPicked;
     if (auto t = checkTimes(r))
         return t;
     if (auto d = checkDates(r))
         return d;
     if (r.weekOn && r.weekEnd < r.weekStart)
-        return refuse(QStringLiteral("星期输入错误"), Icon::Exclamation);
+        return Refusal::WeekdaysReversed;
     if (auto i = checkIssued(db, r.card))
         return i;
     return checkModes(r);
 }
 
+std::optional<Refusal> check(CardCommand command, QSqlDatabase db, const CardRequest& r)
+{
+    switch (command) {
+    case CardCommand::Add:
+        return checkAdd(db, r);
+    case CardCommand::Change:
+        return checkChange(db, r);
+    case CardCommand::Delete:
+        break;
+    }
+    return checkDelete(db, r);
+}
+
 std::optional<Refusal> checkIssued(QSqlDatabase db, const QString& card)
 {
     if (!anyRowOf(db, card))
-        return refuse(QStringLiteral("该卡号没有发卡记录!"));
+        return Refusal::NotIssued;
     return std::nullopt;
 }
 
 std::optional<Refusal> checkDelete(QSqlDatabase db, const CardRequest& r)
 {
     if (r.card.isEmpty())
-        return refuse(QStringLiteral("请输入卡号"), Icon::Exclamation);
+        return Refusal::NoCard;
     if (r.physical.isEmpty())
-        return refuse(QStringLiteral("请输入卡号"), Icon::Exclamation);
+        return Refusal::NoCard;
     if (r.physical.size() != 10)
-        return refuse(QStringLiteral("请按“读卡”按扭读入卡号"), Icon::Exclamation);
+        return Refusal::PhysicalNotTenLong;
     if (!NumberText::allDigits(r.physical))
-        return refuse(QStringLiteral("卡号应为10位整数，如“0000000001”"), Icon::Exclamation);
+        return Refusal::PhysicalNotDigits;
     if (!CardNumbers::isCardNumber(r.card))
-        return refuse(QStringLiteral("卡号必须是6位自然数！"));
+        return Refusal::CardNotSixDigits;
     if (!anyRowOf(db, r.card))
-        return refuse(QStringLiteral("找不到该卡号对应的门号"));
+        return Refusal::NotIssued;
     if (r.addresses.isEmpty())
-        return refuse(QStringLiteral("请选择从哪个门删除"), Icon::Exclamation, true);
+        return Refusal::NoAddressPicked;
     return std::nullopt;
 }
 
@@ -275,80 +267,65 @@ StepReport addOne(QSqlDatabase db, LinePort& comm, const CardRequest& r, int add
                   const CardSendOptions& options)
 {
     if (CardRows::holds(db, address, r.card).value_or(false))
-        return StepReport{false, QStringLiteral("%1可以开地址为%2的门!").arg(r.card).arg(address), Icon::Exclamation};
+        return report(Outcome::AlreadyHeld);
     const CardResult sent = addtodoor(comm, address, r.physical, r.card, r.limits(), options);
     if (sent.outcome == CardOutcome::Refused)
-        return refusedCard(address, r.card);
+        return report(Outcome::Refused);
     if (!sent.ok())
-        return silentController(address);
+        return report(Outcome::Silent);
     QString error;
     if (!writeIssued(db, r, address, sent.physical, false, &error))
-        return StepReport{false, failedWrite(address, r.card, error), Icon::Critical};
-    return StepReport{true, QStringLiteral("卡号 %1 已经添加,它能开 %2 号门").arg(r.card).arg(address),
-                      Icon::Exclamation};
+        return report(Outcome::Unrecorded, error);
+    return report(Outcome::Done);
 }
 
 StepReport changeOne(QSqlDatabase db, LinePort& comm, const CardRequest& r, int address,
                      const CardSendOptions& options, const QDate& today,
-                     const std::function<bool(const QString&)>& offerRetry)
+                     const std::function<bool(CardOutcome)>& offerRetry)
 {
     if (!CardRows::holds(db, address, r.card).value_or(false))
-        return StepReport{false, QStringLiteral("该卡在门%1没有发卡记录").arg(address), Icon::None};
+        return report(Outcome::NotHeld);
     const CardResult removed = delfromdoor(comm, address, r.card, options);
     if (removed.outcome == CardOutcome::Refused)
-        return refusedCard(address, r.card);
+        return report(Outcome::Refused);
     if (!removed.ok())
-        return silentController(address);
+        return report(Outcome::Silent);
     for (;;) {
         const CardResult sent = addtodoor(comm, address, r.physical, r.card, r.limits(), options);
         if (sent.ok()) {
             QString error;
             if (!writeIssued(db, r, address, sent.physical, true, &error))
-                return StepReport{false, failedWrite(address, r.card, error), Icon::Critical};
-            return StepReport{true, QStringLiteral("卡号 %1 已经在%2 号门修改成功！").arg(r.card).arg(address),
-                              Icon::Exclamation};
+                return report(Outcome::Unrecorded, error);
+            return report(Outcome::Done);
         }
         // A card that cannot be encoded would fail the same way again.
         if (sent.outcome == CardOutcome::Refused)
             break;
-        // A wrong echo is an answer: the controller may well have taken
-        // the card, where a silent one most likely did not.
-        const QString offer =
-            sent.outcome == CardOutcome::WrongEcho
-                ? QStringLiteral("%1号门回答的地址不对：卡号 %2 已从该门删除，新的设置可能已经写入，也可能没有。重试吗？")
-                : QStringLiteral("%1号门通讯出错：卡号 %2 已从该门删除，新的设置没有写入。重试吗？");
-        if (!offerRetry(offer.arg(address).arg(r.card)))
+        if (!offerRetry(sent.outcome))
             break;
     }
     // Whatever the add left in the controller, the card is off that door
     // only once a second DeleteCard is acknowledged.
     if (!delfromdoor(comm, address, r.card, options).ok())
-        return StepReport{false,
-                          QStringLiteral("卡号 %1 的修改没有写入 %2 号门，该门禁控制器中现在是否还有此卡无法确定，"
-                                         "发卡记录保留。请用“发卡信息重整”重新发送该门的卡，使门禁控制器与数据库一致")
-                              .arg(r.card)
-                              .arg(address),
-                          Icon::Exclamation};
+        return report(Outcome::Undetermined);
     if (auto unrecorded = recordRemoval(db, address, r.card, today))
         return *unrecorded;
-    return StepReport{false,
-                      QStringLiteral("卡号 %1 已从 %2 号门删除，修改没有写入；该卡已记入退卡记录").arg(r.card).arg(address),
-                      Icon::Exclamation};
+    return report(Outcome::RemovedUnchanged);
 }
 
 StepReport deleteOne(QSqlDatabase db, LinePort& comm, const CardRequest& r, int address,
                      const CardSendOptions& options, const QDate& today)
 {
     if (!CardRows::holds(db, address, r.card).value_or(false))
-        return StepReport{};
+        return report(Outcome::Passed);
     const CardResult removed = delfromdoor(comm, address, r.card, options);
     if (removed.outcome == CardOutcome::Refused)
-        return refusedCard(address, r.card);
+        return report(Outcome::Refused);
     if (!removed.ok())
-        return StepReport{false, QStringLiteral("通信出错!"), Icon::Exclamation};
+        return report(Outcome::Silent);
     if (auto unrecorded = recordRemoval(db, address, r.card, today))
         return *unrecorded;
-    return StepReport{true, QStringLiteral("%1已从地址为%2的门中删除").arg(r.physical).arg(address), Icon::Exclamation};
+    return report(Outcome::Done);
 }
 
 ShownLimits shownLimits(const QSqlRecord& row, const QDate& today)

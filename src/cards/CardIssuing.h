@@ -1,6 +1,5 @@
 #pragma once
 #include "cards/CardCommands.h"
-#include "ui/Prompter.h"
 
 #include <QDate>
 #include <QList>
@@ -46,24 +45,47 @@ struct CardRequest {
     QString paddedPhysical() const;
 };
 
-// A check that refused the request: nothing was sent or written.
-struct Refusal {
-    enum class Then {
-        Nothing,
-        FocusAddresses,     // the focus goes to the address list
-        StartDateTakesEnd,  // the start date picker takes the end date
-    };
-    QString text;
-    Prompter::Icon icon = Prompter::Icon::None;
-    bool beep = false;
-    Then then = Then::Nothing;
+// The command a request is checked for: the same fault is worded
+// differently by each.
+enum class CardCommand { Add, Change, Delete };
+
+// Why a check refused the request: nothing was sent or written.
+enum class Refusal {
+    NoCard,               // 卡号 is empty
+    CardNotSixDigits,     // 卡号 is not six digits
+    NoPhysical,           // 物理卡号 is empty
+    PhysicalNotTenDigits, // 物理卡号 does not pad to ten digits
+    PhysicalNotTenLong,   // 物理卡号 is not ten characters long
+    PhysicalNotDigits,    // 物理卡号 is ten characters, not all digits
+    NoControllers,        // the address list holds no controller at all
+    NoAddressPicked,      // no controller is selected
+    PhysicalHeldByOther,  // another card has this physical number
+    TimesReversed,
+    TimeAtMidnight,       // a time limit starts or ends at 0:00
+    DatesReversed,
+    WeekdaysReversed,
+    NotIssued,            // faka holds no row of the card
+    NoLock1Mode,
+    NoLock2Mode,
 };
 
-// What one controller's step came to, for the operator.
+// What one controller's step came to.
 struct StepReport {
-    bool done = false;  // acknowledged and written
-    QString text;       // empty: nothing to tell
-    Prompter::Icon icon = Prompter::Icon::None;
+    enum class Outcome {
+        Passed,             // the controller does not hold the card: nothing done, nothing to tell
+        AlreadyHeld,        // the controller holds the card already: not sent again
+        NotHeld,            // the controller does not hold the card it was to change
+        Refused,            // the card cannot be encoded: nothing was sent
+        Silent,             // no answer (or a wrong one): nothing was written
+        Unrecorded,         // acknowledged, but the database did not take it (`error`)
+        RemovalUnrecorded,  // taken off the controller, but the database did not record it (`error`)
+        Undetermined,       // a change's add failed and the second delete too: the controller's state is unknown
+        RemovedUnchanged,   // a change's add failed; the card is off the controller and recorded so
+        Done,               // acknowledged and written
+    };
+    Outcome outcome = Outcome::Passed;
+    QString error;  // the database's words, for Unrecorded and RemovalUnrecorded
+    bool done() const { return outcome == Outcome::Done; }
 };
 
 // The limits of a stored row as the window shows them.
@@ -88,6 +110,7 @@ QStringList cardNumbers(QSqlDatabase db);
 std::optional<Refusal> checkAdd(QSqlDatabase db, const CardRequest& r);
 std::optional<Refusal> checkChange(QSqlDatabase db, const CardRequest& r);
 std::optional<Refusal> checkDelete(QSqlDatabase db, const CardRequest& r);
+std::optional<Refusal> check(CardCommand command, QSqlDatabase db, const CardRequest& r);
 
 // Issues the card on one controller that does not hold it yet; on the
 // echo, its faka row and the holder go into the database in one
@@ -97,12 +120,12 @@ StepReport addOne(QSqlDatabase db, LinePort& comm, const CardRequest& r, int add
 
 // Rewrites the card on one controller that holds it: DeleteCard, then
 // AddCard with the new limits. When the delete was acknowledged and the
-// add is not, `offerRetry` is asked (with the text to show) whether to send
-// the add again; once the operator gives up, the card's row goes into
+// add is not, `offerRetry` is asked (with how the add failed) whether to
+// send the add again; once the operator gives up, the card's row goes into
 // dfaka dated `today`, since the controller no longer holds it.
 StepReport changeOne(QSqlDatabase db, LinePort& comm, const CardRequest& r, int address,
                      const CardSendOptions& options, const QDate& today,
-                     const std::function<bool(const QString&)>& offerRetry);
+                     const std::function<bool(CardOutcome)>& offerRetry);
 
 // Takes the card off one controller; on the echo its row moves to dfaka
 // dated `today`. A controller that does not hold the card is passed over
@@ -110,8 +133,8 @@ StepReport changeOne(QSqlDatabase db, LinePort& comm, const CardRequest& r, int 
 StepReport deleteOne(QSqlDatabase db, LinePort& comm, const CardRequest& r, int address,
                      const CardSendOptions& options, const QDate& today);
 
-// True when the change command may go on to its controllers: the card is
-// issued somewhere ("该卡号没有发卡记录!" otherwise).
+// Nothing when the change command may go on to its controllers: the card
+// is issued somewhere.
 std::optional<Refusal> checkIssued(QSqlDatabase db, const QString& card);
 
 // A faka or fakapl row's limits for the window.

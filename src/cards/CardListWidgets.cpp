@@ -1,6 +1,11 @@
 #include "cards/CardListWidgets.h"
 
 #include "cards/CardLists.h"
+#include "db/Clock.h"
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QTimeEdit>
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -58,6 +63,16 @@ QList<int> selectedAddresses(const QListWidget* list)
         }
     }
     return out;
+}
+
+void resetPickers(QDateEdit* const (&dates)[2], QComboBox* const (&weekdays)[2], QTimeEdit* const (&times)[2])
+{
+    const QDate today = Clock::today();
+    for (int i = 0; i < 2; ++i) {
+        dates[i]->setDate(today);
+        weekdays[i]->setCurrentIndex(-1);
+        times[i]->setTime(QTime(0, 0));
+    }
 }
 
 }  // namespace CardListBoxes

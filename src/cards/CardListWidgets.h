@@ -2,7 +2,10 @@
 #include <QWidget>
 
 
+class QComboBox;
+class QDateEdit;
 class QListWidget;
+class QTimeEdit;
 class QLabel;
 class QPushButton;
 
@@ -21,8 +24,8 @@ public:
     bool stopRequested() const { return stop_; }
 
 private:
-    QLabel* text_;
-    QPushButton* stopButton_;
+    QLabel* text_;             // "第 n / m 张": the card the run has come to
+    QPushButton* stopButton_;  // "停止"
     int total_ = 0;
     bool stop_ = false;
 };
@@ -32,5 +35,9 @@ namespace CardListBoxes {
 // The controller addresses of the list's selected entries, each a whole
 // number 0 to 99; an entry that is not one is left out.
 QList<int> selectedAddresses(const QListWidget* list);
+
+// A card window's limit pickers back to no limit: both dates today, no
+// weekday chosen, both times 00:00.
+void resetPickers(QDateEdit* const (&dates)[2], QComboBox* const (&weekdays)[2], QTimeEdit* const (&times)[2]);
 
 }  // namespace CardListBoxes

@@ -34,19 +34,19 @@ private:
     PairOutcome removeOne(int address, const QString& card);
     bool reportFailure(Mode mode, PairOutcome outcome, int address, const QString& card);
 
-    QGroupBox* Frame1 = nullptr;
-    QRadioButton* Option1 = nullptr;
-    QComboBox* kh = nullptr;
-    QRadioButton* Option2 = nullptr;
-    QComboBox* dz = nullptr;
-    QRadioButton* Option3 = nullptr;
-    QComboBox* bm = nullptr;
-    QGroupBox* Frame5 = nullptr;
-    QListWidget* Ldr = nullptr;
-    QLabel* Label12 = nullptr;
-    QPushButton* Command1 = nullptr;
-    QPushButton* Command2 = nullptr;
-    QLabel* Label1 = nullptr;
+    QGroupBox* Frame1 = nullptr;       // "选择要删除的部门、卡号、地址"
+    QRadioButton* Option1 = nullptr;   // "卡号": one card
+    QComboBox* kh = nullptr;           // the card number
+    QRadioButton* Option2 = nullptr;   // "地址": every card of a controller
+    QComboBox* dz = nullptr;           // that controller's address
+    QRadioButton* Option3 = nullptr;   // "大厦": every card of a department
+    QComboBox* bm = nullptr;           // that department
+    QGroupBox* Frame5 = nullptr;       // "选择要删除的地址"
+    QListWidget* Ldr = nullptr;        // the controllers to delete from
+    QLabel* Label12 = nullptr;         // the hint on choosing several rows
+    QPushButton* Command1 = nullptr;   // "删除"
+    QPushButton* Command2 = nullptr;   // "退出"
+    QLabel* Label1 = nullptr;          // the card last deleted, and from where
     CardRunProgress* progress_ = nullptr;
     QWidget* focusAfter_ = nullptr;  // a check's control, once the run's guard lets go
 };

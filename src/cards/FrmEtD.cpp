@@ -193,11 +193,7 @@ FrmEtD::FrmEtD(QWidget* parent) : LineDialog(parent)
         box->installEventFilter(this);
         box->lineEdit()->installEventFilter(this);
     }
-    for (int i = 0; i < 2; ++i) {
-        ddate[i]->setDate(Clock::today());
-        tweek[i]->setCurrentIndex(-1);
-        dtime[i]->setTime(QTime(0, 0));
-    }
+    CardListBoxes::resetPickers(ddate, tweek, dtime);
     Op[0]->setChecked(true);
     Opp[0]->setChecked(true);
     Option1->setChecked(true);
@@ -257,11 +253,7 @@ void FrmEtD::resetLimits()
     chooseNone(lock2_);
     for (QCheckBox* c : Ch)
         c->setChecked(false);
-    for (int i = 0; i < 2; ++i) {
-        ddate[i]->setDate(Clock::today());
-        tweek[i]->setCurrentIndex(-1);
-        dtime[i]->setTime(QTime(0, 0));
-    }
+    CardListBoxes::resetPickers(ddate, tweek, dtime);
     Ldr->clearSelection();
 }
 
@@ -274,11 +266,7 @@ void FrmEtD::cardPicked()
     const std::optional<FakaRow> row = CardLists::firstRowOf(db, card);
     if (!row) {
         if (CardLists::personExists(db, card)) {
-            for (int i = 0; i < 2; ++i) {
-                ddate[i]->setDate(Clock::today());
-                tweek[i]->setCurrentIndex(-1);
-                dtime[i]->setTime(QTime(0, 0));
-            }
+            CardListBoxes::resetPickers(ddate, tweek, dtime);
         }
         Ldr->clearSelection();
         return;

@@ -2,6 +2,8 @@
 
 #include "ui/TypedInput.h"
 
+#include "cards/CardListWidgets.h"
+
 #include "db/Clock.h"
 #include "db/NumberText.h"
 #include "link/LinePort.h"
@@ -25,6 +27,8 @@
 #include <QRadioButton>
 #include <QSignalBlocker>
 #include <QTimeEdit>
+
+#include <limits>
 
 namespace {
 
@@ -247,11 +251,7 @@ void FrmFK::load()
         Prompt::exclaim(this, QStringLiteral("请先对门锁进行设置"));
     for (int a : addresses)
         dooraddr->addItem(QString::number(a));
-    const QDate today = Clock::today();
-    for (int i = 0; i < 2; ++i) {
-        ddate[i]->setDate(today);
-        dtime[i]->setTime(QTime(0, 0));
-    }
+    CardListBoxes::resetPickers(ddate, tweek, dtime);
     Resize::keepProportional(this);
 }
 
@@ -366,45 +366,148 @@ CardRequest FrmFK::request() const
     return r;
 }
 
-std::optional<CardRequest> FrmFK::checkedRequest(
-    std::optional<Refusal> (*check)(QSqlDatabase, const CardRequest&))
+std::optional<CardRequest> FrmFK::checkedRequest(CardCommand command)
 {
     CardRequest r = request();
-    if (auto no = check(db_, r)) {
-        refuse(*no);
+    if (auto no = CardIssuing::check(command, db_, r)) {
+        refuse(command, *no);
         return std::nullopt;
     }
     return r;
 }
 
-void FrmFK::refuse(const Refusal& r)
+namespace {
+
+using Icon = Prompter::Icon;
+
+struct RefusalShown {
+    QString text;
+    Icon icon = Icon::None;
+    bool beep = false;
+};
+
+// Each command words the same fault its own way, as operators have always
+// read it.
+RefusalShown shown(CardCommand c, Refusal why)
 {
-    if (r.beep)
+    const bool add = c == CardCommand::Add, change = c == CardCommand::Change;
+    const Icon x = Icon::Exclamation;
+    switch (why) {
+    case Refusal::NoCard:
+        return add ? RefusalShown{QStringLiteral("请输入卡号！")} : RefusalShown{QStringLiteral("请输入卡号"), x};
+    case Refusal::CardNotSixDigits:
+        return {QStringLiteral("卡号必须是6位自然数！")};
+    case Refusal::NoPhysical:
+        return {add ? QStringLiteral("请刷卡后，按读卡读入卡号")
+                    : change ? QStringLiteral("请输入物理卡号") : QStringLiteral("请输入卡号"),
+                x};
+    case Refusal::PhysicalNotTenDigits:
+        return {QStringLiteral("物理卡号应为10位整数，如“0000000001”"), x};
+    case Refusal::PhysicalNotTenLong:
+        return {QStringLiteral("请按“读卡”按扭读入卡号"), x};
+    case Refusal::PhysicalNotDigits:
+        return {change ? QStringLiteral("物理卡号应为10位整数，如“0000000001”")
+                       : QStringLiteral("卡号应为10位整数，如“0000000001”"),
+                x};
+    case Refusal::NoControllers:
+        return {QStringLiteral("请先在“门锁设置”处设置门锁地址"), Icon::None, true};
+    case Refusal::NoAddressPicked:
+        if (add)
+            return {QStringLiteral("请选择门锁地址"), Icon::None, true};
+        if (change)
+            return {QStringLiteral("请选择要修改的地址！")};
+        return {QStringLiteral("请选择从哪个门删除"), x, true};
+    case Refusal::PhysicalHeldByOther:
+        return {QStringLiteral("物理卡号已经存在！")};
+    case Refusal::TimesReversed:
+        return {QStringLiteral("时间输入错误"), x};
+    case Refusal::TimeAtMidnight:
+        return {QStringLiteral("时间限制不能从0:00开始或到0:00结束（控制器把0:00当作不限时间）"), x};
+    case Refusal::DatesReversed:
+        return {QStringLiteral("日期有错"), x, true};
+    case Refusal::WeekdaysReversed:
+        return {QStringLiteral("星期输入错误"), x};
+    case Refusal::NotIssued:
+        return {change ? QStringLiteral("该卡号没有发卡记录!") : QStringLiteral("找不到该卡号对应的门号")};
+    case Refusal::NoLock1Mode:
+        return {QStringLiteral("请选择锁号1的进出控制"), x};
+    case Refusal::NoLock2Mode:
+        return {QStringLiteral("请选择锁号2的进出控制"), x};
+    }
+    return {};
+}
+
+}  // namespace
+
+void FrmFK::refuse(CardCommand command, Refusal why)
+{
+    const RefusalShown s = shown(command, why);
+    if (s.beep)
         QApplication::beep();
-    Prompt::inform(this, r.text, r.icon);
-    if (r.then == Refusal::Then::FocusAddresses)
+    Prompt::inform(this, s.text, s.icon);
+    if (why == Refusal::NoAddressPicked && command == CardCommand::Add)
         dooraddr->setFocus();
-    else if (r.then == Refusal::Then::StartDateTakesEnd)
+    else if (why == Refusal::DatesReversed)
         ddate[0]->setDate(ddate[1]->date());
 }
 
-void FrmFK::tell(const StepReport& s)
+void FrmFK::tell(CardCommand command, const CardRequest& r, int address, const StepReport& s)
 {
-    if (!s.text.isEmpty())
-        Prompt::inform(this, s.text, s.icon);
+    using O = StepReport::Outcome;
+    const Icon x = Icon::Exclamation;
+    switch (s.outcome) {
+    case O::Passed:
+        return;
+    case O::AlreadyHeld:
+        return Prompt::inform(this, QStringLiteral("%1可以开地址为%2的门!").arg(r.card).arg(address), x);
+    case O::NotHeld:
+        return Prompt::inform(this, QStringLiteral("该卡在门%1没有发卡记录").arg(address));
+    case O::Refused:
+        return Prompt::inform(this, QStringLiteral("卡号 %1 无法发送到 %2 号门").arg(r.card).arg(address), x);
+    case O::Silent:
+        if (command == CardCommand::Delete)
+            return Prompt::inform(this, QStringLiteral("通信出错!"), x);
+        return Prompt::inform(this, QStringLiteral("%1号门通讯出错").arg(address));
+    case O::Unrecorded:
+        return Prompt::inform(
+            this, QStringLiteral("%1 号门已收到卡号 %2，但数据库没有记下：%3").arg(address).arg(r.card, s.error),
+            Icon::Critical);
+    case O::RemovalUnrecorded:
+        return Prompt::inform(
+            this, QStringLiteral("卡号 %1 已从 %2 号门删除，但数据库没有记下：%3").arg(r.card).arg(address).arg(s.error),
+            Icon::Critical);
+    case O::Undetermined:
+        return Prompt::inform(this,
+                              QStringLiteral("卡号 %1 的修改没有写入 %2 号门，该门禁控制器中现在是否还有此卡无法确定，"
+                                             "发卡记录保留。请用“发卡信息重整”重新发送该门的卡，使门禁控制器与数据库一致")
+                                  .arg(r.card)
+                                  .arg(address),
+                              x);
+    case O::RemovedUnchanged:
+        return Prompt::inform(
+            this, QStringLiteral("卡号 %1 已从 %2 号门删除，修改没有写入；该卡已记入退卡记录").arg(r.card).arg(address), x);
+    case O::Done:
+        break;
+    }
+    if (command == CardCommand::Add)
+        Prompt::inform(this, QStringLiteral("卡号 %1 已经添加,它能开 %2 号门").arg(r.card).arg(address), x);
+    else if (command == CardCommand::Change)
+        Prompt::inform(this, QStringLiteral("卡号 %1 已经在%2 号门修改成功！").arg(r.card).arg(address), x);
+    else
+        Prompt::inform(this, QStringLiteral("%1已从地址为%2的门中删除").arg(r.physical).arg(address), x);
 }
 
-void FrmFK::sendToDoors(const QList<int>& addresses, const std::function<StepReport(int)>& step,
+void FrmFK::sendToDoors(CardCommand command, const CardRequest& r, const std::function<StepReport(int)>& step,
                         const std::function<void(int, const StepReport&)>& told)
 {
-    for (int a : addresses) {
+    for (int a : r.addresses) {
         StepReport s;
         {
             // The wait cursor is off again before the operator is told.
             BusyCursor busy;
             s = step(a);
         }
-        tell(s);
+        tell(command, r, a, s);
         if (told)
             told(a, s);
     }
@@ -426,7 +529,7 @@ void FrmFK::emptyHolderFields()
 
 void FrmFK::add()
 {
-    const std::optional<CardRequest> checked = checkedRequest(CardIssuing::checkAdd);
+    const std::optional<CardRequest> checked = checkedRequest(CardCommand::Add);
     if (!checked)
         return;
     const CardRequest& r = *checked;
@@ -441,9 +544,9 @@ void FrmFK::add()
         }
         const CardSendOptions options = CardSendOptions::issuing(Session::lineParams());
         sendToDoors(
-            r.addresses, [&](int a) { return CardIssuing::addOne(db_, *port(), r, a, options); },
+            CardCommand::Add, r, [&](int a) { return CardIssuing::addOne(db_, *port(), r, a, options); },
             [this](int a, const StepReport& s) {
-                if (s.done && isLastRow(a))
+                if (s.done() && isLastRow(a))
                     emptyHolderFields();
             });
         port()->close();
@@ -453,7 +556,7 @@ void FrmFK::add()
 
 void FrmFK::change()
 {
-    const std::optional<CardRequest> checked = checkedRequest(CardIssuing::checkChange);
+    const std::optional<CardRequest> checked = checkedRequest(CardCommand::Change);
     if (!checked)
         return;
     const CardRequest& r = *checked;
@@ -461,7 +564,15 @@ void FrmFK::change()
     port()->close();
     const CardSendOptions options = CardSendOptions::issuing(Session::lineParams());
     const QDate today = Clock::today();
-    auto offerRetry = [this](const QString& text) {
+    auto offerRetry = [this, &r](int address, CardOutcome failed) {
+        // A wrong echo is an answer: the controller may well have taken
+        // the card, where a silent one most likely did not.
+        const QString text =
+            (failed == CardOutcome::WrongEcho
+                 ? QStringLiteral("%1号门回答的地址不对：卡号 %2 已从该门删除，新的设置可能已经写入，也可能没有。重试吗？")
+                 : QStringLiteral("%1号门通讯出错：卡号 %2 已从该门删除，新的设置没有写入。重试吗？"))
+                .arg(address)
+                .arg(r.card);
         // The question is not part of the wait.
         QApplication::restoreOverrideCursor();
         const bool retry = Prompt::ask(this, text, Prompter::Buttons::RetryCancel, Prompter::Icon::Exclamation,
@@ -473,10 +584,14 @@ void FrmFK::change()
     // without a failure: unselected, or changed on its controller.
     bool lastRowFailed = false;
     sendToDoors(
-        r.addresses, [&](int a) { return CardIssuing::changeOne(db_, *port(), r, a, options, today, offerRetry); },
+        CardCommand::Change, r,
+        [&](int a) {
+            return CardIssuing::changeOne(db_, *port(), r, a, options, today,
+                                          [&](CardOutcome failed) { return offerRetry(a, failed); });
+        },
         [&](int a, const StepReport& s) {
             if (isLastRow(a))
-                lastRowFailed = !s.done;
+                lastRowFailed = !s.done();
         });
     port()->close();
     if (!lastRowFailed)
@@ -485,7 +600,7 @@ void FrmFK::change()
 
 void FrmFK::remove()
 {
-    const std::optional<CardRequest> checked = checkedRequest(CardIssuing::checkDelete);
+    const std::optional<CardRequest> checked = checkedRequest(CardCommand::Delete);
     if (!checked)
         return;
     const CardRequest& r = *checked;
@@ -494,16 +609,12 @@ void FrmFK::remove()
         port()->close();
         const CardSendOptions options = CardSendOptions::issuing(Session::lineParams());
         const QDate today = Clock::today();
-        sendToDoors(r.addresses, [&](int a) { return CardIssuing::deleteOne(db_, *port(), r, a, options, today); });
+        sendToDoors(CardCommand::Delete, r,
+                    [&](int a) { return CardIssuing::deleteOne(db_, *port(), r, a, options, today); });
         port()->close();
     }
     emptyHolderFields();
-    const QDate today = Clock::today();
-    for (int i = 0; i < 2; ++i) {
-        ddate[i]->setDate(today);
-        tweek[i]->setCurrentIndex(-1);
-        dtime[i]->setTime(QTime(0, 0));
-    }
+    CardListBoxes::resetPickers(ddate, tweek, dtime);
 }
 
 void FrmFK::readCard()
@@ -515,8 +626,16 @@ void FrmFK::readCard()
         Prompt::exclaim(this, QStringLiteral("发卡机地址应为0到99"));
         return;
     }
+    // The port number names a link in the program folder; one too large to
+    // be a port would read as another port.
+    const std::optional<int> portNo =
+        NumberText::wholeNumber(ComPort->currentText(), 1, std::numeric_limits<qint16>::max());
+    if (!portNo) {
+        Prompt::exclaim(this, QStringLiteral("串口号必须是1到32767的整数！"));
+        return;
+    }
     LineParams params = Session::lineParams();
-    params.portNo = ComPort->currentText().trimmed().toInt();
+    params.portNo = *portNo;
     ReadCardResult r;
     {
         ExchangeGuard guard(working_, exchangeControls());
@@ -558,12 +677,7 @@ void FrmFK::showLimits(const ShownLimits& s)
 
 void FrmFK::clearLimits()
 {
-    const QDate today = Clock::today();
-    for (int i = 0; i < 2; ++i) {
-        ddate[i]->setDate(today);
-        tweek[i]->setCurrentIndex(-1);
-        dtime[i]->setTime(QTime(0, 0));
-    }
+    CardListBoxes::resetPickers(ddate, tweek, dtime);
     setMode(lock1_, std::nullopt);
     setMode(lock2_, std::nullopt);
     for (QCheckBox* c : Ch)
@@ -588,11 +702,7 @@ void FrmFK::lookUp()
     if (found.issued) {
         showLimits(found.limits);
     } else if (found.holder) {
-        for (int i = 0; i < 2; ++i) {
-            ddate[i]->setDate(today);
-            tweek[i]->setCurrentIndex(-1);
-            dtime[i]->setTime(QTime(0, 0));
-        }
+        CardListBoxes::resetPickers(ddate, tweek, dtime);
     }
     dooraddr->clearSelection();
     for (int i = 0; i < dooraddr->count(); ++i) {

@@ -28,27 +28,27 @@ public:
     ~FrmFK() override;
 
     // The controls, under the names the operator's manual uses.
-    QComboBox* Tkh;
-    QLineEdit* tcard;
-    QLineEdit* Tname;
-    QLineEdit* Tzhiwu;
-    QLineEdit* Cdw;
-    QLineEdit* tsfz;
-    QListWidget* dooraddr;
-    QCheckBox* Ch[3];
-    QDateEdit* ddate[2];
-    QComboBox* tweek[2];
-    QTimeEdit* dtime[2];
-    QRadioButton* Op[4];
-    QRadioButton* Opp[4];
-    QRadioButton* Option1[2];
-    QComboBox* ComPort;
-    QComboBox* Cdk;
-    QPushButton* Command1;
-    QPushButton* Cmdadd;
-    QPushButton* cmdchg;
-    QPushButton* Cmddel;
-    QPushButton* Command2;
+    QComboBox* Tkh;           // "卡号：", a person's card number
+    QLineEdit* tcard;         // "* 物理卡号："
+    QLineEdit* Tname;         // "姓名："
+    QLineEdit* Tzhiwu;        // "职务："
+    QLineEdit* Cdw;           // "大厦：", the department
+    QLineEdit* tsfz;          // "身份证："
+    QListWidget* dooraddr;    // "选择地址": the controllers
+    QCheckBox* Ch[3];         // "日期：", "星期：" (hidden), "时间：": each limit on or off
+    QDateEdit* ddate[2];      // the date limit, from and to
+    QComboBox* tweek[2];      // the weekday limit, from and to (hidden)
+    QTimeEdit* dtime[2];      // the time limit, from and to
+    QRadioButton* Op[4];      // "锁号1：" passing mode: "进出", "进门", "出门", "禁止进出"
+    QRadioButton* Opp[4];     // "锁号2：", the same four
+    QRadioButton* Option1[2]; // "键盘输入", "从发卡机读入": how the physical number comes in
+    QComboBox* ComPort;       // "串口号" of the card-issuing reader
+    QComboBox* Cdk;           // "发卡机地址"
+    QPushButton* Command1;    // "读卡(&R)"
+    QPushButton* Cmdadd;      // "添加(&T)"
+    QPushButton* cmdchg;      // "修改(&C)"
+    QPushButton* Cmddel;      // "删除(&S)"
+    QPushButton* Command2;    // "退出(&X)"
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -65,14 +65,14 @@ private:
     void readerAddressChanged(const QString& text);
 
     CardRequest request() const;
-    void refuse(const Refusal& r);
-    // The inputs' request when `check` lets it through; otherwise the
-    // operator is told why and there is none.
-    std::optional<CardRequest> checkedRequest(std::optional<Refusal> (*check)(QSqlDatabase, const CardRequest&));
-    void tell(const StepReport& s);
+    void refuse(CardCommand command, Refusal why);
+    // The inputs' request when the command's checks let it through;
+    // otherwise the operator is told why and there is none.
+    std::optional<CardRequest> checkedRequest(CardCommand command);
+    void tell(CardCommand command, const CardRequest& r, int address, const StepReport& s);
     // Runs `step` for each door in turn, tells its report, then hands it
     // to `told`.
-    void sendToDoors(const QList<int>& addresses, const std::function<StepReport(int)>& step,
+    void sendToDoors(CardCommand command, const CardRequest& r, const std::function<StepReport(int)>& step,
                      const std::function<void(int, const StepReport&)>& told = {});
     void showLimits(const ShownLimits& s);
     void clearLimits();
@@ -86,7 +86,7 @@ private:
     QButtonGroup* lock1_;
     QButtonGroup* lock2_;
     QButtonGroup* inputMode_;
-    QGroupBox* Ftime;
+    QGroupBox* Ftime;  // "使用时间限制："
     QString lastReaderText_;
     bool filling_ = false;  // the window fills a control itself: its handlers stay quiet
 };

@@ -23,16 +23,16 @@ private:
     void start();
     void resend(int address);
 
-    QLabel* Label1 = nullptr;
-    QComboBox* Combo1 = nullptr;
-    QLabel* Label2 = nullptr;
-    QLabel* Label3 = nullptr;
-    QLabel* Label4 = nullptr;
-    QLineEdit* Text1 = nullptr;
-    QProgressBar* PrgBar = nullptr;
-    QPushButton* Command1 = nullptr;
-    QPushButton* Command2 = nullptr;
-    QStatusBar* StatusBar1 = nullptr;
+    QLabel* Label1 = nullptr;          // "请选择地址:"
+    QComboBox* Combo1 = nullptr;       // the controller to rewrite
+    QLabel* Label2 = nullptr;          // the hint's first line, "提示：此项操作将重新清理门禁控制器，使得控制器"
+    QLabel* Label3 = nullptr;          // its second line, "的开门名单与发卡库相符。"
+    QLabel* Label4 = nullptr;          // "已发卡数："
+    QLineEdit* Text1 = nullptr;        // the cards written so far in the run, read-only
+    QProgressBar* PrgBar = nullptr;    // the run's progress, shown while it lasts
+    QPushButton* Command1 = nullptr;   // "开始"
+    QPushButton* Command2 = nullptr;   // "退出"
+    QStatusBar* StatusBar1 = nullptr;  // the window's foot; it shows no message
     CardRunProgress* progress_ = nullptr;
     int sent_ = 0;
 };

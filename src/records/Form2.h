@@ -48,16 +48,16 @@ private:
     void showRecords(const QList<CollectedRecord>& records);
     void clearGrid();
 
-    QComboBox* ctext = nullptr;
-    QPushButton* cdok = nullptr;
-    QPushButton* Command1 = nullptr;
-    QPushButton* cdexit = nullptr;
-    QTableWidget* grid = nullptr;
-    QLabel* Label1 = nullptr;
-    QLabel* Label3 = nullptr;
-    QLabel* Label4 = nullptr;
-    QLabel* labtext = nullptr;
-    QGroupBox* Frame1 = nullptr;
-    QProgressBar* prg = nullptr;
-    LinePort* MSComm1 = nullptr;
+    QComboBox* ctext = nullptr;        // the controller to collect from
+    QPushButton* cdok = nullptr;       // "采集数据"
+    QPushButton* Command1 = nullptr;   // "清存储器"
+    QPushButton* cdexit = nullptr;     // "结  束"
+    QTableWidget* grid = nullptr;      // the records collected
+    QLabel* Label1 = nullptr;          // "请选择门禁地址﹕"
+    QLabel* Label3 = nullptr;          // "记录数(条)", then the record being read
+    QLabel* Label4 = nullptr;          // where the collection or clearing stands
+    QLabel* labtext = nullptr;         // what the last run came to
+    QGroupBox* Frame1 = nullptr;       // the controller choice and the progress
+    QProgressBar* prg = nullptr;       // the records read of those announced
+    LinePort* MSComm1 = nullptr;       // the serial line
 };

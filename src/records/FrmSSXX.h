@@ -40,9 +40,9 @@ private:
     void clearDisplay();
     void showPicture(const QPixmap& picture, const QString& name);
 
-    QLabel* Label2[6] = {};
-    QLabel* Label4 = nullptr;
-    QLabel* Image1 = nullptr;
+    QLabel* Label2[6] = {};    // the pass: "姓名:", "时间:", "大厦:", "职务:", "通道：", "卡号:"
+    QLabel* Label4 = nullptr;  // why the line could not be opened
+    QLabel* Image1 = nullptr;  // the card holder's photo
     QPixmap picture_;
     QString shownPicture_;
     PassScanner* scanner_ = nullptr;

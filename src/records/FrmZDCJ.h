@@ -37,9 +37,9 @@ private:
     void importLeftover();
     QString importNote(const SpoolFile::ImportOutcome& o) const;
 
-    QLineEdit* Text1 = nullptr;
-    QLabel* Lab = nullptr;
-    LinePort* MSComm1 = nullptr;
+    QLineEdit* Text1 = nullptr;   // a read-only box that holds the focus while the window collects
+    QLabel* Lab = nullptr;        // where the collection stands, and what it came to
+    LinePort* MSComm1 = nullptr;  // the serial line
 
     QList<qint16> DoorAddr;
     int LastDoor = -1;

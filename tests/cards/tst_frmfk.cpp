@@ -187,6 +187,8 @@ private slots:
     void boxesReadTheirLabels();
     void physicalNumberBox();
     void readingACard();
+    void portBoxRefusesWhatIsNoPort_data();
+    void portBoxRefusesWhatIsNoPort();
     void readerAddressBox();
     void secondClickShowsTheSameWindow();
     void exchangeHoldsTheButtons();
@@ -558,6 +560,36 @@ void FrmFKTest::readingACard()
     h.prompts.clear();
     win.w->Cmdadd->click();
     QCOMPARE(h.prompts.texts(), QStringList{QStringLiteral("卡号 000001 已经添加,它能开 1 号门")});
+}
+
+void FrmFKTest::portBoxRefusesWhatIsNoPort_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::newRow("zero") << "0";
+    QTest::newRow("above a 16-bit port") << "32768";
+    QTest::newRow("past a whole int") << "4294967297";
+    QTest::newRow("empty") << "";
+}
+
+void FrmFKTest::portBoxRefusesWhatIsNoPort()
+{
+    QFETCH(QString, typed);
+    Home h;
+    addDoors(h, {1});
+    h.sim.setReader(0);
+    QVERIFY(h.sim.layCard(QStringLiteral("1234567890")));
+    Session::ReaderAddress = 0;
+    Window win;
+    QTest::mouseClick(win.w->Option1[1], Qt::LeftButton);
+    win.w->ComPort->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Delete);
+    QTest::keyClicks(QApplication::focusWidget(), typed);
+    QCOMPARE(win.w->ComPort->currentText(), typed);
+    QTest::mouseClick(win.w->Command1, Qt::LeftButton);
+    QCOMPARE(h.prompts.texts(), QStringList{QStringLiteral("串口号必须是1到32767的整数！")});
+    QVERIFY(h.sim.frames().isEmpty());
+    QVERIFY(win.w->tcard->text().isEmpty());
 }
 
 void FrmFKTest::readerAddressBox()

@@ -1,7 +1,7 @@
 // The card commands end to end: a port on a pseudo-terminal, the simulator
 // answering as the controllers and the card-issuing reader.
 
-#include "doors/LineHome.h"
+#include "support/LineHome.h"
 
 #include "cards/CardCommands.h"
 #include "session/Session.h"

@@ -1,6 +1,6 @@
 // The controller date and time window against the simulator.
 
-#include "LineHome.h"
+#include "support/LineHome.h"
 
 #include "db/Clock.h"
 #include "doors/FrmCDT.h"

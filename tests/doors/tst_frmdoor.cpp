@@ -1,7 +1,7 @@
 // The legacy lock window on a database with the older doors layout.
 
 #include "support/OperatorInput.h"
-#include "LineHome.h"
+#include "support/LineHome.h"
 
 #include "doors/Frmdoor.h"
 

@@ -2,7 +2,7 @@
 // writes, the status it lists, the delays and the initialisation it sends.
 
 #include "support/OperatorInput.h"
-#include "LineHome.h"
+#include "support/LineHome.h"
 
 #include "doors/ControllerStatus.h"
 #include "doors/DoorsTable.h"

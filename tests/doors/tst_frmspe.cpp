@@ -1,7 +1,7 @@
 // Remote opening against the simulator.
 
 #include "support/OperatorInput.h"
-#include "LineHome.h"
+#include "support/LineHome.h"
 
 #include "doors/Frmspe.h"
 #include "session/Session.h"

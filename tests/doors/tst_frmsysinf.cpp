@@ -1,6 +1,6 @@
 // The hardware-information window against the simulator.
 
-#include "LineHome.h"
+#include "support/LineHome.h"
 
 #include "doors/ControllerStatus.h"
 #include "doors/FrmSysInf.h"

@@ -1,7 +1,7 @@
 // The controller routines end to end: a window's port on a pseudo-terminal,
 // the simulator answering in the controllers' place.
 
-#include "LineHome.h"
+#include "support/LineHome.h"
 
 #include "doors/ControllerLine.h"
 #include "session/Session.h"

@@ -2,7 +2,7 @@
 // was typed, in every window with an address box: no box completes it to
 // 10 or 12. Typed the way an operator types: keys to the focus widget.
 
-#include "LineHome.h"
+#include "support/LineHome.h"
 #include "support/OperatorInput.h"
 
 #include "admin/frmfkj.h"

@@ -2,7 +2,7 @@
 // clamps, reading the answer stream, storing without duplicates, and the
 // spool file's lines.
 
-#include "doors/LineHome.h"
+#include "support/LineHome.h"
 #include "records/RecordCollect.h"
 #include "records/RecordImport.h"
 #include "records/RecordStream.h"

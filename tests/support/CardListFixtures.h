@@ -2,7 +2,7 @@
 // Cards in `faka` and in the simulated controllers, and how a test picks
 // from a list as an operator does.
 
-#include "../doors/LineHome.h"
+#include "support/LineHome.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

@@ -134,7 +134,7 @@ void FrmSysInfTest::readListsEightLines()
 
 void FrmSysInfTest::failedReadSaysNoConnection()
 {
-    LineHome h;
+    LineHome h(LineHome::Waits::Short);
     h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (3), (4), (5)"));
     h.sim.addController(3).behaviour.silent = true;
     h.sim.addController(4);

@@ -24,7 +24,7 @@
 namespace {
 
 struct TwoControllers : LineHome {
-    TwoControllers()
+    TwoControllers() : LineHome(Waits::Short)
     {
         home.exec(QStringLiteral("INSERT INTO doors (地址, namedr1, delay1, dtype1) VALUES "
                                  "(10, '十号', 5, '玻'), (12, '十二号', 5, '玻')"));

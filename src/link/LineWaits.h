@@ -11,10 +11,10 @@
 // command's time-out.
 namespace LineWaits {
 
-// With a bound, a wait for a reply gives up once nothing has come in for
-// that long (counted from its start or from the last byte that came), and
-// a fixed pause after a write lasts at most that long. None: the waits and
-// pauses as the commands give them.
+// With a bound, a wait of LinePort for bytes gives up once nothing has come
+// in for that long (counted from its start or from the last byte that
+// came), and an exchange's one-second pause after the write lasts at most
+// that long. None: the waits and the pause as the commands give them.
 std::optional<std::chrono::milliseconds> bound();
 void setBound(std::optional<std::chrono::milliseconds> bound);
 

@@ -557,7 +557,7 @@ void FrmdoorsTest::controlsAreDisabledWhileExchanging()
     QStringList enabledDuring;
     bool closedDuring = true;
     // The pick itself waits for the list to take clicks first.
-    const int picked = QGuiApplication::styleHints()->mouseDoubleClickInterval() + 50;
+    const int picked = OperatorInput::ShortDoubleClick::kInterval + 20;
     QTimer::singleShot(picked + 400, win.w.get(), [&] {
         for (const char* b : {"Cmdadd", "Command4", "cmddel", "Cmdtest", "Command1", "Command2"}) {
             if (win.get<QPushButton>(QLatin1String(b))->isEnabled())

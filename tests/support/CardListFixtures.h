@@ -3,6 +3,7 @@
 // from a list as an operator does.
 
 #include "support/LineHome.h"
+#include "support/OperatorInput.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -107,11 +108,12 @@ inline void pick(QComboBox* box, const QString& text)
     opt.initFrom(box);
     opt.editable = box->isEditable();
     const QRect arrow = box->style()->subControlRect(QStyle::CC_ComboBox, &opt, QStyle::SC_ComboBoxArrow, box);
+    const OperatorInput::ShortDoubleClick quick;
     QTest::mouseClick(box, Qt::LeftButton, {}, arrow.center());
     QAbstractItemView* view = box->view();
     QTRY_VERIFY(view->isVisible());
     // The list takes no click as quick as the one that opened it.
-    QTest::qWait(QApplication::doubleClickInterval() + 50);
+    OperatorInput::ShortDoubleClick::wait();
     const QModelIndex index = view->model()->index(i, box->modelColumn(), view->rootIndex());
     view->scrollTo(index);
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(index).center());

@@ -8,7 +8,9 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QInputMethodEvent>
+#include <QStyle>
 #include <QStyleHints>
+#include <QStyleOptionComboBox>
 #include <QTest>
 #include <QWidget>
 
@@ -82,23 +84,27 @@ private:
     int before_;
 };
 
-// Opens the list and clicks the entry with `text`.
+// Opens the list with a click on its arrow and clicks the entry with
+// `text`, scrolled into view, as an operator picks.
 inline void pickFromList(QComboBox* box, const QString& text)
 {
     const int row = box->findText(text);
-    if (row < 0)
-        QFAIL("no such entry in the list");
+    QVERIFY2(row >= 0, qPrintable(QStringLiteral("no entry %1 in the list").arg(text)));
     if (!focus(box))
         QFAIL("the box does not take the focus");
     const ShortDoubleClick quick;
-    box->showPopup();
+    QStyleOptionComboBox opt;
+    opt.initFrom(box);
+    opt.editable = box->isEditable();
+    const QRect arrow = box->style()->subControlRect(QStyle::CC_ComboBox, &opt, QStyle::SC_ComboBoxArrow, box);
+    QTest::mouseClick(box, Qt::LeftButton, {}, arrow.center());
     QAbstractItemView* view = box->view();
-    if (!QTest::qWaitForWindowExposed(view->window()))
-        QFAIL("the list does not open");
+    QTRY_VERIFY2(view->isVisible(), "the list does not open");
     ShortDoubleClick::wait();
-    const QRect item = view->visualRect(box->model()->index(row, box->modelColumn()));
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, item.center());
-    QTest::qWaitFor([view] { return !view->isVisible(); });
+    const QModelIndex index = view->model()->index(row, box->modelColumn(), view->rootIndex());
+    view->scrollTo(index);
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(index).center());
+    QTRY_VERIFY2(!view->isVisible(), "the list does not close");
 }
 
 }  // namespace OperatorInput

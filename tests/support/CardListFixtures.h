@@ -5,6 +5,8 @@
 #include "support/LineHome.h"
 #include "support/OperatorInput.h"
 
+#include <QAbstractItemView>
+#include <QApplication>
 #include <QComboBox>
 #include <QListWidget>
 #include <QSqlQuery>

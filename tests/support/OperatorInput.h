@@ -104,7 +104,7 @@ inline void pickFromList(QComboBox* box, const QString& text)
     const QModelIndex index = view->model()->index(row, box->modelColumn(), view->rootIndex());
     view->scrollTo(index);
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(index).center());
-    QTRY_VERIFY2(!view->isVisible(), "the list does not close");
+    QVERIFY2(QTest::qWaitFor([view] { return !view->isVisible(); }), "the list stayed open after the pick");
 }
 
 }  // namespace OperatorInput

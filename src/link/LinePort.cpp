@@ -1,5 +1,6 @@
 #include "link/LinePort.h"
 
+#include "link/LineWaits.h"
 #include "link/PortName.h"
 
 #include <QCoreApplication>
@@ -168,6 +169,11 @@ bool LinePort::waitLoop(qsizetype count, std::chrono::milliseconds timeout, Wait
 {
     QElapsedTimer clock;
     clock.start();
+    const std::optional<std::chrono::milliseconds> bound = LineWaits::bound();
+    // Since the last byte came in (or the wait began).
+    QElapsedTimer quiet;
+    quiet.start();
+    qsizetype seen = transport_->bytesAvailable();
     // Wakes the event loop when the time is up, so the wait can sleep in
     // the event loop instead of spinning.
     QTimer deadline;
@@ -176,9 +182,16 @@ bool LinePort::waitLoop(qsizetype count, std::chrono::milliseconds timeout, Wait
     for (;;) {
         if (!transport_->isOpen())
             return false;
-        if (transport_->bytesAvailable() >= count)
+        const qsizetype have = transport_->bytesAvailable();
+        if (have >= count)
             return true;
-        const qint64 left = timeout.count() - clock.elapsed();
+        if (have != seen) {
+            seen = have;
+            quiet.restart();
+        }
+        qint64 left = timeout.count() - clock.elapsed();
+        if (bound)
+            left = std::min<qint64>(left, bound->count() - quiet.elapsed());
         if (left <= 0)
             return false;
         const int slice = static_cast<int>(std::min<qint64>(left, std::numeric_limits<int>::max()));
@@ -211,7 +224,7 @@ ExchangeResult LinePort::exchange(QByteArrayView frame, const ExchangeOptions& o
         return r;
     }
     if (options.pauseOneSecond)
-        QThread::sleep(1);
+        QThread::msleep(static_cast<unsigned long>(LineWaits::pause(std::chrono::seconds(1)).count()));
     if (!waitLoop(std::max(1, options.awaitedBytes), options.timeout, Waiting::Yield)) {
         r.status = isOpen() ? ExchangeStatus::TimedOut : ExchangeStatus::PortNotOpen;
         return r;

@@ -98,7 +98,8 @@ enum class Waiting {
 //
 // Waits measure elapsed time on a monotonic clock, so a wait that spans
 // midnight or a change of the wall clock still ends after its duration,
-// and a reply is taken the moment its last awaited byte is in.
+// and a reply is taken the moment its last awaited byte is in. A test may
+// bound the waits on silence (see LineWaits); the program never does.
 class LinePort : public QObject {
     Q_OBJECT
 public:

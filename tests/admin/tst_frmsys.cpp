@@ -9,6 +9,7 @@
 #include "doorsim/Simulator.h"
 #include "link/LinePort.h"
 #include "support/ScriptedPrompter.h"
+#include "support/LineWaitScope.h"
 #include "support/TestHome.h"
 
 #include <QElapsedTimer>
@@ -17,6 +18,8 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+
+#include <optional>
 
 namespace {
 
@@ -35,6 +38,9 @@ class TestFrmsys : public QObject {
     TestHome* home_ = nullptr;
     ScriptedPrompter* prompter_ = nullptr;
     Simulator* sim_ = nullptr;
+    // The communication test's pause and a silent controller's wait last a
+    // fraction of a second, except where a test times them.
+    std::optional<LineWaitScope> waits_;
 
     static QLineEdit* box(QWidget& w, const char* name) { return child<QLineEdit>(w, name); }
     static QPushButton* button(QWidget& w, const char* name) { return child<QPushButton>(w, name); }
@@ -55,6 +61,7 @@ class TestFrmsys : public QObject {
 private slots:
     void init()
     {
+        waits_.emplace(LineWaitScope::kShort);
         home_ = new TestHome;
         prompter_ = new ScriptedPrompter;
         sim_ = new Simulator;
@@ -68,6 +75,7 @@ private slots:
         delete sim_;
         delete prompter_;
         delete home_;
+        waits_.reset();
     }
 
     void loadsTheSessionValues()
@@ -212,6 +220,7 @@ private slots:
 
     void answeringControllerPassesTheTest()
     {
+        const LineWaitScope real = LineWaitScope::realWaits();
         Clock::freeze(QDateTime(QDate(2024, 3, 1), QTime(7, 8, 9)));
         frmsys w;
         w.show();
@@ -238,6 +247,7 @@ private slots:
 
     void silentControllerFailsAfterThreeSeconds()
     {
+        const LineWaitScope real = LineWaitScope::realWaits();
         sim_->controller(5)->behaviour.silent = true;
         frmsys w;
         w.show();
@@ -321,6 +331,7 @@ private slots:
     void nothingElseStartsWhileTheTestWaits()
     {
         // The echo comes late in the wait, after the one-second pause.
+        const LineWaitScope real = LineWaitScope::realWaits();
         sim_->controller(5)->behaviour.delayMs = 1200;
         frmsys w;
         w.show();

@@ -1,7 +1,7 @@
 // The card commands end to end: a port on a pseudo-terminal, the simulator
 // answering as the controllers and the card-issuing reader.
 
-#include "doors/LineHome.h"
+#include "support/LineHome.h"
 
 #include "cards/CardCommands.h"
 #include "session/Session.h"
@@ -173,7 +173,7 @@ void CardCommandsTest::echoOutcomes_data()
     // A controller that answers late or from another address has taken the
     // card all the same: the line cannot tell the PC so.
     QTest::addColumn<int>("heldAfterAdd");
-    QTest::newRow("echo at 1.9 s") << 1900 << false << false << CardOutcome::Acknowledged << 1;
+    QTest::newRow("echo at 1.5 s") << 1500 << false << false << CardOutcome::Acknowledged << 1;
     QTest::newRow("silent") << 0 << true << false << CardOutcome::NotAnswered << 0;
     QTest::newRow("echo after 2 s") << 2600 << false << false << CardOutcome::NotAnswered << 1;
     QTest::newRow("other address") << 0 << false << true << CardOutcome::WrongEcho << 1;
@@ -186,7 +186,9 @@ void CardCommandsTest::echoOutcomes()
     QFETCH(bool, wrong);
     QFETCH(CardOutcome, outcome);
     QFETCH(int, heldAfterAdd);
-    LineHome h;
+    // The rows around 2 s prove the time-out; silence is told apart as well
+    // by a short wait.
+    LineHome h(silent ? LineHome::Waits::Short : LineHome::Waits::Line);
     Controller& c = h.sim.addController(3);
     c.behaviour.delayMs = delayMs;
     c.behaviour.silent = silent;
@@ -197,11 +199,10 @@ void CardCommandsTest::echoOutcomes()
     t.start();
     QCOMPARE(addtodoor(comm, 3, QStringLiteral("1"), QStringLiteral("000001"), {}, o).outcome, outcome);
     if (outcome == CardOutcome::NotAnswered)
-        QVERIFY(t.elapsed() >= 1900);
+        QVERIFY(t.elapsed() >= (silent ? LineWaitScope::kShort.count() : 1900));
     QVERIFY(!comm.isOpen());
-    // A late echo of the add must be in before the delete goes out.
-    if (delayMs > 2000)
-        LineHome::settle(1000);
+    // A late echo of the add must be out before the delete goes.
+    QTRY_VERIFY_WITH_TIMEOUT(!h.sim.sending(), 5000);
     QCOMPARE(c.cards.size(), heldAfterAdd);
     QCOMPARE(delfromdoor(comm, 3, QStringLiteral("000001"), o).outcome, outcome);
     QVERIFY(!comm.isOpen());
@@ -254,7 +255,7 @@ void CardCommandsTest::readCard()
     QFETCH(int, readerAddress);
     QFETCH(QString, physical);
     QFETCH(QString, message);
-    LineHome h;
+    LineHome h(LineHome::Waits::Short);
     RawPeer peer;
     peer.answer = reply;
     QVERIFY(peer.start(h.home.path(), 5));
@@ -288,7 +289,8 @@ void CardCommandsTest::wrongHeaderThenGoodRead()
     QCOMPARE(r.physical, QStringLiteral("0012345678"));
     QCOMPARE(h.sim.frames(), hexes({"02020B", "02020B"}));
 
-    // No card on the reader: nothing comes back in the 3 seconds.
+    // No card on the reader: nothing comes back.
+    const LineWaitScope quick = LineWaitScope::shortWaits();
     QVERIFY(h.sim.layCard(QString()));
     QCOMPARE(ReadCard(comm, 2, Session::lineParams()).message(), QStringLiteral("通信出错"));
     QVERIFY(!comm.isOpen());

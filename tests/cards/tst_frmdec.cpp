@@ -1,6 +1,6 @@
 // The card removal window against the simulator.
 
-#include "CardListFixtures.h"
+#include "support/CardListFixtures.h"
 
 #include "cards/FrmDec.h"
 #include "db/Clock.h"

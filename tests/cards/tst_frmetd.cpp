@@ -1,6 +1,6 @@
 // The card extension window against the simulator.
 
-#include "CardListFixtures.h"
+#include "support/CardListFixtures.h"
 
 #include "cards/FrmEtD.h"
 #include "db/Clock.h"

@@ -2,7 +2,7 @@
 // commands, what each controller and the database hold afterwards, the
 // lookup, the address click, the physical-number box and reading a card.
 
-#include "doors/LineHome.h"
+#include "support/LineHome.h"
 
 #include "app/MainWindow.h"
 #include "cards/CardCommands.h"

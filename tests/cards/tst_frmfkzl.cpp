@@ -1,6 +1,6 @@
 // The card-list re-send window against the simulator.
 
-#include "CardListFixtures.h"
+#include "support/CardListFixtures.h"
 
 #include "cards/FrmFKZL.h"
 #include "link/LinePort.h"

@@ -1,6 +1,6 @@
 // The controller date and time window against the simulator.
 
-#include "LineHome.h"
+#include "support/LineHome.h"
 
 #include "db/Clock.h"
 #include "doors/FrmCDT.h"
@@ -184,6 +184,7 @@ void FrmCDTTest::lateEchoNeverConfirmsLaterCommand()
     QTRY_VERIFY_WITH_TIMEOUT(!h.sim.sending(), 5000);
     LineHome::settle();
     c.behaviour.silent = true;
+    const LineWaitScope quick = LineWaitScope::shortWaits();
     h.prompts.clear();
     win.setTime()->click();
     QCOMPARE(h.prompts.texts(), QStringList{QStringLiteral("通信失败!请重试！")});

@@ -1,7 +1,7 @@
 // The legacy lock window on a database with the older doors layout.
 
 #include "support/OperatorInput.h"
-#include "LineHome.h"
+#include "support/LineHome.h"
 
 #include "doors/Frmdoor.h"
 
@@ -164,7 +164,7 @@ void FrmdoorTest::deleteAndModifyFollowTheDoorName()
 
 void FrmdoorTest::changeDelayOnTheLine()
 {
-    LineHome h;
+    LineHome h(LineHome::Waits::Short);
     olderLayout(h.home);
     Controller& c = h.sim.addController(5);
     Window win;
@@ -202,7 +202,7 @@ void FrmdoorTest::changeDelayOnTheLine()
 
 void FrmdoorTest::initialiseShowsItsSteps()
 {
-    LineHome h;
+    LineHome h(LineHome::Waits::Short);
     olderLayout(h.home);
     Controller& c = h.sim.addController(5);
     h.sim.command(QStringLiteral("records 5 4"));

@@ -2,7 +2,7 @@
 // writes, the status it lists, the delays and the initialisation it sends.
 
 #include "support/OperatorInput.h"
-#include "LineHome.h"
+#include "support/LineHome.h"
 
 #include "doors/ControllerStatus.h"
 #include "doors/DoorsTable.h"
@@ -163,7 +163,7 @@ void FrmdoorsTest::addWritesTickedLocks()
 
 void FrmdoorsTest::addWithNeitherLockTicked()
 {
-    LineHome h;
+    LineHome h(LineHome::Waits::Short);
     Window win;
     win.enter(QStringLiteral("8"), false, false);
     OperatorInput::typeInto(win.name(0), QStringLiteral("边门"));
@@ -356,7 +356,7 @@ void FrmdoorsTest::pickShowsStoredLocksAndStatus()
 
 void FrmdoorsTest::failedStatusReadShowsNothing()
 {
-    LineHome h;
+    LineHome h(LineHome::Waits::Short);
     h.home.exec(QStringLiteral("INSERT INTO doors (地址, dtype1) VALUES (5, '玻'), (6, '玻')"));
     h.sim.addController(5);
     h.sim.addController(6).behaviour.silent = true;
@@ -393,7 +393,7 @@ void FrmdoorsTest::kindClickReplacesDelay()
 
 void FrmdoorsTest::changeDelaysSilentLeavesDoorsAlone()
 {
-    LineHome h;
+    LineHome h(LineHome::Waits::Short);
     h.home.exec(QStringLiteral("INSERT INTO doors (地址, delay1, dtype1, delay2, dtype2) VALUES (5, 3, '玻', 4, '玻')"));
     h.sim.addController(5).behaviour.silent = true;
     Window win;
@@ -410,7 +410,7 @@ void FrmdoorsTest::changeDelaysSilentLeavesDoorsAlone()
 
 void FrmdoorsTest::changeDelaysStoresOnlyAcknowledgedLocks()
 {
-    LineHome h;
+    LineHome h(LineHome::Waits::Short);
     h.home.exec(QStringLiteral("INSERT INTO doors (地址, namedr1, delay1, dtype1, delay2, dtype2) "
                                "VALUES (5, 'x', 3, '玻', 4, '玻')"));
     Controller& c = h.sim.addController(5);
@@ -493,7 +493,7 @@ void FrmdoorsTest::deleteRemovesControllerAndCards()
 
 void FrmdoorsTest::initialiseSilentControllerSendsNoClearLists()
 {
-    LineHome h;
+    LineHome h(LineHome::Waits::Short);
     h.sim.addController(5).behaviour.silent = true;
     Window win;
     win.enter(QStringLiteral("5"), true, false);
@@ -557,7 +557,7 @@ void FrmdoorsTest::controlsAreDisabledWhileExchanging()
     QStringList enabledDuring;
     bool closedDuring = true;
     // The pick itself waits for the list to take clicks first.
-    const int picked = QGuiApplication::styleHints()->mouseDoubleClickInterval() + 50;
+    const int picked = OperatorInput::ShortDoubleClick::kInterval + 20;
     QTimer::singleShot(picked + 400, win.w.get(), [&] {
         for (const char* b : {"Cmdadd", "Command4", "cmddel", "Cmdtest", "Command1", "Command2"}) {
             if (win.get<QPushButton>(QLatin1String(b))->isEnabled())

@@ -1,7 +1,7 @@
 // Remote opening against the simulator.
 
 #include "support/OperatorInput.h"
-#include "LineHome.h"
+#include "support/LineHome.h"
 
 #include "doors/Frmspe.h"
 #include "session/Session.h"
@@ -102,7 +102,7 @@ void FrmspeTest::opensOnlyTheChosenLock()
     QFETCH(int, address);
     QFETCH(int, lock);
     QFETCH(QByteArray, frame);
-    LineHome h;
+    LineHome h(LineHome::Waits::Short);
     h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (?)"), {address});
     Controller& c = h.sim.addController(static_cast<quint8>(address));
     c.lockDelay[0] = c.lockDelay[1] = 140;  // 10 s: still open when the test looks
@@ -120,7 +120,7 @@ void FrmspeTest::opensOnlyTheChosenLock()
 
 void FrmspeTest::wrongEchoFails()
 {
-    LineHome h;
+    LineHome h(LineHome::Waits::Short);
     h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (5)"));
     h.sim.addController(5).behaviour.wrongAddress = true;
     Window win;
@@ -132,7 +132,7 @@ void FrmspeTest::wrongEchoFails()
 
 void FrmspeTest::silentControllerKeepsThePort()
 {
-    LineHome h;
+    LineHome h(LineHome::Waits::Short);
     h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (5)"));
     h.sim.addController(5).behaviour.silent = true;
     Window win;

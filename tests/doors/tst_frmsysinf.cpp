@@ -1,6 +1,6 @@
 // The hardware-information window against the simulator.
 
-#include "LineHome.h"
+#include "support/LineHome.h"
 
 #include "doors/ControllerStatus.h"
 #include "doors/FrmSysInf.h"
@@ -134,7 +134,7 @@ void FrmSysInfTest::readListsEightLines()
 
 void FrmSysInfTest::failedReadSaysNoConnection()
 {
-    LineHome h;
+    LineHome h(LineHome::Waits::Short);
     h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (3), (4), (5)"));
     h.sim.addController(3).behaviour.silent = true;
     h.sim.addController(4);

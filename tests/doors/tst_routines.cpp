@@ -1,7 +1,7 @@
 // The controller routines end to end: a window's port on a pseudo-terminal,
 // the simulator answering in the controllers' place.
 
-#include "LineHome.h"
+#include "support/LineHome.h"
 
 #include "doors/ControllerLine.h"
 #include "session/Session.h"
@@ -49,7 +49,7 @@ private slots:
 
 void RoutinesTest::readSysWritesTheStatusLine()
 {
-    LineHome h;
+    LineHome h(LineHome::Waits::Short);
     Controller& c = h.sim.addController(5);
     c.lockDelay[0] = 7;
     c.lockDelay[1] = 70;
@@ -93,6 +93,7 @@ void RoutinesTest::readSysFailureLeavesTheFile()
     QCOMPARE(statusFile(), kSentinel);
 
     // Nobody at that address.
+    const LineWaitScope quick = LineWaitScope::shortWaits();
     QCOMPARE(ReadSys(comm, 6, Session::lineParams()).outcome, LineOutcome::NoAnswer);
     QCOMPARE(statusFile(), kSentinel);
 }
@@ -112,7 +113,7 @@ void RoutinesTest::readSysTakesASplitReply()
 
 void RoutinesTest::readSysTakesAnOverlongReply()
 {
-    LineHome h;
+    LineHome h(LineHome::Waits::Short);
     RawPeer peer;
     // Fifteen bytes of status and one more byte in the same burst.
     peer.answer = QByteArray::fromHex("0504D2074604120710234502021000") + QByteArray(1, '\x55');
@@ -192,10 +193,12 @@ void RoutinesTest::lateEchoNeverConfirmsLaterCommand()
     // The late echo comes in while nothing waits for it.
     QTRY_VERIFY_WITH_TIMEOUT(comm.bytesAvailable() > 0, 5000);
     c.behaviour.silent = true;
+    // The stale byte must not end the wait: it lasts until the wait gives up.
+    const LineWaitScope quick = LineWaitScope::shortWaits();
     QElapsedTimer t;
     t.start();
     QCOMPARE(ClearRecords(comm, 5), LineOutcome::NoAnswer);
-    QVERIFY(t.elapsed() >= 1900);
+    QVERIFY(t.elapsed() >= LineWaitScope::kShort.count());
 }
 
 void RoutinesTest::clearControllerClearsBoth()
@@ -217,7 +220,7 @@ void RoutinesTest::clearControllerClearsBoth()
 
 void RoutinesTest::clearControllerStopsAtSilence()
 {
-    LineHome h;
+    LineHome h(LineHome::Waits::Short);
     h.sim.addController(99).behaviour.wrongAddress = true;
     LinePort comm;
     QVERIFY(comm.open(Session::lineParams()).ok());
@@ -235,7 +238,7 @@ void RoutinesTest::clearControllerStopsAtSilence()
 
 void RoutinesTest::openLockOpensTheChosenLock()
 {
-    LineHome h;
+    LineHome h(LineHome::Waits::Short);
     h.sim.addController(0);
     LinePort comm;
     QVERIFY(comm.open(Session::lineParams()).ok());

@@ -2,7 +2,7 @@
 // was typed, in every window with an address box: no box completes it to
 // 10 or 12. Typed the way an operator types: keys to the focus widget.
 
-#include "LineHome.h"
+#include "support/LineHome.h"
 #include "support/OperatorInput.h"
 
 #include "admin/frmfkj.h"
@@ -24,7 +24,7 @@
 namespace {
 
 struct TwoControllers : LineHome {
-    TwoControllers()
+    TwoControllers() : LineHome(Waits::Short)
     {
         home.exec(QStringLiteral("INSERT INTO doors (地址, namedr1, delay1, dtype1) VALUES "
                                  "(10, '十号', 5, '玻'), (12, '十二号', 5, '玻')"));

@@ -6,6 +6,7 @@
 #include "doorsim/SimulatorThread.h"
 #include "link/CommandFrame.h"
 #include "link/LinePort.h"
+#include "support/LineWaitScope.h"
 
 #include <QElapsedTimer>
 #include <QSignalSpy>
@@ -242,6 +243,58 @@ private slots:
         t.start();
         QCOMPARE(port.exchange(hex("010206"), o).status, ExchangeStatus::Ok);
         QVERIFY(t.elapsed() >= 1000);
+    }
+
+    // Under a bound only silence is cut short: a reply that keeps coming
+    // is waited for to the exchange's own time-out.
+    void boundCutsOnlySilence_data()
+    {
+        QTest::addColumn<int>("delayMs");
+        QTest::addColumn<int>("gapMs");   // between the first six bytes and the rest
+        QTest::addColumn<int>("baud");    // 0: all at once
+        QTest::addColumn<bool>("pause");  // the one-second pause after the write
+        QTest::addColumn<ExchangeStatus>("status");
+        QTest::newRow("silent") << -1 << 0 << 0 << false << ExchangeStatus::TimedOut;
+        QTest::newRow("first byte after the bound") << 800 << 0 << 0 << false << ExchangeStatus::TimedOut;
+        QTest::newRow("gap longer than the bound") << 0 << 800 << 0 << false << ExchangeStatus::TimedOut;
+        // Fifteen bytes at 300 baud take half a second, a byte every 33 ms.
+        QTest::newRow("slow but steady") << 0 << 0 << 300 << false << ExchangeStatus::Ok;
+        QTest::newRow("pause") << 0 << 0 << 0 << true << ExchangeStatus::Ok;
+    }
+
+    void boundCutsOnlySilence()
+    {
+        QFETCH(int, delayMs);
+        QFETCH(int, gapMs);
+        QFETCH(int, baud);
+        QFETCH(bool, pause);
+        QFETCH(ExchangeStatus, status);
+        Behaviour& b = sim_->controller(1)->behaviour;
+        b.silent = delayMs < 0;
+        b.delayMs = std::max(delayMs, 0);
+        b.splitAt = gapMs > 0 ? 6 : 0;
+        b.splitGapMs = gapMs;
+        b.paced = baud > 0;
+        sim_->setBaud(baud);
+        const LineWaitScope bound(300ms);
+        LinePort port;
+        QVERIFY(port.open(params()).ok());
+        ExchangeOptions o;
+        o.awaitedBytes = 15;
+        o.read = ReadMode::All;
+        o.timeout = 30s;
+        o.pauseOneSecond = pause;
+        QElapsedTimer t;
+        t.start();
+        const ExchangeResult r = port.exchange(hex("010204"), o);
+        const qint64 took = t.elapsed();
+        QCOMPARE(r.status, status);
+        if (status == ExchangeStatus::Ok)
+            QCOMPARE(r.reply.size(), 15);
+        // Without the bound a failure would have waited the 30 s, a pause 1 s.
+        QVERIFY2(took < (pause ? 1000 : 30000), qPrintable(QString::number(took)));
+        if (baud > 0)
+            QVERIFY2(took >= 400, qPrintable(QString::number(took)));
     }
 
     void aWaitDoesNotNest()

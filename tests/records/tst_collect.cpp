@@ -3,7 +3,7 @@
 // spool file's lines.
 
 #include "db/Database.h"
-#include "doors/LineHome.h"
+#include "support/LineHome.h"
 #include "records/RecordCollect.h"
 #include "records/RecordImport.h"
 #include "records/RecordStream.h"

@@ -2,7 +2,7 @@
 // files for the spool reader: nothing crashes, nothing hangs, and no
 // record is kept that was not whole.
 
-#include "doors/LineHome.h"
+#include "support/LineHome.h"
 #include "records/RecordStream.h"
 #include "records/SpoolFile.h"
 

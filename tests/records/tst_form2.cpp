@@ -2,7 +2,7 @@
 // storing without duplicates, and clearing a memory only once its
 // records are stored.
 
-#include "doors/LineHome.h"
+#include "support/LineHome.h"
 #include "records/Form2.h"
 #include "session/Session.h"
 #include "support/CollectedRecords.h"

@@ -1,7 +1,7 @@
 // The lock-status monitor against the simulator and a scripted peer.
 
-#include "../doors/LineHome.h"
-#include "PollPeer.h"
+#include "support/LineHome.h"
+#include "support/PollPeer.h"
 #include "support/AppFont.h"
 
 #include "app/ToolWindows.h"

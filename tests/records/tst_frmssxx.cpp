@@ -1,6 +1,6 @@
 // The pass display against the simulator.
 
-#include "../doors/LineHome.h"
+#include "support/LineHome.h"
 
 #include "records/FrmSSXX.h"
 #include "records/PollCommands.h"

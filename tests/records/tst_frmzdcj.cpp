@@ -3,7 +3,7 @@
 
 #include "app/MainWindow.h"
 #include "db/Clock.h"
-#include "doors/LineHome.h"
+#include "support/LineHome.h"
 #include "link/PortName.h"
 #include "records/Form2.h"
 #include "records/FrmZDCJ.h"

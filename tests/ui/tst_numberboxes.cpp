@@ -3,7 +3,7 @@
 // nothing is cut into another number, a paste with anything but digits
 // is refused whole, and the window's check refuses what is no such number.
 
-#include "doors/LineHome.h"
+#include "support/LineHome.h"
 #include "support/OperatorInput.h"
 
 #include "admin/frmfkj.h"

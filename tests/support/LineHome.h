@@ -1,9 +1,13 @@
 #pragma once
 // A program folder with the delivered database, a controller simulator on
 // a pseudo-terminal reached through the folder's com<N> link, the session
-// pointing at that port, and a prompter that records every box.
+// pointing at that port, and a prompter that records every box. With
+// Waits::Short a silent controller gives up its wait after
+// LineWaitScope::kShort; replies that come later than that need the
+// line's own waits (the default).
 
 #include "support/Controls.h"
+#include "support/LineWaitScope.h"
 #include "session/Session.h"
 #include "doorsim/PseudoTerminal.h"
 #include "doorsim/Simulator.h"
@@ -34,12 +38,15 @@ public:
 
 struct LineHome {
     static constexpr int kPort = 3;
+    enum class Waits { Line, Short };
 
+    LineWaitScope waits;
     TestHome home;
     Simulator sim;
     HookedPrompter prompts;
 
-    LineHome()
+    explicit LineHome(Waits w = Waits::Line)
+        : waits(w == Waits::Short ? std::optional(LineWaitScope::kShort) : std::nullopt)
     {
         QString why;
         if (!sim.start(&why) || !sim.makeLink(home.path(), kPort, &why))

@@ -2,7 +2,8 @@
 // Cards in `faka` and in the simulated controllers, and how a test picks
 // from a list as an operator does.
 
-#include "../doors/LineHome.h"
+#include "support/LineHome.h"
+#include "support/OperatorInput.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -13,8 +14,6 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QStringList>
-#include <QStyle>
-#include <QStyleOptionComboBox>
 #include <QTest>
 
 #include <algorithm>
@@ -99,25 +98,10 @@ inline QStringList addedCards(const Simulator& sim, quint8 address)
     return out;
 }
 
-// Opens the drop-down list and clicks the entry, as an operator picks.
+// The card-list tests' name for the one list pick.
 inline void pick(QComboBox* box, const QString& text)
 {
-    const int i = box->findText(text);
-    QVERIFY2(i >= 0, qPrintable(text));
-    // The arrow, as an operator opens the list (it also takes the focus).
-    QStyleOptionComboBox opt;
-    opt.initFrom(box);
-    opt.editable = box->isEditable();
-    const QRect arrow = box->style()->subControlRect(QStyle::CC_ComboBox, &opt, QStyle::SC_ComboBoxArrow, box);
-    QTest::mouseClick(box, Qt::LeftButton, {}, arrow.center());
-    QAbstractItemView* view = box->view();
-    QTRY_VERIFY(view->isVisible());
-    // The list takes no click as quick as the one that opened it.
-    QTest::qWait(QApplication::doubleClickInterval() + 50);
-    const QModelIndex index = view->model()->index(i, box->modelColumn(), view->rootIndex());
-    view->scrollTo(index);
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(index).center());
-    QTRY_VERIFY(!view->isVisible());
+    OperatorInput::pickFromList(box, text);
 }
 
 // Ctrl-clicks every listed address in, with nothing else selected.

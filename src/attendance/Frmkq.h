@@ -3,8 +3,6 @@
 
 #include <QDialog>
 
-#include <utility>
-
 class QCheckBox;
 class QComboBox;
 class QDateEdit;
@@ -27,7 +25,7 @@ public:
 private:
     void query();
     void print();
-    void showRows(const AttendanceQuery::Statement& s);
+    void showRows(const AttendanceQuery::Filter& f);
 
     QCheckBox* cck_[5] = {};   // 0 日期, 1 部门, 2 卡号, 4 姓名
     QDateEdit* t1s_ = nullptr;
@@ -42,5 +40,4 @@ private:
     QTableView* grid_ = nullptr;
     AttendanceGridModel* model_ = nullptr;
     AttendanceQuery::Statement querySql_;
-    std::pair<int, int> keptCell_{-1, -1};
 };

@@ -4,7 +4,7 @@
 #include <QDialog>
 #include <QSqlDatabase>
 
-class CardGridModel;
+class QueryGridModel;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -48,5 +48,5 @@ private:
     QPushButton* Command2 = nullptr;
     QPushButton* Command1 = nullptr;
     QTableView* DBGrid1 = nullptr;
-    CardGridModel* Data1 = nullptr;
+    QueryGridModel* Data1 = nullptr;
 };

@@ -40,6 +40,23 @@ QString uniqueConnectionName(const QString& stem)
     return stem + QLatin1Char('-') + QUuid::createUuid().toString(QUuid::WithoutBraces);
 }
 
+// Opens a connection of its own to `file` for `work`, which reads
+// db.isOpen() and lastError() for a file that did not open, then closes it
+// and takes it away: a check or a creation never shares a connection.
+template <typename Work>
+void onOwnConnection(const char* stem, const QString& file, Work&& work)
+{
+    const QString name = uniqueConnectionName(QLatin1String(stem));
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(file);
+        db.open();
+        work(db);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+}
+
 bool applySettings(QSqlDatabase db, QSqlError* error)
 {
     QSqlQuery q(db);
@@ -286,12 +303,9 @@ Database::OpenStatus inspect(const QString& file, Depth depth, Database::Content
             *why = QStringLiteral("文件不存在");
         return OpenStatus::CannotOpen;
     }
-    const QString name = uniqueConnectionName(QStringLiteral("check"));
     OpenStatus status = OpenStatus::CannotOpen;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(file);
-        if (!db.open()) {
+    onOwnConnection("check", file, [&](QSqlDatabase db) {
+        if (!db.isOpen()) {
             if (why)
                 *why = db.lastError().text();
             status = classify(db.lastError(), file);
@@ -316,9 +330,7 @@ Database::OpenStatus inspect(const QString& file, Depth depth, Database::Content
                 }
             }
         }
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(name);
+    });
     return status;
 }
 
@@ -328,11 +340,8 @@ const QHash<QString, QStringList>& deliveredColumns()
 {
     static const QHash<QString, QStringList> columns = [] {
         QHash<QString, QStringList> result;
-        const QString name = uniqueConnectionName(QStringLiteral("schema"));
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-            db.setDatabaseName(QStringLiteral(":memory:"));
-            if (db.open() && Schema::create(db)) {
+        onOwnConnection("schema", QStringLiteral(":memory:"), [&](QSqlDatabase db) {
+            if (db.isOpen() && Schema::create(db)) {
                 QSqlQuery q(db);
                 for (const QString& object : Schema::requiredObjects()) {
                     q.prepare(QStringLiteral("SELECT name FROM pragma_table_info(?)"));
@@ -345,9 +354,7 @@ const QHash<QString, QStringList>& deliveredColumns()
                     result.insert(object.toLower(), names);
                 }
             }
-            db.close();
-        }
-        QSqlDatabase::removeDatabase(name);
+        });
         return result;
     }();
     return columns;
@@ -471,12 +478,9 @@ bool createDelivered(const QString& file, QString* error)
     removeWithLogs(temp);
     if (!createPrivateFile(temp, error))
         return false;
-    const QString name = uniqueConnectionName(QStringLiteral("create"));
     bool ok = false;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(temp);
-        if (!db.open()) {
+    onOwnConnection("create", temp, [&](QSqlDatabase db) {
+        if (!db.isOpen()) {
             if (error)
                 *error = db.lastError().text();
         } else {
@@ -485,9 +489,7 @@ bool createDelivered(const QString& file, QString* error)
             if (!ok)
                 db.rollback();
         }
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(name);
+    });
     // Logs left beside a database that is gone would be taken for the new
     // file's own and replayed into it.
     for (const char* suffix : {"-wal", "-shm", "-journal"}) {

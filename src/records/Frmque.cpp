@@ -2,7 +2,7 @@
 
 #include "ui/TypedInput.h"
 
-#include "cards/EditableGridModel.h"
+#include "db/EditableGridModel.h"
 #include "reports/ReportPrint.h"
 
 #include "db/BoundQuery.h"

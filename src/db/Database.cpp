@@ -249,6 +249,20 @@ void syncAside(const QString& file, const Database::Progress& progress)
 
 // What an SQLite failure on `file` says of it. The driver reports SQLite's
 // result code, of which the low byte is the primary one.
+// A copy that failed leaves nothing behind; one that is whole reaches the
+// disk before it is reported done.
+bool finishCopy(bool ok, const QString& target, const Database::Progress& progress)
+{
+    if (!ok) {
+        Database::removeWithLogs(target);
+        return false;
+    }
+    syncAside(target, progress);
+    if (progress)
+        progress(1000);
+    return true;
+}
+
 Database::OpenStatus classify(const QSqlError& e, const QString& file)
 {
     using Database::OpenStatus;
@@ -683,15 +697,8 @@ bool copyTo(QSqlDatabase db, const QString& target, QString* error, const Progre
         if (!ok && error)
             *error = q.lastError().text();
     }
-    if (!ok) {
-        removeWithLogs(target);
-        return false;
-    }
     // VACUUM INTO does not sync its output.
-    syncAside(target, progress);
-    if (progress)
-        progress(1000);
-    return true;
+    return finishCopy(ok, target, progress);
 }
 
 bool copyPages(const QString& source, const QString& target, QString* error, const Progress& progress)
@@ -751,16 +758,9 @@ bool copyPages(const QString& source, const QString& target, QString* error, con
     }
     sqlite3_close_v2(to);
     sqlite3_close_v2(from);
-    if (rc != SQLITE_DONE) {
-        if (error)
-            *error = failure;
-        removeWithLogs(target);
-        return false;
-    }
-    syncAside(target, progress);
-    if (progress)
-        progress(1000);
-    return true;
+    if (rc != SQLITE_DONE && error)
+        *error = failure;
+    return finishCopy(rc == SQLITE_DONE, target, progress);
 }
 
 bool replaceFile(const QString& replacement, const QString& target, QString* error)

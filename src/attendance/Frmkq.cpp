@@ -29,7 +29,6 @@ QComboBox* comboBox(QWidget* parent, const char* name, const QRect& r, const QSt
     auto* c = new QComboBox(parent);
     c->setObjectName(QString::fromLatin1(name));
     TypedInput::typedOnly(c);
-    c->setInsertPolicy(QComboBox::NoInsert);
     c->setGeometry(r);
     c->addItems(items);
     c->setCurrentIndex(-1);

@@ -10,7 +10,7 @@
 
 #include "BenchSupport.h"
 
-#include "cards/CardGridModel.h"
+#include "db/QueryGridModel.h"
 #include "cards/FrmFKXXCX.h"
 #include "cards/FrmTkcx.h"
 #include "cards/IssuedCardQuery.h"
@@ -115,7 +115,7 @@ void BM_IssuedFirstPage(benchmark::State& state)
 {
     const auto order = IssuedCardQuery::Order(state.range(0));
     for (auto _ : state) {
-        CardGridModel model(IssuedCardQuery::gridCaptions());
+        QueryGridModel model(IssuedCardQuery::gridCaptions());
         IssuedCardQuery::Filter f;
         f.order = order;
         if (!model.show(IssuedCardQuery::gridQuery(Session::db(), f)))

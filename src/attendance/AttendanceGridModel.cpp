@@ -1,76 +1,28 @@
 #include "attendance/AttendanceGridModel.h"
 
-#include "ui/Prompter.h"
-#include "db/NameKey.h"
+namespace {
 
-#include <QSqlError>
-#include <QSqlQuery>
-#include <QTimer>
-#include <QWidget>
+constexpr int kHours = 7;
 
-AttendanceGridModel::AttendanceGridModel(QSqlDatabase db, QWidget* window)
-    : QSqlQueryModel(window), db_(db), window_(window)
+}  // namespace
+
+AttendanceGridModel::AttendanceGridModel(QSqlDatabase db, QObject* parent)
+    : EditableGridModel(std::move(db), AttendanceQuery::captions(), everyColumn(AttendanceQuery::captions()),
+                        &AttendanceQuery::writeCell, parent)
 {
 }
 
-void AttendanceGridModel::run(const AttendanceQuery::Statement& s)
+bool AttendanceGridModel::run(const AttendanceQuery::Filter& filter, QString* error)
 {
-    shown_ = s;
-    refresh();
+    return EditableGridModel::run([&](QSqlDatabase reader) { return AttendanceQuery::gridQuery(reader, filter); },
+                                  error);
 }
 
-void AttendanceGridModel::refresh()
+QVariant AttendanceGridModel::data(const QModelIndex& item, int role) const
 {
-    NameKey::fill(db_, QStringLiteral("datakq"));
-    QSqlQuery q(db_);
-    q.prepare(shown_.sql);
-    for (int i = 0; i < shown_.values.size(); ++i)
-        q.bindValue(i, shown_.values.at(i));
-    q.exec();
-    setQuery(std::move(q));
-    while (canFetchMore())
-        fetchMore();
-    const QStringList captions = AttendanceQuery::captions();
-    for (int i = 0; i < captions.size(); ++i)
-        setHeaderData(i, Qt::Horizontal, captions.at(i));
-}
-
-Qt::ItemFlags AttendanceGridModel::flags(const QModelIndex& index) const
-{
-    return QSqlQueryModel::flags(index) | Qt::ItemIsEditable;
-}
-
-QVariant AttendanceGridModel::data(const QModelIndex& index, int role) const
-{
-    const bool editing = role == Qt::EditRole;
-    const QVariant v = QSqlQueryModel::data(index, editing ? Qt::DisplayRole : role);
-    // Hours show two decimals, not the locale's form.
-    if (role == Qt::DisplayRole && index.column() == 7 && !v.isNull())
+    const QVariant v = EditableGridModel::data(item, role);
+    if (item.column() == kHours && (role == Qt::DisplayRole || role == Qt::EditRole) && !v.isNull() &&
+        !v.toString().isEmpty())
         return QString::number(v.toDouble(), 'f', 2);
-    // Every cell is edited as text: the column's own check decides.
-    if (editing)
-        return v.isNull() ? QString() : index.column() == 7 ? QString::number(v.toDouble(), 'f', 2) : v.toString();
     return v;
-}
-
-bool AttendanceGridModel::setData(const QModelIndex& index, const QVariant& value, int role)
-{
-    if (role != Qt::EditRole || !index.isValid())
-        return false;
-    const QString before = data(index).toString();
-    const QString text = value.toString();
-    if (text == before)
-        return false;
-    const QString card = QSqlQueryModel::data(this->index(index.row(), 1)).toString();
-    const QString day = QSqlQueryModel::data(this->index(index.row(), 2)).toString();
-    const AttendanceQuery::EditResult r = AttendanceQuery::change(db_, card, day, index.column(), text);
-    // The view is still closing its editor: the message and the fresh
-    // rows wait until it has.
-    QTimer::singleShot(0, this, [this, r]() {
-        if (!r.ok())
-            Prompt::exclaim(window_, r.message());
-        else
-            refresh();
-    });
-    return r.ok();
 }

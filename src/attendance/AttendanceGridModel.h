@@ -1,27 +1,18 @@
 #pragma once
 #include "attendance/AttendanceQuery.h"
+#include "db/EditableGridModel.h"
 
-#include <QSqlQueryModel>
-
-// The attendance rows of a query, editable cell by cell. Each change is
-// checked for its column and written to `datakq` by the row's key; a
-// refused change is told to the operator and the cell keeps its value.
-class AttendanceGridModel : public QSqlQueryModel {
+// The attendance rows of a query, every cell correctable in place. Hours
+// show and are edited with two decimals, not in the locale's form.
+class AttendanceGridModel : public EditableGridModel {
     Q_OBJECT
 public:
-    AttendanceGridModel(QSqlDatabase db, QWidget* window);
+    // Corrections are written through `db`.
+    explicit AttendanceGridModel(QSqlDatabase db, QObject* parent = nullptr);
 
-    // Runs the statement and shows its rows.
-    void run(const AttendanceQuery::Statement& s);
+    // Shows the rows of the filter; false with the database's message when
+    // it refused the statement (the grid is then empty).
+    bool run(const AttendanceQuery::Filter& filter, QString* error = nullptr);
 
-    Qt::ItemFlags flags(const QModelIndex& index) const override;
-    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
-    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
-
-private:
-    void refresh();
-
-    QSqlDatabase db_;
-    QWidget* window_;
-    AttendanceQuery::Statement shown_;
+    QVariant data(const QModelIndex& item, int role = Qt::DisplayRole) const override;
 };

@@ -18,8 +18,8 @@ enum Column { Name, Card, Day, Time1, Time2, Time3, Time4, Hours, Late, LeftEarl
 QStringList distinct(QSqlDatabase db, const QString& field)
 {
     NameKey::fill(db, QStringLiteral("people"));
-    return BoundQuery::firstColumn(
-        db, QStringLiteral("SELECT DISTINCT %1 FROM people WHERE trim(%1) <> '' ORDER BY %2")
+    return BoundQuery::distinctColumn(
+        db, QStringLiteral("SELECT DISTINCT %1 FROM people ORDER BY %2")
                 .arg(field, field == QStringLiteral("姓名") ? QStringLiteral("name_key") : field));
 }
 
@@ -33,16 +33,9 @@ QTime typedTime(const QString& text)
     return QTime(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).isEmpty() ? 0 : m.captured(3).toInt());
 }
 
-QDate typedDate(const QString& text)
-{
-    static const QRegularExpression re(QStringLiteral("^(\\d{4})-(\\d{1,2})-(\\d{1,2})$"));
-    const QRegularExpressionMatch m = re.match(text);
-    return m.hasMatch() ? QDate(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt()) : QDate();
-}
-
 EditResult problem(EditProblem p, const QString& error = QString())
 {
-    return EditResult{p, error};
+    return EditResult{p, error, QVariant()};
 }
 
 }  // namespace
@@ -74,7 +67,9 @@ Statement nothing()
     return {QStringLiteral("SELECT * FROM datakqPT WHERE 0"), {}};
 }
 
-Statement statement(const Filter& f)
+namespace {
+
+Statement select(const Filter& f, const QString& columns)
 {
     Statement s;
     QStringList where;
@@ -98,7 +93,7 @@ Statement statement(const Filter& f)
         where << QString::fromUtf8(t.field) + QStringLiteral(" = ?");
         s.values << t.value.trimmed();
     }
-    s.sql = QStringLiteral("SELECT %1 FROM datakq").arg(fields().join(QStringLiteral(", ")));
+    s.sql = QStringLiteral("SELECT %1 FROM datakq").arg(columns);
     if (!where.isEmpty())
         s.sql += QStringLiteral(" WHERE ") + where.join(QStringLiteral(" AND "));
     static const char* orders[] = {" ORDER BY 日期, 卡号", " ORDER BY 卡号, 日期", " ORDER BY 部门, 日期",
@@ -106,6 +101,20 @@ Statement statement(const Filter& f)
     if (f.order >= 0 && f.order < int(std::size(orders)))
         s.sql += QString::fromUtf8(orders[f.order]);
     return s;
+}
+
+}  // namespace
+
+Statement statement(const Filter& f)
+{
+    return select(f, fields().join(QStringLiteral(", ")));
+}
+
+QSqlQuery gridQuery(QSqlDatabase db, const Filter& f)
+{
+    NameKey::fill(db, QStringLiteral("datakq"));
+    const Statement s = select(f, fields().join(QStringLiteral(", ")) + QStringLiteral(", rowid"));
+    return BoundQuery::scrollable(db, s.sql, s.values);
 }
 
 QStringList orderItems()
@@ -171,7 +180,7 @@ QString EditResult::message() const
     return error;
 }
 
-EditResult change(QSqlDatabase db, const QString& card, const QString& day, int column, const QString& typed)
+EditResult change(QSqlDatabase db, qint64 rowId, int column, const QString& typed)
 {
     const QString text = typed.trimmed();
     QVariant value;
@@ -187,7 +196,7 @@ EditResult change(QSqlDatabase db, const QString& card, const QString& day, int 
         value = text;
         break;
     case Day: {
-        const QDate d = typedDate(text);
+        const QDate d = GridText::dateOf(text);
         if (!d.isValid())
             return problem(EditProblem::BadDate);
         value = DateText::fromDate(d);
@@ -234,27 +243,36 @@ EditResult change(QSqlDatabase db, const QString& card, const QString& day, int 
     if (!tx.begun())
         return problem(EditProblem::Failed, db.lastError().text());
     if (column == Card || column == Day) {
-        q.prepare(QStringLiteral("SELECT count(*) FROM datakq WHERE 卡号 = ? AND 日期 = ?"));
-        q.addBindValue(column == Card ? value : QVariant(card));
-        q.addBindValue(column == Day ? value : QVariant(day));
+        // Another row already under the key the change would give this one.
+        q.prepare(QStringLiteral("SELECT count(*) FROM datakq o, datakq n WHERE n.rowid = ? AND o.rowid <> n.rowid "
+                                 "AND o.卡号 = %1 AND o.日期 = %2")
+                      .arg(column == Card ? QStringLiteral("?") : QStringLiteral("n.卡号"),
+                           column == Day ? QStringLiteral("?") : QStringLiteral("n.日期")));
+        q.addBindValue(rowId);
+        q.addBindValue(value);
         if (!q.exec() || !q.next())
             return problem(EditProblem::Failed, q.lastError().text());
-        const bool unchanged = (column == Card ? value.toString() == card : value.toString() == day);
-        if (q.value(0).toInt() > 0 && !unchanged)
+        if (q.value(0).toInt() > 0)
             return problem(EditProblem::KeyTaken);
         q.finish();
     }
-    q.prepare(QStringLiteral("UPDATE datakq SET %1 = ? WHERE 卡号 = ? AND 日期 = ?").arg(fields().at(column)));
+    // The field name comes from the grid's own list, never from the operator.
+    q.prepare(QStringLiteral("UPDATE datakq SET %1 = ? WHERE rowid = ?").arg(fields().at(column)));
     q.addBindValue(value);
-    q.addBindValue(card);
-    q.addBindValue(day);
+    q.addBindValue(rowId);
     if (!q.exec())
         return problem(EditProblem::Failed, q.lastError().text());
     if (q.numRowsAffected() == 0)
         return problem(EditProblem::RowGone);
     if (!tx.commit())
         return problem(EditProblem::Failed, db.lastError().text());
-    return {};
+    return EditResult{EditProblem::None, QString(), value};
+}
+
+GridCell writeCell(QSqlDatabase db, qint64 rowId, int column, const QString& text)
+{
+    const EditResult r = change(db, rowId, column, text);
+    return r.ok() ? GridText::stored(r.stored) : GridText::refused(r.message());
 }
 
 }  // namespace AttendanceQuery

@@ -1,8 +1,10 @@
 #pragma once
+#include "db/EditableGridModel.h"
 #include "reports/ReportStaging.h"
 
 #include <QDate>
 #include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QString>
 #include <QStringList>
 #include <QVariantList>
@@ -36,6 +38,9 @@ struct Statement {
 };
 // The rows of a filter, with the grid's columns. No filter: every row.
 Statement statement(const Filter& filter);
+// The same rows for the grid, executed on `db`: each with its identity
+// after the columns, names sorted by fresh keys.
+QSqlQuery gridQuery(QSqlDatabase db, const Filter& filter);
 // No rows at all: what a print stages after a query the database refused.
 Statement nothing();
 
@@ -55,16 +60,19 @@ QStringList names(QSqlDatabase db);
 ReportStaging report(QSqlDatabase db);
 ReportOutcome stage(QSqlDatabase db, const Statement& s);
 
-// A correction of one cell of a shown row, found by its key.
+// A correction of one cell of a shown row, found by its identity.
 enum class EditProblem { None, BadCard, BadDate, BadTime, BadHours, BadMinutes, KeyTaken, RowGone, Failed };
 struct EditResult {
     EditProblem problem = EditProblem::None;
     QString error;
+    QVariant stored;   // the value written, in its stored form
     bool ok() const { return problem == EditProblem::None; }
     QString message() const;
 };
 // `column` is a position of fields(); the text is checked for that column
 // and stored in its stored form (times "HH:mm:ss", empty: no punch).
-EditResult change(QSqlDatabase db, const QString& card, const QString& day, int column, const QString& text);
+EditResult change(QSqlDatabase db, qint64 rowId, int column, const QString& text);
+// The same, as the editable grid writes a cell.
+GridCell writeCell(QSqlDatabase db, qint64 rowId, int column, const QString& text);
 
 }  // namespace AttendanceQuery

@@ -40,7 +40,6 @@ QComboBox* comboBox(QWidget* parent, const char* name, const QRect& r)
     auto* c = new QComboBox(parent);
     c->setObjectName(QString::fromLatin1(name));
     TypedInput::typedOnly(c);
-    c->setInsertPolicy(QComboBox::NoInsert);
     c->setGeometry(r);
     InputFilters::enterMovesOn(c->lineEdit());
     return c;

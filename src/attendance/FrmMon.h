@@ -54,22 +54,22 @@ private:
     void showWhole(bool whole);
     void placeGrids();
 
-    QRadioButton* option1_ = nullptr;
-    QRadioButton* option2_ = nullptr;
-    QComboBox* cka_ = nullptr;
-    QComboBox* cna_ = nullptr;
-    QDateEdit* dtp_ = nullptr;
-    QLineEdit* text_[4] = {};
+    QRadioButton* option1_ = nullptr;   // "按卡号"
+    QRadioButton* option2_ = nullptr;   // "按姓名"
+    QComboBox* cka_ = nullptr;          // the card to show
+    QComboBox* cna_ = nullptr;          // the name to show
+    QDateEdit* dtp_ = nullptr;          // "年月："
+    QLineEdit* text_[4] = {};           // the work times: "I 段上班" from, to; "II段上班" from, to
     QTableWidget* grid_[2] = {};   // MSF, MSF1
-    QPushButton* command1_ = nullptr;
-    QPushButton* command2_ = nullptr;
-    QToolButton* picture3_ = nullptr;
-    QToolButton* picture4_ = nullptr;
+    QPushButton* command1_ = nullptr;   // "查看"
+    QPushButton* command2_ = nullptr;   // "退出"
+    QToolButton* picture3_ = nullptr;   // the down arrow: the whole sheet with "备注"
+    QToolButton* picture4_ = nullptr;   // the up arrow: the grids only
     QPushButton* markButtons_[5] = {};
-    QPushButton* command6_ = nullptr;
-    QPushButton* command7_ = nullptr;
-    QPushButton* command3_ = nullptr;
-    QTextEdit* rbox_ = nullptr;
+    QPushButton* command6_ = nullptr;   // "保存"
+    QPushButton* command7_ = nullptr;   // "编辑打印"
+    QPushButton* command3_ = nullptr;   // "清除"
+    QTextEdit* rbox_ = nullptr;         // the remarks, in "备注"
     QWidget* lower_ = nullptr;     // the marks and the remarks, below the grids
     QSize gridBase_;               // a grid just holding every day and column
     int columnBase_[6] = {};       // the columns' widths in it

@@ -1,5 +1,6 @@
 #include "attendance/FrmWTS.h"
 
+#include "ui/Buttons.h"
 #include "ui/TypedInput.h"
 
 #include "attendance/WorkTimes.h"
@@ -81,14 +82,8 @@ FrmWTS::FrmWTS(QWidget* parent) : QDialog(parent)
     label(this, QStringLiteral("早退"), QRect(30, 198, 30, 24))->setBuddy(text2_);
     label(this, QStringLiteral("分钟算以上早退"), QRect(118, 198, 150, 24));
 
-    command1_ = new QPushButton(QStringLiteral("确 定"), this);
-    command1_->setObjectName(QStringLiteral("Command1"));
-    command1_->setGeometry(60, 230, 80, 26);
-    command1_->setAutoDefault(false);
-    command2_ = new QPushButton(QStringLiteral("退 出"), this);
-    command2_->setObjectName(QStringLiteral("Command2"));
-    command2_->setGeometry(160, 230, 80, 26);
-    command2_->setAutoDefault(false);
+    command1_ = Buttons::make(this, "Command1", QStringLiteral("确 定"), QRect(60, 230, 80, 26));
+    command2_ = Buttons::make(this, "Command2", QStringLiteral("退 出"), QRect(160, 230, 80, 26));
     connect(command1_, &QPushButton::clicked, this, &FrmWTS::save);
     connect(command2_, &QPushButton::clicked, this, &QDialog::reject);
 

@@ -16,9 +16,9 @@ public:
 private:
     void save();
 
-    QTimeEdit* dtx_[4] = {};
-    QLineEdit* text1_ = nullptr;
-    QLineEdit* text2_ = nullptr;
-    QPushButton* command1_ = nullptr;
-    QPushButton* command2_ = nullptr;
+    QTimeEdit* dtx_[4] = {};            // "上班时间：", "下班时间：" of the first session, then the second
+    QLineEdit* text1_ = nullptr;        // "迟到" … "分钟以上算迟到"
+    QLineEdit* text2_ = nullptr;        // "早退" … "分钟算以上早退"
+    QPushButton* command1_ = nullptr;   // "确 定"
+    QPushButton* command2_ = nullptr;   // "退 出"
 };

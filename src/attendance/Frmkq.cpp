@@ -20,7 +20,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSqlError>
 #include <QTableView>
 
 namespace {
@@ -30,7 +29,6 @@ QComboBox* comboBox(QWidget* parent, const char* name, const QRect& r, const QSt
     auto* c = new QComboBox(parent);
     c->setObjectName(QString::fromLatin1(name));
     TypedInput::typedOnly(c);
-    c->setInsertPolicy(QComboBox::NoInsert);
     c->setGeometry(r);
     c->addItems(items);
     c->setCurrentIndex(-1);
@@ -98,17 +96,12 @@ Frmkq::Frmkq(QWidget* parent) : QDialog(parent)
                            QAbstractItemView::AnyKeyPressed);
     grid_->verticalHeader()->setDefaultSectionSize(22);
     model_ = new AttendanceGridModel(db, this);
+    // The view is still closing its editor: the message waits until it has.
+    connect(model_, &EditableGridModel::editRefused, this, [this](const QString& why) { Prompt::exclaim(this, why); },
+            Qt::QueuedConnection);
     grid_->setModel(model_);
-    // A correction reloads the rows; the operator stays on the cell.
-    connect(model_, &QAbstractItemModel::modelAboutToBeReset, this, [this]() {
-        keptCell_ = {grid_->currentIndex().row(), grid_->currentIndex().column()};
-    });
-    connect(model_, &QAbstractItemModel::modelReset, this, [this]() {
-        if (keptCell_.first >= 0 && keptCell_.first < model_->rowCount())
-            grid_->setCurrentIndex(model_->index(keptCell_.first, keptCell_.second));
-    });
 
-    showRows(AttendanceQuery::statement({}));
+    showRows({});
     const int widths[] = {70, 62, 84, 68, 68, 68, 68, 50, 44, 44, 44, 90, 60};
     for (int i = 0; i < int(std::size(widths)); ++i)
         grid_->setColumnWidth(i, widths[i]);
@@ -116,20 +109,22 @@ Frmkq::Frmkq(QWidget* parent) : QDialog(parent)
 
 Frmkq::~Frmkq() = default;
 
-void Frmkq::showRows(const AttendanceQuery::Statement& s)
+void Frmkq::showRows(const AttendanceQuery::Filter& f)
 {
+    QString error;
+    bool shown = false;
     {
         BusyCursor busy;
-        model_->run(s);
+        shown = model_->run(f, &error);
     }
-    if (model_->lastError().isValid()) {
+    if (!shown) {
         // Nothing answered: a print now shows an empty report, never the
         // rows of an earlier query as if they were this one's.
         querySql_ = AttendanceQuery::nothing();
-        Prompt::exclaim(this, QStringLiteral("查询考勤数据出错：%1").arg(model_->lastError().text()));
+        Prompt::exclaim(this, QStringLiteral("查询考勤数据出错：%1").arg(error));
         return;
     }
-    querySql_ = s;
+    querySql_ = AttendanceQuery::statement(f);
 }
 
 void Frmkq::query()
@@ -151,7 +146,7 @@ void Frmkq::query()
         Prompt::exclaim(this, AttendanceQuery::message(m));
         return;
     }
-    showRows(AttendanceQuery::statement(f));
+    showRows(f);
 }
 
 void Frmkq::print()

@@ -3,8 +3,6 @@
 
 #include <QDialog>
 
-#include <utility>
-
 class QCheckBox;
 class QComboBox;
 class QDateEdit;
@@ -27,20 +25,19 @@ public:
 private:
     void query();
     void print();
-    void showRows(const AttendanceQuery::Statement& s);
+    void showRows(const AttendanceQuery::Filter& f);
 
     QCheckBox* cck_[5] = {};   // 0 日期, 1 部门, 2 卡号, 4 姓名
-    QDateEdit* t1s_ = nullptr;
-    QDateEdit* t1e_ = nullptr;
-    QComboBox* cka_ = nullptr;
-    QComboBox* cna_ = nullptr;
-    QComboBox* cbm_ = nullptr;
-    QComboBox* corder_ = nullptr;
-    QPushButton* ccx_ = nullptr;
-    QPushButton* command2_ = nullptr;
-    QPushButton* command1_ = nullptr;
-    QTableView* grid_ = nullptr;
+    QDateEdit* t1s_ = nullptr;          // "日期" from
+    QDateEdit* t1e_ = nullptr;          // "->" to
+    QComboBox* cka_ = nullptr;          // "卡号"
+    QComboBox* cna_ = nullptr;          // "姓名"
+    QComboBox* cbm_ = nullptr;          // "部门"
+    QComboBox* corder_ = nullptr;       // "排序方法"
+    QPushButton* ccx_ = nullptr;        // "查  看"
+    QPushButton* command2_ = nullptr;   // "打印报表"
+    QPushButton* command1_ = nullptr;   // "退  出"
+    QTableView* grid_ = nullptr;        // DBGrid1: the rows, corrected in place
     AttendanceGridModel* model_ = nullptr;
     AttendanceQuery::Statement querySql_;
-    std::pair<int, int> keptCell_{-1, -1};
 };

@@ -1,5 +1,6 @@
 #include "attendance/Frmkqzl.h"
 
+#include "ui/Buttons.h"
 #include "ui/TypedInput.h"
 
 #include "attendance/AttendanceProcessing.h"
@@ -51,14 +52,8 @@ Frmkqzl::Frmkqzl(QWidget* parent) : QDialog(parent)
     prg_->setGeometry(20, 88, 340, 20);
     prg_->hide();
 
-    command1_ = new QPushButton(QStringLiteral("开始"), this);
-    command1_->setObjectName(QStringLiteral("Command1"));
-    command1_->setGeometry(90, 124, 80, 28);
-    command1_->setAutoDefault(false);
-    command2_ = new QPushButton(QStringLiteral("退出"), this);
-    command2_->setObjectName(QStringLiteral("Command2"));
-    command2_->setGeometry(210, 124, 80, 28);
-    command2_->setAutoDefault(false);
+    command1_ = Buttons::make(this, "Command1", QStringLiteral("开始"), QRect(90, 124, 80, 28));
+    command2_ = Buttons::make(this, "Command2", QStringLiteral("退出"), QRect(210, 124, 80, 28));
     connect(command1_, &QPushButton::clicked, this, &Frmkqzl::start);
     connect(command2_, &QPushButton::clicked, this, &QDialog::reject);
 

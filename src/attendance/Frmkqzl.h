@@ -22,9 +22,9 @@ private:
 
     bool running_ = false;
 
-    QDateEdit* dtp1_ = nullptr;
-    QDateEdit* dtp2_ = nullptr;
-    QProgressBar* prg_ = nullptr;
-    QPushButton* command1_ = nullptr;
-    QPushButton* command2_ = nullptr;
+    QDateEdit* dtp1_ = nullptr;         // "整理数据时间段：" "从"
+    QDateEdit* dtp2_ = nullptr;         // "到"
+    QProgressBar* prg_ = nullptr;       // the days done
+    QPushButton* command1_ = nullptr;   // "开始"
+    QPushButton* command2_ = nullptr;   // "退出"
 };

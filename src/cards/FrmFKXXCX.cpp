@@ -4,7 +4,7 @@
 
 #include "reports/ReportPrint.h"
 
-#include "cards/CardGridModel.h"
+#include "db/QueryGridModel.h"
 #include "cards/CardQueryBoxes.h"
 #include "session/Session.h"
 #include "ui/BusyCursor.h"
@@ -77,7 +77,7 @@ FrmFKXXCX::FrmFKXXCX(QWidget* parent) : QDialog(parent), db_(Session::db())
     DBGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
     DBGrid1->setAlternatingRowColors(true);
     DBGrid1->verticalHeader()->setDefaultSectionSize(22);
-    Data1 = new CardGridModel(IssuedCardQuery::gridCaptions(), this);
+    Data1 = new QueryGridModel(IssuedCardQuery::gridCaptions(), this);
     DBGrid1->setModel(Data1);
 
     auto* filters = new QGridLayout;

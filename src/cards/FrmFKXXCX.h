@@ -4,7 +4,7 @@
 #include <QDialog>
 #include <QSqlDatabase>
 
-class CardGridModel;
+class QueryGridModel;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -33,20 +33,20 @@ private:
     QSqlDatabase db_;
     IssuedCardQuery::Filter shown_;
 
-    QLabel* Label1_1 = nullptr;
-    QCheckBox* Cck_3 = nullptr;   // 大厦
-    QComboBox* Cbm = nullptr;
-    QCheckBox* Cck_0 = nullptr;   // 姓名
-    QComboBox* Txm = nullptr;
-    QCheckBox* Cck_1 = nullptr;   // 地址
-    QComboBox* Cdoor = nullptr;
-    QCheckBox* Cck_2 = nullptr;   // 卡号
-    QComboBox* Tka = nullptr;
-    QLabel* Label1_0 = nullptr;
-    QComboBox* Corder = nullptr;
-    QPushButton* Ccx = nullptr;
-    QPushButton* Command2 = nullptr;
-    QPushButton* Command1 = nullptr;
-    QTableView* DBGrid1 = nullptr;
-    CardGridModel* Data1 = nullptr;
+    QLabel* Label1_1 = nullptr;        // "请选择查询项目："
+    QCheckBox* Cck_3 = nullptr;        // "大厦"
+    QComboBox* Cbm = nullptr;          // the building
+    QCheckBox* Cck_0 = nullptr;        // "姓名"
+    QComboBox* Txm = nullptr;          // the name
+    QCheckBox* Cck_1 = nullptr;        // "地址"
+    QComboBox* Cdoor = nullptr;        // the controller's address
+    QCheckBox* Cck_2 = nullptr;        // "卡号"
+    QComboBox* Tka = nullptr;          // the card
+    QLabel* Label1_0 = nullptr;        // "请选择排序方法："
+    QComboBox* Corder = nullptr;       // the order
+    QPushButton* Ccx = nullptr;        // "查  看"
+    QPushButton* Command2 = nullptr;   // "打 印"
+    QPushButton* Command1 = nullptr;   // "退  出"
+    QTableView* DBGrid1 = nullptr;     // the issued cards
+    QueryGridModel* Data1 = nullptr;   // DBGrid1's rows
 };

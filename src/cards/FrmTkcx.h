@@ -37,17 +37,17 @@ private:
     QSqlDatabase db_;
     RemovedCardQuery::Filter shown_;
 
-    QCheckBox* Ch[4] = {};        // 部门, 姓名, 卡号, 退卡日期
-    QLabel* Label1[5] = {};       // the boxes' visible names; index 3 is not used
-    QComboBox* Cbm = nullptr;
-    QComboBox* Cxm = nullptr;
-    QComboBox* Ckh = nullptr;
-    QDateEdit* DTP1 = nullptr;
-    QDateEdit* DTP2 = nullptr;
-    QComboBox* Combo1 = nullptr;
-    QPushButton* Command1 = nullptr;
-    QPushButton* Command2 = nullptr;
-    QPushButton* Command3 = nullptr;
-    QTableView* DBGrid1 = nullptr;
-    RemovedCardModel* Data2 = nullptr;
+    QCheckBox* Ch[4] = {};               // 部门, 姓名, 卡号, 退卡日期
+    QLabel* Label1[5] = {};              // "大厦", "姓名", "卡号", -, "退卡日期": the boxes' names
+    QComboBox* Cbm = nullptr;            // "大厦"
+    QComboBox* Cxm = nullptr;            // "姓名"
+    QComboBox* Ckh = nullptr;            // "卡号"
+    QDateEdit* DTP1 = nullptr;           // "退卡日期" from
+    QDateEdit* DTP2 = nullptr;           // "至"
+    QComboBox* Combo1 = nullptr;         // "排序方式"
+    QPushButton* Command1 = nullptr;     // "查 看"
+    QPushButton* Command2 = nullptr;     // "打 印"
+    QPushButton* Command3 = nullptr;     // "关 闭"
+    QTableView* DBGrid1 = nullptr;       // the removed cards, corrected in place
+    RemovedCardModel* Data2 = nullptr;   // DBGrid1's rows
 };

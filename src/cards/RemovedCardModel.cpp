@@ -1,20 +1,8 @@
 #include "cards/RemovedCardModel.h"
 
-namespace {
-
-QSet<int> everyColumn()
-{
-    QSet<int> all;
-    for (int c = 0; c < RemovedCardQuery::gridCaptions().size(); ++c)
-        all << c;
-    return all;
-}
-
-}  // namespace
-
 RemovedCardModel::RemovedCardModel(QSqlDatabase db, QObject* parent)
-    : EditableGridModel(std::move(db), RemovedCardQuery::gridCaptions(), everyColumn(), &RemovedCardQuery::writeCell,
-                        parent)
+    : EditableGridModel(std::move(db), RemovedCardQuery::gridCaptions(),
+                        everyColumn(RemovedCardQuery::gridCaptions()), &RemovedCardQuery::writeCell, parent)
 {
 }
 

@@ -1,5 +1,5 @@
 #pragma once
-#include "cards/EditableGridModel.h"
+#include "db/EditableGridModel.h"
 #include "cards/RemovedCardQuery.h"
 
 // The removed-card grid. Every cell may be corrected in place (the

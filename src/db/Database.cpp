@@ -40,6 +40,23 @@ QString uniqueConnectionName(const QString& stem)
     return stem + QLatin1Char('-') + QUuid::createUuid().toString(QUuid::WithoutBraces);
 }
 
+// Opens a connection of its own to `file` for `work`, which reads
+// db.isOpen() and lastError() for a file that did not open, then closes it
+// and takes it away: a check or a creation never shares a connection.
+template <typename Work>
+void onOwnConnection(const char* stem, const QString& file, Work&& work)
+{
+    const QString name = uniqueConnectionName(QLatin1String(stem));
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(file);
+        db.open();
+        work(db);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+}
+
 bool applySettings(QSqlDatabase db, QSqlError* error)
 {
     QSqlQuery q(db);
@@ -232,6 +249,20 @@ void syncAside(const QString& file, const Database::Progress& progress)
 
 // What an SQLite failure on `file` says of it. The driver reports SQLite's
 // result code, of which the low byte is the primary one.
+// A copy that failed leaves nothing behind; one that is whole reaches the
+// disk before it is reported done.
+bool finishCopy(bool ok, const QString& target, const Database::Progress& progress)
+{
+    if (!ok) {
+        Database::removeWithLogs(target);
+        return false;
+    }
+    syncAside(target, progress);
+    if (progress)
+        progress(1000);
+    return true;
+}
+
 Database::OpenStatus classify(const QSqlError& e, const QString& file)
 {
     using Database::OpenStatus;
@@ -286,12 +317,9 @@ Database::OpenStatus inspect(const QString& file, Depth depth, Database::Content
             *why = QStringLiteral("文件不存在");
         return OpenStatus::CannotOpen;
     }
-    const QString name = uniqueConnectionName(QStringLiteral("check"));
     OpenStatus status = OpenStatus::CannotOpen;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(file);
-        if (!db.open()) {
+    onOwnConnection("check", file, [&](QSqlDatabase db) {
+        if (!db.isOpen()) {
             if (why)
                 *why = db.lastError().text();
             status = classify(db.lastError(), file);
@@ -316,9 +344,7 @@ Database::OpenStatus inspect(const QString& file, Depth depth, Database::Content
                 }
             }
         }
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(name);
+    });
     return status;
 }
 
@@ -328,11 +354,8 @@ const QHash<QString, QStringList>& deliveredColumns()
 {
     static const QHash<QString, QStringList> columns = [] {
         QHash<QString, QStringList> result;
-        const QString name = uniqueConnectionName(QStringLiteral("schema"));
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-            db.setDatabaseName(QStringLiteral(":memory:"));
-            if (db.open() && Schema::create(db)) {
+        onOwnConnection("schema", QStringLiteral(":memory:"), [&](QSqlDatabase db) {
+            if (db.isOpen() && Schema::create(db)) {
                 QSqlQuery q(db);
                 for (const QString& object : Schema::requiredObjects()) {
                     q.prepare(QStringLiteral("SELECT name FROM pragma_table_info(?)"));
@@ -345,9 +368,7 @@ const QHash<QString, QStringList>& deliveredColumns()
                     result.insert(object.toLower(), names);
                 }
             }
-            db.close();
-        }
-        QSqlDatabase::removeDatabase(name);
+        });
         return result;
     }();
     return columns;
@@ -471,12 +492,9 @@ bool createDelivered(const QString& file, QString* error)
     removeWithLogs(temp);
     if (!createPrivateFile(temp, error))
         return false;
-    const QString name = uniqueConnectionName(QStringLiteral("create"));
     bool ok = false;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(temp);
-        if (!db.open()) {
+    onOwnConnection("create", temp, [&](QSqlDatabase db) {
+        if (!db.isOpen()) {
             if (error)
                 *error = db.lastError().text();
         } else {
@@ -485,9 +503,7 @@ bool createDelivered(const QString& file, QString* error)
             if (!ok)
                 db.rollback();
         }
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(name);
+    });
     // Logs left beside a database that is gone would be taken for the new
     // file's own and replayed into it.
     for (const char* suffix : {"-wal", "-shm", "-journal"}) {
@@ -681,15 +697,8 @@ bool copyTo(QSqlDatabase db, const QString& target, QString* error, const Progre
         if (!ok && error)
             *error = q.lastError().text();
     }
-    if (!ok) {
-        removeWithLogs(target);
-        return false;
-    }
     // VACUUM INTO does not sync its output.
-    syncAside(target, progress);
-    if (progress)
-        progress(1000);
-    return true;
+    return finishCopy(ok, target, progress);
 }
 
 bool copyPages(const QString& source, const QString& target, QString* error, const Progress& progress)
@@ -749,16 +758,9 @@ bool copyPages(const QString& source, const QString& target, QString* error, con
     }
     sqlite3_close_v2(to);
     sqlite3_close_v2(from);
-    if (rc != SQLITE_DONE) {
-        if (error)
-            *error = failure;
-        removeWithLogs(target);
-        return false;
-    }
-    syncAside(target, progress);
-    if (progress)
-        progress(1000);
-    return true;
+    if (rc != SQLITE_DONE && error)
+        *error = failure;
+    return finishCopy(rc == SQLITE_DONE, target, progress);
 }
 
 bool replaceFile(const QString& replacement, const QString& target, QString* error)

@@ -1,8 +1,9 @@
 #include "records/Frmque.h"
 
+#include "ui/Buttons.h"
 #include "ui/TypedInput.h"
 
-#include "cards/EditableGridModel.h"
+#include "db/EditableGridModel.h"
 #include "reports/ReportPrint.h"
 
 #include "db/BoundQuery.h"
@@ -57,7 +58,6 @@ QComboBox* editableCombo(QWidget* parent, const char* name)
     c->setParent(parent);
     c->setObjectName(QString::fromLatin1(name));
     TypedInput::typedOnly(c);
-    c->setInsertPolicy(QComboBox::NoInsert);
     c->setMinimumWidth(110);
     return c;
 }
@@ -104,14 +104,9 @@ Frmque::Frmque(QWidget* parent) : QDialog(parent)
     Corder->setCurrentIndex(-1);
     Corder->setEditText(QStringLiteral("排序方法"));
 
-    Ccx = new QPushButton(QStringLiteral("查  看"), this);
-    Ccx->setObjectName(QStringLiteral("Ccx"));
-    Command2 = new QPushButton(QStringLiteral("打印报表"), this);
-    Command2->setObjectName(QStringLiteral("Command2"));
-    Command1 = new QPushButton(QStringLiteral("退  出"), this);
-    Command1->setObjectName(QStringLiteral("Command1"));
-    for (QPushButton* b : {Ccx, Command2, Command1})
-        b->setAutoDefault(false);
+    Ccx = Buttons::make(this, "Ccx", QStringLiteral("查  看"));
+    Command2 = Buttons::make(this, "Command2", QStringLiteral("打印报表"));
+    Command1 = Buttons::make(this, "Command1", QStringLiteral("退  出"));
 
     Data2 = new EditableGridModel(Session::db(), RecordQuery::gridCaptions(), RecordQuery::recordColumns(),
                                   &RecordQuery::writeCell, this);

@@ -29,19 +29,19 @@ private:
     void run(const RecordFilter& filter);
     RecordQueryInput input() const;
 
-    QCheckBox* Cck[5] = {};
-    QDateEdit* t1s = nullptr;
-    QDateEdit* t1e = nullptr;
-    QTimeEdit* t2s = nullptr;
-    QTimeEdit* t2e = nullptr;
-    QComboBox* Cdoor = nullptr;
-    QComboBox* Cka = nullptr;
-    QComboBox* Cna = nullptr;
-    QComboBox* Corder = nullptr;
-    QPushButton* Ccx = nullptr;
-    QPushButton* Command2 = nullptr;
-    QPushButton* Command1 = nullptr;
-    QTableView* DBGrid1 = nullptr;
+    QCheckBox* Cck[5] = {};            // " 日  期", "地  址", "卡 号", " 时  间", "姓 名"
+    QDateEdit* t1s = nullptr;          // the first day
+    QDateEdit* t1e = nullptr;          // "->" the last day
+    QTimeEdit* t2s = nullptr;          // the earliest time
+    QTimeEdit* t2e = nullptr;          // "->" the latest time
+    QComboBox* Cdoor = nullptr;        // "地  址"
+    QComboBox* Cka = nullptr;          // "卡 号"
+    QComboBox* Cna = nullptr;          // "姓 名"
+    QComboBox* Corder = nullptr;       // "排序方法"
+    QPushButton* Ccx = nullptr;        // "查  看"
+    QPushButton* Command2 = nullptr;   // "打印报表"
+    QPushButton* Command1 = nullptr;   // "退  出"
+    QTableView* DBGrid1 = nullptr;     // the records, corrected in place
     EditableGridModel* Data2 = nullptr;
     // The query the grid shows; nothing after a refused one.
     std::optional<RecordFilter> shown_;

@@ -50,11 +50,11 @@ private:
     LockMonitor* monitor_ = nullptr;
     QStandardItemModel* model_ = nullptr;
     QMenuBar* menu_ = nullptr;
-    QToolBar* Toolbar1 = nullptr;
+    QToolBar* Toolbar1 = nullptr;             // "大图标", "小图标", "详细资料", "列表"
     QStackedWidget* views_ = nullptr;
-    QListView* doorlist = nullptr;
-    QTreeView* doorlistDetails = nullptr;
-    QLCDNumber* DgTime2 = nullptr;
+    QListView* doorlist = nullptr;            // the doors as icons or a list
+    QTreeView* doorlistDetails = nullptr;     // the doors with their details
+    QLCDNumber* DgTime2 = nullptr;            // the clock
     Mode mode_ = Mode::Icons;
     bool portOpened_ = false;
 };

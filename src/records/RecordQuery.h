@@ -1,5 +1,5 @@
 #pragma once
-#include "cards/EditableGridModel.h"
+#include "db/EditableGridModel.h"
 #include "reports/ReportStaging.h"
 
 #include <QDate>

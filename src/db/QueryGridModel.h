@@ -6,10 +6,10 @@
 // the view scrolls (fetchMore), so a query of any size shows its first
 // page at once. The captions are the grid's own: a statement the database
 // refused leaves an empty grid that still shows its headings.
-class CardGridModel : public QSqlQueryModel {
+class QueryGridModel : public QSqlQueryModel {
     Q_OBJECT
 public:
-    explicit CardGridModel(QStringList captions, QObject* parent = nullptr);
+    explicit QueryGridModel(QStringList captions, QObject* parent = nullptr);
 
     // Shows the rows of `query`, which has been executed. When it did not
     // run, the grid becomes empty and `error` gets the database's message.

@@ -1,15 +1,15 @@
-#include "cards/CardGridModel.h"
+#include "db/QueryGridModel.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 
-CardGridModel::CardGridModel(QStringList captions, QObject* parent)
+QueryGridModel::QueryGridModel(QStringList captions, QObject* parent)
     : QSqlQueryModel(parent), captions_(std::move(captions))
 {
 }
 
-bool CardGridModel::show(QSqlQuery&& query, QString* error)
+bool QueryGridModel::show(QSqlQuery&& query, QString* error)
 {
     if (!query.isActive()) {
         const QString message = query.lastError().text();
@@ -29,19 +29,19 @@ bool CardGridModel::show(QSqlQuery&& query, QString* error)
     return true;
 }
 
-int CardGridModel::columnCount(const QModelIndex& parent) const
+int QueryGridModel::columnCount(const QModelIndex& parent) const
 {
     return parent.isValid() ? 0 : int(captions_.size());
 }
 
-QVariant CardGridModel::headerData(int section, Qt::Orientation orientation, int role) const
+QVariant QueryGridModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
     if (orientation == Qt::Horizontal && role == Qt::DisplayRole)
         return captions_.value(section);
     return QSqlQueryModel::headerData(section, orientation, role);
 }
 
-QVariant CardGridModel::data(const QModelIndex& item, int role) const
+QVariant QueryGridModel::data(const QModelIndex& item, int role) const
 {
     // The statement may hold fewer columns than the captions (an empty grid
     // after a refusal) or more (hidden ones such as the row identity).
@@ -50,7 +50,7 @@ QVariant CardGridModel::data(const QModelIndex& item, int role) const
     return QSqlQueryModel::data(item, role);
 }
 
-void CardGridModel::fetchAll()
+void QueryGridModel::fetchAll()
 {
     while (canFetchMore())
         fetchMore();

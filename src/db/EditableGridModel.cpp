@@ -1,4 +1,4 @@
-#include "cards/EditableGridModel.h"
+#include "db/EditableGridModel.h"
 
 #include <QRegularExpression>
 #include <QSqlQuery>
@@ -35,7 +35,7 @@ QTime timeOf(const QString& text)
 
 EditableGridModel::EditableGridModel(QSqlDatabase db, QStringList captions, QSet<int> editable, Writer writer,
                                      QObject* parent)
-    : CardGridModel(std::move(captions), parent), db_(std::move(db)), editable_(std::move(editable)),
+    : QueryGridModel(std::move(captions), parent), db_(std::move(db)), editable_(std::move(editable)),
       writer_(std::move(writer))
 {
     const QString file = db_.databaseName();
@@ -60,6 +60,14 @@ EditableGridModel::~EditableGridModel()
         QSqlDatabase::removeDatabase(readerName_);
 }
 
+QSet<int> EditableGridModel::everyColumn(const QStringList& captions)
+{
+    QSet<int> all;
+    for (int c = 0; c < captions.size(); ++c)
+        all << c;
+    return all;
+}
+
 bool EditableGridModel::run(const std::function<QSqlQuery(QSqlDatabase reader)>& select, QString* error)
 {
     corrected_.clear();
@@ -68,7 +76,7 @@ bool EditableGridModel::run(const std::function<QSqlQuery(QSqlDatabase reader)>&
 
 Qt::ItemFlags EditableGridModel::flags(const QModelIndex& index) const
 {
-    Qt::ItemFlags f = CardGridModel::flags(index);
+    Qt::ItemFlags f = QueryGridModel::flags(index);
     if (index.isValid() && editable_.contains(index.column()))
         f |= Qt::ItemIsEditable;
     return f;
@@ -77,9 +85,9 @@ Qt::ItemFlags EditableGridModel::flags(const QModelIndex& index) const
 QVariant EditableGridModel::data(const QModelIndex& item, int role) const
 {
     if (!item.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole))
-        return CardGridModel::data(item, role);
+        return QueryGridModel::data(item, role);
     const auto it = corrected_.constFind(key(item.row(), item.column()));
-    const QVariant v = it != corrected_.constEnd() ? *it : CardGridModel::data(item, role);
+    const QVariant v = it != corrected_.constEnd() ? *it : QueryGridModel::data(item, role);
     // The editor gets plain text, whatever the field's type.
     return role == Qt::EditRole ? QVariant(v.isNull() ? QString() : v.toString()) : v;
 }

@@ -1,5 +1,5 @@
 #pragma once
-#include "cards/CardGridModel.h"
+#include "db/QueryGridModel.h"
 
 #include <QHash>
 #include <QSet>
@@ -42,7 +42,7 @@ QTime timeOf(const QString& text);
 // meet that row a second time further down. The grid's own connection
 // reads the database as it was when the query ran, and the corrections
 // already shown are kept beside it.
-class EditableGridModel : public CardGridModel {
+class EditableGridModel : public QueryGridModel {
     Q_OBJECT
 public:
     using Writer = std::function<GridCell(QSqlDatabase db, qint64 rowId, int column, const QString& text)>;
@@ -51,6 +51,9 @@ public:
     EditableGridModel(QSqlDatabase db, QStringList captions, QSet<int> editable, Writer writer,
                       QObject* parent = nullptr);
     ~EditableGridModel() override;
+
+    // Every column of `captions`, for a grid whose cells may all be corrected.
+    static QSet<int> everyColumn(const QStringList& captions);
 
     // Shows the rows that `select` reads on the grid's own connection; false
     // with the database's message when it refused the statement.

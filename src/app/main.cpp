@@ -3,10 +3,12 @@
 #include "session/Session.h"
 #include "db/Database.h"
 #include "db/ProgramFolder.h"
+#include "ui/FileDialogs.h"
 #include "ui/Prompter.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -79,6 +81,14 @@ int main(int argc, char* argv[])
                                  : QStringLiteral("文件夹 %1 不能写入，无法建立锁文件，程序不能运行。数据库没有被改动。");
         informAndEnd(text.arg(QDir::toNativeSeparators(ProgramFolder::path())));
         return 1;
+    }
+    // Qt opens some dialogs by itself in the current folder (the print
+    // dialog's file chooser); turned to the program folder, one would open
+    // door.db to guess its type. Nothing of ours reads the current folder.
+    const QString here = QFileInfo(ProgramFolder::path()).canonicalFilePath();
+    for (const QString& away : {FileDialogs::startFolder(), QDir::homePath(), QDir::tempPath()}) {
+        if (QFileInfo(away).canonicalFilePath() != here && QDir::setCurrent(away))
+            break;
     }
     const Database::OpenResult opened = Database::openShared();
     if (!opened.ok()) {

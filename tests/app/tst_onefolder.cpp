@@ -16,8 +16,10 @@ QString program()
 }
 
 // The program on `home`, without a screen.
-void start(QProcess& p, const QString& home)
+void start(QProcess& p, const QString& home, const QString& workingFolder = QString())
 {
+    if (!workingFolder.isEmpty())
+        p.setWorkingDirectory(workingFolder);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     p.setProcessEnvironment(env);
@@ -52,6 +54,7 @@ private slots:
     void initTestCase();
     void secondStartOnTheSameFolderEnds();
     void lockOfAKilledProgramDoesNotBlock();
+    void startedInItsFolderWorksElsewhere();
 };
 
 void OneFolderTest::initTestCase()
@@ -110,6 +113,23 @@ void OneFolderTest::lockOfAKilledProgramDoesNotBlock()
     QVERIFY2(waitForLogin(next, home.path()), next.readAllStandardError().constData());
     next.kill();
     next.waitForFinished();
+}
+
+// Dialogs that Qt opens by itself (the print dialog's file chooser) start in
+// the current folder; listing the program folder there would open door.db
+// behind SQLite's back.
+void OneFolderTest::startedInItsFolderWorksElsewhere()
+{
+    QTemporaryDir home;
+    QProcess p;
+    start(p, home.path(), home.path());
+    QVERIFY(waitForLogin(p, home.path()));
+    const QString cwd = QFileInfo(QStringLiteral("/proc/%1/cwd").arg(p.processId())).symLinkTarget();
+    const QString folder = QFileInfo(home.path()).canonicalFilePath();
+    p.kill();
+    p.waitForFinished();
+    QVERIFY(!cwd.isEmpty());
+    QVERIFY2(cwd != folder && !cwd.startsWith(folder + QLatin1Char('/')), qPrintable(cwd));
 }
 
 QTEST_MAIN(OneFolderTest)

@@ -78,7 +78,7 @@ private slots:
 
 void FrmDecTest::byCardOverThreeControllersSecondSilent()
 {
-    LineHome h;
+    LineHome h(LineHome::Waits::Short);
     Clock::freeze(QDateTime(QDate(2024, 5, 6), QTime(10, 0)));
     threeControllers(h);
     h.home.exec(QStringLiteral("UPDATE faka SET 开始时间 = '08:00:00', 截止时间 = '18:00:00' WHERE 地址 = 3"));
@@ -125,7 +125,7 @@ void FrmDecTest::byControllerStopsAtAFailure()
     QFETCH(QStringList, messages);
     QFETCH(QStringList, leftInFaka);
     QFETCH(QStringList, leftInController);
-    LineHome h;
+    LineHome h(LineHome::Waits::Short);
     threeControllers(h);
     if (databaseFails)
         h.home.exec(QStringLiteral("CREATE TRIGGER no_history BEFORE INSERT ON dfaka BEGIN SELECT RAISE(ABORT, 'full'); END"));

@@ -172,7 +172,7 @@ void FrmEtDTest::failedSend()
     QFETCH(QStringList, onFour);
     QFETCH(QString, lastAdded);
     QFETCH(QStringList, tail);
-    LineHome h;
+    LineHome h(LineHome::Waits::Short);
     cardsOnThree(h);
     h.home.exec(QStringLiteral("DELETE FROM faka WHERE 地址 = 2"));
     h.sim.controller(2)->cards.clear();

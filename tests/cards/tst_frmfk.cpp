@@ -35,7 +35,7 @@ const QDate kToday(2024, 5, 17);
 
 // The program folder and the simulator, on a day of the test's choosing.
 struct Home : LineHome {
-    Home() { Clock::freeze(QDateTime(kToday, QTime(9, 0))); }
+    explicit Home(Waits w = Waits::Line) : LineHome(w) { Clock::freeze(QDateTime(kToday, QTime(9, 0))); }
     ~Home() { Clock::reset(); }
 };
 
@@ -328,7 +328,7 @@ void FrmFKTest::changeOffersRetryThenRecordsTheRemoval()
     QFETCH(QString, fault);
     QFETCH(QString, offer);
     QFETCH(QString, outcome);
-    Home h;
+    Home h(Home::Waits::Short);
     addDoors(h, {4});
     issue(h, {4}, QStringLiteral("000777"), QStringLiteral("0000000777"));
     bool added = false;
@@ -673,7 +673,7 @@ void FrmFKTest::resizesInProportion()
 // stage is saved there as a picture for a person to look at.
 void FrmFKTest::issueChangeDeleteAsAnOperator()
 {
-    Home h;
+    Home h(Home::Waits::Short);
     addDoors(h, {1, 2, 5});
     h.sim.controller(1)->behaviour.silent = true;
     h.sim.setReader(1);

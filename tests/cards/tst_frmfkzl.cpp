@@ -119,7 +119,7 @@ void FrmFKZLTest::cardLimitsGoOutAsStored()
 
 void FrmFKZLTest::retrySendsTheSameCardAgain()
 {
-    LineHome h;
+    LineHome h(LineHome::Waits::Short);
     h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (3)"));
     Controller& c = h.sim.addController(3);
     c.cardCapacity = 1;  // the second card gets no echo until there is room
@@ -149,7 +149,7 @@ void FrmFKZLTest::retrySendsTheSameCardAgain()
 
 void FrmFKZLTest::cancelStopsWhereItIs()
 {
-    LineHome h;
+    LineHome h(LineHome::Waits::Short);
     h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (3)"));
     Controller& c = h.sim.addController(3);
     c.cardCapacity = 1;
@@ -220,7 +220,8 @@ void FrmFKZLTest::clearingFailures()
     QFETCH(int, delayMs);
     QFETCH(bool, wrong);
     QFETCH(QString, message);
-    LineHome h;
+    // The late echoes are measured against the clearing's own time-out.
+    LineHome h(delayMs > 0 ? LineHome::Waits::Line : LineHome::Waits::Short);
     h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (3)"));
     Controller& c = h.sim.addController(3);
     c.behaviour.delayMs = delayMs;
@@ -236,7 +237,8 @@ void FrmFKZLTest::clearingFailures()
     QCOMPARE(h.prompts.texts(), QStringList{message});
     if (message != QStringLiteral("重整成功！"))
         QCOMPARE(h.sim.frames().size(), 1);
-    LineHome::settle(1500);
+    // A late echo is out before another port takes the line.
+    QTRY_VERIFY_WITH_TIMEOUT(!h.sim.sending(), 5000);
     LinePort other;
     QVERIFY(other.open(Session::lineParams()).ok());
 }

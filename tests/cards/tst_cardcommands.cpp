@@ -45,8 +45,6 @@ private slots:
     void deleteCardOnTheLine();
     void refusedSendsNothing_data();
     void refusedSendsNothing();
-    void echoOutcomes_data();
-    void echoOutcomes();
     void callersOptions();
     void readCard_data();
     void readCard();
@@ -162,50 +160,6 @@ void CardCommandsTest::refusedSendsNothing()
         QVERIFY(h.sim.frames().isEmpty());
     }
     QVERIFY(h.sim.controller(1)->cards.isEmpty());
-}
-
-void CardCommandsTest::echoOutcomes_data()
-{
-    QTest::addColumn<int>("delayMs");
-    QTest::addColumn<bool>("silent");
-    QTest::addColumn<bool>("wrong");
-    QTest::addColumn<CardOutcome>("outcome");
-    // A controller that answers late or from another address has taken the
-    // card all the same: the line cannot tell the PC so.
-    QTest::addColumn<int>("heldAfterAdd");
-    QTest::newRow("echo at 1.5 s") << 1500 << false << false << CardOutcome::Acknowledged << 1;
-    QTest::newRow("silent") << 0 << true << false << CardOutcome::NotAnswered << 0;
-    QTest::newRow("echo after 2 s") << 2600 << false << false << CardOutcome::NotAnswered << 1;
-    QTest::newRow("other address") << 0 << false << true << CardOutcome::WrongEcho << 1;
-}
-
-void CardCommandsTest::echoOutcomes()
-{
-    QFETCH(int, delayMs);
-    QFETCH(bool, silent);
-    QFETCH(bool, wrong);
-    QFETCH(CardOutcome, outcome);
-    QFETCH(int, heldAfterAdd);
-    // The rows around 2 s prove the time-out; silence is told apart as well
-    // by a short wait.
-    LineHome h(silent ? LineHome::Waits::Short : LineHome::Waits::Line);
-    Controller& c = h.sim.addController(3);
-    c.behaviour.delayMs = delayMs;
-    c.behaviour.silent = silent;
-    c.behaviour.wrongAddress = wrong;
-    LinePort comm;
-    const CardSendOptions o = CardSendOptions::issuing(Session::lineParams());
-    QElapsedTimer t;
-    t.start();
-    QCOMPARE(addtodoor(comm, 3, QStringLiteral("1"), QStringLiteral("000001"), {}, o).outcome, outcome);
-    if (outcome == CardOutcome::NotAnswered)
-        QVERIFY(t.elapsed() >= (silent ? LineWaitScope::kShort.count() : 1900));
-    QVERIFY(!comm.isOpen());
-    // A late echo of the add must be out before the delete goes.
-    QTRY_VERIFY_WITH_TIMEOUT(!h.sim.sending(), 5000);
-    QCOMPARE(c.cards.size(), heldAfterAdd);
-    QCOMPARE(delfromdoor(comm, 3, QStringLiteral("000001"), o).outcome, outcome);
-    QVERIFY(!comm.isOpen());
 }
 
 // What sets the callers apart: the extension window's pauses, and whether a

@@ -1,0 +1,67 @@
+// How a card command's echo decides its outcome, on both sides of the
+// two-second time-out. These rows wait the line's own time, so they run as
+// a program of their own beside the other card-command tests.
+
+#include "support/LineHome.h"
+
+#include "cards/CardCommands.h"
+#include "session/Session.h"
+
+#include <QElapsedTimer>
+#include <QtTest>
+
+Q_DECLARE_METATYPE(CardOutcome)
+
+class CardEchoTest : public QObject {
+    Q_OBJECT
+private slots:
+    void echoOutcomes_data();
+    void echoOutcomes();
+};
+
+void CardEchoTest::echoOutcomes_data()
+{
+    QTest::addColumn<int>("delayMs");
+    QTest::addColumn<bool>("silent");
+    QTest::addColumn<bool>("wrong");
+    QTest::addColumn<CardOutcome>("outcome");
+    // A controller that answers late or from another address has taken the
+    // card all the same: the line cannot tell the PC so.
+    QTest::addColumn<int>("heldAfterAdd");
+    QTest::newRow("echo at 1.5 s") << 1500 << false << false << CardOutcome::Acknowledged << 1;
+    QTest::newRow("silent") << 0 << true << false << CardOutcome::NotAnswered << 0;
+    QTest::newRow("echo after 2 s") << 2600 << false << false << CardOutcome::NotAnswered << 1;
+    QTest::newRow("other address") << 0 << false << true << CardOutcome::WrongEcho << 1;
+}
+
+void CardEchoTest::echoOutcomes()
+{
+    QFETCH(int, delayMs);
+    QFETCH(bool, silent);
+    QFETCH(bool, wrong);
+    QFETCH(CardOutcome, outcome);
+    QFETCH(int, heldAfterAdd);
+    // The rows around 2 s prove the time-out; silence is told apart as well
+    // by a short wait.
+    LineHome h(silent ? LineHome::Waits::Short : LineHome::Waits::Line);
+    Controller& c = h.sim.addController(3);
+    c.behaviour.delayMs = delayMs;
+    c.behaviour.silent = silent;
+    c.behaviour.wrongAddress = wrong;
+    LinePort comm;
+    const CardSendOptions o = CardSendOptions::issuing(Session::lineParams());
+    QElapsedTimer t;
+    t.start();
+    QCOMPARE(addtodoor(comm, 3, QStringLiteral("1"), QStringLiteral("000001"), {}, o).outcome, outcome);
+    if (outcome == CardOutcome::NotAnswered)
+        QVERIFY(t.elapsed() >= (silent ? LineWaitScope::kShort.count() : 1900));
+    QVERIFY(!comm.isOpen());
+    // A late echo of the add must be out before the delete goes.
+    QTRY_VERIFY_WITH_TIMEOUT(!h.sim.sending(), 5000);
+    QCOMPARE(c.cards.size(), heldAfterAdd);
+    QCOMPARE(delfromdoor(comm, 3, QStringLiteral("000001"), o).outcome, outcome);
+    QVERIFY(!comm.isOpen());
+}
+
+QTEST_MAIN(CardEchoTest)
+#include "tst_cardechoes.moc"

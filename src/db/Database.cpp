@@ -1,4 +1,5 @@
 #include "db/Database.h"
+#include "db/LockWait.h"
 
 #include "db/NameKey.h"
 
@@ -50,6 +51,7 @@ void onOwnConnection(const char* stem, const QString& file, Work&& work)
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
         db.setDatabaseName(file);
+        db.setConnectOptions(LockWait::connectOptions());
         db.open();
         work(db);
         db.close();
@@ -549,7 +551,7 @@ OpenResult openFile(const QString& file, const QString& connectionName)
     }
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);
     db.setDatabaseName(file);
-    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+    db.setConnectOptions(LockWait::connectOptions());
     QSqlError failure;
     if (!db.open())
         failure = db.lastError();
@@ -715,7 +717,7 @@ bool copyPages(const QString& source, const QString& target, QString* error, con
     if (rc != SQLITE_OK) {
         failure = QString::fromUtf8(from ? sqlite3_errmsg(from) : sqlite3_errstr(rc));
     } else {
-        sqlite3_busy_timeout(from, 5000);
+        sqlite3_busy_timeout(from, int(LockWait::length().count()));
         rc = sqlite3_open_v2(target.toUtf8().constData(), &to, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
         if (rc != SQLITE_OK)
             failure = QString::fromUtf8(to ? sqlite3_errmsg(to) : sqlite3_errstr(rc));

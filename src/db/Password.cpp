@@ -204,13 +204,26 @@ bool matchesPbkdf2(const QByteArray& password, const QString& stored)
                      d->key);
 }
 
+std::optional<Password::Cost> lowered;
+
 }  // namespace
 
 namespace Password {
 
+Cost cost()
+{
+    return lowered.value_or(Cost{});
+}
+
+void setCost(std::optional<Cost> cost)
+{
+    lowered = cost;
+}
+
 QString digest(const QString& password)
 {
-    Argon2Digest d{kMemoryKiB, kPasses, kLanes, QByteArray(kSaltLength, Qt::Uninitialized), QByteArray(kHashLength, '\0')};
+    const Cost c = cost();
+    Argon2Digest d{c.memoryKiB, c.passes, c.lanes, QByteArray(kSaltLength, Qt::Uninitialized), QByteArray(kHashLength, '\0')};
     QRandomGenerator::system()->fillRange(reinterpret_cast<quint32*>(d.salt.data()), d.salt.size() / 4);
     d.hash = argon2id(normalised(password), d);
     // Only a failed allocation of the memory gets here; no digest is
@@ -233,18 +246,20 @@ bool matches(const QString& password, const QString& stored)
 bool needsUpgrade(const QString& stored)
 {
     const std::optional<Argon2Digest> d = decode(stored);
-    return !d || d->memoryKiB < kMemoryKiB || d->passes < kPasses;
+    const Cost c = cost();
+    return !d || d->memoryKiB < c.memoryKiB || d->passes < c.passes;
 }
 
 void spendCheckTime(const QString& password)
 {
     // A well-formed digest with the parameters of a new one, whose hash no
     // password gives: checking against it costs what a real check costs.
-    static const QString nobody = QStringLiteral("$argon2id$v=19$m=%1,t=%2,p=%3$%4$%5")
-                                      .arg(kMemoryKiB)
-                                      .arg(kPasses)
-                                      .arg(kLanes)
-                                      .arg(QString(22, QLatin1Char('A')), QString(43, QLatin1Char('A')));
+    const Cost c = cost();
+    const QString nobody = QStringLiteral("$argon2id$v=19$m=%1,t=%2,p=%3$%4$%5")
+                               .arg(c.memoryKiB)
+                               .arg(c.passes)
+                               .arg(c.lanes)
+                               .arg(QString(22, QLatin1Char('A')), QString(43, QLatin1Char('A')));
     matchesArgon2(normalised(password), nobody);
 }
 

@@ -2,6 +2,8 @@
 #include <QSqlDatabase>
 #include <QString>
 
+#include <optional>
+
 // Operators' passwords are never stored. `syspword` holds a digest of the
 // trimmed, lower-cased password, so that a password matches without regard
 // to case and surrounding blanks, as it always has.
@@ -21,6 +23,22 @@ inline constexpr quint32 kMemoryKiB = 64 * 1024;
 inline constexpr quint32 kPasses = 3;
 inline constexpr quint32 kLanes = 1;
 
+// What a new digest costs: memory in KiB, passes and lanes.
+struct Cost {
+    quint32 memoryKiB = kMemoryKiB;
+    quint32 passes = kPasses;
+    quint32 lanes = kLanes;
+};
+
+// The cost of new digests, for the whole process. The program never sets
+// one: every new digest is made with kMemoryKiB, kPasses and kLanes. A
+// test that makes and checks many digests sets a lower cost, so that each
+// takes a fraction of a millisecond instead of a tenth of a second; its
+// digests verify like any other and need no upgrade while it lasts.
+// None: the program's own.
+Cost cost();
+void setCost(std::optional<Cost> cost);
+
 QString digest(const QString& password);
 
 // True when `stored` is a digest of `password`. Anything else in the
@@ -30,7 +48,7 @@ QString digest(const QString& password);
 bool matches(const QString& password, const QString& stored);
 
 // True for a digest that verifies but is weaker than a new one: an older
-// kind, or Argon2id with less memory or fewer passes. The caller rewrites
+// kind, or Argon2id with less memory or fewer passes than cost(). The caller rewrites
 // it once the password has matched.
 bool needsUpgrade(const QString& stored);
 

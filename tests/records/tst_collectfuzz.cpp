@@ -10,6 +10,9 @@
 #include <QRandomGenerator>
 #include <QTest>
 
+#include <thread>
+#include <vector>
+
 namespace {
 
 constexpr quint8 kAddress = 7;
@@ -71,20 +74,18 @@ QByteArray damage(QByteArray content, QRandomGenerator& g)
     return content;
 }
 
-}  // namespace
-
-class TestCollectFuzz : public QObject {
-    Q_OBJECT
-private slots:
-    void decoderKeepsOnlyWholeRecords();
-    void spoolReaderKeepsOnlyWholeLines();
+// One share of the decoder's cases, with a generator of its own: the
+// first wrong outcome, and how many streams reached past their header.
+struct DecodeShare {
+    QString failure;
+    int deep = 0;
 };
 
-void TestCollectFuzz::decoderKeepsOnlyWholeRecords()
+DecodeShare decodeShare(quint32 seed, int first, int cases)
 {
-    QRandomGenerator g(20241208);
-    int deep = 0;
-    for (int n = 0; n < 1000000; ++n) {
+    QRandomGenerator g(seed);
+    DecodeShare out;
+    for (int n = first; n < first + cases; ++n) {
         const QByteArray bytes = randomAnswer(g);
         const ClampRule rule = n % 2 ? ClampRule::ByHand : ClampRule::Timed;
         RecordStream whole(kAddress, rule);
@@ -98,8 +99,10 @@ void TestCollectFuzz::decoderKeepsOnlyWholeRecords()
             takenInChunks += chunks.feed(QByteArrayView(bytes).sliced(at, len));
             at += len;
         }
-        if (taken != takenInChunks || whole.phase() != chunks.phase() || whole.records() != chunks.records())
-            QFAIL(qPrintable(QStringLiteral("chunks differ for %1").arg(QString::fromLatin1(bytes.toHex()))));
+        if (taken != takenInChunks || whole.phase() != chunks.phase() || whole.records() != chunks.records()) {
+            out.failure = QStringLiteral("chunks differ for %1").arg(QString::fromLatin1(bytes.toHex()));
+            return out;
+        }
 
         const auto& recs = whole.records();
         bool good = taken <= bytes.size() && recs.size() <= whole.announced();
@@ -113,9 +116,41 @@ void TestCollectFuzz::decoderKeepsOnlyWholeRecords()
                    AccessRecord::decode(QByteArrayView(bytes).sliced(at + 1, 10), kAddress, rule) == recs.at(i) &&
                    recs.at(i).date.isValid() && recs.at(i).time.isValid();
         }
-        if (!good)
-            QFAIL(qPrintable(QStringLiteral("wrong outcome for %1").arg(QString::fromLatin1(bytes.toHex()))));
-        deep += recs.size() > 1 ? 1 : 0;
+        if (!good) {
+            out.failure = QStringLiteral("wrong outcome for %1").arg(QString::fromLatin1(bytes.toHex()));
+            return out;
+        }
+        out.deep += recs.size() > 1 ? 1 : 0;
+    }
+    return out;
+}
+
+}  // namespace
+
+class TestCollectFuzz : public QObject {
+    Q_OBJECT
+private slots:
+    void decoderKeepsOnlyWholeRecords();
+    void spoolReaderKeepsOnlyWholeLines();
+};
+
+void TestCollectFuzz::decoderKeepsOnlyWholeRecords()
+{
+    // A million cases in a fixed number of shares, each on a thread of its
+    // own: the cases are the same on any machine, only their time is not.
+    constexpr int kShares = 8;
+    constexpr int kCases = 1000000 / kShares;
+    QList<DecodeShare> shares(kShares);
+    std::vector<std::thread> threads;
+    for (int i = 0; i < kShares; ++i)
+        threads.emplace_back([&shares, i] { shares[i] = decodeShare(20241208 + i, i * kCases, kCases); });
+    for (std::thread& t : threads)
+        t.join();
+    int deep = 0;
+    for (const DecodeShare& share : shares) {
+        if (!share.failure.isEmpty())
+            QFAIL(qPrintable(share.failure));
+        deep += share.deep;
     }
     // The streams reached past the header often enough to mean something.
     QVERIFY(deep > 10000);

@@ -152,7 +152,7 @@ void TestFrmSSXX::clearsOnceAfterItsDelay()
     PassDisplay d;
     seedPerson(d.h.home, QStringLiteral("000001"), QStringLiteral("0000000001"), QStringLiteral("甲"),
                QStringLiteral("一号楼"), QVariant());
-    d.open(1500ms);
+    d.open(400ms);
     d.w->ShowPerson(QStringLiteral("0000000001"), 12, 2);
     QCOMPARE(label(*d.w, 0), QStringLiteral("甲"));
     QTRY_COMPARE_WITH_TIMEOUT(label(*d.w, 0), QString(), 10000);
@@ -160,7 +160,7 @@ void TestFrmSSXX::clearsOnceAfterItsDelay()
     QCOMPARE(d.w->shownPicture(), QString());
     // Only once: a later pass stays.
     d.w->ShowPerson(QStringLiteral("0000000001"), 12, 2);
-    QTest::qWait(2500);
+    QTest::qWait(1000);
     QCOMPARE(label(*d.w, 0), QStringLiteral("甲"));
     QCOMPARE(label(*d.w, 4), QStringLiteral("12-1出"));
 }

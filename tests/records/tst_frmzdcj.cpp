@@ -137,9 +137,9 @@ void TestFrmZDCJ::slowControllerWithManyRecords()
     LineHome h;
     h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (3)"));
     Controller& c = h.sim.addController(3);
-    addRecords(c, 500);
+    addRecords(c, 250);
     // The count at once, the records a little later and at the line's
-    // pace: some 6 s in all, where a fixed 2 s would give up.
+    // pace: some 3.7 s in all, where a fixed 2 s would give up.
     c.behaviour.splitAt = 3;
     c.behaviour.splitGapMs = 800;
     c.behaviour.paced = true;
@@ -149,7 +149,7 @@ void TestFrmZDCJ::slowControllerWithManyRecords()
     Run run(60000);
     QVERIFY(t.elapsed() > 2000);
     QCOMPARE(run.outcomes(), QList<DoorOutcome>{DoorOutcome::Stored});
-    QCOMPARE(h.home.scalar(QStringLiteral("SELECT count(*) FROM data")).toInt(), 500);
+    QCOMPARE(h.home.scalar(QStringLiteral("SELECT count(*) FROM data")).toInt(), 250);
 }
 
 void TestFrmZDCJ::wrongRecordEchoFailsThatController()
@@ -207,7 +207,8 @@ void TestFrmZDCJ::stoppedAnswerKeepsItsRecords()
 {
     QFETCH(int, announced);
     QFETCH(int, sent);
-    LineHome h;
+    // The answer stops and silence follows: that is all the wait sees.
+    LineHome h(LineHome::Waits::Short);
     h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (1), (2)"));
     Controller& one = h.sim.addController(1);
     addRecords(one, announced);
@@ -226,7 +227,8 @@ void TestFrmZDCJ::stoppedAnswerKeepsItsRecords()
 
 void TestFrmZDCJ::everyOutcomeReadableFromTheMainWindow()
 {
-    LineHome h;
+    // Silent and stopped controllers alike end their waits in silence.
+    LineHome h(LineHome::Waits::Short);
     Clock::freeze(QDateTime(QDate(2024, 3, 5), QTime(10, 0)));
     QStringList expected;
     for (int a = 1; a <= 10; ++a) {

@@ -48,6 +48,10 @@ void useChinese(QApplication& app)
 void informAndEnd(const QString& text)
 {
     std::fprintf(stderr, "%s\n", text.toUtf8().constData());
+    // Without a screen (offscreen, minimal) a box could only wait unseen.
+    const QString platform = QGuiApplication::platformName();
+    if (platform == QLatin1String("offscreen") || platform == QLatin1String("minimal"))
+        return;
     QTimer::singleShot(std::chrono::seconds(10), qApp, [] {
         if (QWidget* box = QApplication::activeModalWidget())
             box->close();

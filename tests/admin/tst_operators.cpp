@@ -52,7 +52,7 @@ private slots:
     {
         QFETCH(int, road);
         QFETCH(QString, stored);
-        TestHome home;
+        TestHome home(TestHome::ProgramDigests);
         QSqlDatabase db = home.db();
         QString nameColumn = QStringLiteral("sysname");
         QString column = QStringLiteral("syspword");
@@ -112,7 +112,7 @@ private slots:
     void aFieldThatIsNoDigestNeverMatches()
     {
         QFETCH(QString, stored);
-        TestHome home;
+        TestHome home(TestHome::ProgramDigests);
         home.exec(QStringLiteral("INSERT INTO user (sysname, syspword) VALUES ('Wang', ?)"),
                   {QString::fromLatin1(QTest::currentDataTag()) == QLatin1String("null") ? QVariant() : QVariant(stored)});
         QVERIFY(!Operators::authenticate(home.db(), QStringLiteral("Wang"), stored));
@@ -127,7 +127,7 @@ private slots:
     // A password given by the account window is stored as a new digest.
     void accountsGetNewDigests()
     {
-        TestHome home;
+        TestHome home(TestHome::ProgramDigests);
         QVERIFY(Operators::add(home.db(), {QStringLiteral("Wang"), QStringLiteral(" QUORVY "), false, false}).ok());
         QVERIFY(isNewDigest(home.scalar(QStringLiteral("SELECT syspword FROM user WHERE sysname = 'Wang'")).toString()));
         QVERIFY(Operators::authenticate(home.db(), QStringLiteral("wang"), QStringLiteral("quorvy")));

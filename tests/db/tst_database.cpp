@@ -99,7 +99,7 @@ void DatabaseTest::deliveredSystemRows()
 
 void DatabaseTest::deliveredOperator()
 {
-    TestHome home;
+    TestHome home(TestHome::ProgramDigests);
     QSqlQuery q(home.db());
     QVERIFY(q.exec(QStringLiteral("SELECT * FROM user")));
     QVERIFY(q.next());

@@ -9,7 +9,8 @@
 #include <QSqlQuery>
 #include <QTest>
 
-TestHome::TestHome()
+TestHome::TestHome(Digests digests)
+    : digests_(digests == CheapDigests ? std::optional<Password::Cost>(DigestCostScope::kCheap) : std::nullopt)
 {
     Session::reset();
     Clock::reset();

@@ -7,7 +7,6 @@
 #include "db/DateText.h"
 #include "db/NameKey.h"
 
-#include <QRegularExpression>
 #include <QSqlError>
 #include <QVariantList>
 

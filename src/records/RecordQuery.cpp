@@ -7,7 +7,6 @@
 #include "db/NameKey.h"
 #include "records/PollCommands.h"
 
-#include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
 

@@ -2,6 +2,7 @@
 
 #include "db/BoundQuery.h"
 #include "db/DateText.h"
+#include "db/NumberText.h"
 #include "db/NameKey.h"
 #include "db/Transaction.h"
 
@@ -191,7 +192,7 @@ EditResult change(QSqlDatabase db, qint64 rowId, int column, const QString& type
         value = typed;
         break;
     case Card:
-        if (!QRegularExpression(QStringLiteral("^\\d{6}$")).match(text).hasMatch())
+        if (!NumberText::isCardNumber(text))
             return problem(EditProblem::BadCard);
         value = text;
         break;

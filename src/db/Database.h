@@ -36,6 +36,8 @@ enum class OpenStatus {
     Damaged,          // SQLite finds the file malformed
     Locked,           // another program holds the file
     CannotWrite,      // the file or its folder cannot be written
+    CannotRead,       // the file cannot be read
+    NotAFile,         // a folder (or a device) stands where the file should be
     Newer,            // made by a newer version of the program
     CannotOpen,       // any other failure
 };

@@ -181,8 +181,9 @@ Choice checkChoice(const QString& file, QString* why, const Database::Progress& 
         return Choice::Missing;
     if (canonical(file) == canonical(Database::livePath()))
         return Choice::LiveFile;
-    if (!Database::checkFile(file, why, Database::Contents::TablesAndColumns, progress))
-        return Choice::NotDoorDatabase;
+    Database::OpenStatus status = Database::OpenStatus::CannotOpen;
+    if (!Database::checkFile(file, why, Database::Contents::TablesAndColumns, progress, &status))
+        return status == Database::OpenStatus::Newer ? Choice::Newer : Choice::NotDoorDatabase;
     return Choice::Usable;
 }
 

@@ -522,16 +522,19 @@ bool isDoorDatabase(QSqlDatabase db, QString* why, Contents contents)
     return doorContents(db, why, contents, db.databaseName()) == OpenStatus::Opened;
 }
 
-bool checkFile(const QString& file, QString* why, Contents contents, const Progress& progress)
+bool checkFile(const QString& file, QString* why, Contents contents, const Progress& progress, OpenStatus* status)
 {
     // The check reads every page once (of the log too), then the rows of
     // the tables with NOT NULL columns again; on a site's records those
     // (the cards, the people and the attendance) are about half the file.
     const double bytes = std::max<qint64>(
         1, (QFileInfo(file).size() + QFileInfo(file + QStringLiteral("-wal")).size()) * 3 / 2);
-    bool ok = false;
-    runAside([&] { ok = inspect(file, Depth::QuickCheck, contents, why) == OpenStatus::Opened; },
+    OpenStatus found = OpenStatus::CannotOpen;
+    runAside([&] { found = inspect(file, Depth::QuickCheck, contents, why); },
              [bytes](qint64 read) { return read / bytes; }, progress);
+    if (status)
+        *status = found;
+    const bool ok = found == OpenStatus::Opened;
     if (ok && progress)
         progress(1000);
     return ok;

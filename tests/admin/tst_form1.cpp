@@ -3,7 +3,6 @@
 #include "admin/Form1.h"
 #include "session/Session.h"
 #include "db/Database.h"
-#include "db/Schema.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TestHome.h"
 #include "ui/WorkProgress.h"
@@ -373,31 +372,6 @@ private slots:
         QVERIFY(!out.ok);
         QVERIFY(!out.error.isEmpty());
         QCOMPARE(liveRecords(), 503);
-    }
-
-    // The operator could not tell why a good backup of a newer program is refused.
-    void aNewerBackupIsRefusedWithTheReason()
-    {
-        TestHome home;
-        QTemporaryDir other;
-        const QString copy = QDir(other.path()).filePath(QStringLiteral("newer.db"));
-        QVERIFY(Database::createDelivered(copy));
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("newer"));
-            db.setDatabaseName(copy);
-            QVERIFY(db.open());
-            TestHome::exec(db, QStringLiteral("PRAGMA user_version = %1").arg(Schema::currentVersion() + 1));
-            db.close();
-        }
-        QSqlDatabase::removeDatabase(QStringLiteral("newer"));
-        Window win;
-        ScriptedPrompter prompts;
-        win.restoreAnsweringYes(copy, prompts);
-        const QStringList lines = prompts.last().split(QLatin1Char('\n'));
-        QCOMPARE(lines.first(), QStringLiteral("选择数据库错误！"));
-        QVERIFY2(lines.size() == 2 && lines.last().contains(QString::number(Schema::currentVersion() + 1)),
-                 qPrintable(prompts.last()));
-        QCOMPARE(prompts.shown.size(), 1);
     }
 
     void restoreRefusesAFileThatIsNotADoorDatabase()

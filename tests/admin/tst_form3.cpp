@@ -2,8 +2,6 @@
 #include "support/OperatorInput.h"
 #include "admin/Operators.h"
 #include "session/Session.h"
-#include "db/Database.h"
-#include "db/ProgramFolder.h"
 #include "db/Schema.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TestHome.h"
@@ -15,8 +13,6 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QtTest>
-
-#include <sys/mount.h>
 
 namespace {
 
@@ -250,32 +246,6 @@ private slots:
         QCOMPARE(prompts.shown.last().icon, Prompter::Icon::Exclamation);
         QCOMPARE(dump(home.db()), before);
         QVERIFY(!win.bar->isVisible());
-    }
-
-    // The commit fails for want of space; SQLite has then ended the
-    // transaction itself, and a rollback's own complaint would hide why.
-    void aFullDiskIsToldAsSuch()
-    {
-        QTemporaryDir dir;
-        const QByteArray where = QFile::encodeName(dir.path());
-        if (::mount("door-test", where.constData(), "tmpfs", 0, "size=1m,mode=0700") != 0)
-            QSKIP("cannot mount a small file system here");
-        const auto unmount = qScopeGuard([&] {
-            Database::closeShared();
-            ::umount2(where.constData(), MNT_DETACH);
-        });
-        const DigestCostScope cheap = DigestCostScope::cheap();
-        ProgramFolder::set(dir.path());
-        QVERIFY(Database::openShared().ok());
-        TestHome::exec(Database::shared(), QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
-        QFile filler(dir.filePath(QStringLiteral("filler")));
-        QVERIFY(filler.open(QIODevice::WriteOnly));
-        while (filler.write(QByteArray(4096, 'x')) == 4096 && filler.flush()) {
-        }
-        Window win;
-        ScriptedPrompter prompts;
-        win.run(prompts, QStringLiteral("X"));
-        QVERIFY2(prompts.last().contains(QStringLiteral("database or disk is full")), qPrintable(prompts.last()));
     }
 };
 

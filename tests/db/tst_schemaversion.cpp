@@ -1,4 +1,5 @@
 #include "admin/BackupRestore.h"
+#include "admin/CollectSchedule.h"
 #include "admin/Initialisation.h"
 #include "admin/Form1.h"
 #include "db/Database.h"
@@ -146,7 +147,7 @@ private slots:
     void databaseOnReadOnlyMountIsToldSo();
     void restoreOfAnotherVersion_data();
     void restoreOfAnotherVersion();
-    void initialisationOnAFullDiskSaysSo();
+    void aFullDiskIsToldAsSuch();
 };
 
 void SchemaVersionTest::newDatabaseHasTheCurrentVersion()
@@ -286,8 +287,8 @@ void SchemaVersionTest::restoreOfAnotherVersion()
 }
 
 // The commit fails for want of space; SQLite has then ended the transaction
-// itself, and a rollback's own complaint would hide why.
-void SchemaVersionTest::initialisationOnAFullDiskSaysSo()
+// itself, and a rollback's own complaint would hide why: in any service.
+void SchemaVersionTest::aFullDiskIsToldAsSuch()
 {
     QTemporaryDir dir;
     const QByteArray where = QFile::encodeName(dir.path());
@@ -299,6 +300,8 @@ void SchemaVersionTest::initialisationOnAFullDiskSaysSo()
     QFile filler(dir.filePath(QStringLiteral("filler")));
     QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
     filler.write(QByteArray(1 << 20, 'x'));  // as much as fits
+    const QString saved = CollectSchedule::save(Database::shared(), CollectSchedule::manual()).error;
+    QVERIFY2(saved.contains(QStringLiteral("database or disk is full")), qPrintable(saved));
     const QString why = Initialisation::run(Database::shared(), QStringLiteral("X")).error;
     QVERIFY2(why.contains(QStringLiteral("database or disk is full")), qPrintable(why));
 }

@@ -167,6 +167,18 @@ sqlite3* handleOf(QSqlDatabase db)
     return nullptr;
 }
 
+// True when SQLite fell back to opening `db` read-only, where the checks
+// before the open cannot see why (the rights of another system).
+bool openedReadOnly(QSqlDatabase db, QSqlError* failure)
+{
+    sqlite3* h = handleOf(db);
+    if (!h || sqlite3_db_readonly(h, "main") != 1)
+        return false;
+    *failure = QSqlError(QStringLiteral("数据库只能以只读方式打开"), QString(), QSqlError::ConnectionError,
+                         QString::number(SQLITE_READONLY));
+    return true;
+}
+
 // Progress is reported this often at most: enough for the bar to move
 // smoothly, rare enough to cost nothing.
 constexpr qint64 kReportEveryMs = 50;
@@ -615,16 +627,13 @@ OpenResult openFile(const QString& file, const QString& connectionName)
     db.setDatabaseName(file);
     db.setConnectOptions(LockWait::connectOptions());
     QSqlError failure;
-    if (!db.open()) {
+    if (!db.open())
         failure = db.lastError();
-    } else if (sqlite3* h = handleOf(db); h && sqlite3_db_readonly(h, "main") == 1) {
-        // Where the checks above cannot see it (another system's rights).
-        failure = QSqlError(QStringLiteral("数据库只能以只读方式打开"), QString(), QSqlError::ConnectionError,
-                            QString::number(SQLITE_READONLY));
+    else if (openedReadOnly(db, &failure))
         db.close();
-    } else if (!applySettings(db, &failure)) {
+    else if (!applySettings(db, &failure))
         db.close();
-    } else if (older && !Schema::upgrade(db, &r.detail)) {
+    else if (older && !Schema::upgrade(db, &r.detail)) {
         failure = db.lastError();
         db.close();
         r.status = canWrite(file) ? OpenStatus::CannotOpen : OpenStatus::CannotWrite;

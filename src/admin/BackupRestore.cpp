@@ -63,25 +63,41 @@ bool checkCopy(const QString& copy, const BackupRestore::Hooks& hooks, Database:
 // copy takes the rest.
 constexpr int kCopyShare = 750;
 
-// The name a backup writes its copy under until the copy is checked.
-QString partName(const QString& target)
+// Where a backup or a restore writes its copy of `target` until the copy
+// is checked: hidden, beside the target, under a name of its own.
+QString copyPath(const QString& target)
 {
-    return QStringLiteral(".%1.%2.part").arg(target, QUuid::createUuid().toString(QUuid::Id128));
+    const QFileInfo info(target);
+    return QDir(info.absolutePath())
+        .filePath(QStringLiteral(".%1.%2.part").arg(info.fileName(), QUuid::createUuid().toString(QUuid::Id128)));
 }
 
-// Copies left by backups that were killed half-way, with their journals.
-// A copy still being written (by a program on another folder backing up
-// here) changes all the time; one untouched for this long is nobody's.
-void removeStaleParts(const QDir& folder)
+// Copies left by backups and restores that were killed half-way, with
+// their logs; restores once named theirs ".restore-<id>.db". A copy still
+// being written (by a program on another folder backing up here) changes
+// all the time; one untouched for this long is nobody's.
+void removeStaleCopies(const QString& folder)
 {
-    static const QRegularExpression ours(QStringLiteral("^\\..+\\.[0-9a-f]{32}\\.part(-journal|-wal|-shm)?$"));
+    static const QRegularExpression ours(
+        QStringLiteral("^\\.(.+\\.[0-9a-f]{32}\\.part|restore-[0-9a-f]{32}\\.db)(-journal|-wal|-shm)?$"));
     const QDateTime before = QDateTime::currentDateTimeUtc().addSecs(-10 * 60);
-    const QFileInfoList files =
-        folder.entryInfoList({QStringLiteral(".*.part*")}, QDir::Files | QDir::Hidden | QDir::System);
+    const QFileInfoList files = QDir(folder).entryInfoList({QStringLiteral(".*.part*"), QStringLiteral(".restore-*")},
+                                                           QDir::Files | QDir::Hidden | QDir::System);
     for (const QFileInfo& f : files) {
         if (ours.match(f.fileName()).hasMatch() && f.lastModified().toUTC() < before)
             QFile::remove(f.absoluteFilePath());
     }
+}
+
+// A restore's copy lies in the program folder, a backup's beside its
+// target: both are looked at whichever job runs.
+void removeStaleCopies(const QString& target, const QString& live)
+{
+    const QString folder = canonical(QFileInfo(target).absolutePath());
+    const QString home = canonical(QFileInfo(live).absolutePath());
+    removeStaleCopies(folder);
+    if (home != folder)
+        removeStaleCopies(home);
 }
 
 }  // namespace
@@ -135,9 +151,8 @@ Outcome backup(QSqlDatabase db, const QString& target, const Hooks& hooks, const
     }
     // The copy is written beside the target under a name of its own, so
     // that an older copy of that name survives a copy that fails.
-    const QDir folder(info.absolutePath());
-    removeStaleParts(folder);
-    const QString part = folder.filePath(partName(info.fileName()));
+    removeStaleCopies(target, Database::livePath());
+    const QString part = copyPath(target);
     if (!Database::copyTo(db, part, &out.error, Database::part(progress, 0, kCopyShare)))
         return out;
     if (!checkCopy(part, hooks, Database::Contents::Tables, &out.error, Database::part(progress, kCopyShare, 1000)))
@@ -166,8 +181,9 @@ Choice checkChoice(const QString& file, QString* why, const Database::Progress& 
         return Choice::Missing;
     if (canonical(file) == canonical(Database::livePath()))
         return Choice::LiveFile;
-    if (!Database::checkFile(file, why, Database::Contents::TablesAndColumns, progress))
-        return Choice::NotDoorDatabase;
+    Database::OpenStatus status = Database::OpenStatus::CannotOpen;
+    if (!Database::checkFile(file, why, Database::Contents::TablesAndColumns, progress, &status))
+        return status == Database::OpenStatus::Newer ? Choice::Newer : Choice::NotDoorDatabase;
     return Choice::Usable;
 }
 
@@ -183,9 +199,9 @@ RestoreOutcome restore(const QString& file, const Hooks& hooks, const Database::
         return out;
     }
     const QString live = Database::livePath();
+    removeStaleCopies(live, live);
     // A name of its own, which the chosen file cannot carry.
-    const QString copy = QDir(QFileInfo(live).absolutePath())
-                             .filePath(QStringLiteral(".restore-%1.db").arg(QUuid::createUuid().toString(QUuid::Id128)));
+    const QString copy = copyPath(live);
     out.status = RestoreStatus::Failed;
     if (!Database::copyPages(file, copy, &out.error, Database::part(progress, 0, kCopyShare)))
         return out;

@@ -36,10 +36,10 @@ struct Outcome {
 Outcome backup(QSqlDatabase db, const QString& target, const Hooks& hooks = {},
                const Database::Progress& progress = {});
 
-enum class Choice { Usable, Missing, LiveFile, NotDoorDatabase };
+enum class Choice { Usable, Missing, LiveFile, NotDoorDatabase, Newer };
 // Whether `file` may be restored: an existing door database (it opens,
 // passes the quick check, holds every table and column the program reads)
-// that is not the live file.
+// that is not the live file, nor made by a newer version of the program.
 Choice checkChoice(const QString& file, QString* why = nullptr, const Database::Progress& progress = {});
 
 enum class RestoreStatus {

@@ -221,10 +221,17 @@ void Form1::restore()
     if (file.isEmpty())
         return;
     BackupRestore::Choice choice;
+    QString why;
     {
         BusyCursor busy;
         WorkProgress progress(this, QStringLiteral("正在检查数据库…"));
-        choice = BackupRestore::checkChoice(file, nullptr, progress.sink());
+        choice = BackupRestore::checkChoice(file, &why, progress.sink());
+    }
+    // A good backup of a newer program is refused for a reason the
+    // operator cannot see in the file.
+    if (choice == BackupRestore::Choice::Newer) {
+        Prompt::inform(this, QStringLiteral("选择数据库错误！\n%1").arg(why));
+        return;
     }
     if (choice != BackupRestore::Choice::Usable) {
         Prompt::inform(this, QStringLiteral("选择数据库错误！"));

@@ -105,7 +105,7 @@ Outcome run(QSqlDatabase db, const QString& titlePrefix, const std::function<voi
         }
     }
     if (!t.commit()) {
-        out.error = db.lastError().text();
+        out.error = t.commitError().text();
         return out;
     }
     out.ok = true;

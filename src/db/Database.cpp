@@ -21,6 +21,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
+#include <cstring>
 #include <chrono>
 #include <condition_variable>
 #include <filesystem>
@@ -105,6 +107,55 @@ void syncToDisk(const QString& file)
 #endif
 }
 
+#ifdef Q_OS_UNIX
+// Why `path` does not grant `how` (R_OK, W_OK), or an empty text. Modes
+// that grant it to nobody (`bits` all clear) are taken at their word by
+// root too, whom modes do not stop: the owner marked the file so.
+QString withheld(const QString& path, int how, mode_t bits)
+{
+    const QByteArray name = QFile::encodeName(path);
+    if (::access(name.constData(), how) != 0)
+        return QString::fromLocal8Bit(std::strerror(errno));
+    struct stat info;
+    if (::stat(name.constData(), &info) == 0 && (info.st_mode & bits) == 0)
+        return QStringLiteral("权限是 %1，不允许%2")
+            .arg(QString::number(info.st_mode & 07777, 8).rightJustified(4, QLatin1Char('0')),
+                 how == W_OK ? QStringLiteral("写入") : QStringLiteral("读取"));
+    return QString();
+}
+#endif
+
+// Why the existing file `file` cannot be read, or an empty text.
+QString whyNotReadable(const QString& file)
+{
+#ifdef Q_OS_UNIX
+    const QString why = withheld(file, R_OK, 0444);
+#else
+    const QString why = QFileInfo(file).isReadable() ? QString() : QStringLiteral("没有读取的权限");
+#endif
+    return why.isEmpty() ? why : QStringLiteral("%1：%2").arg(QFileInfo(file).fileName(), why);
+}
+
+// Why `file` (when it exists) or its folder cannot be written, or an empty
+// text. access() tells a read-only mount even to root.
+QString whyNotWritable(const QString& file)
+{
+    const QString folder = QFileInfo(file).absolutePath();
+#ifdef Q_OS_UNIX
+    QString why = withheld(folder, W_OK, 0222);
+    if (why.isEmpty() && QFileInfo::exists(file)) {
+        why = withheld(file, W_OK, 0222);
+        return why.isEmpty() ? why : QStringLiteral("%1：%2").arg(QFileInfo(file).fileName(), why);
+    }
+#else
+    QString why = QFileInfo(folder).isWritable() ? QString() : QStringLiteral("没有写入的权限");
+    if (why.isEmpty() && QFileInfo::exists(file))
+        return QFileInfo(file).isWritable() ? QString()
+                                            : QStringLiteral("%1：没有写入的权限").arg(QFileInfo(file).fileName());
+#endif
+    return why.isEmpty() ? why : QStringLiteral("文件夹 %1：%2").arg(QDir::toNativeSeparators(folder), why);
+}
+
 // The C handle behind a Qt connection, for what the driver does not offer
 // (progress, cache statistics). Qt's SQLite driver and this program use
 // the same system library.
@@ -114,6 +165,18 @@ sqlite3* handleOf(QSqlDatabase db)
     if (v.isValid() && qstrcmp(v.typeName(), "sqlite3*") == 0)
         return *static_cast<sqlite3* const*>(v.constData());
     return nullptr;
+}
+
+// True when SQLite fell back to opening `db` read-only, where the checks
+// before the open cannot see why (the rights of another system).
+bool openedReadOnly(QSqlDatabase db, QSqlError* failure)
+{
+    sqlite3* h = handleOf(db);
+    if (!h || sqlite3_db_readonly(h, "main") != 1)
+        return false;
+    *failure = QSqlError(QStringLiteral("数据库只能以只读方式打开"), QString(), QSqlError::ConnectionError,
+                         QString::number(SQLITE_READONLY));
+    return true;
 }
 
 // Progress is reported this often at most: enough for the bar to move
@@ -315,9 +378,12 @@ Database::OpenStatus inspect(const QString& file, Depth depth, Database::Content
 {
     using Database::OpenStatus;
     if (!QFileInfo(file).isFile()) {
+        const bool there = QFileInfo::exists(file);
         if (why)
-            *why = QStringLiteral("文件不存在");
-        return OpenStatus::CannotOpen;
+            *why = !there                    ? QStringLiteral("文件不存在")
+                   : QFileInfo(file).isDir() ? QStringLiteral("%1 是一个文件夹").arg(QFileInfo(file).fileName())
+                                             : QStringLiteral("%1 不是普通文件").arg(QFileInfo(file).fileName());
+        return there ? OpenStatus::NotAFile : OpenStatus::CannotOpen;
     }
     OpenStatus status = OpenStatus::CannotOpen;
     onOwnConnection("check", file, [&](QSqlDatabase db) {
@@ -468,16 +534,19 @@ bool isDoorDatabase(QSqlDatabase db, QString* why, Contents contents)
     return doorContents(db, why, contents, db.databaseName()) == OpenStatus::Opened;
 }
 
-bool checkFile(const QString& file, QString* why, Contents contents, const Progress& progress)
+bool checkFile(const QString& file, QString* why, Contents contents, const Progress& progress, OpenStatus* status)
 {
     // The check reads every page once (of the log too), then the rows of
     // the tables with NOT NULL columns again; on a site's records those
     // (the cards, the people and the attendance) are about half the file.
     const double bytes = std::max<qint64>(
         1, (QFileInfo(file).size() + QFileInfo(file + QStringLiteral("-wal")).size()) * 3 / 2);
-    bool ok = false;
-    runAside([&] { ok = inspect(file, Depth::QuickCheck, contents, why) == OpenStatus::Opened; },
+    OpenStatus found = OpenStatus::CannotOpen;
+    runAside([&] { found = inspect(file, Depth::QuickCheck, contents, why); },
              [bytes](qint64 read) { return read / bytes; }, progress);
+    if (status)
+        *status = found;
+    const bool ok = found == OpenStatus::Opened;
     if (ok && progress)
         progress(1000);
     return ok;
@@ -534,6 +603,19 @@ bool createDelivered(const QString& file, QString* error)
 OpenResult openFile(const QString& file, const QString& connectionName)
 {
     OpenResult r;
+    // SQLite would open a file it cannot write read-only without a word
+    // (every save failing later), and leave the logs of a read-only
+    // connection behind: such a file is not opened at all.
+    if (QFileInfo(file).isFile()) {
+        if (!(r.detail = whyNotReadable(file)).isEmpty()) {
+            r.status = OpenStatus::CannotRead;
+            return r;
+        }
+        if (!(r.detail = whyNotWritable(file)).isEmpty()) {
+            r.status = OpenStatus::CannotWrite;
+            return r;
+        }
+    }
     // Look at the file read-only first, so that a file that is not ours, or
     // one a newer program made, is never given a log or a changed header.
     int held = 0;
@@ -541,20 +623,14 @@ OpenResult openFile(const QString& file, const QString& connectionName)
     if (r.status != OpenStatus::Opened)
         return r;
     const bool older = held < Schema::currentVersion();
-    // An upgrade that cannot be written would stop half-way.
-    if (older && !canWrite(file)) {
-        r.status = OpenStatus::CannotWrite;
-        r.detail = QStringLiteral("数据库是较早的版本 %1，要升级到版本 %2 才能使用，但文件或文件夹不能写入")
-                       .arg(held)
-                       .arg(Schema::currentVersion());
-        return r;
-    }
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);
     db.setDatabaseName(file);
     db.setConnectOptions(LockWait::connectOptions());
     QSqlError failure;
     if (!db.open())
         failure = db.lastError();
+    else if (openedReadOnly(db, &failure))
+        db.close();
     else if (!applySettings(db, &failure))
         db.close();
     else if (older && !Schema::upgrade(db, &r.detail)) {
@@ -585,16 +661,7 @@ bool upgradeFile(const QString& file, QString* error)
 
 bool canWrite(const QString& file)
 {
-#ifdef Q_OS_UNIX
-    // access() tells a read-only mount even to root, whom modes do not stop.
-    const QByteArray folder = QFile::encodeName(QFileInfo(file).absolutePath());
-    const QByteArray path = QFile::encodeName(file);
-    return ::access(folder.constData(), W_OK) == 0 &&
-           (::access(path.constData(), F_OK) != 0 || ::access(path.constData(), W_OK) == 0);
-#else
-    return QFileInfo(QFileInfo(file).absolutePath()).isWritable() &&
-           (!QFileInfo::exists(file) || QFileInfo(file).isWritable());
-#endif
+    return whyNotWritable(file).isEmpty();
 }
 
 QString openMessage(const OpenResult& r, const QString& file)
@@ -615,6 +682,8 @@ QString openMessage(const OpenResult& r, const QString& file)
     case OpenStatus::CannotWrite:
         what = QStringLiteral("数据库 %1 或它所在的文件夹不能写入，程序不能运行。请检查文件夹的权限或磁盘。");
         break;
+    case OpenStatus::CannotRead: what = QStringLiteral("数据库 %1 不能读取，程序不能运行。请检查文件的权限。"); break;
+    case OpenStatus::NotAFile: what = QStringLiteral("%1 不是一个文件，程序不能运行。"); break;
     case OpenStatus::Newer:
         what = QStringLiteral("数据库 %1 由较新版本的门禁管理系统建立，本程序不能使用它。");
         break;

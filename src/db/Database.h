@@ -36,6 +36,8 @@ enum class OpenStatus {
     Damaged,          // SQLite finds the file malformed
     Locked,           // another program holds the file
     CannotWrite,      // the file or its folder cannot be written
+    CannotRead,       // the file cannot be read
+    NotAFile,         // a folder (or a device) stands where the file should be
     Newer,            // made by a newer version of the program
     CannotOpen,       // any other failure
 };
@@ -79,8 +81,9 @@ bool isDoorDatabase(QSqlDatabase db, QString* why = nullptr, Contents contents =
 // check reads the file once, so it costs about what a copy does; the full
 // integrity check would also match every index against its table and
 // takes ten times as long on a site's years of records.
+// `status` learns what was wrong with a file that fails.
 bool checkFile(const QString& file, QString* why = nullptr, Contents contents = Contents::Tables,
-               const Progress& progress = {});
+               const Progress& progress = {}, OpenStatus* status = nullptr);
 
 // Looks only at what `file` holds, without reading all of it: for a file
 // that is about to be copied and then checked as a copy.

@@ -1,5 +1,25 @@
 #include "db/Transaction.h"
 
+#include <QSqlDriver>
+#include <QVariant>
+
+#include <sqlite3.h>
+
+namespace {
+
+// SQLite ends a transaction by itself when its commit fails on a full disk
+// or an I/O error. A rollback then only complains that none is active, and
+// its complaint would take the commit's reason's place in lastError().
+bool stillOpen(QSqlDatabase db)
+{
+    const QVariant v = db.driver() ? db.driver()->handle() : QVariant();
+    if (v.isValid() && qstrcmp(v.typeName(), "sqlite3*") == 0)
+        return sqlite3_get_autocommit(*static_cast<sqlite3* const*>(v.constData())) == 0;
+    return true;
+}
+
+}  // namespace
+
 Transaction::Transaction(QSqlDatabase db) : db_(db)
 {
     begun_ = db_.transaction();
@@ -18,7 +38,8 @@ bool Transaction::commit()
     if (db_.commit())
         return true;
     commitError_ = db_.lastError();
-    db_.rollback();
+    if (stillOpen(db_))
+        db_.rollback();
     return false;
 }
 

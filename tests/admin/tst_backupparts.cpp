@@ -25,6 +25,7 @@ void BackupPartsTest::staleCopiesAreRemovedAtTheNextBackup_data()
     QTest::newRow("a copy still being written") << QStringLiteral(".week.db.%1.part").arg(uuid) << 0 << false;
     QTest::newRow("another program's part file") << QStringLiteral("video.part") << 60 << false;
     QTest::newRow("a name of another shape") << QStringLiteral(".week.db.1234.part") << 60 << false;
+    QTest::newRow("killed restore's copy, older name") << QStringLiteral(".restore-%1.db").arg(uuid) << 60 << true;
 }
 
 void BackupPartsTest::staleCopiesAreRemovedAtTheNextBackup()
@@ -34,7 +35,8 @@ void BackupPartsTest::staleCopiesAreRemovedAtTheNextBackup()
     QFETCH(bool, removed);
     TestHome home;
     QTemporaryDir folder;
-    const QString left = folder.filePath(name);
+    // A restore's copy lies in the program folder.
+    const QString left = name.startsWith(QLatin1String(".restore-")) ? home.file(name) : folder.filePath(name);
     {
         QFile f(left);
         QVERIFY(f.open(QIODevice::WriteOnly));

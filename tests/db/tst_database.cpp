@@ -222,7 +222,7 @@ void DatabaseTest::foreignFileIsLeftUntouched()
 
 Q_DECLARE_METATYPE(Database::OpenStatus)
 
-enum class Fault { NotADatabase, OtherProgramsDatabase, Damaged, Locked };
+enum class Fault { NotADatabase, OtherProgramsDatabase, Damaged, Locked, ReadOnly, Unreadable, Folder };
 Q_DECLARE_METATYPE(Fault)
 
 void DatabaseTest::eachFailureHasItsOwnWords_data()
@@ -238,6 +238,10 @@ void DatabaseTest::eachFailureHasItsOwnWords_data()
     QTest::newRow("damaged") << Fault::Damaged << Database::OpenStatus::Damaged << QStringLiteral("已损坏");
     QTest::newRow("locked by another program") << Fault::Locked << Database::OpenStatus::Locked
                                                << QStringLiteral("正被其他程序锁住");
+    // Refused even where the account (root) could read or write it anyway.
+    QTest::newRow("mode 0444") << Fault::ReadOnly << Database::OpenStatus::CannotWrite << QStringLiteral("不能写入");
+    QTest::newRow("mode 0200") << Fault::Unreadable << Database::OpenStatus::CannotRead << QStringLiteral("不能读取");
+    QTest::newRow("a folder") << Fault::Folder << Database::OpenStatus::NotAFile << QStringLiteral("是一个文件夹");
 }
 
 void DatabaseTest::eachFailureHasItsOwnWords()
@@ -255,6 +259,8 @@ void DatabaseTest::eachFailureHasItsOwnWords()
         QFile f(file);
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write(QByteArray(4096, 'x'));
+    } else if (fault == Fault::Folder) {
+        QVERIFY(QDir(dir.path()).mkdir(Database::fileName()));
     } else if (fault == Fault::OtherProgramsDatabase) {
         {
             QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("other"));
@@ -273,6 +279,8 @@ void DatabaseTest::eachFailureHasItsOwnWords()
         f.seek(100);
         f.write(QByteArray(2000, '\x5a'));
     }
+    QVERIFY(fault != Fault::ReadOnly || QFile::setPermissions(file, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    QVERIFY(fault != Fault::Unreadable || QFile::setPermissions(file, QFile::WriteOwner));
     QSqlDatabase holder;
     if (fault == Fault::Locked) {
         holder = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("holder"));

@@ -1,11 +1,16 @@
 #include "admin/BackupRestore.h"
+#include "admin/CollectSchedule.h"
+#include "admin/Initialisation.h"
+#include "admin/Form1.h"
 #include "db/Database.h"
 #include "db/ProgramFolder.h"
 #include "db/Schema.h"
 #include "support/ReadOnlyMount.h"
+#include "support/ScriptedPrompter.h"
 #include "support/TestHome.h"
 
 #include <QCryptographicHash>
+#include <QPushButton>
 #include <QFile>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -13,6 +18,8 @@
 #include <QtTest>
 
 #include <functional>
+
+#include <sys/mount.h>
 
 namespace {
 
@@ -140,6 +147,7 @@ private slots:
     void databaseOnReadOnlyMountIsToldSo();
     void restoreOfAnotherVersion_data();
     void restoreOfAnotherVersion();
+    void aFullDiskIsToldAsSuch();
 };
 
 void SchemaVersionTest::newDatabaseHasTheCurrentVersion()
@@ -270,6 +278,32 @@ void SchemaVersionTest::restoreOfAnotherVersion()
     QCOMPARE(Schema::version(home.db()), Schema::currentVersion());
     QCOMPARE(home.scalar(QStringLiteral("SELECT group_concat(部门, '|') FROM department")).toString(),
              restored ? QStringLiteral("Sales|财务") : QStringLiteral("live"));
+    // The window says why a backup of a newer program is refused.
+    Form1 window;
+    window.chooseRestoreFile = [&backup](QWidget*) { return backup; };
+    ScriptedPrompter prompts;
+    window.findChild<QPushButton*>(QStringLiteral("Command3"))->click();
+    QCOMPARE(prompts.texts().first().startsWith(QStringLiteral("选择数据库错误！\n数据库版本 ")), !restored);
+}
+
+// The commit fails for want of space; SQLite has then ended the transaction
+// itself, and a rollback's own complaint would hide why: in any service.
+void SchemaVersionTest::aFullDiskIsToldAsSuch()
+{
+    QTemporaryDir dir;
+    const QByteArray where = QFile::encodeName(dir.path());
+    if (::mount("door-test", where.constData(), "tmpfs", 0, "size=1m") != 0)
+        QSKIP("cannot mount a small file system here");
+    const auto unmount = qScopeGuard([&] { Database::closeShared(), ::umount2(where.constData(), MNT_DETACH); });
+    ProgramFolder::set(dir.path());
+    QVERIFY(Database::openShared().ok());
+    QFile filler(dir.filePath(QStringLiteral("filler")));
+    QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+    filler.write(QByteArray(1 << 20, 'x'));  // as much as fits
+    const QString saved = CollectSchedule::save(Database::shared(), CollectSchedule::manual()).error;
+    QVERIFY2(saved.contains(QStringLiteral("database or disk is full")), qPrintable(saved));
+    const QString why = Initialisation::run(Database::shared(), QStringLiteral("X")).error;
+    QVERIFY2(why.contains(QStringLiteral("database or disk is full")), qPrintable(why));
 }
 
 QTEST_MAIN(SchemaVersionTest)

@@ -10,6 +10,8 @@
 #include <QSocketNotifier>
 
 #include <cmath>
+#include <filesystem>
+#include <system_error>
 
 namespace {
 
@@ -95,6 +97,22 @@ void Simulator::stop()
 
 bool Simulator::makeLink(const QString& folder, int portNo, QString* error)
 {
+    // The simulator may start before the door program has made its folder.
+    // Made here, it is for its owner only, as the door program makes it:
+    // the database there holds people's personal data.
+    if (!QFileInfo(folder).isDir()) {
+        std::error_code ec;
+        std::filesystem::create_directories(QFile::encodeName(folder).toStdString(), ec);
+        if (!ec)
+            std::filesystem::permissions(QFile::encodeName(folder).toStdString(), std::filesystem::perms::owner_all,
+                                         ec);
+        if (ec) {
+            if (error)
+                *error = QStringLiteral("cannot make the folder %1: %2")
+                             .arg(folder, QString::fromLocal8Bit(ec.message().c_str()));
+            return false;
+        }
+    }
     const QString link = QDir(folder).filePath(QStringLiteral("com%1").arg(portNo));
     const QFileInfo existing(link);
     if (existing.isSymLink())
@@ -104,9 +122,10 @@ bool Simulator::makeLink(const QString& folder, int portNo, QString* error)
             *error = QStringLiteral("%1 exists and is not a link").arg(link);
         return false;
     }
-    if (!QFile::link(slavePath(), link)) {
+    QFile terminal(slavePath());
+    if (!terminal.link(link)) {
         if (error)
-            *error = QStringLiteral("cannot make the link %1").arg(link);
+            *error = QStringLiteral("cannot make the link %1: %2").arg(link, terminal.errorString());
         return false;
     }
     links_.append(link);

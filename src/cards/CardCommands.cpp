@@ -4,6 +4,7 @@
 
 #include "link/Bcd.h"
 #include "link/CommandFrame.h"
+#include "link/YearByte.h"
 
 #include <QThread>
 
@@ -112,8 +113,12 @@ std::optional<QByteArray> addCard(int address, const QString& physical, const QS
     auto at = [&p](int frameByte) -> char& { return p[frameByte - 3]; };
     const int mode1 = limits.lock1Mode * 32, mode2 = limits.lock2Mode * 32;
     if (limits.hasDateRange()) {
-        at(11) = static_cast<char>(Bcd::encode(limits.startDate.year()));
-        at(12) = static_cast<char>(Bcd::encode(limits.endDate.year()));
+        const std::optional<quint8> startYear = YearByte::encode(limits.startDate);
+        const std::optional<quint8> endYear = YearByte::encode(limits.endDate);
+        if (!startYear || !endYear)
+            return std::nullopt;
+        at(11) = static_cast<char>(*startYear);
+        at(12) = static_cast<char>(*endYear);
         at(13) = static_cast<char>(mode1 + Bcd::encode(limits.startDate.month()));
         at(14) = static_cast<char>(mode2 + Bcd::encode(limits.endDate.month()));
         at(15) = static_cast<char>(Bcd::encode(limits.startDate.day()));

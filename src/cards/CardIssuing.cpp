@@ -6,6 +6,7 @@
 #include "db/NameKey.h"
 #include "db/NumberText.h"
 #include "db/Transaction.h"
+#include "link/YearByte.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -55,9 +56,9 @@ std::optional<Refusal> checkTimes(const CardRequest& r)
 
 std::optional<Refusal> checkDates(const CardRequest& r)
 {
-    if (r.dateOn && r.startDate > r.endDate)
-        return Refusal::DatesReversed;
-    return std::nullopt;
+    if (!r.dateOn)
+        return std::nullopt;
+    return CardIssuing::checkDateRange(r.startDate, r.endDate);
 }
 
 std::optional<Refusal> checkModes(const CardRequest& r)
@@ -235,6 +236,17 @@ std::optional<Refusal> check(CardCommand command, QSqlDatabase db, const CardReq
         break;
     }
     return checkDelete(db, r);
+}
+
+std::optional<Refusal> checkDateRange(const QDate& start, const QDate& end)
+{
+    if (start > end)
+        return Refusal::DatesReversed;
+    // The controller keeps two digits of a year: a day outside its century
+    // would reach it as another day, 2100 as 2000.
+    if (!YearByte::holds(start) || !YearByte::holds(end))
+        return Refusal::DateOutsideYears;
+    return std::nullopt;
 }
 
 std::optional<Refusal> checkIssued(QSqlDatabase db, const QString& card)

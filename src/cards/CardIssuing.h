@@ -63,6 +63,7 @@ enum class Refusal {
     TimesReversed,
     TimeAtMidnight,       // a time limit starts or ends at 0:00
     DatesReversed,
+    DateOutsideYears,     // a date limit lies outside the years a controller keeps
     WeekdaysReversed,
     NotIssued,            // faka holds no row of the card
     NoLock1Mode,
@@ -132,6 +133,10 @@ StepReport changeOne(QSqlDatabase db, LinePort& comm, const CardRequest& r, int 
 // without a word.
 StepReport deleteOne(QSqlDatabase db, LinePort& comm, const CardRequest& r, int address,
                      const CardSendOptions& options, const QDate& today);
+
+// A card's date limits, also those of an extension: in order, and in the
+// years a controller keeps.
+std::optional<Refusal> checkDateRange(const QDate& start, const QDate& end);
 
 // Nothing when the change command may go on to its controllers: the card
 // is issued somewhere.

@@ -1,7 +1,9 @@
 #include "cards/FrmEtD.h"
 
+#include "ui/ControllerDates.h"
 #include "ui/TypedInput.h"
 
+#include "cards/CardIssuing.h"
 #include "cards/CardListWidgets.h"
 #include "db/Clock.h"
 #include "db/NumberText.h"
@@ -128,6 +130,7 @@ FrmEtD::FrmEtD(QWidget* parent) : LineDialog(parent)
         TypedInput::clickSelectsSection(ddate[i]);
         named(ddate[i], QStringLiteral("ddate%1").arg(i));
         ddate[i]->setCalendarPopup(true);
+        ControllerDates::bound(ddate[i]);
         ddate[i]->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
         tweek[i] = new QComboBox(Frame3);
         named(tweek[i], QStringLiteral("tweek%1").arg(i));
@@ -317,8 +320,11 @@ std::optional<ExtensionLimits> FrmEtD::takeLimits()
     if (run.dateOn) {
         l.startDate = ddate[0]->date();
         l.endDate = ddate[1]->date();
-        if (l.startDate > l.endDate) {
-            Prompt::inform(this, QStringLiteral("日期选择错误！"));
+        if (const std::optional<Refusal> why = CardIssuing::checkDateRange(l.startDate, l.endDate)) {
+            if (*why == Refusal::DatesReversed)
+                Prompt::inform(this, QStringLiteral("日期选择错误！"));
+            else
+                Prompt::exclaim(this, ControllerDates::outsideText());
             return std::nullopt;
         }
     }

@@ -1,5 +1,6 @@
 #include "cards/FrmFK.h"
 
+#include "ui/ControllerDates.h"
 #include "ui/TypedInput.h"
 
 #include "cards/CardListWidgets.h"
@@ -162,6 +163,7 @@ void FrmFK::buildControls()
         ddate[i] = control<QDateEdit>(Ftime, QStringLiteral("ddate_%1").arg(i), QRect(i == 0 ? 76 : 196, 22, 96, 22));
         ddate[i]->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
         ddate[i]->setCalendarPopup(true);
+        ControllerDates::bound(ddate[i]);
         tweek[i] = control<QComboBox>(Ftime, QStringLiteral("tweek_%1").arg(i), QRect(i == 0 ? 76 : 196, 90, 96, 22));
         tweek[i]->addItems(kWeekdays);
         tweek[i]->setCurrentIndex(-1);
@@ -425,6 +427,8 @@ RefusalShown shown(CardCommand c, Refusal why)
         return {QStringLiteral("时间限制不能从0:00开始或到0:00结束（控制器把0:00当作不限时间）"), x};
     case Refusal::DatesReversed:
         return {QStringLiteral("日期有错"), x, true};
+    case Refusal::DateOutsideYears:
+        return {ControllerDates::outsideText(), x};
     case Refusal::WeekdaysReversed:
         return {QStringLiteral("星期输入错误"), x};
     case Refusal::NotIssued:

@@ -2,6 +2,7 @@
 
 #include "link/Bcd.h"
 #include "link/CommandFrame.h"
+#include "link/YearByte.h"
 
 namespace ControllerFrames {
 
@@ -27,11 +28,14 @@ QByteArray clearLists(quint8 address)
     return CommandFrame::build(address, CommandCode::ClearLists);
 }
 
-QByteArray setDate(quint8 address, const QDate& date)
+std::optional<QByteArray> setDate(quint8 address, const QDate& date)
 {
+    const std::optional<quint8> year = YearByte::encode(date);
+    if (!year)
+        return std::nullopt;
     const int weekday = date.dayOfWeek() % 7;  // Qt counts Monday 1 to Sunday 7
     const char params[] = {
-        static_cast<char>(Bcd::encode(date.year() % 100)),
+        static_cast<char>(*year),
         static_cast<char>(weekday * 32 + Bcd::encode(date.month())),
         static_cast<char>(Bcd::encode(date.day())),
     };

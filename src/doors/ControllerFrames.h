@@ -2,6 +2,8 @@
 #include <QByteArray>
 #include <QDate>
 
+#include <optional>
+
 // The frames of the controller commands this subsystem sends. The address
 // travels as the plain number 0..99.
 namespace ControllerFrames {
@@ -16,8 +18,9 @@ QByteArray clearRecords(quint8 address);
 // address, 0x02, 0x0C: the controller forgets every card.
 QByteArray clearLists(quint8 address);
 // address, 0x05, 0x09, year, weekday * 32 + month, day: the year, month and
-// day in packed BCD, the weekday 0 for Sunday to 6 for Saturday.
-QByteArray setDate(quint8 address, const QDate& date);
+// day in packed BCD, the weekday 0 for Sunday to 6 for Saturday. Nothing
+// for a date the controller's year byte cannot hold.
+std::optional<QByteArray> setDate(quint8 address, const QDate& date);
 // address, 0x02, 0x10 (lock 1) or 0x20 (lock 2).
 QByteArray openLock(quint8 address, int lock);
 

@@ -103,7 +103,10 @@ LineOutcome ClearController(LinePort& comm, int address, const std::function<voi
 
 LineOutcome SendDate(LinePort& comm, int address, const QDate& date)
 {
-    return echoed(comm, ControllerFrames::setDate(static_cast<quint8>(address), date));
+    const std::optional<QByteArray> frame = ControllerFrames::setDate(static_cast<quint8>(address), date);
+    if (!frame)
+        return LineOutcome::DateOutsideYears;
+    return echoed(comm, *frame);
 }
 
 LineOutcome SendTime(LinePort& comm, int address, const QTime& time)

@@ -24,6 +24,7 @@ enum class LineOutcome {
     NoAnswer,      // nothing (or too little) within the time-out
     WrongAnswer,   // the reply came from another address
     DelayTooLong,  // the open time does not fit in the controller's byte; nothing was sent
+    DateOutsideYears,  // the controller's year byte cannot hold the date; nothing was sent
 };
 
 LineOutcome outcomeOf(ExchangeStatus status);
@@ -64,7 +65,8 @@ enum class ClearStep { ClearingRecords, RecordsCleared, ClearingLists, ListsClea
 LineOutcome ClearController(LinePort& comm, int address, const std::function<void(ClearStep)>& progress = {});
 
 // The controller's calendar date (SetDate) or time of day (SetTime); the
-// echo is awaited 2 s.
+// echo is awaited 2 s. A date its year byte cannot hold is refused before
+// anything is sent.
 LineOutcome SendDate(LinePort& comm, int address, const QDate& date);
 LineOutcome SendTime(LinePort& comm, int address, const QTime& time);
 

@@ -3,6 +3,7 @@
 #include "db/ProgramFolder.h"
 #include "doors/LockKind.h"
 #include "link/Bcd.h"
+#include "link/YearByte.h"
 
 #include <QFile>
 #include <QSaveFile>
@@ -16,12 +17,11 @@ quint8 byteAt(QByteArrayView b, int i)
     return static_cast<quint8>(b[i]);
 }
 
-// Two-digit years run from 1930 to 2029.
 std::optional<int> fullYear(int twoDigits)
 {
     if (twoDigits < 0 || twoDigits > 99)
         return std::nullopt;
-    return twoDigits < 30 ? 2000 + twoDigits : 1900 + twoDigits;
+    return YearByte::fullYear(twoDigits);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include "db/Clock.h"
 #include "doors/ControllerLine.h"
 #include "doors/DoorsTable.h"
+#include "ui/ControllerDates.h"
 #include "ui/ExchangeGuard.h"
 #include "ui/InputFilters.h"
 #include "session/Session.h"
@@ -44,6 +45,7 @@ FrmCDT::FrmCDT(QWidget* parent) : LineDialog(parent)
     DTP1->setObjectName(QStringLiteral("DTP1"));
     DTP1->setCalendarPopup(true);
     DTP1->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+    ControllerDates::bound(DTP1);
     TypedInput::clickSelectsSection(DTP1);
     Command1 = new QPushButton(QStringLiteral("修改日期"), Frame1);
     Command1->setObjectName(QStringLiteral("Command1"));
@@ -135,6 +137,9 @@ void FrmCDT::send(Command command)
     case LineOutcome::PortFailed:
         MSC1->close();
         Prompt::exclaim(this, QStringLiteral("串口通信端口没有打开"));
+        break;
+    case LineOutcome::DateOutsideYears:
+        Prompt::exclaim(this, ControllerDates::outsideText());
         break;
     default: Prompt::inform(this, QStringLiteral("通信失败!请重试！")); break;
     }

@@ -1,6 +1,7 @@
 #include "records/RecordStream.h"
 
 #include "link/Bcd.h"
+#include "link/YearByte.h"
 
 QString flagText(int flag)
 {
@@ -20,12 +21,6 @@ namespace {
 quint8 byteAt(QByteArrayView b, int i)
 {
     return i < b.size() ? static_cast<quint8>(b.at(i)) : 0;
-}
-
-// A two-digit year below 30 is this century's, else the last one's.
-int fullYear(int yy)
-{
-    return yy < 30 ? 2000 + yy : 1900 + yy;
 }
 
 }  // namespace
@@ -53,7 +48,7 @@ CollectedRecord decode(QByteArrayView bytes, int address, ClampRule rule)
     const bool hourOk = hour >= 0 && hour <= 23;
     const bool minuteOk = minute >= 0 && minute <= 59;
 
-    int year = fullYear(yy);
+    int year = YearByte::fullYear(yy);
     if (rule == ClampRule::ByHand) {
         if (!monthOk)
             month = 1;

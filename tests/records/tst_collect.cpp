@@ -70,7 +70,7 @@ void TestCollect::decode_data()
     // card(3) yy mm dd hh mi channel unused
     QTest::newRow("plain") << H << hex("12345604120508050100") << "123456" << QDate(2004, 12, 5) << QTime(8, 5) << false;
     QTest::newRow("year 00") << H << hex("00000100120508050100") << "000001" << QDate(2000, 12, 5) << QTime(8, 5) << false;
-    QTest::newRow("year 99") << T << hex("00000199120508050100") << "000001" << QDate(1999, 12, 5) << QTime(8, 5) << false;
+    QTest::newRow("year 99") << T << hex("00000199120508050100") << "000001" << QDate(2099, 12, 5) << QTime(8, 5) << false;
     QTest::newRow("hand 30 February, leap") << H << hex("00000104023008050100") << "000001" << QDate(2004, 2, 29) << QTime(8, 5) << true;
     QTest::newRow("hand 31 April") << H << hex("00000105043108050100") << "000001" << QDate(2005, 4, 30) << QTime(8, 5) << true;
     QTest::newRow("timed 30 February") << T << hex("00000105023008050100") << "000001" << QDate(2005, 2, 28) << QTime(8, 5) << true;

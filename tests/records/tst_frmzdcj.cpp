@@ -117,8 +117,8 @@ void TestFrmZDCJ::storesEveryControllerOnce()
     const QStringList expected{
         QStringLiteral("1|000001|1999-01-01|08:05:00|1|锁一进"), QStringLiteral("1|000001|1999-01-01|08:05:00|2|锁一出"),
         QStringLiteral("1|000001|2004-12-05|00:00:00|3|锁二进"), QStringLiteral("1|000001|2004-12-05|00:00:00|4|锁二出"),
-        QStringLiteral("1|000001|2004-12-05|13:05:00|5|"),       QStringLiteral("1|000001|1930-12-05|08:05:00|1|锁一进"),
-        QStringLiteral("2|000001|1930-12-05|08:05:00|1|锁一进")};
+        QStringLiteral("1|000001|2004-12-05|13:05:00|5|"),       QStringLiteral("1|000001|2030-12-05|08:05:00|1|锁一进"),
+        QStringLiteral("2|000001|2030-12-05|08:05:00|1|锁一进")};
     QCOMPARE(dataRows(h.home), expected);
     QCOMPARE(first.summaries, QStringList{QStringLiteral("1号存入6条，2号存入1条，5号无记录")});
     QCOMPARE(first.lab, QStringLiteral("终端没有数据输出!"));

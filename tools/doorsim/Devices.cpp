@@ -2,6 +2,7 @@
 
 #include "link/Bcd.h"
 #include "link/CommandFrame.h"
+#include "link/YearByte.h"
 
 #include <QJsonArray>
 
@@ -10,7 +11,7 @@ namespace {
 QDate dateFromBytes(quint8 yy, quint8 mm, quint8 dd)
 {
     const int y = Bcd::decode(yy), m = Bcd::decode(mm), d = Bcd::decode(dd);
-    return QDate(y < 30 ? 2000 + y : 1900 + y, m, d);
+    return QDate(YearByte::fullYear(y), m, d);
 }
 
 bool allZero(std::initializer_list<quint8> bytes)

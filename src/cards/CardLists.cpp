@@ -95,6 +95,7 @@ PairOutcome outcomeOf(CardLineResult r)
     case CardLineResult::PortNotOpen: return PairOutcome::PortNotOpen;
     case CardLineResult::NoAnswer: return PairOutcome::NoAnswer;
     case CardLineResult::WrongAnswer: return PairOutcome::WrongAnswer;
+    case CardLineResult::LateAnswer: return PairOutcome::LateAnswer;
     }
     return PairOutcome::NoAnswer;
 }
@@ -111,6 +112,15 @@ QList<SourceCard> sources(QSqlDatabase db, const QString& sql, const QVariantLis
 }  // namespace
 
 namespace CardLists {
+
+std::optional<CardDoubt> doubtOf(PairOutcome outcome)
+{
+    if (outcome == PairOutcome::WrongAnswer)
+        return CardDoubt::WrongAddress;
+    if (outcome == PairOutcome::LateAnswer)
+        return CardDoubt::Late;
+    return std::nullopt;
+}
 
 std::optional<int> parseAddress(const QString& text)
 {

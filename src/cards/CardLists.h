@@ -1,4 +1,5 @@
 #pragma once
+#include "cards/CardDoubt.h"
 #include "cards/CardListLine.h"
 
 #include <QList>
@@ -40,7 +41,8 @@ enum class PairOutcome {
     Refused,         // the card cannot be put into a command; nothing sent
     PortNotOpen,
     NoAnswer,
-    WrongAnswer,
+    WrongAnswer,     // the echo came from a wrong address
+    LateAnswer,      // the echo came after the wait
     DatabaseFailed,  // acknowledged, but the database write was rolled back
 };
 
@@ -54,6 +56,9 @@ struct ExtensionLimits {
 };
 
 namespace CardLists {
+
+// Whether a pair that failed may have been carried out all the same.
+std::optional<CardDoubt> doubtOf(PairOutcome outcome);
 
 // A controller address typed or listed: a whole number 0 to 99.
 std::optional<int> parseAddress(const QString& text);

@@ -210,7 +210,10 @@ bool FrmDec::reportFailure(Mode mode, PairOutcome outcome, int address, const QS
                                   .arg(card));
         return mode == Mode::Card;
     default:
-        Prompt::exclaim(this, QStringLiteral("通讯出错，删除失败！"));
+        if (const std::optional<CardDoubt> doubt = CardLists::doubtOf(outcome))
+            Prompt::exclaim(this, CardDoubts::message(*doubt, CardChange::Removed, address, card));
+        else
+            Prompt::exclaim(this, QStringLiteral("通讯出错，删除失败！"));
         return mode == Mode::Card;
     }
 }

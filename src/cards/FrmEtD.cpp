@@ -375,7 +375,10 @@ FrmEtD::Step FrmEtD::sendOne(int address, const SourceCard& source, const Extens
             return Step::Abort;
         default: break;
         }
-        const Prompter::Answer a = Prompt::ask(this, QStringLiteral("地址%1通讯出错！!").arg(address),
+        const std::optional<CardDoubt> doubt = CardLists::doubtOf(o);
+        const Prompter::Answer a = Prompt::ask(this,
+                                               doubt ? CardDoubts::message(*doubt, CardChange::Added, address, source.card)
+                                                     : QStringLiteral("地址%1通讯出错！!").arg(address),
                                                Prompter::Buttons::AbortRetryIgnore, Prompter::Icon::None, QString(),
                                                Prompter::Answer::Abort);
         if (a == Prompter::Answer::Abort)

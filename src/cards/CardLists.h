@@ -37,7 +37,8 @@ struct SourceCard {
 // What became of one card on one controller.
 enum class PairOutcome {
     Done,            // acknowledged and written
-    NotHeld,         // removal: `faka` has no row of that card there
+    NotHeld,         // removal: `faka` has no row of that card there; re-send: the row cannot be read
+    AlreadyHeld,     // extension: `faka` has the card there already; nothing sent
     Refused,         // the card cannot be put into a command; nothing sent
     PortNotOpen,
     NoAnswer,
@@ -56,6 +57,9 @@ struct ExtensionLimits {
 };
 
 namespace CardLists {
+
+// A card command's result as a pair's outcome.
+PairOutcome pairOutcome(CardLineResult result);
 
 // Whether a pair that failed may have been carried out all the same.
 std::optional<CardDoubt> doubtOf(PairOutcome outcome);

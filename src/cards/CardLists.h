@@ -11,7 +11,7 @@
 
 // Card lists over many controllers: reading what `faka` holds, and the
 // two writes that follow a controller's acknowledgement (a removal into
-// the history, an extension to a further controller). The windows run the
+// the history, an extension to a further controller). CardRuns runs the
 // loops; every function here is one step that either completes or leaves
 // the database as it was.
 

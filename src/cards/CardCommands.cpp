@@ -49,8 +49,14 @@ CardResult echoed(LinePort& comm, const QByteArray& frame, const CardSendOptions
         if (options.portMessage)
             r.portMessage = kPortNotOpen;
         return r;
-    case ExchangeStatus::WriteFailed:
-    case ExchangeStatus::TimedOut: r.outcome = CardOutcome::NotAnswered; break;
+    case ExchangeStatus::WriteFailed: r.outcome = CardOutcome::NotAnswered; break;
+    case ExchangeStatus::TimedOut:
+        r.outcome = CardOutcome::NotAnswered;
+        // A controller that answers after the wait has taken the command
+        // all the same: the operator must hear that its card list is in
+        // doubt, not that it was silent.
+        r.lateEcho = comm.waitForBytes(1, options.timeout);
+        break;
     }
     // The rest of a longer reply, or a late byte, must not wait for the
     // next command (which empties the buffer anyway).

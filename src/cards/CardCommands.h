@@ -110,11 +110,15 @@ struct CardResult {
     // The text to show for a port that would not open, when the options
     // asked for it; empty otherwise.
     QString portMessage;
+    // NotAnswered, but the controller's echo came after the wait: it heard
+    // the command and may have carried it out.
+    bool lateEcho = false;
     bool ok() const { return outcome == CardOutcome::Acknowledged; }
 };
 
 // Writes one card into one controller: opens `comm` with options.params
-// when it is closed, sends AddCard, waits for the controller's echo and
+// when it is closed, sends AddCard, waits for the controller's echo (and,
+// when none came in time, as long again for a late one) and
 // closes the port again whatever came of it (unless options.keepOpen), so
 // that several cards in a row open and close the port once each. The physical number is padded to
 // ten digits; the caller stores CardResult::physical.

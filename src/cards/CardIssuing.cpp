@@ -18,7 +18,17 @@ using Outcome = StepReport::Outcome;
 
 StepReport report(Outcome outcome, const QString& error = QString())
 {
-    return StepReport{outcome, error};
+    return StepReport{outcome, error, std::nullopt};
+}
+
+// A command the controller did not acknowledge: silent, or in doubt when
+// it answered all the same.
+StepReport unacknowledged(const CardResult& sent)
+{
+    StepReport r = report(Outcome::Silent);
+    if ((r.doubt = CardDoubts::of(sent)))
+        r.outcome = Outcome::Unconfirmed;
+    return r;
 }
 
 // True when another card than `card` holds this physical number. The
@@ -284,7 +294,7 @@ StepReport addOne(QSqlDatabase db, LinePort& comm, const CardRequest& r, int add
     if (sent.outcome == CardOutcome::Refused)
         return report(Outcome::Refused);
     if (!sent.ok())
-        return report(Outcome::Silent);
+        return unacknowledged(sent);
     QString error;
     if (!writeIssued(db, r, address, sent.physical, false, &error))
         return report(Outcome::Unrecorded, error);
@@ -293,7 +303,7 @@ StepReport addOne(QSqlDatabase db, LinePort& comm, const CardRequest& r, int add
 
 StepReport changeOne(QSqlDatabase db, LinePort& comm, const CardRequest& r, int address,
                      const CardSendOptions& options, const QDate& today,
-                     const std::function<bool(CardOutcome)>& offerRetry)
+                     const std::function<bool(const CardResult&)>& offerRetry)
 {
     if (!CardRows::holds(db, address, r.card).value_or(false))
         return report(Outcome::NotHeld);
@@ -301,7 +311,7 @@ StepReport changeOne(QSqlDatabase db, LinePort& comm, const CardRequest& r, int 
     if (removed.outcome == CardOutcome::Refused)
         return report(Outcome::Refused);
     if (!removed.ok())
-        return report(Outcome::Silent);
+        return unacknowledged(removed);
     for (;;) {
         const CardResult sent = addtodoor(comm, address, r.physical, r.card, r.limits(), options);
         if (sent.ok()) {
@@ -313,7 +323,7 @@ StepReport changeOne(QSqlDatabase db, LinePort& comm, const CardRequest& r, int 
         // A card that cannot be encoded would fail the same way again.
         if (sent.outcome == CardOutcome::Refused)
             break;
-        if (!offerRetry(sent.outcome))
+        if (!offerRetry(sent))
             break;
     }
     // Whatever the add left in the controller, the card is off that door
@@ -334,7 +344,7 @@ StepReport deleteOne(QSqlDatabase db, LinePort& comm, const CardRequest& r, int 
     if (removed.outcome == CardOutcome::Refused)
         return report(Outcome::Refused);
     if (!removed.ok())
-        return report(Outcome::Silent);
+        return unacknowledged(removed);
     if (auto unrecorded = recordRemoval(db, address, r.card, today))
         return *unrecorded;
     return report(Outcome::Done);

@@ -1,5 +1,6 @@
 #pragma once
 #include "cards/CardCommands.h"
+#include "cards/CardDoubt.h"
 
 #include <QDate>
 #include <QList>
@@ -77,7 +78,8 @@ struct StepReport {
         AlreadyHeld,        // the controller holds the card already: not sent again
         NotHeld,            // the controller does not hold the card it was to change
         Refused,            // the card cannot be encoded: nothing was sent
-        Silent,             // no answer (or a wrong one): nothing was written
+        Silent,             // no answer at all: nothing was written
+        Unconfirmed,        // an echo from a wrong address or a late one (`doubt`): nothing was written
         Unrecorded,         // acknowledged, but the database did not take it (`error`)
         RemovalUnrecorded,  // taken off the controller, but the database did not record it (`error`)
         Undetermined,       // a change's add failed and the second delete too: the controller's state is unknown
@@ -86,6 +88,7 @@ struct StepReport {
     };
     Outcome outcome = Outcome::Passed;
     QString error;  // the database's words, for Unrecorded and RemovalUnrecorded
+    std::optional<CardDoubt> doubt;  // for Unconfirmed
     bool done() const { return outcome == Outcome::Done; }
 };
 
@@ -126,7 +129,7 @@ StepReport addOne(QSqlDatabase db, LinePort& comm, const CardRequest& r, int add
 // dfaka dated `today`, since the controller no longer holds it.
 StepReport changeOne(QSqlDatabase db, LinePort& comm, const CardRequest& r, int address,
                      const CardSendOptions& options, const QDate& today,
-                     const std::function<bool(CardOutcome)>& offerRetry);
+                     const std::function<bool(const CardResult&)>& offerRetry);
 
 // Takes the card off one controller; on the echo its row moves to dfaka
 // dated `today`. A controller that does not hold the card is passed over

@@ -2,9 +2,11 @@
 
 namespace {
 
-CardLineResult resultOf(CardOutcome o)
+CardLineResult resultOf(const CardResult& r)
 {
-    switch (o) {
+    if (r.lateEcho)
+        return CardLineResult::LateAnswer;
+    switch (r.outcome) {
     case CardOutcome::Acknowledged: return CardLineResult::Acknowledged;
     case CardOutcome::Refused: return CardLineResult::Refused;
     case CardOutcome::PortNotOpen: return CardLineResult::PortNotOpen;
@@ -36,12 +38,12 @@ CardLineResult add(LinePort& port, const LineParams& params, int address, QStrin
         addtodoor(port, address, physical.trimmed(), card.trimmed(), limits, optionsFor(params, pacing));
     if (!r.physical.isEmpty())
         physical = r.physical;
-    return resultOf(r.outcome);
+    return resultOf(r);
 }
 
 CardLineResult remove(LinePort& port, const LineParams& params, int address, const QString& card)
 {
-    return resultOf(delfromdoor(port, address, card.trimmed(), optionsFor(params, CardPacing::None)).outcome);
+    return resultOf(delfromdoor(port, address, card.trimmed(), optionsFor(params, CardPacing::None)));
 }
 
 }  // namespace CardListLine

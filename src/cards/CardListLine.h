@@ -15,6 +15,7 @@ enum class CardLineResult {
     PortNotOpen,
     NoAnswer,
     WrongAnswer,
+    LateAnswer,   // the echo came after the wait: the controller heard the command
 };
 
 // Pauses around an AddCard: the extension waits 100 ms before writing and

@@ -3,6 +3,7 @@
 #include "cards/CardLists.h"
 #include "db/Clock.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QTimeEdit>
@@ -36,12 +37,22 @@ void CardRunProgress::begin(int total)
     total_ = total;
     stop_ = false;
     stopButton_->setEnabled(true);
-    advance(0);
+    text_->setText(QStringLiteral("第 0 / %1 张").arg(total_));
 }
 
-void CardRunProgress::advance(int done)
+bool CardRunProgress::advance(int done)
 {
     text_->setText(QStringLiteral("第 %1 / %2 张").arg(done).arg(total_));
+    QCoreApplication::processEvents();
+    return !stop_;
+}
+
+void CardRunProgress::exchanging(bool on)
+{
+    if (on)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
 }
 
 void CardRunProgress::finish()

@@ -1,4 +1,6 @@
 #pragma once
+#include "cards/CardRuns.h"
+
 #include <QWidget>
 
 
@@ -11,16 +13,19 @@ class QPushButton;
 
 // The progress of a run over many cards ("card n of m") with the one
 // control that stays live during it: a stop that takes effect between two
-// cards, so a card is never left half written.
-class CardRunProgress : public QWidget {
+// cards, so a card is never left half written. Between two cards it lets
+// the program's events run: a click on the stop, other windows' timers.
+class CardRunProgress : public QWidget, public CardRunSink {
     Q_OBJECT
 public:
     explicit CardRunProgress(QWidget* parent = nullptr);
 
-    void begin(int total);
-    void advance(int done);
+    void begin(int total) override;
+    bool advance(int done) override;
     // The run is over; the line keeps its last count.
-    void finish();
+    void finish() override;
+    // The hourglass while a controller is asked.
+    void exchanging(bool on) override;
     bool stopRequested() const { return stop_; }
 
 private:

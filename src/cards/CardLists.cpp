@@ -87,18 +87,6 @@ std::optional<FakaRow> rowOf(const QSqlRecord& r)
     return row;
 }
 
-PairOutcome outcomeOf(CardLineResult r)
-{
-    switch (r) {
-    case CardLineResult::Acknowledged: return PairOutcome::Done;
-    case CardLineResult::Refused: return PairOutcome::Refused;
-    case CardLineResult::PortNotOpen: return PairOutcome::PortNotOpen;
-    case CardLineResult::NoAnswer: return PairOutcome::NoAnswer;
-    case CardLineResult::WrongAnswer: return PairOutcome::WrongAnswer;
-    }
-    return PairOutcome::NoAnswer;
-}
-
 QList<SourceCard> sources(QSqlDatabase db, const QString& sql, const QVariantList& values)
 {
     QList<SourceCard> out;
@@ -111,6 +99,28 @@ QList<SourceCard> sources(QSqlDatabase db, const QString& sql, const QVariantLis
 }  // namespace
 
 namespace CardLists {
+
+PairOutcome pairOutcome(CardLineResult r)
+{
+    switch (r) {
+    case CardLineResult::Acknowledged: return PairOutcome::Done;
+    case CardLineResult::Refused: return PairOutcome::Refused;
+    case CardLineResult::PortNotOpen: return PairOutcome::PortNotOpen;
+    case CardLineResult::NoAnswer: return PairOutcome::NoAnswer;
+    case CardLineResult::WrongAnswer: return PairOutcome::WrongAnswer;
+    case CardLineResult::LateAnswer: return PairOutcome::LateAnswer;
+    }
+    return PairOutcome::NoAnswer;
+}
+
+std::optional<CardDoubt> doubtOf(PairOutcome outcome)
+{
+    if (outcome == PairOutcome::WrongAnswer)
+        return CardDoubt::WrongAddress;
+    if (outcome == PairOutcome::LateAnswer)
+        return CardDoubt::Late;
+    return std::nullopt;
+}
 
 std::optional<int> parseAddress(const QString& text)
 {
@@ -228,7 +238,7 @@ PairOutcome removeCard(LinePort& port, const LineParams& params, QSqlDatabase db
         return PairOutcome::NotHeld;
     const CardLineResult sent = CardListLine::remove(port, params, address, kh);
     if (sent != CardLineResult::Acknowledged)
-        return outcomeOf(sent);
+        return pairOutcome(sent);
 
     Transaction t(db);
     if (!t.begun() || !CardRows::moveToHistory(db, address, kh, today) || !t.commit())
@@ -249,7 +259,7 @@ PairOutcome extendCard(LinePort& port, const LineParams& params, QSqlDatabase db
         sent.startTime = sent.endTime = QTime();
     const CardLineResult r = CardListLine::add(port, params, address, physical, kh, sent, CardPacing::AroundSend);
     if (r != CardLineResult::Acknowledged)
-        return outcomeOf(r);
+        return pairOutcome(r);
 
     Transaction t(db);
     if (!t.begun())

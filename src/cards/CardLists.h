@@ -1,4 +1,5 @@
 #pragma once
+#include "cards/CardDoubt.h"
 #include "cards/CardListLine.h"
 
 #include <QList>
@@ -10,7 +11,7 @@
 
 // Card lists over many controllers: reading what `faka` holds, and the
 // two writes that follow a controller's acknowledgement (a removal into
-// the history, an extension to a further controller). The windows run the
+// the history, an extension to a further controller). CardRuns runs the
 // loops; every function here is one step that either completes or leaves
 // the database as it was.
 
@@ -36,11 +37,13 @@ struct SourceCard {
 // What became of one card on one controller.
 enum class PairOutcome {
     Done,            // acknowledged and written
-    NotHeld,         // removal: `faka` has no row of that card there
+    NotHeld,         // removal: `faka` has no row of that card there; re-send: the row cannot be read
+    AlreadyHeld,     // extension: `faka` has the card there already; nothing sent
     Refused,         // the card cannot be put into a command; nothing sent
     PortNotOpen,
     NoAnswer,
-    WrongAnswer,
+    WrongAnswer,     // the echo came from a wrong address
+    LateAnswer,      // the echo came after the wait
     DatabaseFailed,  // acknowledged, but the database write was rolled back
 };
 
@@ -54,6 +57,12 @@ struct ExtensionLimits {
 };
 
 namespace CardLists {
+
+// A card command's result as a pair's outcome.
+PairOutcome pairOutcome(CardLineResult result);
+
+// Whether a pair that failed may have been carried out all the same.
+std::optional<CardDoubt> doubtOf(PairOutcome outcome);
 
 // A controller address typed or listed: a whole number 0 to 99.
 std::optional<int> parseAddress(const QString& text);

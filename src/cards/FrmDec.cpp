@@ -3,10 +3,10 @@
 #include "ui/TypedInput.h"
 
 #include "cards/CardListWidgets.h"
+#include "cards/CardRuns.h"
 #include "db/Clock.h"
 #include "db/NumberText.h"
 #include "session/Session.h"
-#include "ui/BusyCursor.h"
 #include "ui/ExchangeGuard.h"
 #include "ui/Prompter.h"
 
@@ -181,17 +181,9 @@ void FrmDec::remove()
             byController();
         else if (Option3->isChecked())
             byDepartment();
-        progress_->finish();
-        port()->close();
     }
     if (focusAfter_)
         focusAfter_->setFocus();
-}
-
-PairOutcome FrmDec::removeOne(int address, const QString& card)
-{
-    BusyCursor busy;
-    return CardLists::removeCard(*port(), Session::lineParams(), Session::db(), address, card, Clock::today());
 }
 
 bool FrmDec::reportFailure(Mode mode, PairOutcome outcome, int address, const QString& card)
@@ -210,9 +202,35 @@ bool FrmDec::reportFailure(Mode mode, PairOutcome outcome, int address, const QS
                                   .arg(card));
         return mode == Mode::Card;
     default:
-        Prompt::exclaim(this, QStringLiteral("通讯出错，删除失败！"));
+        if (const std::optional<CardDoubt> doubt = CardLists::doubtOf(outcome))
+            Prompt::exclaim(this, CardDoubts::message(*doubt, CardChange::Removed, address, card));
+        else
+            Prompt::exclaim(this, QStringLiteral("通讯出错，删除失败！"));
         return mode == Mode::Card;
     }
+}
+
+void FrmDec::run(Mode mode, const QList<CardRuns::CardAt>& pairs)
+{
+    const RunEnd end = CardRuns::removeCards(
+        *port(), Session::lineParams(), Session::db(), pairs, Clock::today(), *progress_, [&](const RunPair& p) {
+            if (p.outcome == PairOutcome::Done && mode == Mode::Card)
+                Prompt::exclaim(this, p.card + QStringLiteral("已从地址为") + QString::number(p.address) +
+                                          QStringLiteral("的门中删除"));
+            else if (p.outcome == PairOutcome::Done)
+                Label1->setText(mode == Mode::Controller
+                                    ? p.card + QStringLiteral("已从地址为 ") + QString::number(p.address) +
+                                          QStringLiteral(" 的门上删除!")
+                                    : p.card + QStringLiteral("已从 ") + QString::number(p.address) +
+                                          QStringLiteral(" 号门上删除！"));
+            else if (p.outcome == PairOutcome::NotHeld && mode == Mode::Card)
+                Prompt::inform(this, QStringLiteral("此卡没有该门的发卡记录！"));
+            else if (!reportFailure(mode, p.outcome, p.address, p.card))
+                return RunStep::Stop;
+            return RunStep::Next;
+        });
+    if (end == RunEnd::Finished && mode != Mode::Card)
+        Prompt::inform(this, mode == Mode::Controller ? QStringLiteral("删除完毕！") : QStringLiteral("部门删除完毕！"));
 }
 
 void FrmDec::byCard()
@@ -234,20 +252,10 @@ void FrmDec::byCard()
         Prompt::exclaim(this, QStringLiteral("请选择目标门号！"));
         return;
     }
-    progress_->begin(static_cast<int>(targets.size()));
-    int n = 0;
-    for (int address : targets) {
-        if (progress_->stopRequested())
-            return;
-        progress_->advance(++n);
-        const PairOutcome o = removeOne(address, card);
-        if (o == PairOutcome::NotHeld)
-            Prompt::inform(this, QStringLiteral("此卡没有该门的发卡记录！"));
-        else if (o == PairOutcome::Done)
-            Prompt::exclaim(this, card + QStringLiteral("已从地址为") + QString::number(address) + QStringLiteral("的门中删除"));
-        else
-            reportFailure(Mode::Card, o, address, card);
-    }
+    QList<CardRuns::CardAt> pairs;
+    for (int address : targets)
+        pairs.append({address, card});
+    run(Mode::Card, pairs);
 }
 
 void FrmDec::byController()
@@ -266,20 +274,10 @@ void FrmDec::byController()
     const QStringList cards = CardLists::cardsOn(Session::db(), *address);
     if (cards.isEmpty())
         return;
-    progress_->begin(static_cast<int>(cards.size()));
-    int n = 0;
-    for (const QString& card : cards) {
-        if (progress_->stopRequested())
-            return;
-        progress_->advance(++n);
-        const PairOutcome o = removeOne(*address, card);
-        if (o == PairOutcome::Done)
-            Label1->setText(card + QStringLiteral("已从地址为 ") + QString::number(*address) + QStringLiteral(" 的门上删除!"));
-        else if (!reportFailure(Mode::Controller, o, *address, card))
-            return;
-        QApplication::processEvents();
-    }
-    Prompt::inform(this, QStringLiteral("删除完毕！"));
+    QList<CardRuns::CardAt> pairs;
+    for (const QString& card : cards)
+        pairs.append({*address, card});
+    run(Mode::Controller, pairs);
 }
 
 void FrmDec::byDepartment()
@@ -299,20 +297,10 @@ void FrmDec::byDepartment()
     const QStringList cards = CardLists::cardsOfDepartment(Session::db(), department);
     if (cards.isEmpty())
         return;
-    progress_->begin(static_cast<int>(cards.size() * targets.size()));
-    int n = 0;
+    QList<CardRuns::CardAt> pairs;
     for (const QString& card : cards) {
-        for (int address : targets) {
-            if (progress_->stopRequested())
-                return;
-            progress_->advance(++n);
-            const PairOutcome o = removeOne(address, card);
-            if (o == PairOutcome::Done)
-                Label1->setText(card + QStringLiteral("已从 ") + QString::number(address) + QStringLiteral(" 号门上删除！"));
-            else if (!reportFailure(Mode::Department, o, address, card))
-                return;
-            QApplication::processEvents();
-        }
+        for (int address : targets)
+            pairs.append({address, card});
     }
-    Prompt::inform(this, QStringLiteral("部门删除完毕！"));
+    run(Mode::Department, pairs);
 }

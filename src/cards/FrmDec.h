@@ -1,5 +1,5 @@
 #pragma once
-#include "cards/CardLists.h"
+#include "cards/CardRuns.h"
 #include "ui/LineDialog.h"
 
 class CardRunProgress;
@@ -29,9 +29,10 @@ private:
     void byController();
     void byDepartment();
     QList<int> selectedTargets() const;
-    // One pair; false when the run must end.
     enum class Mode { Card, Controller, Department };
-    PairOutcome removeOne(int address, const QString& card);
+    // The removal of every pair, told in the mode's words.
+    void run(Mode mode, const QList<CardRuns::CardAt>& pairs);
+    // False when the run must end.
     bool reportFailure(Mode mode, PairOutcome outcome, int address, const QString& card);
 
     QGroupBox* Frame1 = nullptr;       // "选择要删除的部门、卡号、地址"

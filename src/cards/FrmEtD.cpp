@@ -5,6 +5,7 @@
 
 #include "cards/CardIssuing.h"
 #include "cards/CardListWidgets.h"
+#include "cards/CardRuns.h"
 #include "db/Clock.h"
 #include "db/NumberText.h"
 #include "session/Session.h"
@@ -356,39 +357,40 @@ std::optional<ExtensionLimits> FrmEtD::takeLimits()
     return run;
 }
 
-FrmEtD::Step FrmEtD::sendOne(int address, const SourceCard& source, const ExtensionLimits& limits, bool byCard)
+RunStep FrmEtD::told(const RunPair& pair, bool byCard)
 {
-    QString physical = source.physical;
-    for (;;) {
-        const PairOutcome o = CardLists::extendCard(*port(), Session::lineParams(), Session::db(), address, physical,
-                                                    source.card, limits);
-        switch (o) {
-        case PairOutcome::Done:
-            if (byCard)
-                Prompt::inform(this, QStringLiteral("该卡号在地址%1添加成功！").arg(address));
-            else
-                Label1->setText(QStringLiteral("卡号%1在地址%2添加成功！").arg(source.card).arg(address));
-            return Step::Next;
-        case PairOutcome::Refused:
-            Prompt::exclaim(this, QStringLiteral("卡号%1的卡号或物理卡号不能写入控制器，没有发送！").arg(source.card));
-            return Step::Next;
-        case PairOutcome::DatabaseFailed:
-            // The controller admits the card now; the operator must know
-            // which one, since `faka` does not say so.
-            Prompt::exclaim(this, QStringLiteral("地址%1的控制器已写入卡号%2，但数据库没有写入，请检查数据库！")
-                                      .arg(address)
-                                      .arg(source.card));
-            return Step::Abort;
-        default: break;
-        }
-        const Prompter::Answer a = Prompt::ask(this, QStringLiteral("地址%1通讯出错！!").arg(address),
-                                               Prompter::Buttons::AbortRetryIgnore, Prompter::Icon::None, QString(),
-                                               Prompter::Answer::Abort);
-        if (a == Prompter::Answer::Abort)
-            return Step::Abort;
-        if (a != Prompter::Answer::Retry)
-            return Step::Next;
+    switch (pair.outcome) {
+    case PairOutcome::AlreadyHeld:
+        if (byCard)
+            Prompt::inform(this, QStringLiteral("该卡号在%1已经发卡记录！").arg(pair.address));
+        return RunStep::Next;
+    case PairOutcome::Done:
+        if (byCard)
+            Prompt::inform(this, QStringLiteral("该卡号在地址%1添加成功！").arg(pair.address));
+        else
+            Label1->setText(QStringLiteral("卡号%1在地址%2添加成功！").arg(pair.card).arg(pair.address));
+        return RunStep::Next;
+    case PairOutcome::Refused:
+        Prompt::exclaim(this, QStringLiteral("卡号%1的卡号或物理卡号不能写入控制器，没有发送！").arg(pair.card));
+        return RunStep::Next;
+    case PairOutcome::DatabaseFailed:
+        // The controller admits the card now; the operator must know
+        // which one, since `faka` does not say so.
+        Prompt::exclaim(this, QStringLiteral("地址%1的控制器已写入卡号%2，但数据库没有写入，请检查数据库！")
+                                  .arg(pair.address)
+                                  .arg(pair.card));
+        return RunStep::Stop;
+    default: break;
     }
+    const std::optional<CardDoubt> doubt = CardLists::doubtOf(pair.outcome);
+    const Prompter::Answer a =
+        Prompt::ask(this,
+                    doubt ? CardDoubts::message(*doubt, CardChange::Added, pair.address, pair.card)
+                          : QStringLiteral("地址%1通讯出错！!").arg(pair.address),
+                    Prompter::Buttons::AbortRetryIgnore, Prompter::Icon::None, QString(), Prompter::Answer::Abort);
+    if (a == Prompter::Answer::Abort)
+        return RunStep::Stop;
+    return a == Prompter::Answer::Retry ? RunStep::Retry : RunStep::Next;
 }
 
 void FrmEtD::extend()
@@ -404,10 +406,6 @@ void FrmEtD::extend()
 
 void FrmEtD::run()
 {
-    struct Release {
-        LinePort* p;
-        ~Release() { p->close(); }
-    } release{port()};
     Label1->clear();
     const std::optional<ExtensionLimits> limits = takeLimits();
     if (!limits)
@@ -467,32 +465,9 @@ void FrmEtD::run()
         sources = CardLists::sourcesOfDepartment(db, bm->currentText());
     }
 
-    progress_->begin(static_cast<int>(sources.size() * targets.size()));
-    int n = 0;
-    bool aborted = false;
-    for (const SourceCard& source : sources) {
-        for (int address : targets) {
-            if (progress_->stopRequested()) {
-                aborted = true;
-                break;
-            }
-            progress_->advance(++n);
-            if (CardLists::isIssued(db, address, source.card)) {
-                if (byCard)
-                    Prompt::inform(this, QStringLiteral("该卡号在%1已经发卡记录！").arg(address));
-                continue;
-            }
-            if (sendOne(address, source, *limits, byCard) == Step::Abort) {
-                aborted = true;
-                break;
-            }
-            QApplication::processEvents();
-        }
-        if (aborted)
-            break;
-    }
-    progress_->finish();
-    if (aborted || byCard)
+    const RunEnd end = CardRuns::extendCards(*port(), Session::lineParams(), db, sources, targets, *limits,
+                                             *progress_, [&](const RunPair& pair) { return told(pair, byCard); });
+    if (end == RunEnd::Stopped || byCard)
         return;
     if (!Label1->text().isEmpty())
         Prompt::inform(this, QStringLiteral("添加完毕！"));

@@ -1,5 +1,5 @@
 #pragma once
-#include "cards/CardLists.h"
+#include "cards/CardRuns.h"
 #include "ui/LineDialog.h"
 
 class CardRunProgress;
@@ -39,8 +39,9 @@ private:
     std::optional<ExtensionLimits> takeLimits();
     QList<int> selectedTargets() const;
 
-    enum class Step { Next, Abort };
-    Step sendOne(int address, const SourceCard& source, const ExtensionLimits& limits, bool byCard);
+    // Tells the operator what became of one pair and, for a send that
+    // failed, asks whether to give up, send again or go on.
+    RunStep told(const RunPair& pair, bool byCard);
 
     QGroupBox* Frame1 = nullptr;       // "选择要扩展的卡号、地址或部门"
     QRadioButton* Option1 = nullptr;   // "卡号": one card

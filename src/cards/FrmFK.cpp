@@ -472,6 +472,12 @@ void FrmFK::tell(CardCommand command, const CardRequest& r, int address, const S
         if (command == CardCommand::Delete)
             return Prompt::inform(this, QStringLiteral("通信出错!"), x);
         return Prompt::inform(this, QStringLiteral("%1号门通讯出错").arg(address));
+    case O::Unconfirmed:
+        return Prompt::inform(this,
+                              CardDoubts::message(*s.doubt,
+                                                  command == CardCommand::Add ? CardChange::Added : CardChange::Removed,
+                                                  address, r.card),
+                              x);
     case O::Unrecorded:
         return Prompt::inform(
             this, QStringLiteral("%1 号门已收到卡号 %2，但数据库没有记下：%3").arg(address).arg(r.card, s.error),
@@ -483,9 +489,10 @@ void FrmFK::tell(CardCommand command, const CardRequest& r, int address, const S
     case O::Undetermined:
         return Prompt::inform(this,
                               QStringLiteral("卡号 %1 的修改没有写入 %2 号门，该门禁控制器中现在是否还有此卡无法确定，"
-                                             "发卡记录保留。请用“发卡信息重整”重新发送该门的卡，使门禁控制器与数据库一致")
-                                  .arg(r.card)
-                                  .arg(address),
+                                             "发卡记录保留。")
+                                      .arg(r.card)
+                                      .arg(address) +
+                                  CardDoubts::remedy(),
                               x);
     case O::RemovedUnchanged:
         return Prompt::inform(
@@ -568,14 +575,14 @@ void FrmFK::change()
     port()->close();
     const CardSendOptions options = CardSendOptions::issuing(Session::lineParams());
     const QDate today = Clock::today();
-    auto offerRetry = [this, &r](int address, CardOutcome failed) {
-        // A wrong echo is an answer: the controller may well have taken
-        // the card, where a silent one most likely did not.
+    auto offerRetry = [this, &r](int address, const CardResult& failed) {
+        // A wrong or late echo is an answer: the controller may well have
+        // taken the card, where a silent one most likely did not.
+        const std::optional<CardDoubt> doubt = CardDoubts::of(failed);
         const QString text =
-            (failed == CardOutcome::WrongEcho
-                 ? QStringLiteral("%1号门回答的地址不对：卡号 %2 已从该门删除，新的设置可能已经写入，也可能没有。重试吗？")
-                 : QStringLiteral("%1号门通讯出错：卡号 %2 已从该门删除，新的设置没有写入。重试吗？"))
-                .arg(address)
+            (doubt ? CardDoubts::cause(*doubt, address) +
+                         QStringLiteral("：卡号 %1 已从该门删除，新的设置可能已经写入，也可能没有。重试吗？")
+                   : QStringLiteral("%1号门通讯出错：卡号 %2 已从该门删除，新的设置没有写入。重试吗？").arg(address))
                 .arg(r.card);
         // The question is not part of the wait.
         QApplication::restoreOverrideCursor();
@@ -591,7 +598,7 @@ void FrmFK::change()
         CardCommand::Change, r,
         [&](int a) {
             return CardIssuing::changeOne(db_, *port(), r, a, options, today,
-                                          [&](CardOutcome failed) { return offerRetry(a, failed); });
+                                          [&](const CardResult& failed) { return offerRetry(a, failed); });
         },
         [&](int a, const StepReport& s) {
             if (isLastRow(a))

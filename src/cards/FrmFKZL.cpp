@@ -2,14 +2,12 @@
 
 #include "cards/CardListWidgets.h"
 #include "cards/CardLists.h"
-#include "doors/ControllerLine.h"
+#include "cards/CardRuns.h"
 #include "doors/DoorsTable.h"
 #include "session/Session.h"
-#include "ui/BusyCursor.h"
 #include "ui/ExchangeGuard.h"
 #include "ui/Prompter.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QFrame>
 #include <QGridLayout>
@@ -20,8 +18,6 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QVBoxLayout>
-
-using namespace std::chrono_literals;
 
 FrmFKZL::FrmFKZL(QWidget* parent) : LineDialog(parent)
 {
@@ -124,122 +120,81 @@ void FrmFKZL::start()
 
 void FrmFKZL::resend(int address)
 {
+    using End = CardRuns::ResendResult::End;
     ExchangeGuard guard(working_, {Combo1, Command1, Command2});
-    LinePort& comm = *port();
-    const LineParams params = Session::lineParams();
-    // The line is held for the whole run and released when it ends, so no
-    // other window can slip a command in between two cards.
-    struct Release {
-        LinePort& p;
-        ~Release() { p.close(); }
-    } release{comm};
-
-    if (!comm.open(params).ok()) {
-        Prompt::exclaim(this, QStringLiteral("串口通信端口没有打开"));
-        return;
-    }
-    LineOutcome cleared;
-    {
-        BusyCursor busy;
-        cleared = ClearLists(comm, address, 3000ms);
-    }
-    switch (cleared) {
-    case LineOutcome::Ok: break;
-    case LineOutcome::WrongAnswer:
+    // The bar and the count of the window's own, beside the run's line.
+    struct Bar : CardRunSink {
+        FrmFKZL& w;
+        explicit Bar(FrmFKZL& window) : w(window) {}
+        void begin(int total) override
+        {
+            w.PrgBar->setVisible(true);
+            w.PrgBar->setRange(0, 100 * total);
+            w.PrgBar->setValue(0);
+            w.sent_ = 0;
+            w.Text1->clear();
+            w.progress_->begin(total);
+        }
+        bool advance(int done) override { return w.progress_->advance(done); }
+        void finish() override { w.progress_->finish(); }
+        void exchanging(bool on) override { w.progress_->exchanging(on); }
+    } bar(*this);
+    const CardRuns::ResendResult r =
+        CardRuns::resend(*port(), Session::lineParams(), Session::db(), address, bar, [this](const RunPair& pair) {
+            switch (pair.outcome) {
+            case PairOutcome::Done:
+                PrgBar->setValue(PrgBar->value() + 100);
+                Text1->setText(QString::number(++sent_));
+                return RunStep::Next;
+            case PairOutcome::NotHeld:
+                Prompt::exclaim(this, QStringLiteral("卡号%1的发卡记录无法读取，没有发送！").arg(pair.card));
+                return RunStep::Next;
+            case PairOutcome::Refused:
+                Prompt::exclaim(this, refusalText(*pair.row));
+                return RunStep::Next;
+            default:
+                return Prompt::ask(this, QStringLiteral("   通信故障!"), Prompter::Buttons::RetryCancel,
+                                   Prompter::Icon::None, QStringLiteral("出错"), Prompter::Answer::Cancel)
+                               == Prompter::Answer::Retry
+                           ? RunStep::Retry
+                           : RunStep::Stop;
+            }
+        });
+    switch (r.end) {
+    case End::PortNotOpen: Prompt::exclaim(this, QStringLiteral("串口通信端口没有打开")); return;
+    case End::ClearedWrong:
         Prompt::inform(this, QStringLiteral("地址%1应答错误，控制器可能没有清理！").arg(address));
         return;
-    case LineOutcome::PortNotOpen:
-    case LineOutcome::PortFailed:
-    case LineOutcome::Busy:
-        Prompt::exclaim(this, QStringLiteral("串口通信端口没有打开"));
-        return;
-    default: Prompt::inform(this, QStringLiteral("通信故障！")); return;
-    }
-
-    const std::optional<QList<CardLists::StoredCard>> cards = CardLists::storedCards(Session::db(), address);
-    if (!cards) {
+    case End::NotCleared: Prompt::inform(this, QStringLiteral("通信故障！")); return;
+    case End::Unreadable:
         Prompt::inform(this, QStringLiteral("地址%1的控制器已清空，但发卡信息无法读取，请重新重整！").arg(address));
         return;
+    case End::NoCards: Prompt::inform(this, QStringLiteral("没有发卡信息！")); return;
+    case End::Stopped:
+    case End::Finished: break;
     }
-    if (cards->isEmpty()) {
-        Prompt::inform(this, QStringLiteral("没有发卡信息！"));
-        return;
-    }
-
-    const int total = static_cast<int>(cards->size());
-    PrgBar->setVisible(true);
-    PrgBar->setRange(0, 100 * total);
-    PrgBar->setValue(0);
-    sent_ = 0;
-    Text1->clear();
-    progress_->begin(total);
-    bool stopped = false;
-    int tried = 0;
-    int unsendable = 0;  // rows no re-send can write
-    for (const CardLists::StoredCard& stored : *cards) {
-        if (progress_->stopRequested()) {
-            stopped = true;
-            break;
-        }
-        ++tried;
-        progress_->advance(tried);
-        if (!stored.row) {
-            Prompt::exclaim(this, QStringLiteral("卡号%1的发卡记录无法读取，没有发送！").arg(stored.card));
-            ++unsendable;
-            continue;
-        }
-        FakaRow row = *stored.row;
-        for (;;) {
-            CardLineResult r;
-            {
-                BusyCursor busy;
-                r = CardListLine::add(comm, params, address, row.physical, row.card, row.limits);
-            }
-            if (r == CardLineResult::Acknowledged) {
-                PrgBar->setValue(PrgBar->value() + 100);
-                ++sent_;
-                Text1->setText(QString::number(sent_));
-                break;
-            }
-            if (r == CardLineResult::Refused) {
-                Prompt::exclaim(this, refusalText(row));
-                ++unsendable;
-                break;
-            }
-            if (Prompt::ask(this, QStringLiteral("   通信故障!"), Prompter::Buttons::RetryCancel, Prompter::Icon::None,
-                            QStringLiteral("出错"), Prompter::Answer::Cancel)
-                != Prompter::Answer::Retry) {
-                stopped = true;
-                break;
-            }
-        }
-        if (stopped)
-            break;
-        QApplication::processEvents();
-    }
-    progress_->finish();
 
     // Only echoes are counted: a controller that answered late may hold
     // more than these.
     const QString holds = QStringLiteral("地址%1的控制器已清空，其%2张卡中已确认写入%3张，请重新重整！")
                               .arg(address)
-                              .arg(total)
-                              .arg(sent_);
-    if (stopped) {
+                              .arg(r.total)
+                              .arg(r.sent);
+    if (r.end == End::Stopped) {
         Prompt::exclaim(this, holds);
         return;
     }
-    if (sent_ == total) {
+    if (r.sent == r.total) {
         Prompt::inform(this, QStringLiteral("重整成功！"));
         sent_ = 0;
-    } else if (sent_ + unsendable == total) {
+    } else if (r.sent + r.unsendable == r.total) {
         // Sending again would skip the same rows: they need mending first.
         Prompt::exclaim(this, QStringLiteral("地址%1的控制器已清空，其%2张卡中已确认写入%3张；另%4张的发卡信息不能写入控制器，"
                                              "请先修改其发卡信息！")
                                   .arg(address)
-                                  .arg(total)
-                                  .arg(sent_)
-                                  .arg(unsendable));
+                                  .arg(r.total)
+                                  .arg(r.sent)
+                                  .arg(r.unsendable));
     } else {
         Prompt::exclaim(this, QStringLiteral("通讯失败!\n") + holds);
     }

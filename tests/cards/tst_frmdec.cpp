@@ -65,6 +65,7 @@ class FrmDecTest : public QObject {
     Q_OBJECT
 private slots:
     void byCardOverThreeControllersSecondSilent();
+    void unconfirmedRemovalLeavesTheCardInDoubt();
     void byControllerStopsAtAFailure_data();
     void byControllerStopsAtAFailure();
     void byDepartment();
@@ -103,6 +104,26 @@ void FrmDecTest::byCardOverThreeControllersSecondSilent()
     QVERIFY(h.sim.frames().isEmpty());
     // The lists stay as loaded.
     QCOMPARE(win.box("kh")->findText(QStringLiteral("000001")), 0);
+}
+
+// Controller 2 answers from a wrong address and controller 3 late: each
+// may have let card 000001 go, so the operator learns which and what to
+// do, and faka keeps the card on both.
+void FrmDecTest::unconfirmedRemovalLeavesTheCardInDoubt()
+{
+    LineHome h;
+    threeControllers(h);
+    h.sim.controller(2)->behaviour.wrongAddress = true;
+    h.sim.controller(3)->behaviour.delayMs = 2500;
+    Window win;
+    pick(win.box("kh"), QStringLiteral("000001"));
+    QTest::mouseClick(win.remove(), Qt::LeftButton);
+    const QString doubt = QStringLiteral("卡号 000001 可能已从该门禁控制器删除，也可能没有，发卡记录保留。"
+                                         "请用“发卡信息重整”重新发送该门的卡，使门禁控制器与数据库一致");
+    QCOMPARE(h.prompts.texts().mid(1), (QStringList{QStringLiteral("2号门回答的地址不对，") + doubt,
+                                                    QStringLiteral("3号门的应答迟到了，") + doubt}));
+    QCOMPARE(fakaCards(h, 2), fakaCards(h, 3));
+    QCOMPARE(fakaCards(h, 3), (QStringList{"000001", "000002", "000003"}));
 }
 
 void FrmDecTest::byControllerStopsAtAFailure_data()

@@ -91,6 +91,7 @@ private slots:
     void byDepartmentSendsACardOnce();
     void failedSend_data();
     void failedSend();
+    void unconfirmedSendLeavesTheCardInDoubt();
     void cardThatCannotBeSentIsSkipped();
     void checksComeInOrder_data();
     void checksComeInOrder();
@@ -195,6 +196,29 @@ void FrmEtDTest::failedSend()
     sameListsAsFaka(h);
     if (retry)
         QCOMPARE(addedCards(h.sim, 4), (QStringList{"000001", "000001", "000002"}));
+}
+
+// Controller 3 answers from a wrong address and controller 4 late: each
+// may hold card 000002 now, so each box names it and what to do; after
+// Ignore faka has no row there.
+void FrmEtDTest::unconfirmedSendLeavesTheCardInDoubt()
+{
+    LineHome h;
+    cardsOnThree(h);
+    h.sim.controller(3)->behaviour.wrongAddress = true;
+    h.sim.controller(4)->behaviour.delayMs = 2500;
+    h.prompts.answerNext(Prompter::Answer::Ignore);
+    h.prompts.answerNext(Prompter::Answer::Ignore);
+    Window win;
+    win.type("Ckh", QStringLiteral("000002"));
+    selectTargets(win.targets(), {"3", "4"});
+    win.add();
+    const QString doubt = QStringLiteral("卡号 000002 可能已经写入该门禁控制器，也可能没有，发卡记录中没有写入。"
+                                         "请用“发卡信息重整”重新发送该门的卡，使门禁控制器与数据库一致");
+    QCOMPARE(h.prompts.texts(), (QStringList{QStringLiteral("3号门回答的地址不对，") + doubt,
+                                             QStringLiteral("4号门的应答迟到了，") + doubt}));
+    QCOMPARE(h.prompts.shown.last().buttons, Prompter::Buttons::AbortRetryIgnore);
+    QCOMPARE(fakaCards(h, 3) + fakaCards(h, 4), QStringList{QStringLiteral("000001")});
 }
 
 void FrmEtDTest::cardThatCannotBeSentIsSkipped()

@@ -180,6 +180,8 @@ private slots:
     void changeOffersRetryThenRecordsTheRemoval_data();
     void changeOffersRetryThenRecordsTheRemoval();
     void databaseFailureNamesTheController();
+    void unconfirmedEchoLeavesTheCardInDoubt_data();
+    void unconfirmedEchoLeavesTheCardInDoubt();
     void lookupFillsTheWindow();
     void addressClickShowsThatControllersLimits();
     void tabThroughTheAddressListKeepsTheModes();
@@ -746,6 +748,52 @@ void FrmFKTest::issueChangeDeleteAsAnOperator()
              QStringLiteral("2 2024-05-17 O'Brien 周 08:00:00"));
     QVERIFY(win.w->Tkh->currentText().isEmpty());
     shot("4-deleted");
+}
+
+// Controller 3 answers from a wrong address, or after the wait: it may
+// have carried the command out, so the operator learns which controller
+// and what to do, while faka keeps only what was confirmed.
+void FrmFKTest::unconfirmedEchoLeavesTheCardInDoubt_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<int>("delayMs");  // 0: a wrong address at once
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<int>("rowsLeft");
+    const QString fix = QStringLiteral("请用“发卡信息重整”重新发送该门的卡，使门禁控制器与数据库一致");
+    const QString wrong = QStringLiteral("3号门回答的地址不对，"), late = QStringLiteral("3号门的应答迟到了，");
+    const QString added = QStringLiteral("卡号 000123 可能已经写入该门禁控制器，也可能没有，发卡记录中没有写入。") + fix;
+    const QString removed = QStringLiteral("卡号 000123 可能已从该门禁控制器删除，也可能没有，发卡记录保留。") + fix;
+    QTest::newRow("add, wrong address") << "Cmdadd" << 0 << wrong + added << 0;
+    QTest::newRow("add, late") << "Cmdadd" << 2500 << late + added << 0;
+    QTest::newRow("change, wrong address") << "cmdchg" << 0 << wrong + removed << 1;
+    QTest::newRow("change, late") << "cmdchg" << 2500 << late + removed << 1;
+    QTest::newRow("delete, wrong address") << "Cmddel" << 0 << wrong + removed << 1;
+    QTest::newRow("delete, late") << "Cmddel" << 2500 << late + removed << 1;
+}
+
+void FrmFKTest::unconfirmedEchoLeavesTheCardInDoubt()
+{
+    QFETCH(QString, button);
+    QFETCH(int, delayMs);
+    Home h;
+    addDoors(h, {3});
+    const bool add = button == QLatin1String("Cmdadd");
+    if (!add)
+        issue(h, {3}, QStringLiteral("000123"), QStringLiteral("0012345678"));
+    Window win;
+    win.typeCard(QStringLiteral("000123"));
+    if (add) {
+        win.type(win.w->tcard, QStringLiteral("0012345678"));
+        win.pick({3});
+        win.chooseModes();
+    }
+    h.sim.controller(3)->behaviour.delayMs = delayMs;
+    h.sim.controller(3)->behaviour.wrongAddress = delayMs == 0;
+    h.prompts.clear();
+    win.w->findChild<QPushButton*>(button)->click();
+    QFETCH(QString, message);
+    QCOMPARE(h.prompts.texts(), QStringList{message});
+    QTEST(int(heldByDatabase(h.home, 3).size()), "rowsLeft");
 }
 
 QTEST_MAIN(FrmFKTest)

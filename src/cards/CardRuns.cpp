@@ -1,0 +1,145 @@
+#include "cards/CardRuns.h"
+
+using namespace std::chrono_literals;
+
+namespace {
+
+// The line is released however a run ends.
+struct Release {
+    LinePort& port;
+    ~Release() { port.close(); }
+};
+
+// Sends one pair until the caller's answer is not Retry; the answer and
+// the pair's last outcome.
+template <typename Send>
+std::pair<RunStep, PairOutcome> settle(CardRunSink& sink, const PairAnswer& answer, RunPair pair, Send send)
+{
+    for (;;) {
+        sink.exchanging(true);
+        pair.outcome = send();
+        sink.exchanging(false);
+        const RunStep step = answer(pair);
+        if (step != RunStep::Retry)
+            return {step, pair.outcome};
+    }
+}
+
+}  // namespace
+
+namespace CardRuns {
+
+ResendResult resend(LinePort& port, const LineParams& params, QSqlDatabase db, int address, CardRunSink& sink,
+                    const PairAnswer& answer)
+{
+    using End = ResendResult::End;
+    ResendResult r;
+    // The line is held for the whole run, so no other window can slip a
+    // command in between two cards.
+    Release release{port};
+    if (!port.open(params).ok()) {
+        r.end = End::PortNotOpen;
+        return r;
+    }
+    sink.exchanging(true);
+    r.cleared = ClearLists(port, address, 3000ms);
+    sink.exchanging(false);
+    switch (r.cleared) {
+    case LineOutcome::Ok: break;
+    case LineOutcome::WrongAnswer: r.end = End::ClearedWrong; return r;
+    case LineOutcome::PortNotOpen:
+    case LineOutcome::PortFailed:
+    case LineOutcome::Busy: r.end = End::PortNotOpen; return r;
+    default: r.end = End::NotCleared; return r;
+    }
+
+    const std::optional<QList<CardLists::StoredCard>> cards = CardLists::storedCards(db, address);
+    if (!cards || cards->isEmpty()) {
+        r.end = cards ? End::NoCards : End::Unreadable;
+        return r;
+    }
+    r.total = static_cast<int>(cards->size());
+    sink.begin(r.total);
+    int n = 0;
+    for (const CardLists::StoredCard& stored : *cards) {
+        if (!sink.advance(++n)) {
+            r.end = End::Stopped;
+            break;
+        }
+        RunPair pair{address, stored.card, PairOutcome::NotHeld, stored.row};
+        if (!stored.row) {
+            ++r.unsendable;
+            if (answer(pair) == RunStep::Stop) {
+                r.end = End::Stopped;
+                break;
+            }
+            continue;
+        }
+        FakaRow row = *stored.row;
+        const auto [step, outcome] = settle(sink, answer, pair, [&] {
+            return CardLists::pairOutcome(CardListLine::add(port, params, address, row.physical, row.card, row.limits));
+        });
+        r.sent += outcome == PairOutcome::Done;
+        r.unsendable += outcome == PairOutcome::Refused;
+        if (step == RunStep::Stop) {
+            r.end = End::Stopped;
+            break;
+        }
+    }
+    sink.finish();
+    return r;
+}
+
+RunEnd removeCards(LinePort& port, const LineParams& params, QSqlDatabase db, const QList<CardAt>& pairs,
+                   const QDate& today, CardRunSink& sink, const PairAnswer& answer)
+{
+    Release release{port};
+    sink.begin(static_cast<int>(pairs.size()));
+    RunEnd end = RunEnd::Finished;
+    int n = 0;
+    for (const CardAt& at : pairs) {
+        if (!sink.advance(++n) ||
+            settle(sink, answer, RunPair{at.address, at.card.trimmed(), PairOutcome::Done, std::nullopt}, [&] {
+                return CardLists::removeCard(port, params, db, at.address, at.card, today);
+            }).first == RunStep::Stop) {
+            end = RunEnd::Stopped;
+            break;
+        }
+    }
+    sink.finish();
+    return end;
+}
+
+RunEnd extendCards(LinePort& port, const LineParams& params, QSqlDatabase db, const QList<SourceCard>& sources,
+                   const QList<int>& targets, const ExtensionLimits& limits, CardRunSink& sink,
+                   const PairAnswer& answer)
+{
+    Release release{port};
+    sink.begin(static_cast<int>(sources.size() * targets.size()));
+    int n = 0;
+    for (const SourceCard& source : sources) {
+        for (int address : targets) {
+            RunPair pair{address, source.card, PairOutcome::Done, std::nullopt};
+            QString physical = source.physical;
+            RunStep step = RunStep::Next;
+            if (!sink.advance(++n)) {
+                step = RunStep::Stop;
+            } else if (CardLists::isIssued(db, address, source.card)) {
+                pair.outcome = PairOutcome::AlreadyHeld;
+                step = answer(pair);
+            } else {
+                step = settle(sink, answer, pair, [&] {
+                           return CardLists::extendCard(port, params, db, address, physical, source.card, limits);
+                       }).first;
+            }
+            if (step == RunStep::Stop) {
+                sink.finish();
+                return RunEnd::Stopped;
+            }
+        }
+    }
+    sink.finish();
+    return RunEnd::Finished;
+}
+
+}  // namespace CardRuns

@@ -17,6 +17,7 @@
 #include "records/FrmZDCJ.h"
 #include "ui/BusyCursor.h"
 #include "ui/Prompter.h"
+#include "ui/Resize.h"
 #include "ui/WorkProgress.h"
 
 #include <QAction>
@@ -373,6 +374,7 @@ void menu::present(QWidget* w, bool modal)
     if (modal)
         w->setWindowModality(Qt::ApplicationModal);
     w->show();
+    Resize::fitToScreen(w);
     w->raise();
     w->activateWindow();
 }

@@ -1,20 +1,25 @@
 #include "ui/Resize.h"
 
 #include <QEvent>
+#include <QFontMetricsF>
 #include <QGroupBox>
 #include <QLayout>
 #include <QLocale>
 #include <QMainWindow>
+#include <QScreen>
 #include <QStackedWidget>
 #include <QTabWidget>
 #include <QVariant>
 #include <QWidget>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
 
 const char* kTag = "Tag";
+// Below this a Chinese caption is no longer legible.
+constexpr qreal kSmallestPoints = 7;
 const char* kBaseWidth = "OrigWidth";
 const char* kBaseHeight = "OrigHeight";
 
@@ -132,6 +137,70 @@ void keepProportional(QWidget* window)
     ResizeInit(window);
     QWidget* watched = area(window);
     watched->installEventFilter(new Follower(window));
+}
+
+double fontScale(const QWidget* window)
+{
+    const QFontMetricsF fm(window->font());
+    return std::max({1.0, fm.horizontalAdvance(QChar(0x4E1A)) / 12.0, fm.horizontalAdvance(QLatin1Char('0')) / 7.0});
+}
+
+void scaleForFont(QWidget* window)
+{
+    const double f = fontScale(window);
+    if (f <= 1)
+        return;
+    auto scaled = [f](int v) { return int(std::lround(v * f)); };
+    for (QWidget* c : controls(window)) {
+        const QRect g = c->geometry();
+        c->setGeometry(scaled(g.x()), scaled(g.y()), scaled(g.width()), scaled(g.height()));
+    }
+    const QSize size(scaled(window->width()), scaled(window->height()));
+    if (window->minimumSize() == window->maximumSize())
+        window->setFixedSize(size);
+    else
+        window->resize(size);
+}
+
+void fitToScreen(QWidget* window)
+{
+    const QScreen* screen = window->screen();
+    if (!screen)
+        return;
+    const QRect free = screen->availableGeometry();
+    const QSize frame = window->frameGeometry().size() - window->geometry().size();
+    const QSize room = free.size() - frame;
+    // A window whose layout cannot shrink to the screen at the desktop's
+    // font takes a smaller one: its text stays whole and its buttons on
+    // the screen. A proportional window is scaled down as a whole.
+    auto least = [window]() { return window->minimumSizeHint().expandedTo(window->minimumSize()); };
+    if (window->layout()) {
+        QFont font = window->font();
+        while (least().width() > room.width() || least().height() > room.height()) {
+            if (font.pointSizeF() <= kSmallestPoints)
+                break;
+            font.setPointSizeF(std::max(kSmallestPoints, font.pointSizeF() * 0.9));
+            window->setFont(font);
+            window->layout()->activate();
+        }
+    }
+    const QSize inner = window->size().boundedTo(room).expandedTo(least());
+    if (inner != window->size()) {
+        const QSize base = baseSize(window);
+        window->resize(inner);
+        if (!base.isEmpty()) {
+            const double f = std::min(double(inner.width()) / base.width(), double(inner.height()) / base.height());
+            if (f < 1) {
+                QFont font = window->font();
+                font.setPointSizeF(std::max(kSmallestPoints, font.pointSizeF() * f));
+                window->setFont(font);
+            }
+        }
+    }
+    const QSize whole = window->size() + frame;
+    const int x = std::clamp(window->frameGeometry().x(), free.left(), std::max(free.left(), free.right() + 1 - whole.width()));
+    const int y = std::clamp(window->frameGeometry().y(), free.top(), std::max(free.top(), free.bottom() + 1 - whole.height()));
+    window->move(x, y);
 }
 
 QSize baseSize(QWidget* window)

@@ -103,6 +103,9 @@ menu::menu(QWidget* parent) : QMainWindow(parent)
     collectPanel_->setObjectName(QStringLiteral("collectPanel"));
     statusBar()->addWidget(collectPanel_, 1);
 
+    // Windows drawn for a larger screen, the report preview among them.
+    Resize::fitShownWindows(this);
+
     timer_ = new QTimer(this);
     timer_->setObjectName(QStringLiteral("Timer1"));
     timer_->setInterval(CollectionSchedule::kTickMs);
@@ -374,7 +377,6 @@ void menu::present(QWidget* w, bool modal)
     if (modal)
         w->setWindowModality(Qt::ApplicationModal);
     w->show();
-    Resize::fitToScreen(w);
     w->raise();
     w->activateWindow();
 }

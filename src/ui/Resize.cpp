@@ -1,5 +1,6 @@
 #include "ui/Resize.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QFontMetricsF>
 #include <QGroupBox>
@@ -91,6 +92,22 @@ protected:
         if (event->type() == QEvent::Resize)
             Resize::ResizeForm(static_cast<QWidget*>(parent()));
         return QObject::eventFilter(watched, event);
+    }
+};
+
+class ScreenKeeper : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show && watched->isWidgetType() && watched != parent()) {
+            auto* w = static_cast<QWidget*>(watched);
+            if (w->isWindow() && (w->windowType() == Qt::Window || w->windowType() == Qt::Dialog))
+                Resize::fitToScreen(w);
+        }
+        return false;
     }
 };
 
@@ -201,6 +218,11 @@ void fitToScreen(QWidget* window)
     const int x = std::clamp(window->frameGeometry().x(), free.left(), std::max(free.left(), free.right() + 1 - whole.width()));
     const int y = std::clamp(window->frameGeometry().y(), free.top(), std::max(free.top(), free.bottom() + 1 - whole.height()));
     window->move(x, y);
+}
+
+void fitShownWindows(QWidget* owner)
+{
+    qApp->installEventFilter(new ScreenKeeper(owner));
 }
 
 QSize baseSize(QWidget* window)

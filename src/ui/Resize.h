@@ -33,5 +33,8 @@ void scaleForFont(QWidget* window);
 // area: a window drawn for a large screen can still be worked on a small one.
 // A window that keeps its controls proportional scales them down with it.
 void fitToScreen(QWidget* window);
+// fitToScreen for every window of the application as it is shown, while
+// `owner` lives; the owner itself is left as it places itself.
+void fitShownWindows(QWidget* owner);
 
 }  // namespace Resize

@@ -20,7 +20,7 @@ namespace {
 
 const char* kTag = "Tag";
 // Below this a Chinese caption is no longer legible.
-constexpr qreal kSmallestPoints = 7;
+constexpr qreal kSmallestPixels = 9;
 const char* kBaseWidth = "OrigWidth";
 const char* kBaseHeight = "OrigHeight";
 
@@ -164,7 +164,12 @@ double fontScale(const QWidget* window)
 
 void scaleForFont(QWidget* window)
 {
-    const double f = fontScale(window);
+    // A window that keeps its size is never made larger than the screen: it
+    // could not be fitted to it afterwards. Others scale down with their font.
+    const bool fixed = window->minimumSize() == window->maximumSize();
+    const QSize free = fixed && window->screen() ? window->screen()->availableGeometry().size() : window->size() * 100;
+    const double f = std::min({fontScale(window), double(free.width()) / window->width(),
+                               double(free.height()) / window->height()});
     if (f <= 1)
         return;
     auto scaled = [f](int v) { return int(std::lround(v * f)); };
@@ -173,7 +178,7 @@ void scaleForFont(QWidget* window)
         c->setGeometry(scaled(g.x()), scaled(g.y()), scaled(g.width()), scaled(g.height()));
     }
     const QSize size(scaled(window->width()), scaled(window->height()));
-    if (window->minimumSize() == window->maximumSize())
+    if (fixed)
         window->setFixedSize(size);
     else
         window->resize(size);
@@ -190,13 +195,14 @@ void fitToScreen(QWidget* window)
     // A window whose layout cannot shrink to the screen at the desktop's
     // font takes a smaller one: its text stays whole and its buttons on
     // the screen. A proportional window is scaled down as a whole.
+    const qreal smallest = kSmallestPixels * 72 / window->logicalDpiY();
     auto least = [window]() { return window->minimumSizeHint().expandedTo(window->minimumSize()); };
     if (window->layout()) {
         QFont font = window->font();
         while (least().width() > room.width() || least().height() > room.height()) {
-            if (font.pointSizeF() <= kSmallestPoints)
+            if (font.pointSizeF() <= smallest)
                 break;
-            font.setPointSizeF(std::max(kSmallestPoints, font.pointSizeF() * 0.9));
+            font.setPointSizeF(std::max(smallest, font.pointSizeF() * 0.9));
             window->setFont(font);
             window->layout()->activate();
         }
@@ -209,7 +215,7 @@ void fitToScreen(QWidget* window)
             const double f = std::min(double(inner.width()) / base.width(), double(inner.height()) / base.height());
             if (f < 1) {
                 QFont font = window->font();
-                font.setPointSizeF(std::max(kSmallestPoints, font.pointSizeF() * f));
+                font.setPointSizeF(std::max(smallest, font.pointSizeF() * f));
                 window->setFont(font);
             }
         }

@@ -86,7 +86,7 @@ void ScreenFitTest::everyControlFits()
 
 // The offscreen platform reads its screen when the application starts.
 const bool screenSet = [] {
-    QFile f(QDir::temp().filePath(QStringLiteral("door-screen-800x600.json")));
+    QFile f(QDir::temp().filePath(QStringLiteral("door-screen-%1.json").arg(QCoreApplication::applicationPid())));
     if (!f.open(QIODevice::WriteOnly) || f.write(R"({"screens": [{"width": 800, "height": 600}]})") < 0)
         qFatal("no screen configuration");
     return qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + f.fileName().toLocal8Bit());

@@ -235,7 +235,8 @@ void FrmMon::measure()
         int width = 0;
         for (int c = 0; c < 6; ++c) {
             const QString heading = t->horizontalHeaderItem(c)->text();
-            columnBase_[c] = std::max(boldFm.horizontalAdvance(heading), fm.horizontalAdvance(widest[std::min(c, 2)])) + pad;
+            columnBase_[c] =
+                std::max(boldFm.horizontalAdvance(heading), fm.horizontalAdvance(widest[std::min(c, 2)])) + pad;
             width += columnBase_[c];
         }
         rowBase_ = fm.height() + fm.height() / 3 + 2;

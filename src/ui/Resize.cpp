@@ -167,7 +167,8 @@ void scaleForFont(QWidget* window)
     // A window that keeps its size is never made larger than the screen: it
     // could not be fitted to it afterwards. Others scale down with their font.
     const bool fixed = window->minimumSize() == window->maximumSize();
-    const QSize free = fixed && window->screen() ? window->screen()->availableGeometry().size() : window->size() * 100;
+    const QScreen* screen = window->screen();
+    const QSize free = fixed && screen ? screen->availableGeometry().size() : window->size() * 100;
     const double f = std::min({fontScale(window), double(free.width()) / window->width(),
                                double(free.height()) / window->height()});
     if (f <= 1)
@@ -220,10 +221,14 @@ void fitToScreen(QWidget* window)
             }
         }
     }
+    // A window that already lies on the screen keeps the place its parent
+    // or the window manager gave it.
     const QSize whole = window->size() + frame;
-    const int x = std::clamp(window->frameGeometry().x(), free.left(), std::max(free.left(), free.right() + 1 - whole.width()));
-    const int y = std::clamp(window->frameGeometry().y(), free.top(), std::max(free.top(), free.bottom() + 1 - whole.height()));
-    window->move(x, y);
+    const QPoint at = window->frameGeometry().topLeft();
+    const QPoint onScreen(std::clamp(at.x(), free.left(), std::max(free.left(), free.right() + 1 - whole.width())),
+                          std::clamp(at.y(), free.top(), std::max(free.top(), free.bottom() + 1 - whole.height())));
+    if (onScreen != at)
+        window->move(onScreen);
 }
 
 void fitShownWindows(QWidget* owner)

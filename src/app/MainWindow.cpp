@@ -17,6 +17,7 @@
 #include "records/FrmZDCJ.h"
 #include "ui/BusyCursor.h"
 #include "ui/Prompter.h"
+#include "ui/Resize.h"
 #include "ui/WorkProgress.h"
 
 #include <QAction>
@@ -101,6 +102,9 @@ menu::menu(QWidget* parent) : QMainWindow(parent)
     collectPanel_ = new QLabel(this);
     collectPanel_->setObjectName(QStringLiteral("collectPanel"));
     statusBar()->addWidget(collectPanel_, 1);
+
+    // Windows drawn for a larger screen, the report preview among them.
+    Resize::fitShownWindows(this);
 
     timer_ = new QTimer(this);
     timer_->setObjectName(QStringLiteral("Timer1"));

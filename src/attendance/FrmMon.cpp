@@ -10,6 +10,7 @@
 #include "ui/Prompter.h"
 #include "ui/Buttons.h"
 #include "ui/FileDialogs.h"
+#include "ui/Resize.h"
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -17,30 +18,28 @@
 #include <QDir>
 #include <QEvent>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QResizeEvent>
 #include <QRadioButton>
 #include <QSaveFile>
 #include <QTableWidget>
 #include <QTextCursor>
 #include <QTextEdit>
 #include <QToolButton>
+#include <QVBoxLayout>
 
 namespace {
 
 constexpr int kRows = 16;
-constexpr int kGridTop = 72;
-constexpr int kLowerHeight = 160;   // the marks and the remarks
 
-QComboBox* comboBox(QWidget* parent, const char* name, const QRect& r)
+QComboBox* comboBox(QWidget* parent, const char* name)
 {
     auto* c = new QComboBox(parent);
     c->setObjectName(QString::fromLatin1(name));
     TypedInput::typedOnly(c);
-    c->setGeometry(r);
     InputFilters::enterMovesOn(c->lineEdit());
     return c;
 }
@@ -59,10 +58,11 @@ FrmMon::FrmMon(QWidget* parent) : QDialog(parent)
     openDocument = [](const QUrl& url) { return WordProcessor::open(url.toLocalFile()); };
 
     buildControls();
-    // Just below and right of the main window's corner.
+    // Just below and right of the main window's corner, the grids only.
     if (parent)
         move(parent->frameGeometry().topLeft() + QPoint(13, 80));
-    showWhole(false);
+    lower_->hide();
+    resize(sizeHint());
 
     QSqlDatabase db = Session::db();
     const QDate today = Clock::today();
@@ -93,20 +93,17 @@ void FrmMon::buildControls()
 {
     option1_ = new QRadioButton(QStringLiteral("按卡号"), this);
     option1_->setObjectName(QStringLiteral("Option1"));
-    option1_->setGeometry(10, 8, 70, 24);
     option1_->setChecked(true);
-    cka_ = comboBox(this, "Cka", QRect(80, 8, 100, 24));
+    cka_ = comboBox(this, "Cka");
     option2_ = new QRadioButton(QStringLiteral("按姓名"), this);
     option2_->setObjectName(QStringLiteral("Option2"));
-    option2_->setGeometry(196, 8, 70, 24);
-    cna_ = comboBox(this, "Cna", QRect(266, 8, 100, 24));
-    (new QLabel(QStringLiteral("年月："), this))->setGeometry(382, 8, 44, 24);
+    cna_ = comboBox(this, "Cna");
+    auto* monthLabel = new QLabel(QStringLiteral("年月："), this);
     dtp_ = new QDateEdit(this);
     TypedInput::clickSelectsSection(dtp_);
     dtp_->setObjectName(QStringLiteral("DTP"));
     dtp_->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
     dtp_->setCalendarPopup(true);
-    dtp_->setGeometry(426, 8, 110, 24);
     for (QComboBox* c : {cka_, cna_}) {
         c->installEventFilter(this);
         c->lineEdit()->installEventFilter(this);
@@ -116,57 +113,40 @@ void FrmMon::buildControls()
 
     auto* label1 = new QLabel(QStringLiteral("I 段上班"), this);
     label1->setObjectName(QStringLiteral("Label1"));
-    label1->setGeometry(10, 40, 60, 24);
     auto* label2 = new QLabel(QStringLiteral("II段上班"), this);
     label2->setObjectName(QStringLiteral("Label2"));
-    label2->setGeometry(250, 40, 60, 24);
     for (int i = 0; i < 4; ++i) {
         text_[i] = new QLineEdit(QStringLiteral("Text%1").arg(i + 1), this);
         text_[i]->setObjectName(QStringLiteral("Text%1").arg(i + 1));
         text_[i]->setReadOnly(true);
-        text_[i]->setGeometry((i < 2 ? 72 : 312) + (i % 2) * 84, 40, 80, 24);
     }
     picture3_ = new QToolButton(this);
     picture3_->setObjectName(QStringLiteral("Picture3"));
     picture3_->setArrowType(Qt::DownArrow);
     picture3_->setToolTip(QStringLiteral("备注"));
-    picture3_->setGeometry(520, 40, 24, 24);
     connect(picture3_, &QToolButton::clicked, this, [this]() { showWhole(true); });
-    command1_ = Buttons::make(this, "Command1", QStringLiteral("查看"), QRect(550, 38, 68, 28));
-    command2_ = Buttons::make(this, "Command2", QStringLiteral("退出"), QRect(624, 38, 68, 28));
+    command1_ = Buttons::make(this, "Command1", QStringLiteral("查看"));
+    command2_ = Buttons::make(this, "Command2", QStringLiteral("退出"));
     connect(command1_, &QPushButton::clicked, this, &FrmMon::query);
     connect(command2_, &QPushButton::clicked, this, &QDialog::reject);
 
     const QStringList headings{QStringLiteral(" 星期"), QStringLiteral(" 日期"), QStringLiteral("上班时间"),
                                QStringLiteral("下班时间"), QStringLiteral("上班时间"), QStringLiteral("下班时间")};
+    auto* grids = new QHBoxLayout;
     for (int g = 0; g < 2; ++g) {
         auto* t = new QTableWidget(kRows, 6, this);
         t->setObjectName(g == 0 ? QStringLiteral("MSF") : QStringLiteral("MSF1"));
         t->setHorizontalHeaderLabels(headings);
-        QFont bold = t->horizontalHeader()->font();
+        // Bold and otherwise the window's font, whatever size that takes.
+        QFont bold;
         bold.setBold(true);
         t->horizontalHeader()->setFont(bold);
         t->verticalHeader()->hide();
-        // Rows and columns are as large as the font needs, and share out
-        // whatever more room the window gives.
-        const QFontMetrics fm(t->font());
-        const QFontMetrics boldFm(bold);
-        const int pad = fm.averageCharWidth() * 2;
-        const QString widest[] = {QStringLiteral("星期三"), QStringLiteral("31"), QStringLiteral("00:00:00")};
-        int width = 0;
-        for (int c = 0; c < 6; ++c) {
-            columnBase_[c] = std::max(boldFm.horizontalAdvance(headings.at(c)),
-                                      fm.horizontalAdvance(widest[std::min(c, 2)])) + pad;
-            width += columnBase_[c];
-        }
-        rowBase_ = fm.height() + fm.height() / 3 + 2;
-        t->verticalHeader()->setMinimumSectionSize(rowBase_);
         t->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
         t->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-        const int frame = 2 * t->frameWidth();
-        gridBase_ = QSize(width + frame, t->horizontalHeader()->sizeHint().height() + kRows * rowBase_ + frame);
         t->setEditTriggers(QAbstractItemView::NoEditTriggers);
         t->setSelectionMode(QAbstractItemView::SingleSelection);
+        t->installEventFilter(this);
         // A click picks the day even when the cell is already current.
         connect(t, &QTableWidget::currentCellChanged, this, [this, g](int row) {
             if (!filling_)
@@ -174,65 +154,114 @@ void FrmMon::buildControls()
         });
         connect(t, &QTableWidget::cellPressed, this, [this, g](int row) { pick(g, row + 1); });
         grid_[g] = t;
+        grids->addWidget(t);
     }
 
     // The remarks.
     lower_ = new QWidget(this);
     lower_->setObjectName(QStringLiteral("Lower"));
-    const int y = 0;
     const MonthlySheet::Mark marks[] = {MonthlySheet::Mark::Late, MonthlySheet::Mark::LeftEarly,
                                         MonthlySheet::Mark::Leave, MonthlySheet::Mark::Absent,
                                         MonthlySheet::Mark::Overtime};
     const char* names[] = {"Clate", "Cle", "Clv", "Cabs", "Cot"};
+    auto* markRow = new QHBoxLayout;
     for (int i = 0; i < 5; ++i) {
-        markButtons_[i] = Buttons::make(
-            lower_, names[i], MonthlySheet::caption(marks[i]), QRect(8 + i * 66, y, 60, 26));
+        markButtons_[i] = Buttons::make(lower_, names[i], MonthlySheet::caption(marks[i]));
         connect(markButtons_[i], &QPushButton::clicked, this, [this, m = marks[i]]() { mark(m); });
+        markRow->addWidget(markButtons_[i]);
     }
     picture4_ = new QToolButton(lower_);
     picture4_->setObjectName(QStringLiteral("Picture4"));
     picture4_->setArrowType(Qt::UpArrow);
-    picture4_->setGeometry(8 + 5 * 66, y + 1, 24, 24);
     connect(picture4_, &QToolButton::clicked, this, [this]() { showWhole(false); });
+    markRow->addWidget(picture4_);
+    markRow->addStretch();
 
     auto* frame = new QGroupBox(QStringLiteral("备注"), lower_);
     frame->setObjectName(QStringLiteral("Frame1"));
-    frame->setGeometry(8, y + 32, 590, 112);
     rbox_ = new QTextEdit(frame);
     rbox_->setObjectName(QStringLiteral("RBox"));
-    rbox_->setGeometry(8, 20, 574, 84);
     rbox_->setAcceptRichText(true);
-    command6_ = Buttons::make(lower_, "Command6", QStringLiteral("保存"), QRect(606, y + 40, 88, 28));
-    command7_ = Buttons::make(lower_, "Command7", QStringLiteral("编辑打印"), QRect(606, y + 76, 88, 28));
-    command3_ = Buttons::make(lower_, "Command3", QStringLiteral("清除"), QRect(606, y + 112, 88, 28));
+    (new QVBoxLayout(frame))->addWidget(rbox_);
+    command6_ = Buttons::make(lower_, "Command6", QStringLiteral("保存"));
+    command7_ = Buttons::make(lower_, "Command7", QStringLiteral("编辑打印"));
+    command3_ = Buttons::make(lower_, "Command3", QStringLiteral("清除"));
     connect(command6_, &QPushButton::clicked, this, [this]() { save(); });
     connect(command7_, &QPushButton::clicked, this, &FrmMon::editAndPrint);
     connect(command3_, &QPushButton::clicked, rbox_, &QTextEdit::clear);
-    lower_->resize(700, kLowerHeight);
+    auto* remarkButtons = new QVBoxLayout;
+    for (QPushButton* b : {command6_, command7_, command3_})
+        remarkButtons->addWidget(b);
+    remarkButtons->addStretch();
+    auto* remarks = new QHBoxLayout;
+    remarks->addWidget(frame, 1);
+    remarks->addLayout(remarkButtons);
+    auto* lowerLayout = new QVBoxLayout(lower_);
+    lowerLayout->setContentsMargins(0, 0, 0, 0);
+    lowerLayout->addLayout(markRow);
+    lowerLayout->addLayout(remarks);
 
-    // The top row of boxes and buttons ends at 692.
-    setMinimumWidth(std::max(704, 2 * gridBase_.width() + 20));
-    resize(minimumWidth(), height());
+    auto* chooser = new QHBoxLayout;
+    for (QWidget* w : std::initializer_list<QWidget*>{option1_, cka_, option2_, cna_, monthLabel, dtp_})
+        chooser->addWidget(w);
+    chooser->addStretch();
+    auto* times = new QHBoxLayout;
+    for (QWidget* w : std::initializer_list<QWidget*>{label1, text_[0], text_[1], label2, text_[2], text_[3], picture3_,
+                                                      command1_, command2_})
+        times->addWidget(w);
+    times->addStretch();
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(chooser);
+    layout->addLayout(times);
+    layout->addLayout(grids, 1);
+    layout->addWidget(lower_);
+    measure();
 }
 
-void FrmMon::resizeEvent(QResizeEvent* event)
+// What the font needs: every day and column of the grids without scrolling
+// and the work times whole. Measured again whenever the font changes.
+void FrmMon::measure()
 {
-    QDialog::resizeEvent(event);
-    placeGrids();
+    for (QLineEdit* t : text_)
+        t->setMinimumWidth(t->fontMetrics().horizontalAdvance(QStringLiteral("00:00:00")) + 12);
+    for (QComboBox* c : {cka_, cna_})
+        c->setMinimumWidth(c->fontMetrics().horizontalAdvance(QStringLiteral("0000000")) + 30);
+    for (QTableWidget* t : grid_) {
+        const QFontMetrics fm(t->font());
+        const QFontMetrics boldFm(t->horizontalHeader()->font());
+        const int pad = fm.averageCharWidth() * 2;
+        const QString widest[] = {QStringLiteral("星期三"), QStringLiteral("31"), QStringLiteral("00:00:00")};
+        int width = 0;
+        for (int c = 0; c < 6; ++c) {
+            const QString heading = t->horizontalHeaderItem(c)->text();
+            columnBase_[c] =
+                std::max(boldFm.horizontalAdvance(heading), fm.horizontalAdvance(widest[std::min(c, 2)])) + pad;
+            width += columnBase_[c];
+        }
+        rowBase_ = fm.height() + fm.height() / 3 + 2;
+        t->verticalHeader()->setMinimumSectionSize(rowBase_);
+        const int frame = 2 * t->frameWidth();
+        gridBase_ = QSize(width + frame, t->horizontalHeader()->sizeHint().height() + kRows * rowBase_ + frame);
+        t->setMinimumSize(gridBase_);
+    }
+    spreadGrids();
 }
 
-void FrmMon::placeGrids()
+void FrmMon::changeEvent(QEvent* event)
 {
-    const int w = std::max(gridBase_.width(), (width() - 20) / 2);
-    const int h = std::max(gridBase_.height(), height() - kGridTop - 8 - (whole_ ? kLowerHeight : 0));
-    // The room beyond what the font needs goes to the columns in their
-    // proportions, and to the rows evenly.
-    const int extraWidth = w - gridBase_.width();
-    const int row = rowBase_ + (h - gridBase_.height()) / kRows;
-    for (int g = 0; g < 2; ++g) {
-        QTableWidget* t = grid_[g];
-        t->setGeometry(8 + g * (w + 4), kGridTop, w, h);
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::FontChange && grid_[1])
+        measure();
+}
+
+// The room beyond what the font needs goes to the columns in their
+// proportions, and to the rows evenly.
+void FrmMon::spreadGrids()
+{
+    for (QTableWidget* t : grid_) {
         const int baseWidth = gridBase_.width() - 2 * t->frameWidth();
+        const int extraWidth = std::max(0, t->width() - gridBase_.width());
+        const int row = rowBase_ + std::max(0, t->height() - gridBase_.height()) / kRows;
         int given = 0;
         for (int c = 0; c < 6; ++c) {
             const int width = c < 5 ? columnBase_[c] + extraWidth * columnBase_[c] / baseWidth
@@ -243,11 +272,12 @@ void FrmMon::placeGrids()
         for (int r = 0; r < kRows; ++r)
             t->setRowHeight(r, row);
     }
-    lower_->move(0, kGridTop + h + 8);
 }
 
 bool FrmMon::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::Resize && (watched == grid_[0] || watched == grid_[1]))
+        spreadGrids();
     // Entering a box chooses what the query goes by.
     if (event->type() == QEvent::FocusIn) {
         if (watched == cka_ || watched == cka_->lineEdit())
@@ -260,11 +290,15 @@ bool FrmMon::eventFilter(QObject* watched, QEvent* event)
 
 void FrmMon::showWhole(bool whole)
 {
-    const int gridHeight = std::max(gridBase_.height(), grid_[0]->height());
+    if (whole == whole_)
+        return;
     whole_ = whole;
-    setMinimumHeight(kGridTop + gridBase_.height() + 8 + (whole ? kLowerHeight : 0));
-    resize(width(), kGridTop + gridHeight + 8 + (whole ? kLowerHeight : 0));
-    placeGrids();
+    const int lowerHeight = lower_->sizeHint().height() + layout()->spacing();
+    lower_->setVisible(whole);
+    layout()->activate();
+    resize(width(), std::max(minimumSizeHint().height(), height() + (whole ? lowerHeight : -lowerHeight)));
+    if (isVisible())
+        Resize::fitToScreen(this);
 }
 
 void FrmMon::clearGrids()

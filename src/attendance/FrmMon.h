@@ -39,7 +39,7 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void buildControls();
@@ -52,7 +52,8 @@ private:
     bool save();
     void editAndPrint();
     void showWhole(bool whole);
-    void placeGrids();
+    void measure();
+    void spreadGrids();
 
     QRadioButton* option1_ = nullptr;   // "按卡号"
     QRadioButton* option2_ = nullptr;   // "按姓名"

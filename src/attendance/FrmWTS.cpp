@@ -8,6 +8,7 @@
 #include "session/Session.h"
 #include "ui/InputFilters.h"
 #include "ui/Prompter.h"
+#include "ui/Resize.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -86,6 +87,7 @@ FrmWTS::FrmWTS(QWidget* parent) : QDialog(parent)
     command2_ = Buttons::make(this, "Command2", QStringLiteral("退 出"), QRect(160, 230, 80, 26));
     connect(command1_, &QPushButton::clicked, this, &FrmWTS::save);
     connect(command2_, &QPushButton::clicked, this, &QDialog::reject);
+    Resize::scaleForFont(this);
 
     const SessionTimes d = WorkTimes::defaults();
     const QTime defaults[] = {d.morningStart, d.morningEnd, d.afternoonStart, d.afternoonEnd};

@@ -15,21 +15,24 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
+#include <QVBoxLayout>
 
 namespace {
 
-QComboBox* comboBox(QWidget* parent, const char* name, const QRect& r, const QStringList& items)
+QComboBox* comboBox(QWidget* parent, const char* name, const QStringList& items)
 {
     auto* c = new QComboBox(parent);
     c->setObjectName(QString::fromLatin1(name));
     TypedInput::typedOnly(c);
-    c->setGeometry(r);
+    c->setMinimumWidth(100);
     c->addItems(items);
     c->setCurrentIndex(-1);
     c->setEditText(QString());
@@ -37,11 +40,10 @@ QComboBox* comboBox(QWidget* parent, const char* name, const QRect& r, const QSt
     return c;
 }
 
-QCheckBox* checkBox(QWidget* parent, int index, const QString& text, const QRect& r)
+QCheckBox* checkBox(QWidget* parent, int index, const QString& text)
 {
     auto* c = new QCheckBox(text, parent);
     c->setObjectName(QStringLiteral("Cck%1").arg(index));
-    c->setGeometry(r);
     return c;
 }
 
@@ -56,41 +58,58 @@ Frmkq::Frmkq(QWidget* parent) : QDialog(parent)
     QSqlDatabase db = Session::db();
 
     auto* filters = new QGroupBox(this);
-    filters->setGeometry(8, 4, 844, 76);
-    cck_[0] = checkBox(filters, 0, QStringLiteral("日期"), QRect(10, 12, 56, 24));
+    cck_[0] = checkBox(filters, 0, QStringLiteral("日期"));
     t1s_ = new QDateEdit(filters);
     TypedInput::clickSelectsSection(t1s_);
     t1s_->setObjectName(QStringLiteral("t1s"));
-    t1s_->setGeometry(68, 12, 112, 24);
-    (new QLabel(QStringLiteral("->"), filters))->setGeometry(184, 12, 20, 24);
     t1e_ = new QDateEdit(filters);
     TypedInput::clickSelectsSection(t1e_);
     t1e_->setObjectName(QStringLiteral("t1e"));
-    t1e_->setGeometry(204, 12, 112, 24);
     for (QDateEdit* d : {t1s_, t1e_}) {
         d->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
         d->setCalendarPopup(true);
         d->setDate(Clock::today());
     }
-    cck_[2] = checkBox(filters, 2, QStringLiteral("卡号"), QRect(330, 12, 56, 24));
-    cka_ = comboBox(filters, "Cka", QRect(388, 12, 100, 24), AttendanceQuery::cards(db));
-    cck_[4] = checkBox(filters, 4, QStringLiteral("姓名"), QRect(500, 12, 56, 24));
-    cna_ = comboBox(filters, "Cna", QRect(558, 12, 100, 24), AttendanceQuery::names(db));
-    cck_[1] = checkBox(filters, 1, QStringLiteral("部门"), QRect(10, 44, 56, 24));
-    cbm_ = comboBox(filters, "Cbm", QRect(68, 44, 248, 24), AttendanceQuery::departments(db));
-    corder_ = comboBox(filters, "Corder", QRect(388, 44, 100, 24), AttendanceQuery::orderItems());
+    cck_[2] = checkBox(filters, 2, QStringLiteral("卡号"));
+    cka_ = comboBox(filters, "Cka", AttendanceQuery::cards(db));
+    cck_[4] = checkBox(filters, 4, QStringLiteral("姓名"));
+    cna_ = comboBox(filters, "Cna", AttendanceQuery::names(db));
+    cck_[1] = checkBox(filters, 1, QStringLiteral("部门"));
+    cbm_ = comboBox(filters, "Cbm", AttendanceQuery::departments(db));
+    corder_ = comboBox(filters, "Corder", AttendanceQuery::orderItems());
     corder_->setEditText(QStringLiteral("排序方法"));
 
-    ccx_ = Buttons::make(filters, "Ccx", QStringLiteral("查  看"), QRect(680, 10, 72, 28));
-    command2_ = Buttons::make(filters, "Command2", QStringLiteral("打印报表"), QRect(760, 10, 76, 28));
-    command1_ = Buttons::make(filters, "Command1", QStringLiteral("退  出"), QRect(760, 42, 76, 28));
+    ccx_ = Buttons::make(filters, "Ccx", QStringLiteral("查  看"));
+    command2_ = Buttons::make(filters, "Command2", QStringLiteral("打印报表"));
+    command1_ = Buttons::make(filters, "Command1", QStringLiteral("退  出"));
+
+    // The filters take two rows beside the buttons' column, so that the
+    // window still fits a small screen with a large font.
+    auto* rows = new QGridLayout;
+    rows->addWidget(cck_[0], 0, 0);
+    rows->addWidget(t1s_, 0, 1);
+    rows->addWidget(new QLabel(QStringLiteral("->"), filters), 0, 2);
+    rows->addWidget(t1e_, 0, 3);
+    rows->addWidget(cck_[2], 0, 4);
+    rows->addWidget(cka_, 0, 5);
+    rows->addWidget(cck_[1], 1, 0);
+    rows->addWidget(cbm_, 1, 1, 1, 3);
+    rows->addWidget(cck_[4], 1, 4);
+    rows->addWidget(cna_, 1, 5);
+    rows->addWidget(corder_, 2, 5);
+    rows->setColumnStretch(6, 1);
+    auto* buttons = new QVBoxLayout;
+    for (QPushButton* b : {ccx_, command2_, command1_})
+        buttons->addWidget(b);
+    auto* inFilters = new QHBoxLayout(filters);
+    inFilters->addLayout(rows, 1);
+    inFilters->addLayout(buttons);
     connect(ccx_, &QPushButton::clicked, this, &Frmkq::query);
     connect(command2_, &QPushButton::clicked, this, &Frmkq::print);
     connect(command1_, &QPushButton::clicked, this, &QDialog::reject);
 
     grid_ = new QTableView(this);
     grid_->setObjectName(QStringLiteral("DBGrid1"));
-    grid_->setGeometry(8, 86, 844, 426);
     grid_->setSelectionMode(QAbstractItemView::SingleSelection);
     grid_->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                            QAbstractItemView::AnyKeyPressed);
@@ -100,6 +119,9 @@ Frmkq::Frmkq(QWidget* parent) : QDialog(parent)
     connect(model_, &EditableGridModel::editRefused, this, [this](const QString& why) { Prompt::exclaim(this, why); },
             Qt::QueuedConnection);
     grid_->setModel(model_);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(filters);
+    layout->addWidget(grid_, 1);
 
     showRows({});
     const int widths[] = {70, 62, 84, 68, 68, 68, 68, 50, 44, 44, 44, 90, 60};

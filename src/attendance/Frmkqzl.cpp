@@ -8,6 +8,7 @@
 #include "session/Session.h"
 #include "ui/BusyCursor.h"
 #include "ui/Prompter.h"
+#include "ui/Resize.h"
 #include "ui/WorkProgress.h"
 
 #include <QCloseEvent>
@@ -56,6 +57,7 @@ Frmkqzl::Frmkqzl(QWidget* parent) : QDialog(parent)
     command2_ = Buttons::make(this, "Command2", QStringLiteral("退出"), QRect(210, 124, 80, 28));
     connect(command1_, &QPushButton::clicked, this, &Frmkqzl::start);
     connect(command2_, &QPushButton::clicked, this, &QDialog::reject);
+    Resize::scaleForFont(this);
 
     const QDate today = Clock::today();
     dtp1_->setDate(QDate(today.year(), today.month(), 1));

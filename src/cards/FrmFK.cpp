@@ -157,10 +157,10 @@ void FrmFK::buildControls()
     for (int i = 0; i < 3; ++i) {
         Ch[i]->move(8, y[i]);
         arrows[i] = new QLabel(arrow, Ftime);
-        arrows[i]->setGeometry(178, y[i], 16, 22);
+        arrows[i]->setGeometry(178, y[i], 14, 22);
     }
     for (int i = 0; i < 2; ++i) {
-        ddate[i] = control<QDateEdit>(Ftime, QStringLiteral("ddate_%1").arg(i), QRect(i == 0 ? 76 : 196, 22, 96, 22));
+        ddate[i] = control<QDateEdit>(Ftime, QStringLiteral("ddate_%1").arg(i), QRect(i == 0 ? 72 : 192, 22, 104, 22));
         ddate[i]->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
         ddate[i]->setCalendarPopup(true);
         ControllerDates::bound(ddate[i]);
@@ -254,6 +254,7 @@ void FrmFK::load()
     for (int a : addresses)
         dooraddr->addItem(QString::number(a));
     CardListBoxes::resetPickers(ddate, tweek, dtime);
+    Resize::scaleForFont(this);
     Resize::keepProportional(this);
 }
 

@@ -110,9 +110,11 @@ FrmTkcx::FrmTkcx(QWidget* parent) : QDialog(parent), db_(Session::db())
         filters->addLayout(pair, row, col);
         filters->addWidget(value, row, col + 1);
     };
+    // Three rows of filters beside the buttons' column: the window keeps a
+    // large font on a small screen.
     place(Ch[0], Label1[0], Cbm, 0, 0);
     place(Ch[1], Label1[1], Cxm, 0, 2);
-    place(Ch[2], Label1[2], Ckh, 0, 4);
+    place(Ch[2], Label1[2], Ckh, 1, 0);
     auto* dates = new QHBoxLayout;
     dates->addWidget(DTP1, 1);
     auto* to = new QLabel(QStringLiteral("至"), this);
@@ -121,18 +123,19 @@ FrmTkcx::FrmTkcx(QWidget* parent) : QDialog(parent), db_(Session::db())
     auto* dateBox = new QWidget(this);
     dateBox->setLayout(dates);
     dates->setContentsMargins(0, 0, 0, 0);
-    place(Ch[3], Label1[4], dateBox, 1, 0);
+    place(Ch[3], Label1[4], dateBox, 2, 0);
     filters->addWidget(Combo1, 1, 2, 1, 2);
-    for (int c : {1, 3, 5})
+    for (int c : {1, 3})
         filters->setColumnStretch(c, 1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
+    auto* buttons = new QVBoxLayout;
     buttons->addWidget(Command1);
     buttons->addWidget(Command2);
     buttons->addWidget(Command3);
-    filters->addLayout(buttons, 1, 4, 1, 2);
+    auto* top = new QHBoxLayout;
+    top->addLayout(filters, 1);
+    top->addLayout(buttons);
     auto* layout = new QVBoxLayout(this);
-    layout->addLayout(filters);
+    layout->addLayout(top);
     layout->addWidget(DBGrid1, 1);
     resize(900, 540);
 

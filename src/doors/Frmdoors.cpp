@@ -116,6 +116,7 @@ Frmdoors::Frmdoors(QWidget* parent) : LineDialog(parent)
     connect(Command2, &QPushButton::clicked, this, &Frmdoors::close);
 
     fillAddresses();
+    Resize::scaleForFont(this);
     Resize::keepProportional(this);
 }
 

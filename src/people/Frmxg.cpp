@@ -129,8 +129,7 @@ Frmxg::Frmxg(QWidget* parent) : QDialog(parent), db_(Session::db())
     setWindowFlags((windowFlags() & ~Qt::WindowContextHelpButtonHint) | Qt::WindowMinMaxButtonsHint);
     // The window was drawn for a 12-pixel Chinese font and 7-pixel digits;
     // a larger font gets a proportionally larger window.
-    const QFontMetricsF fm(font());
-    scale_ = std::max({1.0, fm.horizontalAdvance(QChar(0x4E1A)) / 12.0, fm.horizontalAdvance(QLatin1Char('0')) / 7.0});
+    scale_ = Resize::fontScale(this);
     resize(R(0, 0, 715, 469).size());
 
     photoDialog = [](QWidget* parent) {

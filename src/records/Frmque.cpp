@@ -120,6 +120,8 @@ Frmque::Frmque(QWidget* parent) : QDialog(parent)
     DBGrid1->horizontalHeader()->setDefaultSectionSize(88);
     DBGrid1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
 
+    // Three rows of filters beside the buttons' column: the window keeps a
+    // large font on a small screen.
     auto* filters = new QGridLayout;
     filters->addWidget(Cck[0], 0, 0);
     filters->addWidget(t1s, 0, 1);
@@ -133,9 +135,10 @@ Frmque::Frmque(QWidget* parent) : QDialog(parent)
     filters->addWidget(Cdoor, 0, 5);
     filters->addWidget(Cck[2], 1, 4);
     filters->addWidget(Cka, 1, 5);
-    filters->addWidget(Cck[4], 0, 6);
-    filters->addWidget(Cna, 0, 7);
-    filters->addWidget(Corder, 1, 7);
+    filters->addWidget(Cck[4], 2, 0);
+    filters->addWidget(Cna, 2, 1, 1, 3);
+    filters->addWidget(Corder, 2, 5);
+    filters->setColumnStretch(6, 1);
     auto* buttons = new QVBoxLayout;
     buttons->addWidget(Ccx);
     buttons->addWidget(Command2);

@@ -1,20 +1,26 @@
 #include "ui/Resize.h"
 
+#include <QApplication>
 #include <QEvent>
+#include <QFontMetricsF>
 #include <QGroupBox>
 #include <QLayout>
 #include <QLocale>
 #include <QMainWindow>
+#include <QScreen>
 #include <QStackedWidget>
 #include <QTabWidget>
 #include <QVariant>
 #include <QWidget>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
 
 const char* kTag = "Tag";
+// Below this a Chinese caption is no longer legible.
+constexpr qreal kSmallestPixels = 9;
 const char* kBaseWidth = "OrigWidth";
 const char* kBaseHeight = "OrigHeight";
 
@@ -89,6 +95,22 @@ protected:
     }
 };
 
+class ScreenKeeper : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show && watched->isWidgetType() && watched != parent()) {
+            auto* w = static_cast<QWidget*>(watched);
+            if (w->isWindow() && (w->windowType() == Qt::Window || w->windowType() == Qt::Dialog))
+                Resize::fitToScreen(w);
+        }
+        return false;
+    }
+};
+
 }  // namespace
 
 namespace Resize {
@@ -132,6 +154,86 @@ void keepProportional(QWidget* window)
     ResizeInit(window);
     QWidget* watched = area(window);
     watched->installEventFilter(new Follower(window));
+}
+
+double fontScale(const QWidget* window)
+{
+    const QFontMetricsF fm(window->font());
+    return std::max({1.0, fm.horizontalAdvance(QChar(0x4E1A)) / 12.0, fm.horizontalAdvance(QLatin1Char('0')) / 7.0});
+}
+
+void scaleForFont(QWidget* window)
+{
+    // A window that keeps its size is never made larger than the screen: it
+    // could not be fitted to it afterwards. Others scale down with their font.
+    const bool fixed = window->minimumSize() == window->maximumSize();
+    const QScreen* screen = window->screen();
+    const QSize free = fixed && screen ? screen->availableGeometry().size() : window->size() * 100;
+    const double f = std::min({fontScale(window), double(free.width()) / window->width(),
+                               double(free.height()) / window->height()});
+    if (f <= 1)
+        return;
+    auto scaled = [f](int v) { return int(std::lround(v * f)); };
+    for (QWidget* c : controls(window)) {
+        const QRect g = c->geometry();
+        c->setGeometry(scaled(g.x()), scaled(g.y()), scaled(g.width()), scaled(g.height()));
+    }
+    const QSize size(scaled(window->width()), scaled(window->height()));
+    if (fixed)
+        window->setFixedSize(size);
+    else
+        window->resize(size);
+}
+
+void fitToScreen(QWidget* window)
+{
+    const QScreen* screen = window->screen();
+    if (!screen)
+        return;
+    const QRect free = screen->availableGeometry();
+    const QSize frame = window->frameGeometry().size() - window->geometry().size();
+    const QSize room = free.size() - frame;
+    // A window whose layout cannot shrink to the screen at the desktop's
+    // font takes a smaller one: its text stays whole and its buttons on
+    // the screen. A proportional window is scaled down as a whole.
+    const qreal smallest = kSmallestPixels * 72 / window->logicalDpiY();
+    auto least = [window]() { return window->minimumSizeHint().expandedTo(window->minimumSize()); };
+    if (window->layout()) {
+        QFont font = window->font();
+        while (least().width() > room.width() || least().height() > room.height()) {
+            if (font.pointSizeF() <= smallest)
+                break;
+            font.setPointSizeF(std::max(smallest, font.pointSizeF() * 0.9));
+            window->setFont(font);
+            window->layout()->activate();
+        }
+    }
+    const QSize inner = window->size().boundedTo(room).expandedTo(least());
+    if (inner != window->size()) {
+        const QSize base = baseSize(window);
+        window->resize(inner);
+        if (!base.isEmpty()) {
+            const double f = std::min(double(inner.width()) / base.width(), double(inner.height()) / base.height());
+            if (f < 1) {
+                QFont font = window->font();
+                font.setPointSizeF(std::max(smallest, font.pointSizeF() * f));
+                window->setFont(font);
+            }
+        }
+    }
+    // A window that already lies on the screen keeps the place its parent
+    // or the window manager gave it.
+    const QSize whole = window->size() + frame;
+    const QPoint at = window->frameGeometry().topLeft();
+    const QPoint onScreen(std::clamp(at.x(), free.left(), std::max(free.left(), free.right() + 1 - whole.width())),
+                          std::clamp(at.y(), free.top(), std::max(free.top(), free.bottom() + 1 - whole.height())));
+    if (onScreen != at)
+        window->move(onScreen);
+}
+
+void fitShownWindows(QWidget* owner)
+{
+    qApp->installEventFilter(new ScreenKeeper(owner));
 }
 
 QSize baseSize(QWidget* window)

@@ -20,4 +20,21 @@ void keepProportional(QWidget* window);
 
 QSize baseSize(QWidget* window);
 
+// How much larger than the font the windows were drawn for (12-pixel
+// Chinese, 7-pixel digits) the window's font is; never below 1.
+double fontScale(const QWidget* window);
+// Enlarges a window drawn in fixed rectangles, and every rectangle in it,
+// by fontScale, so that a large font finds its captions room. Call it once
+// the window's controls are placed, before ResizeInit.
+void scaleForFont(QWidget* window);
+
+// Makes a shown window no larger than the free area of its screen (as far as
+// its layout lets it shrink) and moves it so that its frame lies on that
+// area: a window drawn for a large screen can still be worked on a small one.
+// A window that keeps its controls proportional scales them down with it.
+void fitToScreen(QWidget* window);
+// fitToScreen for every window of the application as it is shown, while
+// `owner` lives; the owner itself is left as it places itself.
+void fitShownWindows(QWidget* owner);
+
 }  // namespace Resize

@@ -1,5 +1,6 @@
 #pragma once
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QString>
 
 #include <functional>
@@ -63,6 +64,10 @@ void closeShared();
 // up to date, one of a newer version is refused untouched. The caller
 // removes the connection.
 OpenResult openFile(const QString& file, const QString& connectionName);
+// Gives the open connection `db` the settings every connection of the
+// program runs with (its cache, its syncing); false with SQLite's message
+// when it refused them.
+bool applySettings(QSqlDatabase db, QSqlError* error = nullptr);
 void removeConnection(const QString& connectionName);
 
 // What a door database must hold: its tables and views, and for a file
@@ -70,8 +75,6 @@ void removeConnection(const QString& connectionName);
 // reads from them.
 enum class Contents { Tables, TablesAndColumns };
 
-// True when `db` holds what `contents` asks for.
-bool isDoorDatabase(QSqlDatabase db, QString* why = nullptr, Contents contents = Contents::Tables);
 
 // Checks a file without changing it: it opens, passes SQLite's quick check
 // (every page readable, every b-tree and the free list well formed, no

@@ -1,5 +1,7 @@
 #include "db/EditableGridModel.h"
 
+#include "db/Database.h"
+
 #include <QRegularExpression>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -42,7 +44,8 @@ EditableGridModel::EditableGridModel(QSqlDatabase db, QStringList captions, QSet
     if (!file.isEmpty() && file != QLatin1String(":memory:")) {
         readerName_ = QStringLiteral("editable grid %1").arg(quintptr(this), 0, 16);
         reader_ = QSqlDatabase::cloneDatabase(db_, readerName_);
-        if (!reader_.open()) {
+        if (!reader_.open() || !Database::applySettings(reader_)) {
+            reader_.close();
             reader_ = QSqlDatabase();
             QSqlDatabase::removeDatabase(readerName_);
             readerName_.clear();

@@ -1,6 +1,7 @@
 #include "session/Session.h"
 #include "db/Database.h"
 #include "db/DateText.h"
+#include "db/EditableGridModel.h"
 #include "db/Password.h"
 #include "db/ProgramFolder.h"
 #include "db/Schema.h"
@@ -68,6 +69,8 @@ private slots:
     void newDatabaseIgnoresLogsLeftBehind();
     void longStepsReportTheirProgress_data();
     void longStepsReportTheirProgress();
+    void everyConnectionTakesTheProgramsSettings_data();
+    void everyConnectionTakesTheProgramsSettings();
 };
 
 void DatabaseTest::deliveredSystemRows()
@@ -701,6 +704,39 @@ void DatabaseTest::longStepsReportTheirProgress()
         QVERIFY(Database::checkFile(copy, nullptr, Database::Contents::TablesAndColumns));
         QCOMPARE(TestHome::scalar(home.db(), QStringLiteral("SELECT count(*) FROM data")).toInt(), 20000);
     }
+}
+
+void DatabaseTest::everyConnectionTakesTheProgramsSettings_data()
+{
+    QTest::addColumn<QString>("connection");
+    for (const char* c : {"shared", "grid reader", "opened file"})
+        QTest::newRow(c) << QString::fromLatin1(c);
+}
+
+void DatabaseTest::everyConnectionTakesTheProgramsSettings()
+{
+    QFETCH(QString, connection);
+    TestHome home;
+    const QString cache = QStringLiteral("PRAGMA cache_size");
+    QVariant held;
+    if (connection == QLatin1String("shared")) {
+        held = home.scalar(cache);
+    } else if (connection == QLatin1String("grid reader")) {
+        EditableGridModel grid(home.db(), {QStringLiteral("cache")}, {}, {});
+        QVERIFY(grid.run([&](QSqlDatabase reader) {
+            QSqlQuery q(reader);
+            q.exec(cache);
+            return q;
+        }));
+        held = grid.index(0, 0).data();
+    } else {
+        QVERIFY(Database::openFile(home.file(QStringLiteral("door.db")), connection).ok());
+        held = TestHome::scalar(QSqlDatabase::database(connection), cache);
+        Database::removeConnection(connection);
+    }
+    // SQLite's own default is 2,000 KiB (-2000); a sorter of millions of
+    // rows spills to disk with it.
+    QCOMPARE(held.toInt(), -65536);
 }
 
 QTEST_GUILESS_MAIN(DatabaseTest)

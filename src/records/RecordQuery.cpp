@@ -12,6 +12,8 @@
 
 namespace {
 
+enum Order { ByDate, ByTime, ByAddress, ByCard, ByDepartment, ByName };
+
 const char* const kOrders[] = {
     "ORDER BY data.日期, data.时间, data.地址, data.卡号",
     "ORDER BY data.时间",
@@ -22,9 +24,20 @@ const char* const kOrders[] = {
 };
 
 // The conditions and their values; the select list is the caller's.
+//
+// Every order has an index that gives its rows in order. A card, a name
+// or a single day picks few records, which the database finds by its own
+// index and sorts at once. A range of days or times or an address keeps
+// most records: sorting them all would hold the first page for seconds,
+// so they are tested on each row the order's index gives ("+" keeps the
+// database from looking them up by their own index instead), unless they
+// lead that index.
 RecordStatement fromAndWhere(const RecordFilter& f)
 {
     RecordStatement s;
+    const bool sorted = f.order >= 0 && f.order < int(std::size(kOrders));
+    const bool few = f.card || f.name || (f.days && f.days->first == f.days->second);
+    auto test = [&](Order leading) { return sorted && !few && f.order != leading ? QStringLiteral("+") : QString(); };
     QStringList where{QStringLiteral("data.卡号 = people.卡号")};
     auto range = [&](const QString& column, const QVariant& first, const QVariant& last) {
         if (first == last) {
@@ -36,11 +49,13 @@ RecordStatement fromAndWhere(const RecordFilter& f)
         }
     };
     if (f.days)
-        range(QStringLiteral("data.日期"), DateText::bindDate(f.days->first), DateText::bindDate(f.days->second));
+        range(test(ByDate) + QStringLiteral("data.日期"), DateText::bindDate(f.days->first),
+              DateText::bindDate(f.days->second));
     if (f.times)
-        range(QStringLiteral("data.时间"), DateText::bindTime(f.times->first), DateText::bindTime(f.times->second));
+        range(test(ByTime) + QStringLiteral("data.时间"), DateText::bindTime(f.times->first),
+              DateText::bindTime(f.times->second));
     if (f.address) {
-        where << QStringLiteral("data.地址 = ?");
+        where << test(ByAddress) + QStringLiteral("data.地址 = ?");
         s.values << *f.address;
     }
     if (f.card) {
@@ -51,10 +66,26 @@ RecordStatement fromAndWhere(const RecordFilter& f)
         where << QStringLiteral("people.姓名 = ?");
         s.values << *f.name;
     }
-    s.sql = QStringLiteral(" FROM data, people WHERE ") + where.join(QStringLiteral(" AND "));
-    if (f.order >= 0 && f.order < int(std::size(kOrders)))
+    // By department or name the people are walked first, each one's
+    // records along the card's index in day and time.
+    const bool peopleFirst = sorted && !few && (f.order == ByDepartment || f.order == ByName);
+    s.sql = (peopleFirst ? QStringLiteral(" FROM people CROSS JOIN data WHERE ") : QStringLiteral(" FROM data, people WHERE ")) +
+            where.join(QStringLiteral(" AND "));
+    if (sorted)
         s.sql += QLatin1Char(' ') + QString::fromUtf8(kOrders[f.order]);
     return s;
+}
+
+// The distinct values of `column` of data, one index seek each instead of
+// a walk over every record; `column` leads an index of data.
+QStringList distinctAlongIndex(QSqlDatabase db, const QString& column)
+{
+    return BoundQuery::firstColumn(db, QStringLiteral("WITH RECURSIVE c(k) AS ("
+                                                      " SELECT MIN(%1) FROM data"
+                                                      " UNION ALL"
+                                                      " SELECT (SELECT MIN(%1) FROM data WHERE %1 > c.k) FROM c WHERE c.k IS NOT NULL)"
+                                                      " SELECT k FROM c WHERE k IS NOT NULL")
+                                           .arg(column));
 }
 
 }  // namespace
@@ -193,20 +224,14 @@ GridCell writeCell(QSqlDatabase db, qint64 rowId, int column, const QString& tex
 QList<int> addresses(QSqlDatabase db)
 {
     QList<int> out;
-    for (const QString& a : BoundQuery::firstColumn(
-             db, QStringLiteral("SELECT DISTINCT 地址 FROM data WHERE 地址 IS NOT NULL ORDER BY 地址")))
+    for (const QString& a : distinctAlongIndex(db, QStringLiteral("地址")))
         out << a.toInt();
     return out;
 }
 
 QStringList cards(QSqlDatabase db)
 {
-    // One index seek per distinct card instead of a walk over every record.
-    return BoundQuery::firstColumn(db, QStringLiteral("WITH RECURSIVE c(k) AS ("
-                                     " SELECT MIN(卡号) FROM data"
-                                     " UNION ALL"
-                                     " SELECT (SELECT MIN(卡号) FROM data WHERE 卡号 > c.k) FROM c WHERE c.k IS NOT NULL)"
-                                     " SELECT k FROM c WHERE k IS NOT NULL"));
+    return distinctAlongIndex(db, QStringLiteral("卡号"));
 }
 
 QStringList names(QSqlDatabase db)

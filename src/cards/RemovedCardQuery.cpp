@@ -35,7 +35,10 @@ QString whereAndOrder(const Filter& f, QVariantList& values)
         values << *f.card;
     }
     if (f.removed) {
-        terms << QStringLiteral("日期 BETWEEN ? AND ?");
+        // Tested on each row of another order's index rather than gathered
+        // by the day's index and sorted whole.
+        terms << (f.order == Order::None || f.order == Order::Date ? QString() : QStringLiteral("+")) +
+                     QStringLiteral("日期 BETWEEN ? AND ?");
         values << DateText::fromDate(f.removed->first) << DateText::fromDate(f.removed->second);
     }
     QString sql;

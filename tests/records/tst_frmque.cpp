@@ -6,7 +6,6 @@
 #include "support/ScriptedPrompter.h"
 #include "support/TestHome.h"
 
-#include "db/BoundQuery.h"
 #include "db/Clock.h"
 #include "records/Frmque.h"
 #include "records/RecordQuery.h"
@@ -97,8 +96,6 @@ private slots:
     void refusedQueryEmptiesTheGrid();
     void reportStagesWhatIsShown();
     void printTakesTheShownRows();
-    void everyOrderFollowsAnIndex_data();
-    void everyOrderFollowsAnIndex();
 };
 
 void TestFrmque::loadsEveryJoinedRecord()
@@ -405,39 +402,6 @@ void TestFrmque::printTakesTheShownRows()
     child<QPushButton>(w, "Command2")->click();
     QCOMPARE(viewer.shown, 2);
     QCOMPARE(h.home.scalar(QStringLiteral("SELECT COUNT(*) FROM dataPT")).toInt(), 0);
-}
-
-void TestFrmque::everyOrderFollowsAnIndex_data()
-{
-    QTest::addColumn<int>("order");
-    QTest::addColumn<QString>("filter");
-    // A card, a name or a single day picks few records, which sort at once;
-    // these filters keep most of them.
-    for (int order = 0; order < RecordQuery::orderItems().size(); ++order)
-        for (const char* filter : {"none", "days", "times", "address"})
-            QTest::addRow("%d %s", order + 1, filter) << order << QString::fromLatin1(filter);
-}
-
-void TestFrmque::everyOrderFollowsAnIndex()
-{
-    QFETCH(int, order);
-    QFETCH(QString, filter);
-    TestHome home;
-    RecordFilter f;
-    f.order = order;
-    if (filter == QLatin1String("days"))
-        f.days = std::pair(QDate(2024, 3, 1), QDate(2024, 3, 31));
-    else if (filter == QLatin1String("times"))
-        f.times = std::pair(QTime(8, 0), QTime(18, 0));
-    else if (filter == QLatin1String("address"))
-        f.address = 7;
-    const RecordStatement s = RecordQuery::statement(f);
-    QSqlQuery q = BoundQuery::scrollable(home.db(), QStringLiteral("EXPLAIN QUERY PLAN ") + s.sql, s.values);
-    QStringList plan;
-    while (q.next())
-        plan << q.value(3).toString();
-    QVERIFY(!plan.isEmpty());
-    QVERIFY2(!plan.contains(QStringLiteral("USE TEMP B-TREE FOR ORDER BY")), qPrintable(plan.join(QStringLiteral("; "))));
 }
 
 QTEST_MAIN(TestFrmque)

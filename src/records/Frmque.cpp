@@ -204,17 +204,14 @@ void Frmque::run(const RecordFilter& filter)
     NameKey::fill(Session::db(), QStringLiteral("people"));
     QString error;
     if (!Data2->run([&](QSqlDatabase reader) { return BoundQuery::scrollable(reader, s.sql, s.values); }, &error)) {
-        // Never the previous rows as if they were this query's answer.
-        shown_.reset();
         Prompt::exclaim(this, QStringLiteral("查询失败：%1").arg(error));
         return;
     }
-    shown_ = filter;
 }
 
 void Frmque::Command2_Click()
 {
     ReportPrint::stageAndPreview(
-        this, [this] { return RecordQuery::stage(Session::db(), shown_); },
+        this, [this] { return RecordQuery::stage(Session::db(), *Data2); },
         RecordQuery::report(Session::db()));
 }

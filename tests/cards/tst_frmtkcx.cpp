@@ -89,6 +89,7 @@ private slots:
     void correctionNeverRepeatsARow();
     void refusedStatementEmptiesTheGrid();
     void reportHoldsEveryRowOfTheLastQuery();
+    void printHoldsTheGridsRowsAsCorrected();
 };
 
 void TestFrmTkcx::filters_data()
@@ -279,6 +280,27 @@ void TestFrmTkcx::reportHoldsEveryRowOfTheLastQuery()
     QCOMPARE(pdfMisses(RemovedCardQuery::report(home.db()), home.file(QStringLiteral("drtk.pdf")),
                        expected + QStringList{"业主600"}, {card(999999)}),
              QStringList());
+}
+
+void TestFrmTkcx::printHoldsTheGridsRowsAsCorrected()
+{
+    TestHome home;
+    ScriptedPrompter prompter;
+    KeptReports reports;
+    seed(home);
+    Window win;
+    win.filter(0, "Cbm", QStringLiteral("A座"));
+    QVERIFY(pick(win.combo("Combo1"), QStringLiteral("卡号")));
+    win.click("Command1");
+    win.correct(0, Department, QStringLiteral("C座"));   // no longer of the building asked for
+    QVERIFY2(prompter.shown.isEmpty(), qPrintable(prompter.last()));
+    win.click("Command2");
+    QCOMPARE(reports.shown.size(), 1);
+    QStringList shown;
+    for (int r = 0; r < win.grid->model()->rowCount(); ++r)
+        shown << win.grid->model()->index(r, 2).data().toString() + win.grid->model()->index(r, Department).data().toString();
+    QCOMPARE(shown.size(), 3);
+    QCOMPARE(column(home, QStringLiteral("SELECT 卡号 || 部门 FROM dfakapt ORDER BY rowid")), shown);
 }
 
 QTEST_MAIN(TestFrmTkcx)

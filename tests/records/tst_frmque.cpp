@@ -6,6 +6,7 @@
 #include "support/ScriptedPrompter.h"
 #include "support/TestHome.h"
 
+#include "db/BoundQuery.h"
 #include "db/Clock.h"
 #include "records/Frmque.h"
 #include "records/RecordQuery.h"
@@ -80,6 +81,31 @@ void typeInto(QWidget* box, const QString& text)
     QTest::keyClicks(QApplication::focusWidget(), text);
 }
 
+// Corrects one cell as the operator does: F2, type over, Enter.
+void correct(QTableView* grid, int row, int column, const QString& text)
+{
+    grid->setFocus();
+    grid->setCurrentIndex(grid->model()->index(row, column));
+    QTest::keyClick(grid, Qt::Key_F2);
+    OperatorInput::typeInto(QApplication::focusWidget(), text);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QTRY_VERIFY(!grid->indexWidget(grid->currentIndex()));
+    QCoreApplication::processEvents();
+}
+
+// Card, day, time, the direction in words and the channel of each row.
+QStringList passes(QAbstractItemModel* grid)
+{
+    QStringList out;
+    for (int r = 0; r < grid->rowCount(); ++r) {
+        QStringList row;
+        for (int c : {3, 4, 5, 7, 8})
+            row << grid->index(r, c).data().toString();
+        out << row.join(QLatin1Char(' '));
+    }
+    return out;
+}
+
 }  // namespace
 
 class TestFrmque : public QObject {
@@ -96,6 +122,9 @@ private slots:
     void refusedQueryEmptiesTheGrid();
     void reportStagesWhatIsShown();
     void printTakesTheShownRows();
+    void channelAndDirectionAreCorrectedTogether_data();
+    void channelAndDirectionAreCorrectedTogether();
+    void printHoldsTheGridsRowsAsCorrected();
 };
 
 void TestFrmque::loadsEveryJoinedRecord()
@@ -358,7 +387,10 @@ void TestFrmque::reportStagesWhatIsShown()
     Home h;
     RecordFilter f;
     f.order = 0;
-    const ReportOutcome staged = RecordQuery::stage(h.home.db(), f);
+    const RecordStatement s = RecordQuery::statement(f);
+    EditableGridModel grid(h.home.db(), RecordQuery::gridCaptions(), {}, {});
+    QVERIFY(grid.run([&](QSqlDatabase reader) { return BoundQuery::scrollable(reader, s.sql, s.values); }));
+    const ReportOutcome staged = RecordQuery::stage(h.home.db(), grid);
     QVERIFY(staged.ok());
     QCOMPARE(staged.rows, 4);
     QSqlQuery q(h.home.db());
@@ -402,6 +434,62 @@ void TestFrmque::printTakesTheShownRows()
     child<QPushButton>(w, "Command2")->click();
     QCOMPARE(viewer.shown, 2);
     QCOMPARE(h.home.scalar(QStringLiteral("SELECT COUNT(*) FROM dataPT")).toInt(), 0);
+}
+
+void TestFrmque::channelAndDirectionAreCorrectedTogether_data()
+{
+    QTest::addColumn<int>("column");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("pass");   // the corrected row, in the grid and in data
+    QTest::newRow("channel") << 8 << "3" << "000001 2024-03-05 17:40:00 锁二进 3";
+    QTest::newRow("direction") << 7 << "锁二出" << "000001 2024-03-05 17:40:00 锁二出 4";
+}
+
+void TestFrmque::channelAndDirectionAreCorrectedTogether()
+{
+    QFETCH(int, column);
+    QFETCH(QString, typed);
+    QFETCH(QString, pass);
+    Home h;
+    Frmque w;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    child<QCheckBox>(w, "Cck_0")->click();   // today, 2024-03-05: 08:30 and 17:40
+    child<QPushButton>(w, "Ccx")->click();
+    QTableView* grid = child<QTableView>(w, "DBGrid1");
+    QCOMPARE(passes(grid->model()).value(1), QStringLiteral("000001 2024-03-05 17:40:00 锁一出 2"));
+    correct(grid, 1, column, typed);
+    QCOMPARE(h.prompts.texts(), QStringList{});
+    QCOMPARE(passes(grid->model()).value(1), pass);
+    QCOMPARE(h.home.scalar(QStringLiteral("SELECT 卡号 || ' ' || 日期 || ' ' || 时间 || ' ' || flagIO || ' ' || flag "
+                                          "FROM data WHERE 时间 = '17:40:00'")).toString(), pass);
+}
+
+void TestFrmque::printHoldsTheGridsRowsAsCorrected()
+{
+    Home h;
+    CountingViewer viewer;
+    Frmque w;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    child<QCheckBox>(w, "Cck_0")->click();
+    child<QPushButton>(w, "Ccx")->click();
+    QTableView* grid = child<QTableView>(w, "DBGrid1");
+    correct(grid, 0, 4, QStringLiteral("2024-03-07"));   // no longer a record of the day asked for
+    correct(grid, 1, 8, QStringLiteral("3"));
+    child<QPushButton>(w, "Command2")->click();
+    QCOMPARE(viewer.shown, 1);
+    QCOMPARE(passes(grid->model()).size(), 2);
+    QSqlQuery staged(h.home.db());
+    QVERIFY(staged.exec(QStringLiteral("SELECT 卡号, 日期, 时间, flag FROM dataPT ORDER BY rowid")));
+    QStringList printed;
+    while (staged.next())
+        printed << QStringLiteral("%1 %2 %3 %4").arg(staged.value(0).toString(), staged.value(1).toString(),
+                                                     staged.value(2).toString(), staged.value(3).toString());
+    QStringList shown;
+    for (const QString& row : passes(grid->model()))
+        shown << row.section(QLatin1Char(' '), 0, 3);   // the channel prints as its direction
+    QCOMPARE(printed, shown);
 }
 
 QTEST_MAIN(TestFrmque)

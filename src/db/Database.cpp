@@ -644,7 +644,7 @@ void removeConnection(const QString& connectionName)
     QSqlDatabase::removeDatabase(connectionName);
 }
 
-OpenResult openShared()
+OpenResult openShared(const Progress& progress)
 {
     if (QSqlDatabase::contains(QLatin1String(kShared)))
         removeConnection(QLatin1String(kShared));
@@ -663,7 +663,7 @@ OpenResult openShared()
     // a file that cannot take them now still opens, and its listings by
     // name fill them when they can.
     if (r.ok())
-        NameKey::fillAll(shared());
+        NameKey::fillAll(shared(), nullptr, progress);
     if (!r.ok())
         QSqlDatabase::removeDatabase(QLatin1String(kShared));
     else if (created)

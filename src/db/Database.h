@@ -53,7 +53,9 @@ QString openMessage(const OpenResult& r, const QString& file);
 // Opens the shared connection on door.db of the program folder. A folder
 // without a database gets the delivered one first. An existing file that
 // is not a door database is left untouched.
-OpenResult openShared();
+// Names written without their sort key by another tool get it now;
+// `progress` hears how far that has come.
+OpenResult openShared(const Progress& progress = {});
 QSqlDatabase shared();
 bool sharedIsOpen();
 // Closes the shared connection; every copy of it becomes unusable.

@@ -45,6 +45,7 @@ private slots:
     void everyNameListIsInPinyinOrder();
     void openingGivesEveryNameItsKey_data();
     void openingGivesEveryNameItsKey();
+    void openingTellsHowFarTheKeysHaveCome();
 };
 
 void TestNameKey::keysOrderAsTheCollator_data()
@@ -239,6 +240,26 @@ void TestNameKey::openingGivesEveryNameItsKey()
                      .toString(),
                  QStringLiteral("安娜 陈静 赵磊"));
     }
+}
+
+void TestNameKey::openingTellsHowFarTheKeysHaveCome()
+{
+    TestHome home;
+    Database::closeShared();
+    {
+        QSqlDatabase plain = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("plain tool"));
+        plain.setDatabaseName(home.file(Database::fileName()));
+        QVERIFY(plain.open());
+        TestHome::exec(plain, QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 30000) "
+                                             "INSERT INTO people (卡号, 姓名) SELECT printf('%06d', i), '业主' || i FROM n"));
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("plain tool"));
+    QList<int> seen;
+    QVERIFY(Database::openShared([&seen](int permille) { seen << permille; }).ok());
+    QCOMPARE(home.scalar(QStringLiteral("SELECT count(*) FROM people WHERE name_key IS NULL")).toInt(), 0);
+    QVERIFY(seen.size() > 2);
+    QCOMPARE(seen.last(), 1000);
+    QVERIFY(std::is_sorted(seen.begin(), seen.end()));
 }
 
 QTEST_MAIN(TestNameKey)

@@ -19,9 +19,6 @@ public:
     explicit Frmkq(QWidget* parent = nullptr);
     ~Frmkq() override;
 
-    // The statement of the last query shown; printing stages its rows.
-    const AttendanceQuery::Statement& querySql() const { return querySql_; }
-
 private:
     void query();
     void print();

@@ -36,5 +36,5 @@ private:
     QPushButton* command1_ = nullptr;   // "退  出"
     QTableView* grid_ = nullptr;        // DBGrid1: the rows, corrected in place
     AttendanceGridModel* model_ = nullptr;
-    AttendanceQuery::Statement querySql_;
+    AttendanceQuery::Statement querySql_;   // the last query shown; printing reads it again
 };

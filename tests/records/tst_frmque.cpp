@@ -147,6 +147,12 @@ void TestFrmque::loadsEveryJoinedRecord()
     for (int i = 0; i < door->count(); ++i)
         addresses << door->itemText(i);
     QCOMPARE(addresses, (QStringList{"3", "5", "7"}));
+    // So are the cards and names.
+    for (const char* box : {"Cka", "Cna"}) {
+        QCOMPARE(child<QComboBox>(w, box)->count(), 0);
+        child<QComboBox>(w, box)->showPopup();
+        child<QComboBox>(w, box)->hidePopup();
+    }
     QCOMPARE(child<QComboBox>(w, "Cka")->count(), 4);
     QCOMPARE(child<QComboBox>(w, "Cna")->count(), 3);
     QCOMPARE(child<QComboBox>(w, "Corder")->currentText(), QStringLiteral("排序方法"));

@@ -220,7 +220,12 @@ void BM_RemovedReport10000ToPreview(benchmark::State& state)
     f.department = departmentOf(0);
     f.order = RemovedCardQuery::Order::Date;
     printToPreview(
-        state, [&] { return RemovedCardQuery::stage(Session::db(), f); },
+        state,
+        [&] {
+            RemovedCardModel grid(Session::db());
+            grid.run(f);
+            return RemovedCardQuery::stage(Session::db(), grid);
+        },
         [] { return RemovedCardQuery::report(Session::db()); });
 }
 BENCHMARK(BM_RemovedReport10000ToPreview)->Unit(benchmark::kMillisecond)->Iterations(3);

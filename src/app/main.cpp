@@ -5,6 +5,7 @@
 #include "db/ProgramFolder.h"
 #include "ui/FileDialogs.h"
 #include "ui/Prompter.h"
+#include "ui/WorkProgress.h"
 
 #include <QApplication>
 #include <QDir>
@@ -94,7 +95,12 @@ int main(int argc, char* argv[])
         if (QFileInfo(away).canonicalFilePath() != here && QDir::setCurrent(away))
             break;
     }
-    const Database::OpenResult opened = Database::openShared();
+    // Names another tool wrote get their sort keys first: seconds for a
+    // few hundred thousand, with a bar on screen.
+    const Database::OpenResult opened = [] {
+        WorkProgress sorting(nullptr, QStringLiteral("正在整理人员姓名的排序，请稍候……"));
+        return Database::openShared(sorting.sink());
+    }();
     if (!opened.ok()) {
         informAndEnd(Database::openMessage(opened, Database::livePath()));
         return 1;

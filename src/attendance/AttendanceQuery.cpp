@@ -79,7 +79,9 @@ Statement select(const Filter& f, const QString& columns)
             where << QStringLiteral("日期 = ?");
             s.values << DateText::bindDate(f.first);
         } else {
-            where << QStringLiteral("日期 BETWEEN ? AND ?");
+            // In another order a range of days is tested on each row of
+            // that order's index, not gathered and sorted whole.
+            where << (f.order > 0 ? QStringLiteral("+") : QString()) + QStringLiteral("日期 BETWEEN ? AND ?");
             s.values << DateText::bindDate(f.first) << DateText::bindDate(f.last);
         }
     }

@@ -19,9 +19,6 @@ public:
     explicit Frmkq(QWidget* parent = nullptr);
     ~Frmkq() override;
 
-    // The statement of the last query shown; printing stages its rows.
-    const AttendanceQuery::Statement& querySql() const { return querySql_; }
-
 private:
     void query();
     void print();
@@ -39,5 +36,5 @@ private:
     QPushButton* command1_ = nullptr;   // "退  出"
     QTableView* grid_ = nullptr;        // DBGrid1: the rows, corrected in place
     AttendanceGridModel* model_ = nullptr;
-    AttendanceQuery::Statement querySql_;
+    AttendanceQuery::Statement querySql_;   // the last query shown; printing reads it again
 };

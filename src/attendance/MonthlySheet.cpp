@@ -109,7 +109,7 @@ Month month(QSqlDatabase db, By by, const QString& who, int year, int month)
 
 QStringList cards(QSqlDatabase db)
 {
-    return BoundQuery::firstColumn(db, QStringLiteral("SELECT DISTINCT 卡号 FROM data WHERE 卡号 IS NOT NULL ORDER BY 卡号"));
+    return BoundQuery::distinctAlongIndex(db, QStringLiteral("data"), QStringLiteral("卡号"));
 }
 
 QStringList names(QSqlDatabase db)

@@ -207,5 +207,5 @@ void FrmTkcx::showRows(const RemovedCardQuery::Filter& filter)
 void FrmTkcx::print()
 {
     ReportPrint::stageAndPreview(
-        this, [this] { return RemovedCardQuery::stage(db_, shown_); }, RemovedCardQuery::report(db_));
+        this, [this] { return RemovedCardQuery::stage(db_, *Data2); }, RemovedCardQuery::report(db_));
 }

@@ -27,9 +27,15 @@ std::optional<int> addressOf(const QString& text)
 
 QString whereAndOrder(const Filter& f, QVariantList& values)
 {
+    // A department or an address may hold most cards: in an order of
+    // another field each row of the order's index is tested ("+" keeps the
+    // database from gathering the filter's rows by their own index and
+    // sorting them all first).
+    const bool sorted = f.order != Order::Engine;
+    const QString test = sorted ? QStringLiteral("+") : QString();
     QStringList terms;
     if (f.department) {
-        terms << QStringLiteral("people.部门 = ?");
+        terms << test + QStringLiteral("people.部门 = ?");
         values << f.department->trimmed();
     }
     if (f.name) {
@@ -37,7 +43,7 @@ QString whereAndOrder(const Filter& f, QVariantList& values)
         values << f.name->trimmed();
     }
     if (f.address) {
-        terms << QStringLiteral("faka.地址 = ?");
+        terms << (f.order == Order::Address ? QString() : test) + QStringLiteral("faka.地址 = ?");
         values << addressOf(*f.address).value_or(-1);
     }
     if (f.card) {
@@ -49,8 +55,7 @@ QString whereAndOrder(const Filter& f, QVariantList& values)
         sql = QStringLiteral(" WHERE ") + terms.join(QStringLiteral(" AND "));
     switch (f.order) {
     case Order::Engine: break;
-    // The first two follow an index; the holder's name has none and sorts
-    // every row before the first one shows.
+    // Each follows an index: the holders' names walk people first.
     case Order::Address: sql += QStringLiteral(" ORDER BY faka.地址"); break;
     case Order::Card: sql += QStringLiteral(" ORDER BY faka.卡号"); break;
     case Order::Name: sql += QStringLiteral(" ORDER BY people.name_key"); break;

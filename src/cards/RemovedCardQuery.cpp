@@ -35,7 +35,10 @@ QString whereAndOrder(const Filter& f, QVariantList& values)
         values << *f.card;
     }
     if (f.removed) {
-        terms << QStringLiteral("日期 BETWEEN ? AND ?");
+        // Tested on each row of another order's index rather than gathered
+        // by the day's index and sorted whole.
+        terms << (f.order == Order::None || f.order == Order::Date ? QString() : QStringLiteral("+")) +
+                     QStringLiteral("日期 BETWEEN ? AND ?");
         values << DateText::fromDate(f.removed->first) << DateText::fromDate(f.removed->second);
     }
     QString sql;
@@ -113,16 +116,28 @@ ReportStaging report(QSqlDatabase db)
     return ReportStaging(db, QStringLiteral("dfakapt"), QStringLiteral("drtk.rpt"));
 }
 
-ReportOutcome stage(QSqlDatabase db, const Filter& filter)
+ReportOutcome stage(QSqlDatabase db, EditableGridModel& grid)
 {
-    QVariantList values = CardStateWords::bindings(2);
-    const QString tail = whereAndOrder(filter, values);
-    const QString select = QStringLiteral("SELECT 姓名, 部门, 物理卡号, 卡号, 地址, 开始日期, 开始时间, 开始星期, "
-                                          "截止日期, 截止时间, 截止星期, %1 AS ctrl_state1, %2 AS ctrl_state2 FROM dfaka")
-                               .arg(CardStateWords::caseOf(QStringLiteral("ctrl_state1")),
-                                    CardStateWords::caseOf(QStringLiteral("ctrl_state2"))) +
-                           tail;
-    return report(db).stage(select, values);
+    const int fields[] = {Name, Department, PhysicalNo, CardNo, Address, StartDate, StartTime, StartWeekday,
+                          EndDate, EndTime, EndWeekday, State1, State2};
+    QStringList columns;
+    for (int f : fields)
+        columns << gridFields().at(f);
+    QList<QVariantList> rows;
+    for (const QVariantList& shown : grid.shownRows()) {
+        QVariantList row;
+        for (int f : fields) {
+            const QVariant v = shown.value(f);
+            bool isCode = false;
+            const int code = v.toInt(&isCode);
+            if (f == State1 || f == State2)
+                row << (!v.isNull() && isCode && code >= 0 && code < 4 ? QVariant(CardStateWords::all().at(code)) : kNull);
+            else
+                row << v;
+        }
+        rows << row;
+    }
+    return report(db).stageRows(columns, rows);
 }
 
 QSqlQuery choices(QSqlDatabase db, Choices which)

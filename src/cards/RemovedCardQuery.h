@@ -45,10 +45,10 @@ QSqlQuery gridQuery(QSqlDatabase db, const Filter& filter);
 
 // The removed-card report: its staging table and template.
 ReportStaging report(QSqlDatabase db);
-// Stages every row the filter lists, in the grid's order, into `dfakapt`:
-// the fields unchanged but for the removal date (left out) and the two
-// passing modes (as words).
-ReportOutcome stage(QSqlDatabase db, const Filter& filter);
+// Stages every row `grid` shows (its statement's and corrections), in its
+// order, into `dfakapt`: the fields unchanged but for the removal date
+// (left out) and the two passing modes (as words).
+ReportOutcome stage(QSqlDatabase db, EditableGridModel& grid);
 
 // The choices of the filter boxes, as executed statements for lazily
 // loading lists (one column, no Null).

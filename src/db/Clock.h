@@ -9,8 +9,6 @@ namespace Clock {
 QDateTime now();
 inline QDate today() { return now().date(); }
 
-// From now on now() runs from `at`, advancing with real time.
-void setNow(const QDateTime& at);
 // From now on now() returns `at` until changed.
 void freeze(const QDateTime& at);
 // Back to the system clock.

@@ -54,14 +54,16 @@ void onOwnConnection(const char* stem, const QString& file, Work&& work)
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
         db.setDatabaseName(file);
         db.setConnectOptions(LockWait::connectOptions());
-        db.open();
+        if (db.open())
+            Database::applySettings(db);
         work(db);
         db.close();
     }
     QSqlDatabase::removeDatabase(name);
 }
 
-bool applySettings(QSqlDatabase db, QSqlError* error)
+// Where the log lives is the file's: a check or a copy leaves it as it is.
+bool useWriteAheadLog(QSqlDatabase db, QSqlError* error)
 {
     QSqlQuery q(db);
     // journal_mode answers with the mode it took.
@@ -75,15 +77,17 @@ bool applySettings(QSqlDatabase db, QSqlError* error)
                                  QSqlError::ConnectionError, QString::number(SQLITE_CANTOPEN));
         return false;
     }
-    q.finish();
-    if (!q.exec(QStringLiteral("PRAGMA synchronous=FULL"))) {
-        *error = q.lastError();
-        return false;
-    }
-    // Years of passes make indexes of tens of megabytes; the default cache
-    // of 2 MB would read most index pages of an import from the disk again.
-    q.exec(QStringLiteral("PRAGMA cache_size=-65536"));
     return true;
+}
+
+// What every connection of the program runs with, whatever opened it.
+// Years of passes make indexes of tens of megabytes; with SQLite's default
+// cache of 2 MB an import reads most index pages from the disk again and
+// a sorter spills to temporary files.
+int settle(sqlite3* handle)
+{
+    return handle ? sqlite3_exec(handle, "PRAGMA synchronous=FULL; PRAGMA cache_size=-65536", nullptr, nullptr, nullptr)
+                  : SQLITE_MISUSE;
 }
 
 // Flushes a file (and on POSIX its folder entry) to the disk.
@@ -529,9 +533,16 @@ Database::OpenStatus doorContents(QSqlDatabase db, QString* why, Database::Conte
 
 namespace Database {
 
-bool isDoorDatabase(QSqlDatabase db, QString* why, Contents contents)
+bool applySettings(QSqlDatabase db, QSqlError* error)
 {
-    return doorContents(db, why, contents, db.databaseName()) == OpenStatus::Opened;
+    sqlite3* handle = handleOf(db);
+    const int rc = settle(handle);
+    if (rc == SQLITE_OK)
+        return true;
+    if (error)
+        *error = QSqlError(QString::fromUtf8(handle ? sqlite3_errmsg(handle) : sqlite3_errstr(rc)), QString(),
+                           QSqlError::ConnectionError, QString::number(rc));
+    return false;
 }
 
 bool checkFile(const QString& file, QString* why, Contents contents, const Progress& progress, OpenStatus* status)
@@ -631,7 +642,7 @@ OpenResult openFile(const QString& file, const QString& connectionName)
         failure = db.lastError();
     else if (openedReadOnly(db, &failure))
         db.close();
-    else if (!applySettings(db, &failure))
+    else if (!useWriteAheadLog(db, &failure) || !Database::applySettings(db, &failure))
         db.close();
     else if (older && !Schema::upgrade(db, &r.detail)) {
         failure = db.lastError();
@@ -702,7 +713,7 @@ void removeConnection(const QString& connectionName)
     QSqlDatabase::removeDatabase(connectionName);
 }
 
-OpenResult openShared()
+OpenResult openShared(const Progress& progress)
 {
     if (QSqlDatabase::contains(QLatin1String(kShared)))
         removeConnection(QLatin1String(kShared));
@@ -721,7 +732,7 @@ OpenResult openShared()
     // a file that cannot take them now still opens, and its listings by
     // name fill them when they can.
     if (r.ok())
-        NameKey::fillAll(shared());
+        NameKey::fillAll(shared(), nullptr, progress);
     if (!r.ok())
         QSqlDatabase::removeDatabase(QLatin1String(kShared));
     else if (created)
@@ -794,6 +805,8 @@ bool copyPages(const QString& source, const QString& target, QString* error, con
     if (rc == SQLITE_OK) {
         // A copy that fails is thrown away, so it needs no journal; it is
         // synced once, at the end.
+        settle(from);
+        settle(to);
         sqlite3_exec(to, "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF", nullptr, nullptr, nullptr);
         sqlite3_backup* backup = sqlite3_backup_init(to, "main", from, "main");
         if (!backup) {

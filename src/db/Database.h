@@ -1,5 +1,6 @@
 #pragma once
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QString>
 
 #include <functional>
@@ -54,7 +55,9 @@ QString openMessage(const OpenResult& r, const QString& file);
 // Opens the shared connection on door.db of the program folder. A folder
 // without a database gets the delivered one first. An existing file that
 // is not a door database is left untouched.
-OpenResult openShared();
+// Names written without their sort key by another tool get it now;
+// `progress` hears how far that has come.
+OpenResult openShared(const Progress& progress = {});
 QSqlDatabase shared();
 bool sharedIsOpen();
 // Closes the shared connection; every copy of it becomes unusable.
@@ -65,6 +68,10 @@ void closeShared();
 // up to date, one of a newer version is refused untouched. The caller
 // removes the connection.
 OpenResult openFile(const QString& file, const QString& connectionName);
+// Gives the open connection `db` the settings every connection of the
+// program runs with (its cache, its syncing); false with SQLite's message
+// when it refused them.
+bool applySettings(QSqlDatabase db, QSqlError* error = nullptr);
 void removeConnection(const QString& connectionName);
 
 // What a door database must hold: its tables and views, and for a file
@@ -72,8 +79,6 @@ void removeConnection(const QString& connectionName);
 // reads from them.
 enum class Contents { Tables, TablesAndColumns };
 
-// True when `db` holds what `contents` asks for.
-bool isDoorDatabase(QSqlDatabase db, QString* why = nullptr, Contents contents = Contents::Tables);
 
 // Checks a file without changing it: it opens, passes SQLite's quick check
 // (every page readable, every b-tree and the free list well formed, no

@@ -1,5 +1,7 @@
 #include "db/EditableGridModel.h"
 
+#include "db/Database.h"
+
 #include <QRegularExpression>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -42,7 +44,8 @@ EditableGridModel::EditableGridModel(QSqlDatabase db, QStringList captions, QSet
     if (!file.isEmpty() && file != QLatin1String(":memory:")) {
         readerName_ = QStringLiteral("editable grid %1").arg(quintptr(this), 0, 16);
         reader_ = QSqlDatabase::cloneDatabase(db_, readerName_);
-        if (!reader_.open()) {
+        if (!reader_.open() || !Database::applySettings(reader_)) {
+            reader_.close();
             reader_ = QSqlDatabase();
             QSqlDatabase::removeDatabase(readerName_);
             readerName_.clear();
@@ -72,6 +75,20 @@ bool EditableGridModel::run(const std::function<QSqlQuery(QSqlDatabase reader)>&
 {
     corrected_.clear();
     return show(select(reader_), error);
+}
+
+QList<QVariantList> EditableGridModel::shownRows()
+{
+    fetchAll();
+    QList<QVariantList> rows;
+    rows.reserve(rowCount());
+    for (int r = 0; r < rowCount(); ++r) {
+        QVariantList row;
+        for (int c = 0; c < columnCount(); ++c)
+            row << data(index(r, c));
+        rows << row;
+    }
+    return rows;
 }
 
 Qt::ItemFlags EditableGridModel::flags(const QModelIndex& index) const
@@ -106,6 +123,10 @@ bool EditableGridModel::setData(const QModelIndex& index, const QVariant& value,
         return false;
     }
     corrected_.insert(key(index.row(), index.column()), cell.stored);
-    emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
+    for (auto it = cell.alongside.constBegin(); it != cell.alongside.constEnd(); ++it)
+        corrected_.insert(key(index.row(), it.key()), it.value());
+    const int first = cell.alongside.isEmpty() ? index.column() : 0;
+    const int last = cell.alongside.isEmpty() ? index.column() : columnCount() - 1;
+    emit dataChanged(index.siblingAtColumn(first), index.siblingAtColumn(last), {Qt::DisplayRole, Qt::EditRole});
     return true;
 }

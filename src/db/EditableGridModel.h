@@ -17,6 +17,8 @@
 struct GridCell {
     QVariant stored;
     QString refusal;
+    // Other columns of the row that the writer changed with it, by column.
+    QHash<int, QVariant> alongside;
     bool ok() const { return refusal.isEmpty(); }
 };
 
@@ -58,6 +60,10 @@ public:
     // Shows the rows that `select` reads on the grid's own connection; false
     // with the database's message when it refused the statement.
     bool run(const std::function<QSqlQuery(QSqlDatabase reader)>& select, QString* error = nullptr);
+
+    // Every row of the last query as the grid shows it, corrections
+    // included, in the grid's order: what a print of the grid holds.
+    QList<QVariantList> shownRows();
 
     Qt::ItemFlags flags(const QModelIndex& index) const override;
     QVariant data(const QModelIndex& item, int role = Qt::DisplayRole) const override;

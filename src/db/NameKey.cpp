@@ -7,6 +7,7 @@
 #include <unicode/ucol.h>
 #include <unicode/uloc.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -32,6 +33,45 @@ bool failed(const QSqlQuery& q, QString* error)
     if (error)
         *error = q.lastError().text();
     return false;
+}
+
+// Told every so many rows: often enough for a bar to move smoothly.
+constexpr int kRowsPerStep = 2048;
+
+// Each missing key is made, then written: two steps a row. `step` hears
+// the steps done so far in `table`.
+bool fillTable(QSqlDatabase db, const QString& table, QString* error, const std::function<void(qint64)>& step)
+{
+    QSqlQuery missing(db);
+    missing.setForwardOnly(true);
+    if (!missing.exec(QStringLiteral("SELECT rowid, 姓名 FROM \"%1\" WHERE name_key IS NULL").arg(table)))
+        return failed(missing, error);
+    QList<std::pair<qint64, QByteArray>> keys;
+    while (missing.next()) {
+        keys.append({missing.value(0).toLongLong(), NameKey::of(missing.value(1).toString())});
+        if (step && keys.size() % kRowsPerStep == 0)
+            step(keys.size());
+    }
+    missing.finish();
+    if (keys.isEmpty())
+        return true;
+    const bool own = db.transaction();
+    QSqlQuery write(db);
+    if (!write.prepare(QStringLiteral("UPDATE \"%1\" SET name_key = ? WHERE rowid = ?").arg(table)))
+        return failed(write, error);
+    qint64 written = 0;
+    for (const auto& [row, key] : keys) {
+        write.addBindValue(key);
+        write.addBindValue(row);
+        if (!write.exec()) {
+            if (own)
+                db.rollback();
+            return failed(write, error);
+        }
+        if (step && ++written % kRowsPerStep == 0)
+            step(keys.size() + written);
+    }
+    return !own || db.commit() || (error && (*error = db.lastError().text(), false));
 }
 
 }  // namespace
@@ -64,38 +104,31 @@ QStringList tables()
 
 bool fill(QSqlDatabase db, const QString& table, QString* error)
 {
-    QSqlQuery missing(db);
-    missing.setForwardOnly(true);
-    if (!missing.exec(QStringLiteral("SELECT rowid, 姓名 FROM \"%1\" WHERE name_key IS NULL").arg(table)))
-        return failed(missing, error);
-    QList<std::pair<qint64, QByteArray>> keys;
-    while (missing.next())
-        keys.append({missing.value(0).toLongLong(), of(missing.value(1).toString())});
-    missing.finish();
-    if (keys.isEmpty())
-        return true;
-    const bool own = db.transaction();
-    QSqlQuery write(db);
-    if (!write.prepare(QStringLiteral("UPDATE \"%1\" SET name_key = ? WHERE rowid = ?").arg(table)))
-        return failed(write, error);
-    for (const auto& [row, key] : keys) {
-        write.addBindValue(key);
-        write.addBindValue(row);
-        if (!write.exec()) {
-            if (own)
-                db.rollback();
-            return failed(write, error);
-        }
-    }
-    return !own || db.commit() || (error && (*error = db.lastError().text(), false));
+    return fillTable(db, table, error, {});
 }
 
-bool fillAll(QSqlDatabase db, QString* error)
+bool fillAll(QSqlDatabase db, QString* error, const std::function<void(int permille)>& progress)
 {
+    // The steps of each table, counted first where someone is told.
+    QList<qint64> steps;
+    qint64 total = 0;
     for (const QString& table : tables()) {
-        if (!fill(db, table, error))
-            return false;
+        QSqlQuery count(db);
+        const bool counted = progress &&
+                             count.exec(QStringLiteral("SELECT count(*) FROM \"%1\" WHERE name_key IS NULL").arg(table)) &&
+                             count.next();
+        steps << (counted ? 2 * count.value(0).toLongLong() : 0);
+        total += steps.last();
     }
+    qint64 before = 0;
+    for (int i = 0; i < tables().size(); ++i) {
+        const auto step = [&](qint64 done) { progress(int(std::min<qint64>(999, (before + done) * 1000 / total))); };
+        if (!fillTable(db, tables().at(i), error, total > 0 ? std::function<void(qint64)>(step) : nullptr))
+            return false;
+        before += steps.at(i);
+    }
+    if (progress)
+        progress(1000);
     return true;
 }
 

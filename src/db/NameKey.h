@@ -3,6 +3,8 @@
 #include <QSqlDatabase>
 #include <QString>
 
+#include <functional>
+
 // Names sort as a Chinese reader expects them: by pinyin, as QCollator
 // orders them for zh_CN. Every table that lists names keeps beside 姓名 a
 // column `name_key` with the collator's sort key as a blob; a plain
@@ -30,7 +32,10 @@ bool addTo(QSqlDatabase db, QString* error = nullptr);
 // Fills the keys that are missing in `table` (one of tables()); cheap when
 // none is.
 bool fill(QSqlDatabase db, const QString& table, QString* error = nullptr);
-// The same for every table: before a listing by name.
-bool fillAll(QSqlDatabase db, QString* error = nullptr);
+// The same for every table: before a listing by name, and when the
+// database opens, where hundreds of thousands of names written by another
+// tool take seconds: `progress` hears how far it has come, in thousandths
+// (1000 when done).
+bool fillAll(QSqlDatabase db, QString* error = nullptr, const std::function<void(int permille)>& progress = {});
 
 }  // namespace NameKey

@@ -33,9 +33,9 @@
 
 namespace {
 
-// A pick list read when the operator first opens it. Listing the
-// addresses that occur among millions of records means reading all of
-// them; the window must not make the grid wait for that.
+// A pick list read when the operator first opens it. A site's years of
+// records hold hundreds of thousands of cards and names; the window must
+// not make the grid wait for them.
 class ListOnDemand : public QComboBox {
 public:
     std::function<QStringList()> fill;
@@ -164,10 +164,8 @@ Frmque::Frmque(QWidget* parent) : QDialog(parent)
             out << QString::number(a);
         return out;
     };
-    Cka->addItems(RecordQuery::cards(db));
-    Cna->addItems(RecordQuery::names(db));
-    for (QComboBox* c : {Cka, Cna})
-        c->setCurrentIndex(-1);
+    static_cast<ListOnDemand*>(Cka)->fill = [db] { return RecordQuery::cards(db); };
+    static_cast<ListOnDemand*>(Cna)->fill = [db] { return RecordQuery::names(db); };
 }
 
 Frmque::~Frmque() = default;
@@ -207,17 +205,14 @@ void Frmque::run(const RecordFilter& filter)
     NameKey::fill(Session::db(), QStringLiteral("people"));
     QString error;
     if (!Data2->run([&](QSqlDatabase reader) { return BoundQuery::scrollable(reader, s.sql, s.values); }, &error)) {
-        // Never the previous rows as if they were this query's answer.
-        shown_.reset();
         Prompt::exclaim(this, QStringLiteral("查询失败：%1").arg(error));
         return;
     }
-    shown_ = filter;
 }
 
 void Frmque::Command2_Click()
 {
     ReportPrint::stageAndPreview(
-        this, [this] { return RecordQuery::stage(Session::db(), shown_); },
+        this, [this] { return RecordQuery::stage(Session::db(), *Data2); },
         RecordQuery::report(Session::db()));
 }

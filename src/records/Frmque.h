@@ -44,5 +44,4 @@ private:
     QTableView* DBGrid1 = nullptr;     // the records, corrected in place
     EditableGridModel* Data2 = nullptr;
     // The query the grid shows; nothing after a refused one.
-    std::optional<RecordFilter> shown_;
 };

@@ -12,6 +12,8 @@
 
 namespace {
 
+enum Order { ByDate, ByTime, ByAddress, ByCard, ByDepartment, ByName };
+
 const char* const kOrders[] = {
     "ORDER BY data.日期, data.时间, data.地址, data.卡号",
     "ORDER BY data.时间",
@@ -22,9 +24,24 @@ const char* const kOrders[] = {
 };
 
 // The conditions and their values; the select list is the caller's.
+//
+// Every order has an index that gives its rows in order. A card, a name
+// or a single day picks few records, which the database finds by its own
+// index and sorts at once. A range of days or times or an address keeps
+// most records: sorting them all would hold the first page for seconds,
+// so they are tested on each row the order's index gives ("+" keeps the
+// database from looking them up by their own index instead), unless they
+// lead that index. Only by department or name, where the people are
+// walked first and people and doors go together (a building's residents
+// pass its own door), would testing an address walk most people before
+// the first row of one door: there the door's records are sorted.
 RecordStatement fromAndWhere(const RecordFilter& f)
 {
     RecordStatement s;
+    const bool sorted = f.order >= 0 && f.order < int(std::size(kOrders));
+    const bool byPeople = sorted && (f.order == ByDepartment || f.order == ByName);
+    const bool few = f.card || f.name || (f.days && f.days->first == f.days->second) || (byPeople && f.address);
+    auto test = [&](Order leading) { return sorted && !few && f.order != leading ? QStringLiteral("+") : QString(); };
     QStringList where{QStringLiteral("data.卡号 = people.卡号")};
     auto range = [&](const QString& column, const QVariant& first, const QVariant& last) {
         if (first == last) {
@@ -36,11 +53,13 @@ RecordStatement fromAndWhere(const RecordFilter& f)
         }
     };
     if (f.days)
-        range(QStringLiteral("data.日期"), DateText::bindDate(f.days->first), DateText::bindDate(f.days->second));
+        range(test(ByDate) + QStringLiteral("data.日期"), DateText::bindDate(f.days->first),
+              DateText::bindDate(f.days->second));
     if (f.times)
-        range(QStringLiteral("data.时间"), DateText::bindTime(f.times->first), DateText::bindTime(f.times->second));
+        range(test(ByTime) + QStringLiteral("data.时间"), DateText::bindTime(f.times->first),
+              DateText::bindTime(f.times->second));
     if (f.address) {
-        where << QStringLiteral("data.地址 = ?");
+        where << test(ByAddress) + QStringLiteral("data.地址 = ?");
         s.values << *f.address;
     }
     if (f.card) {
@@ -51,8 +70,12 @@ RecordStatement fromAndWhere(const RecordFilter& f)
         where << QStringLiteral("people.姓名 = ?");
         s.values << *f.name;
     }
-    s.sql = QStringLiteral(" FROM data, people WHERE ") + where.join(QStringLiteral(" AND "));
-    if (f.order >= 0 && f.order < int(std::size(kOrders)))
+    // By department or name the people are walked first, each one's
+    // records along the card's index in day and time.
+    const bool peopleFirst = byPeople && !few;
+    s.sql = (peopleFirst ? QStringLiteral(" FROM people CROSS JOIN data WHERE ") : QStringLiteral(" FROM data, people WHERE ")) +
+            where.join(QStringLiteral(" AND "));
+    if (sorted)
         s.sql += QLatin1Char(' ') + QString::fromUtf8(kOrders[f.order]);
     return s;
 }
@@ -163,25 +186,43 @@ GridCell writeCell(QSqlDatabase db, qint64 rowId, int column, const QString& tex
     const GridCell cell = checkCell(column, text);
     if (!cell.ok())
         return cell;
-    const QString field = QString::fromUtf8(kFields[column - Card]);
+    // The channel and the direction are one fact in two forms: a
+    // correction of either writes both.
+    GridCell written = cell;
+    QHash<QString, QVariant> values{{QString::fromUtf8(kFields[column - Card]), cell.stored}};
+    if (column == Channel) {
+        written.alongside.insert(Direction, PassChannel::words(cell.stored.toInt()));
+        values.insert(QStringLiteral("flagIO"), written.alongside.value(Direction));
+    } else if (column == Direction) {
+        for (int code = 1; code <= 4; ++code)
+            if (PassChannel::words(code) == cell.stored.toString())
+                written.alongside.insert(Channel, code);
+        values.insert(QStringLiteral("flag"), written.alongside.value(Channel));
+    }
+    const QStringList fields = values.keys();
+    QStringList sets;
+    for (int i = 0; i < fields.size(); ++i)
+        sets << QStringLiteral("\"%1\" = :v%2").arg(fields.at(i)).arg(i);
     // The record after the change, compared field by field with every other.
     QStringList same;
     for (const char* k : kPassKey) {
         const QString key = QString::fromUtf8(k);
-        same << QStringLiteral("o.\"%1\" IS %2").arg(key, key == field ? QStringLiteral(":v") : QStringLiteral("n.\"%1\"").arg(key));
+        const int i = int(fields.indexOf(key));
+        same << QStringLiteral("o.\"%1\" IS %2").arg(key, i >= 0 ? QStringLiteral(":v%1").arg(i) : QStringLiteral("n.\"%1\"").arg(key));
     }
     QSqlQuery q(db);
     // The field names come from the grid's own list, never from the operator.
-    if (!q.prepare(QStringLiteral("UPDATE data SET \"%1\" = :v WHERE rowid = :id AND NOT EXISTS ("
+    if (!q.prepare(QStringLiteral("UPDATE data SET %1 WHERE rowid = :id AND NOT EXISTS ("
                                   "SELECT 1 FROM data o, data n WHERE n.rowid = :id AND o.rowid <> n.rowid AND %2)")
-                       .arg(field, same.join(QStringLiteral(" AND ")))))
+                       .arg(sets.join(QStringLiteral(", ")), same.join(QStringLiteral(" AND ")))))
         return refused(QStringLiteral("修改未保存：%1").arg(q.lastError().text()));
-    q.bindValue(QStringLiteral(":v"), cell.stored);
+    for (int i = 0; i < fields.size(); ++i)
+        q.bindValue(QStringLiteral(":v%1").arg(i), values.value(fields.at(i)));
     q.bindValue(QStringLiteral(":id"), rowId);
     if (!q.exec())
         return refused(QStringLiteral("修改未保存：%1").arg(q.lastError().text()));
     if (q.numRowsAffected() == 1)
-        return cell;
+        return written;
     QSqlQuery there(db);
     there.prepare(QStringLiteral("SELECT 1 FROM data WHERE rowid = ?"));
     there.addBindValue(rowId);
@@ -193,20 +234,14 @@ GridCell writeCell(QSqlDatabase db, qint64 rowId, int column, const QString& tex
 QList<int> addresses(QSqlDatabase db)
 {
     QList<int> out;
-    for (const QString& a : BoundQuery::firstColumn(
-             db, QStringLiteral("SELECT DISTINCT 地址 FROM data WHERE 地址 IS NOT NULL ORDER BY 地址")))
+    for (const QString& a : BoundQuery::distinctAlongIndex(db, QStringLiteral("data"), QStringLiteral("地址")))
         out << a.toInt();
     return out;
 }
 
 QStringList cards(QSqlDatabase db)
 {
-    // One index seek per distinct card instead of a walk over every record.
-    return BoundQuery::firstColumn(db, QStringLiteral("WITH RECURSIVE c(k) AS ("
-                                     " SELECT MIN(卡号) FROM data"
-                                     " UNION ALL"
-                                     " SELECT (SELECT MIN(卡号) FROM data WHERE 卡号 > c.k) FROM c WHERE c.k IS NOT NULL)"
-                                     " SELECT k FROM c WHERE k IS NOT NULL"));
+    return BoundQuery::distinctAlongIndex(db, QStringLiteral("data"), QStringLiteral("卡号"));
 }
 
 QStringList names(QSqlDatabase db)
@@ -221,19 +256,18 @@ ReportStaging report(QSqlDatabase db)
     return ReportStaging(db, QStringLiteral("dataPT"), QStringLiteral("drda2.rpt"));
 }
 
-ReportOutcome stage(QSqlDatabase db, const std::optional<RecordFilter>& filter)
+ReportOutcome stage(QSqlDatabase db, EditableGridModel& grid)
 {
-    ReportStaging r = report(db);
-    if (!filter)
-        return r.stageRows({QStringLiteral("姓名")}, {});
-    RecordStatement s = fromAndWhere(*filter);
-    s.sql.prepend(QStringLiteral("SELECT people.姓名 AS 姓名, people.部门 AS 部门, people.职务 AS 职务, data.地址 AS 地址, "
-                                 "data.卡号 AS 卡号, data.日期 AS 日期, data.时间 AS 时间, "
-                                 "CASE data.flag WHEN 1 THEN ? WHEN 2 THEN ? WHEN 3 THEN ? WHEN 4 THEN ? ELSE '' END AS flag"));
-    QVariantList values;
-    for (int code = 1; code <= 4; ++code)
-        values << PassChannel::words(code);
-    return r.stage(s.sql, values + s.values);
+    QList<QVariantList> rows;
+    for (const QVariantList& shown : grid.shownRows()) {
+        bool isCode = false;
+        const int code = shown.value(Channel).toInt(&isCode);
+        rows << QVariantList{shown.value(0), shown.value(1), shown.value(2), shown.value(Address), shown.value(Card),
+                             shown.value(Day), shown.value(Time), isCode ? PassChannel::words(code) : QString()};
+    }
+    return report(db).stageRows({QStringLiteral("姓名"), QStringLiteral("部门"), QStringLiteral("职务"), QStringLiteral("地址"),
+                                 QStringLiteral("卡号"), QStringLiteral("日期"), QStringLiteral("时间"), QStringLiteral("flag")},
+                                rows);
 }
 
 }  // namespace RecordQuery

@@ -74,9 +74,9 @@ QList<int> addresses(QSqlDatabase db);
 QStringList cards(QSqlDatabase db);
 QStringList names(QSqlDatabase db);
 
-// Stages the rows of `filter` (none when it is empty) in dataPT for the
-// report drda2.rpt, the direction in words.
-ReportOutcome stage(QSqlDatabase db, const std::optional<RecordFilter>& filter);
+// Stages the rows `grid` shows (its statement's and corrections) in its
+// order in dataPT for the report drda2.rpt, the direction in words.
+ReportOutcome stage(QSqlDatabase db, EditableGridModel& grid);
 ReportStaging report(QSqlDatabase db);
 
 }  // namespace RecordQuery

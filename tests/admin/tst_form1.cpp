@@ -66,18 +66,30 @@ void halve(const QString& file)
 
 enum class Damage { Pattern, Zeros, AnotherPage };
 
-// Overwrites the page in the middle of a database file, where the door
-// records lie, as a failing disk or a cut copy would.
+// Overwrites the middle one of the pages that hold the door records, as
+// a failing disk or a cut copy would.
 void overwritePage(const QString& file, Damage damage)
 {
+    const QString name = QStringLiteral("pages-%1").arg(QRandomGenerator::global()->generate());
+    QList<qint64> pages;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(file);
+        QVERIFY(db.open());
+        QSqlQuery q(db);
+        QVERIFY(q.exec(QStringLiteral("SELECT pageno FROM dbstat WHERE name = 'data' ORDER BY pageno")));
+        while (q.next())
+            pages << q.value(0).toLongLong();
+    }
+    QSqlDatabase::removeDatabase(name);
     QFile f(file);
     QVERIFY(f.open(QIODevice::ReadWrite));
     const QByteArray header = f.read(100);
     int pageSize = (uchar(header.at(16)) << 8) | uchar(header.at(17));
     if (pageSize == 1)
         pageSize = 65536;
-    const qint64 middle = f.size() / pageSize / 2;
-    QVERIFY(middle > 2);
+    QVERIFY(pages.size() > 2);
+    const qint64 middle = pages.at(pages.size() / 2) - 1;   // numbered from 1
     QByteArray page(pageSize, damage == Damage::Zeros ? '\0' : char(0xA5));
     if (damage == Damage::AnotherPage) {
         // A whole, well-formed page of another table.

@@ -89,6 +89,7 @@ private slots:
     void correctionNeverRepeatsARow();
     void refusedStatementEmptiesTheGrid();
     void reportHoldsEveryRowOfTheLastQuery();
+    void printHoldsTheGridsRowsAsCorrected();
 };
 
 void TestFrmTkcx::filters_data()
@@ -279,6 +280,24 @@ void TestFrmTkcx::reportHoldsEveryRowOfTheLastQuery()
     QCOMPARE(pdfMisses(RemovedCardQuery::report(home.db()), home.file(QStringLiteral("drtk.pdf")),
                        expected + QStringList{"业主600"}, {card(999999)}),
              QStringList());
+}
+
+void TestFrmTkcx::printHoldsTheGridsRowsAsCorrected()
+{
+    TestHome home;
+    ScriptedPrompter prompter;
+    KeptReports reports;
+    seed(home);
+    Window win;
+    win.filter(0, "Cbm", QStringLiteral("A座"));
+    QVERIFY(pick(win.combo("Combo1"), QStringLiteral("卡号")));
+    win.click("Command1");
+    win.correct(0, Department, QStringLiteral("C座"));   // no longer of the building asked for
+    win.click("Command2");
+    QCOMPARE(reports.shown.size(), 1);
+    QCOMPARE(gridColumn(win.grid->model(), Department), (QStringList{"C座", "A座", "A座"}));
+    QCOMPARE(column(home, QStringLiteral("SELECT 部门 || 物理卡号 FROM dfakapt ORDER BY rowid")),
+             (QStringList{"C座r2", "A座r1", "A座r5"}));
 }
 
 QTEST_MAIN(TestFrmTkcx)

@@ -1,6 +1,7 @@
 #include "session/Session.h"
 #include "db/Database.h"
 #include "db/DateText.h"
+#include "db/EditableGridModel.h"
 #include "db/Password.h"
 #include "db/ProgramFolder.h"
 #include "db/Schema.h"
@@ -68,6 +69,7 @@ private slots:
     void newDatabaseIgnoresLogsLeftBehind();
     void longStepsReportTheirProgress_data();
     void longStepsReportTheirProgress();
+    void everyConnectionTakesTheProgramsSettings();
 };
 
 void DatabaseTest::deliveredSystemRows()
@@ -709,6 +711,25 @@ void DatabaseTest::longStepsReportTheirProgress()
         QVERIFY(Database::checkFile(copy, nullptr, Database::Contents::TablesAndColumns));
         QCOMPARE(TestHome::scalar(home.db(), QStringLiteral("SELECT count(*) FROM data")).toInt(), 20000);
     }
+}
+
+void DatabaseTest::everyConnectionTakesTheProgramsSettings()
+{
+    TestHome home;
+    const QString cache = QStringLiteral("PRAGMA cache_size");
+    EditableGridModel grid(home.db(), {cache}, {}, {});
+    QVERIFY(grid.run([&](QSqlDatabase reader) {
+        QSqlQuery q(reader);
+        q.exec(cache);
+        return q;
+    }));
+    QVERIFY(Database::openFile(home.file(QStringLiteral("door.db")), QStringLiteral("own")).ok());
+    const QList<int> held{home.scalar(cache).toInt(), grid.index(0, 0).data().toInt(),
+                          TestHome::scalar(QSqlDatabase::database(QStringLiteral("own")), cache).toInt()};
+    Database::removeConnection(QStringLiteral("own"));
+    // The shared one, a grid's reader, a file's own; SQLite's default of
+    // 2,000 KiB (-2000) would make a sorter of millions of rows spill to disk.
+    QCOMPARE(held, (QList<int>{-65536, -65536, -65536}));
 }
 
 QTEST_GUILESS_MAIN(DatabaseTest)

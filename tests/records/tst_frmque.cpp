@@ -6,6 +6,7 @@
 #include "support/ScriptedPrompter.h"
 #include "support/TestHome.h"
 
+#include "db/BoundQuery.h"
 #include "db/Clock.h"
 #include "records/Frmque.h"
 #include "records/RecordQuery.h"
@@ -80,6 +81,18 @@ void typeInto(QWidget* box, const QString& text)
     QTest::keyClicks(QApplication::focusWidget(), text);
 }
 
+// Corrects one cell as the operator does: F2, type over, Enter.
+void correct(QTableView* grid, int row, int column, const QString& text)
+{
+    grid->setFocus();
+    grid->setCurrentIndex(grid->model()->index(row, column));
+    QTest::keyClick(grid, Qt::Key_F2);
+    OperatorInput::typeInto(QApplication::focusWidget(), text);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QTRY_VERIFY(!grid->indexWidget(grid->currentIndex()));
+    QCoreApplication::processEvents();
+}
+
 }  // namespace
 
 class TestFrmque : public QObject {
@@ -96,6 +109,7 @@ private slots:
     void refusedQueryEmptiesTheGrid();
     void reportStagesWhatIsShown();
     void printTakesTheShownRows();
+    void printHoldsTheGridsRowsAsCorrected();
 };
 
 void TestFrmque::loadsEveryJoinedRecord()
@@ -118,6 +132,12 @@ void TestFrmque::loadsEveryJoinedRecord()
     for (int i = 0; i < door->count(); ++i)
         addresses << door->itemText(i);
     QCOMPARE(addresses, (QStringList{"3", "5", "7"}));
+    // So are the cards and names.
+    for (const char* box : {"Cka", "Cna"}) {
+        QCOMPARE(child<QComboBox>(w, box)->count(), 0);
+        child<QComboBox>(w, box)->showPopup();
+        child<QComboBox>(w, box)->hidePopup();
+    }
     QCOMPARE(child<QComboBox>(w, "Cka")->count(), 4);
     QCOMPARE(child<QComboBox>(w, "Cna")->count(), 3);
     QCOMPARE(child<QComboBox>(w, "Corder")->currentText(), QStringLiteral("排序方法"));
@@ -358,7 +378,10 @@ void TestFrmque::reportStagesWhatIsShown()
     Home h;
     RecordFilter f;
     f.order = 0;
-    const ReportOutcome staged = RecordQuery::stage(h.home.db(), f);
+    const RecordStatement s = RecordQuery::statement(f);
+    EditableGridModel grid(h.home.db(), RecordQuery::gridCaptions(), {}, {});
+    QVERIFY(grid.run([&](QSqlDatabase reader) { return BoundQuery::scrollable(reader, s.sql, s.values); }));
+    const ReportOutcome staged = RecordQuery::stage(h.home.db(), grid);
     QVERIFY(staged.ok());
     QCOMPARE(staged.rows, 4);
     QSqlQuery q(h.home.db());
@@ -402,6 +425,30 @@ void TestFrmque::printTakesTheShownRows()
     child<QPushButton>(w, "Command2")->click();
     QCOMPARE(viewer.shown, 2);
     QCOMPARE(h.home.scalar(QStringLiteral("SELECT COUNT(*) FROM dataPT")).toInt(), 0);
+}
+
+void TestFrmque::printHoldsTheGridsRowsAsCorrected()
+{
+    Home h;
+    CountingViewer viewer;
+    Frmque w;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    child<QCheckBox>(w, "Cck_0")->click();   // today, 2024-03-05: 08:30 and 17:40
+    child<QPushButton>(w, "Ccx")->click();
+    QTableView* grid = child<QTableView>(w, "DBGrid1");
+    correct(grid, 0, 4, QStringLiteral("2024-03-07"));   // no longer a record of the day asked for
+    correct(grid, 1, 8, QStringLiteral("3"));            // the channel, and with it the direction
+    child<QPushButton>(w, "Command2")->click();
+    QCOMPARE(viewer.shown, 1);
+    QStringList shown;
+    for (int r = 0; r < grid->model()->rowCount(); ++r)
+        for (int c : {3, 4, 5, 7})
+            shown << grid->model()->index(r, c).data().toString();
+    QCOMPARE(shown.mid(4), (QStringList{"000001", "2024-03-05", "17:40:00", "锁二进"}));
+    QCOMPARE(h.home.scalar(QStringLiteral("SELECT group_concat(卡号 || ' ' || 日期 || ' ' || 时间 || ' ' || flag, ' ') "
+                                          "FROM (SELECT * FROM dataPT ORDER BY rowid)")).toString(), shown.join(QLatin1Char(' ')));
+    QCOMPARE(h.home.scalar(QStringLiteral("SELECT flagIO FROM data WHERE 时间 = '17:40:00'")).toString(), QStringLiteral("锁二进"));
 }
 
 QTEST_MAIN(TestFrmque)

@@ -84,6 +84,9 @@ private:
     int before_;
 };
 
+// How long a list may take to open or close under load.
+inline constexpr int kListWaitMs = 30000;
+
 // Opens the list with a click on its arrow and clicks the entry with
 // `text`, scrolled into view, as an operator picks.
 inline void pickFromList(QComboBox* box, const QString& text)
@@ -99,12 +102,14 @@ inline void pickFromList(QComboBox* box, const QString& text)
     const QRect arrow = box->style()->subControlRect(QStyle::CC_ComboBox, &opt, QStyle::SC_ComboBoxArrow, box);
     QTest::mouseClick(box, Qt::LeftButton, {}, arrow.center());
     QAbstractItemView* view = box->view();
-    QTRY_VERIFY2(view->isVisible(), "the list does not open");
+    // Each wait returns as soon as the list has moved; a machine under
+    // load may take seconds to get there.
+    QTRY_VERIFY2_WITH_TIMEOUT(view->isVisible(), "the list does not open", kListWaitMs);
     ShortDoubleClick::wait();
     const QModelIndex index = view->model()->index(row, box->modelColumn(), view->rootIndex());
     view->scrollTo(index);
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(index).center());
-    QVERIFY2(QTest::qWaitFor([view] { return !view->isVisible(); }), "the list stayed open after the pick");
+    QVERIFY2(QTest::qWaitFor([view] { return !view->isVisible(); }, kListWaitMs), "the list stayed open after the pick");
 }
 
 }  // namespace OperatorInput

@@ -59,6 +59,7 @@ Form1::Form1(QWidget* parent) : QDialog(parent), chooseRestoreFile(pickFile)
     Frame1->setObjectName(QStringLiteral("Frame1"));
     Drive1 = new QComboBox(Frame1);
     Drive1->setObjectName(QStringLiteral("Drive1"));
+    InputFilters::pickOnly(Drive1);
     Dir1 = new QListWidget(Frame1);
     Dir1->setObjectName(QStringLiteral("Dir1"));
     Dir1->setMinimumHeight(160);

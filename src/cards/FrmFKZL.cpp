@@ -7,6 +7,7 @@
 #include "session/Session.h"
 #include "ui/BusyCursor.h"
 #include "ui/ExchangeGuard.h"
+#include "ui/InputFilters.h"
 #include "ui/Prompter.h"
 
 #include <QApplication>
@@ -33,6 +34,7 @@ FrmFKZL::FrmFKZL(QWidget* parent) : LineDialog(parent)
     Combo1 = new QComboBox(this);
     Combo1->setObjectName(QStringLiteral("Combo1"));
     Combo1->setMinimumWidth(100);
+    InputFilters::pickOnly(Combo1);
     Label2 = new QLabel(QStringLiteral("提示：此项操作将重新清理门禁控制器，使得控制器"), this);
     Label2->setObjectName(QStringLiteral("Label2"));
     Label3 = new QLabel(QStringLiteral("的开门名单与发卡库相符。"), this);

@@ -32,7 +32,6 @@ FrmCDT::FrmCDT(QWidget* parent) : LineDialog(parent)
     Label1->setObjectName(QStringLiteral("Label1"));
     Combo1 = new QComboBox(this);
     Combo1->setObjectName(QStringLiteral("Combo1"));
-    Combo1->setEditable(false);
     InputFilters::pickOnly(Combo1);
     Combo1->setMinimumWidth(100);
 

@@ -46,6 +46,7 @@ Frmdoor::Frmdoor(QWidget* parent) : LineDialog(parent)
     TypedInput::storedText(Cdoor);
     Cdw = new QComboBox(this);
     Cdw->setObjectName(QStringLiteral("Cdw"));
+    InputFilters::pickOnly(Cdw);
     Taddress = new QLineEdit(this);
     Taddress->setObjectName(QStringLiteral("Taddress"));
     ttime = new QLineEdit(this);

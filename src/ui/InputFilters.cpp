@@ -1,6 +1,8 @@
 #include "ui/InputFilters.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QWidget>
 
@@ -65,30 +67,81 @@ private:
     bool digits_, beep_, enter_, backspace_;
 };
 
-class TypingFilter : public QObject {
+// Qt's keyboard search would jump to the first entry that starts with
+// what was typed lately: "13" would pick 1, and "1", a pause, "2" would
+// pick 2. Here the entry is chosen only when all that was typed since the
+// box took the focus or was last picked from equals it whole; anything
+// else leaves nothing chosen, so the window's own check refuses it.
+class WholeEntryPicker : public QObject {
 public:
-    using QObject::QObject;
+    explicit WholeEntryPicker(QComboBox* box) : QObject(box), box_(box)
+    {
+        connect(box, &QComboBox::currentIndexChanged, this, [this] {
+            if (!choosing_)
+                typed_.clear();
+        });
+    }
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
+    bool eventFilter(QObject*, QEvent* event) override
     {
-        if (event->type() == QEvent::KeyPress) {
-            const auto* key = static_cast<QKeyEvent*>(event);
-            const QString text = key->text();
-            if (!text.isEmpty() && text.at(0).isPrint() && !(key->modifiers() & Qt::ControlModifier))
-                return true;
+        switch (event->type()) {
+        case QEvent::FocusIn: typed_.clear(); return false;
+        case QEvent::InputMethod: {
+            const QString commit = static_cast<QInputMethodEvent*>(event)->commitString();
+            if (commit.isEmpty())
+                return false;
+            choose(typed_ + commit);
+            return true;
         }
-        return QObject::eventFilter(watched, event);
+        case QEvent::KeyPress: {
+            const auto* key = static_cast<QKeyEvent*>(event);
+            if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))
+                return false;
+            if (key->key() == Qt::Key_Backspace) {
+                if (!typed_.isEmpty())
+                    choose(typed_.chopped(1));
+                return true;
+            }
+            const QString text = key->text();
+            if (text.isEmpty() || !text.at(0).isPrint() || text == QStringLiteral(" "))
+                return false;
+            choose(typed_ + text);
+            return true;
+        }
+        default: return false;
+        }
     }
+
+private:
+    void choose(const QString& typed)
+    {
+        const int before = box_->currentIndex();
+        const int entry = typed.isEmpty() ? -1 : box_->findText(typed, Qt::MatchExactly | Qt::MatchCaseSensitive);
+        choosing_ = true;
+        box_->setCurrentIndex(entry);
+        choosing_ = false;
+        typed_ = typed;
+        // A whole entry typed is a pick, as a click on it would be.
+        if (entry >= 0 && entry != before) {
+            emit box_->activated(entry);
+            emit box_->textActivated(box_->itemText(entry));
+        }
+    }
+
+    QComboBox* box_;
+    QString typed_;
+    bool choosing_ = false;
 };
 
 }  // namespace
 
 namespace InputFilters {
 
-void pickOnly(QWidget* box)
+void pickOnly(QComboBox* box)
 {
-    box->installEventFilter(new TypingFilter(box));
+    box->setEditable(false);
+    box->installEventFilter(new WholeEntryPicker(box));
 }
 
 void digitsOnly(QWidget* box, bool beep, bool enterMovesOn, bool allowBackspace)

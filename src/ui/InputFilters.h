@@ -3,6 +3,7 @@
 
 class QWidget;
 class QLineEdit;
+class QComboBox;
 
 // The input conventions of the program's windows.
 namespace InputFilters {
@@ -15,10 +16,11 @@ void digitsOnly(QWidget* box, bool beep = false, bool enterMovesOn = false, bool
 // Enter in the box is swallowed and moves the focus on, as Tab would.
 void enterMovesOn(QWidget* box);
 
-// A list the operator picks from only (arrow keys, mouse): a typed
-// character would otherwise jump to the first item starting with it and
-// act on an item never chosen. Ctrl shortcuts stay usable.
-void pickOnly(QWidget* box);
+// A list the operator picks from (mouse, arrow keys) or types an entry of
+// whole: what was typed chooses the entry equal to it and nothing else, so
+// no window acts on an entry that merely starts like the typed text.
+// Ctrl shortcuts stay usable.
+void pickOnly(QComboBox* box);
 
 
 }  // namespace InputFilters

@@ -12,11 +12,14 @@
 #include "cards/FrmDec.h"
 #include "cards/FrmEtD.h"
 #include "cards/FrmFK.h"
+#include "cards/FrmFKZL.h"
 #include "cards/FrmFKXXCX.h"
 #include "cards/FrmTkcx.h"
+#include "doors/FrmCDT.h"
 #include "doors/Frmdoors.h"
 #include "doors/Frmspe.h"
 #include "people/Frmxg.h"
+#include "records/Form2.h"
 #include "records/Frmque.h"
 
 #include <QApplication>
@@ -40,6 +43,8 @@ std::unique_ptr<QWidget> open(const QString& window)
         {"Frmxg", [] { return new Frmxg; }},         {"frmfkj", [] { return new frmfkj; }},
         {"frmsys", [] { return new frmsys; }},       {"Frmdoors", [] { return new Frmdoors; }},
         {"Frmspe", [] { return new Frmspe; }},       {"FrmWTS", [] { return new FrmWTS; }},
+        {"FrmFKZL", [] { return new FrmFKZL; }},     {"FrmCDT", [] { return new FrmCDT; }},
+        {"Form2", [] { return new Form2; }},
     };
     return std::unique_ptr<QWidget>(windows.value(window)());
 }
@@ -72,6 +77,8 @@ class NumberBoxesTest : public QObject {
 private slots:
     void boxHoldsWhatArrived_data();
     void boxHoldsWhatArrived();
+    void pickerTakesOnlyAWholeEntry_data();
+    void pickerTakesOnlyAWholeEntry();
 };
 
 void NumberBoxesTest::boxHoldsWhatArrived_data()
@@ -145,6 +152,55 @@ void NumberBoxesTest::boxHoldsWhatArrived()
         QVERIFY(b);
         QTest::mouseClick(b, Qt::LeftButton);
     }
+    QCOMPARE(h.prompts.texts(), messages);
+    QVERIFY(h.sim.frames().isEmpty());
+}
+
+// Every list the operator picks a controller from, typed into with the
+// list closed; "|" is a pause longer than Qt's keyboard search waits.
+void NumberBoxesTest::pickerTakesOnlyAWholeEntry_data()
+{
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QString>("held");
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QStringList>("messages");
+    for (const char* w : {"FrmFKZL", "FrmCDT", "Form2"}) {
+        const QString window = QString::fromLatin1(w);
+        const QString box = window == "Form2" ? "ctext" : "Combo1";
+        QTest::addRow("%s: 13", w) << window << box << "13" << "" << "" << QStringList{};
+        QTest::addRow("%s: 1, pause, 2", w) << window << box << "1|2" << "12" << "" << QStringList{};
+        QTest::addRow("%s: 15", w) << window << box << "15" << "15" << "" << QStringList{};
+    }
+    QTest::newRow("FrmFKZL: 13 started") << "FrmFKZL" << "Combo1" << "13" << "" << "Command1"
+                                         << QStringList{"请先选择地址!"};
+    QTest::newRow("FrmCDT: 13 sent") << "FrmCDT" << "Combo1" << "13" << "" << "Command1"
+                                     << QStringList{"请选择地址 ！"};
+}
+
+void NumberBoxesTest::pickerTakesOnlyAWholeEntry()
+{
+    QFETCH(QString, window);
+    QFETCH(QString, box);
+    QFETCH(QString, keys);
+    QFETCH(QString, held);
+    QFETCH(QString, button);
+    QFETCH(QStringList, messages);
+    LineHome h;
+    h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (1), (2), (12), (15)"));
+    std::unique_ptr<QWidget> w = open(window);
+    auto* picker = w->findChild<QComboBox*>(box);
+    QVERIFY(picker);
+    QVERIFY(OperatorInput::focus(picker));
+    h.prompts.clear();
+    for (const QString& part : keys.split(u'|')) {
+        QTest::qWait(QApplication::keyboardInputInterval() + 100);
+        QTest::keyClicks(QApplication::focusWidget(), part);
+    }
+    QCOMPARE(picker->currentText(), held);
+    if (!button.isEmpty())
+        QTest::mouseClick(w->findChild<QPushButton*>(button), Qt::LeftButton);
     QCOMPARE(h.prompts.texts(), messages);
     QVERIFY(h.sim.frames().isEmpty());
 }

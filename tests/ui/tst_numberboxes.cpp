@@ -100,11 +100,11 @@ void NumberBoxesTest::boxHoldsWhatArrived_data()
             << w << x << true << "0012-345678" << "" << "" << QStringList{};
         QTest::addRow("%s %s: 5a typed", b.window, b.box) << w << x << false << "5a" << "5" << "" << QStringList{};
     }
-    // The reader's address refuses the key that would make it no address.
-    QTest::newRow("FrmFK Cdk: 150 typed") << "FrmFK" << "Cdk" << false << "150" << "15" << ""
-                                          << QStringList{"发卡机地址应为0到99"};
-    QTest::newRow("FrmFK Cdk: 1234 pasted") << "FrmFK" << "Cdk" << true << "1234" << "" << ""
-                                            << QStringList{"发卡机地址应为0到99"};
+    // The reader's address keeps what arrived; reading refuses what is no address.
+    QTest::newRow("FrmFK Cdk: 150 read") << "FrmFK" << "Cdk" << false << "150" << "150" << "Command1"
+                                         << QStringList{"发卡机地址应为0到99"};
+    QTest::newRow("FrmFK Cdk: 1234 pasted, read") << "FrmFK" << "Cdk" << true << "1234" << "1234" << "Command1"
+                                                  << QStringList{"发卡机地址应为0到99"};
     // What each window's check says of what it cannot use.
     QTest::newRow("FrmDec dz: 150 removed") << "FrmDec" << "dz" << false << "150" << "150" << "Command1"
                                             << QStringList{"地址必须是0到99的整数！"};

@@ -52,7 +52,9 @@ Frmdoor::Frmdoor(QWidget* parent) : LineDialog(parent)
     ttime = new QLineEdit(this);
     ttime->setObjectName(QStringLiteral("ttime"));
     // Digits only; every other key, Backspace too, sounds the bell.
-    InputFilters::digitsOnly(ttime, true, false, false);
+    TypedInput::digitsOnly(ttime);
+    InputFilters::enterDropped(ttime);
+    InputFilters::backspaceDropped(ttime);
     auto* spin = new QWidget(this);
     spin->setObjectName(QStringLiteral("UpDown1"));
     auto* spinRow = new QVBoxLayout(spin);

@@ -53,8 +53,8 @@ Frmdoors::Frmdoors(QWidget* parent) : LineDialog(parent)
     Cdoor->setGeometry(64, 16, 110, 26);
     // Digits and Backspace only; Enter does nothing here. An address above
     // 99 stays as typed and is refused with its message.
-    InputFilters::digitsOnly(Cdoor);
     TypedInput::digitsOnly(Cdoor);
+    InputFilters::enterDropped(Cdoor);
 
     const QStringList kinds{QStringLiteral("玻璃门锁"), QStringLiteral("木门锁"), QStringLiteral("铁门锁")};
     for (int lock = 0; lock < 2; ++lock) {

@@ -30,8 +30,8 @@ Frmspe::Frmspe(QWidget* parent) : LineDialog(parent)
     Cdoor = new QComboBox(this);
     Cdoor->setObjectName(QStringLiteral("Cdoor"));
     Cdoor->setMinimumWidth(100);
-    InputFilters::digitsOnly(Cdoor);
     TypedInput::digitsOnly(Cdoor);
+    InputFilters::enterDropped(Cdoor);
 
     auto* locks = new QGroupBox(this);
     auto* group = new QButtonGroup(this);

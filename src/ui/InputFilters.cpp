@@ -22,49 +22,30 @@ void focusNext(QWidget* w)
         next->setFocus(Qt::TabFocusReason);
 }
 
+// Enter and Backspace as a window's box takes them; what text the box
+// can hold is TypedInput's.
 class KeyFilter : public QObject {
 public:
-    KeyFilter(QObject* parent, bool digits, bool beep, bool enterMovesOn, bool backspace)
-        : QObject(parent), digits_(digits), beep_(beep), enter_(enterMovesOn), backspace_(backspace)
-    {
-    }
+    enum Rule { EnterMovesOn, EnterDropped, BackspaceDropped };
+    KeyFilter(QObject* parent, Rule rule) : QObject(parent), rule_(rule) {}
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
         if (event->type() != QEvent::KeyPress)
             return false;
-        auto* key = static_cast<QKeyEvent*>(event);
-        const int k = key->key();
-        if (k == Qt::Key_Return || k == Qt::Key_Enter) {
-            if (enter_)
-                focusNext(static_cast<QWidget*>(watched));
-            else if (beep_)
-                QApplication::beep();
-            return true;
-        }
-        if (!digits_)
+        const int k = static_cast<QKeyEvent*>(event)->key();
+        if (rule_ == BackspaceDropped)
+            return k == Qt::Key_Backspace;
+        if (k != Qt::Key_Return && k != Qt::Key_Enter)
             return false;
-        // Moving about and editing shortcuts stay usable.
-        if (k == Qt::Key_Tab || k == Qt::Key_Backtab || k == Qt::Key_Left || k == Qt::Key_Right ||
-            k == Qt::Key_Home || k == Qt::Key_End || k == Qt::Key_Escape ||
-            (key->modifiers() & Qt::ControlModifier))
-            return false;
-        if (k == Qt::Key_Backspace) {
-            if (backspace_)
-                return false;
-            return true;
-        }
-        const QString text = key->text();
-        if (text.size() == 1 && text.at(0).isDigit() && text.at(0).unicode() < 128)
-            return false;
-        if (beep_)
-            QApplication::beep();
+        if (rule_ == EnterMovesOn)
+            focusNext(static_cast<QWidget*>(watched));
         return true;
     }
 
 private:
-    bool digits_, beep_, enter_, backspace_;
+    Rule rule_;
 };
 
 // Qt's keyboard search would jump to the first entry that starts with
@@ -144,14 +125,19 @@ void pickOnly(QComboBox* box)
     box->installEventFilter(new WholeEntryPicker(box));
 }
 
-void digitsOnly(QWidget* box, bool beep, bool enterMovesOn, bool allowBackspace)
-{
-    box->installEventFilter(new KeyFilter(box, true, beep, enterMovesOn, allowBackspace));
-}
-
 void enterMovesOn(QWidget* box)
 {
-    box->installEventFilter(new KeyFilter(box, false, false, true, true));
+    box->installEventFilter(new KeyFilter(box, KeyFilter::EnterMovesOn));
+}
+
+void enterDropped(QWidget* box)
+{
+    box->installEventFilter(new KeyFilter(box, KeyFilter::EnterDropped));
+}
+
+void backspaceDropped(QWidget* box)
+{
+    box->installEventFilter(new KeyFilter(box, KeyFilter::BackspaceDropped));
 }
 
 }  // namespace InputFilters

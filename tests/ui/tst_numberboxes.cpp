@@ -16,6 +16,7 @@
 #include "cards/FrmFKXXCX.h"
 #include "cards/FrmTkcx.h"
 #include "doors/FrmCDT.h"
+#include "doors/Frmdoor.h"
 #include "doors/Frmdoors.h"
 #include "doors/Frmspe.h"
 #include "people/Frmxg.h"
@@ -44,7 +45,7 @@ std::unique_ptr<QWidget> open(const QString& window)
         {"frmsys", [] { return new frmsys; }},       {"Frmdoors", [] { return new Frmdoors; }},
         {"Frmspe", [] { return new Frmspe; }},       {"FrmWTS", [] { return new FrmWTS; }},
         {"FrmFKZL", [] { return new FrmFKZL; }},     {"FrmCDT", [] { return new FrmCDT; }},
-        {"Form2", [] { return new Form2; }},
+        {"Form2", [] { return new Form2; }},         {"Frmdoor", [] { return new Frmdoor; }},
     };
     return std::unique_ptr<QWidget>(windows.value(window)());
 }
@@ -67,7 +68,7 @@ const Box kBoxes[] = {
     {"FrmFK", "Tkh"},       {"FrmFK", "tcard"},   {"FrmFK", "ComPort"}, {"FrmFKXXCX", "Cdoor"},
     {"FrmFKXXCX", "Tka"},   {"FrmTkcx", "Ckh"},   {"Frmque", "Cdoor"},  {"Frmque", "Cka"},
     {"Frmxg", "Tkh"},       {"frmfkj", "fkjaddr"}, {"frmsys", "tdz"},   {"frmsys", "Tport"},
-    {"Frmdoors", "Cdoor"},  {"Frmspe", "Cdoor"},  {"FrmWTS", "Text1"},
+    {"Frmdoors", "Cdoor"},  {"Frmspe", "Cdoor"},  {"FrmWTS", "Text1"},  {"Frmdoor", "ttime"},
 };
 
 }  // namespace

@@ -140,7 +140,9 @@ void UiTest::digitsOnlyFilter()
     QDialog w;
     auto* box = new QLineEdit(&w);
     auto* next = new QLineEdit(&w);
-    InputFilters::digitsOnly(box, false, true, false);
+    TypedInput::digitsOnly(box);
+    InputFilters::enterMovesOn(box);
+    InputFilters::backspaceDropped(box);
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     box->setFocus();
@@ -153,7 +155,8 @@ void UiTest::digitsOnlyFilter()
 
     auto* plain = new QLineEdit(&w);
     plain->show();
-    InputFilters::digitsOnly(plain);
+    TypedInput::digitsOnly(plain);
+    InputFilters::enterDropped(plain);
     plain->setFocus();
     QTest::keyClicks(plain, QStringLiteral("45x"));
     QTest::keyClick(plain, Qt::Key_Backspace);

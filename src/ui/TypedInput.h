@@ -37,6 +37,8 @@ void typedOnly(QComboBox* box);
 // typedOnly().
 void digitsOnly(QLineEdit* box);
 void digitsOnly(QComboBox* box);
+// The same for a number with a fraction: digits and at most one point.
+void decimalOnly(QLineEdit* box);
 
 // The longest text a stored text column holds.
 inline constexpr int kStoredTextLength = 255;

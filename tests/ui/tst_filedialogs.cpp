@@ -21,6 +21,7 @@
 #include <QFileSystemModel>
 #include <QPrintPreviewDialog>
 #include <QProcess>
+#include <QPushButton>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -133,6 +134,7 @@ private slots:
     void initTestCase();
     void dialogsLeaveTheDatabaseAlone_data();
     void dialogsLeaveTheDatabaseAlone();
+    void monthlySheetSaveAddsItsSuffix();
 
 private:
     QTemporaryDir user_;
@@ -231,6 +233,35 @@ void FileDialogsTest::dialogsLeaveTheDatabaseAlone()
     // The watch does see an opening.
     QVERIFY(QFile(Database::livePath()).open(QIODevice::ReadOnly));
     QVERIFY(watch.opened().contains(QStringLiteral("door.db")));
+}
+
+// A name typed without a suffix is saved with the one the dialog lists.
+void FileDialogsTest::monthlySheetSaveAddsItsSuffix()
+{
+    TestHome home;
+    ScriptedPrompter prompts;
+    FrmMon form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QTimer timer;
+    connect(&timer, &QTimer::timeout, this, [&] {
+        QFileDialog* d = shownFileDialog();
+        if (!d || QApplication::activeModalWidget() != d)
+            return;
+        timer.stop();
+        d->setDirectory(saved_.path());
+        // The folder's listing arrives from another thread; keys typed
+        // while it comes in may meet its completion list.
+        QTest::qWait(300);
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("month_000101"));
+        QTest::qWait(300);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        // A dialog the keys did not reach fails the test instead of hanging it.
+        QTimer::singleShot(5000, d, &QDialog::reject);
+    });
+    timer.start(20);
+    QTest::mouseClick(form.findChild<QPushButton*>(QStringLiteral("Command6")), Qt::LeftButton);
+    QCOMPARE(QDir(saved_.path()).entryList({QStringLiteral("month_000101*")}), QStringList{"month_000101.doc"});
 }
 
 // Another process reading the database: prints the first value of `sql`.

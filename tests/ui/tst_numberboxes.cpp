@@ -69,6 +69,7 @@ const Box kBoxes[] = {
     {"FrmFKXXCX", "Tka"},   {"FrmTkcx", "Ckh"},   {"Frmque", "Cdoor"},  {"Frmque", "Cka"},
     {"Frmxg", "Tkh"},       {"frmfkj", "fkjaddr"}, {"frmsys", "tdz"},   {"frmsys", "Tport"},
     {"Frmdoors", "Cdoor"},  {"Frmspe", "Cdoor"},  {"FrmWTS", "Text1"},  {"Frmdoor", "ttime"},
+    {"Frmdoors", "second2(0)"},
 };
 
 }  // namespace
@@ -106,6 +107,13 @@ void NumberBoxesTest::boxHoldsWhatArrived_data()
                                          << QStringList{"发卡机地址应为0到99"};
     QTest::newRow("FrmFK Cdk: 1234 pasted, read") << "FrmFK" << "Cdk" << true << "1234" << "1234" << "Command1"
                                                   << QStringList{"发卡机地址应为0到99"};
+    // A lock's delay takes one point too; every key it is given stays.
+    QTest::newRow("Frmdoors second2(0): 0.5 pasted") << "Frmdoors" << "second2(0)" << true << "0.5" << "0.5" << ""
+                                                     << QStringList{};
+    QTest::newRow("Frmdoors second2(0): 12345678901 typed")
+        << "Frmdoors" << "second2(0)" << false << "12345678901" << "12345678901" << "" << QStringList{};
+    QTest::newRow("Frmdoors second2(0): 0.5.5 typed") << "Frmdoors" << "second2(0)" << false << "0.5.5" << "0.55"
+                                                      << "" << QStringList{};
     // What each window's check says of what it cannot use.
     QTest::newRow("FrmDec dz: 150 removed") << "FrmDec" << "dz" << false << "150" << "150" << "Command1"
                                             << QStringList{"地址必须是0到99的整数！"};

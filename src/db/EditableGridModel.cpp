@@ -1,5 +1,7 @@
 #include "db/EditableGridModel.h"
 
+#include "db/StoredText.h"
+
 #include <QRegularExpression>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -99,6 +101,11 @@ bool EditableGridModel::setData(const QModelIndex& index, const QVariant& value,
     const QString text = value.toString();
     if (text == data(index, Qt::EditRole).toString())
         return true;
+    // Whatever the column, a cell's text takes the rule of every stored box.
+    if (!StoredText::fits(text)) {
+        emit editRefused(StoredText::refusal());
+        return false;
+    }
     const qint64 rowId = record(index.row()).value(columnCount()).toLongLong();
     const GridCell cell = writer_(db_, rowId, index.column(), text);
     if (!cell.ok()) {

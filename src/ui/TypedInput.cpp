@@ -26,7 +26,7 @@ public:
         if (length_ > 0 && text.size() > length_)
             return Invalid;
         if (kind_ == AnyText)
-            return Acceptable;
+            return StoredText::fits(text) ? Acceptable : Invalid;
         bool point = false;
         for (QChar& c : text) {
             if (c.unicode() >= 0xFF10 && c.unicode() <= 0xFF19)

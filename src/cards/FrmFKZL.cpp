@@ -5,6 +5,7 @@
 #include "doors/ControllerLine.h"
 #include "doors/DoorsTable.h"
 #include "session/Session.h"
+#include "ui/BoxNames.h"
 #include "ui/BusyCursor.h"
 #include "ui/ExchangeGuard.h"
 #include "ui/InputFilters.h"
@@ -41,8 +42,10 @@ FrmFKZL::FrmFKZL(QWidget* parent) : LineDialog(parent)
     Label3->setObjectName(QStringLiteral("Label3"));
     Label4 = new QLabel(QStringLiteral("已发卡数："), this);
     Label4->setObjectName(QStringLiteral("Label4"));
+    Label1->setBuddy(Combo1);
     Text1 = new QLineEdit(this);
     Text1->setObjectName(QStringLiteral("Text1"));
+    Label4->setBuddy(Text1);
     Text1->setReadOnly(true);
     Text1->setMaximumWidth(90);
     PrgBar = new QProgressBar(this);
@@ -93,6 +96,7 @@ FrmFKZL::FrmFKZL(QWidget* parent) : LineDialog(parent)
 
     connect(Command1, &QPushButton::clicked, this, &FrmFKZL::start);
     connect(Command2, &QPushButton::clicked, this, &FrmFKZL::close);
+    BoxNames::fromLabels(this);
 }
 
 FrmFKZL::~FrmFKZL() = default;

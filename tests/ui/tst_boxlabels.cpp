@@ -4,7 +4,19 @@
 #include "support/ScriptedPrompter.h"
 #include "support/TestHome.h"
 
+#include "admin/Form1.h"
 #include "admin/Form3.h"
+#include "admin/RemoteOpeningCheck.h"
+#include "app/LoginWindow.h"
+#include "attendance/FrmMon.h"
+#include "attendance/Frmkq.h"
+#include "attendance/Frmkqzl.h"
+#include "cards/FrmFKXXCX.h"
+#include "cards/FrmFKZL.h"
+#include "cards/FrmTkcx.h"
+#include "doors/FrmCDT.h"
+#include "doors/Frmspe.h"
+#include "records/Frmque.h"
 #include "admin/FrmRigS.h"
 #include "admin/Frmuser.h"
 #include "attendance/FrmWTS.h"
@@ -12,7 +24,9 @@
 #include "people/Frmbm.h"
 #include "people/Frmxg.h"
 
+#include <QAbstractSpinBox>
 #include <QAccessible>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QtTest>
 
@@ -24,6 +38,8 @@ class BoxLabelsTest : public QObject {
 private slots:
     void textBoxReadsItsLabel_data();
     void textBoxReadsItsLabel();
+    void everyBoxHasAName_data();
+    void everyBoxHasAName();
 };
 
 void BoxLabelsTest::textBoxReadsItsLabel_data()
@@ -62,6 +78,46 @@ void BoxLabelsTest::textBoxReadsItsLabel()
     QAccessibleInterface* a = QAccessible::queryAccessibleInterface(edit);
     QVERIFY(a);
     QCOMPARE(a->text(QAccessible::Name), label);
+}
+
+// Every text box, combo box and date or time picker: its label, or the
+// caption of its group where it has none.
+void BoxLabelsTest::everyBoxHasAName_data()
+{
+    QTest::addColumn<QString>("window");
+    for (const char* w : {"login", "Frmspecial", "Frmspe", "FrmFKZL", "FrmFKXXCX", "FrmTkcx", "Frmque", "Frmkq",
+                          "FrmMon", "FrmCDT", "Frmkqzl", "Form1"})
+        QTest::newRow(w) << QString::fromLatin1(w);
+}
+
+void BoxLabelsTest::everyBoxHasAName()
+{
+    QFETCH(QString, window);
+    TestHome home;
+    ScriptedPrompter prompter;
+    static const QMap<QString, std::function<QWidget*()>> windows{
+        {"login", [] { return new login; }},         {"Frmspecial", [] { return new Frmspecial; }},
+        {"Frmspe", [] { return new Frmspe; }},       {"FrmFKZL", [] { return new FrmFKZL; }},
+        {"FrmFKXXCX", [] { return new FrmFKXXCX; }}, {"FrmTkcx", [] { return new FrmTkcx; }},
+        {"Frmque", [] { return new Frmque; }},       {"Frmkq", [] { return new Frmkq; }},
+        {"FrmMon", [] { return new FrmMon; }},       {"FrmCDT", [] { return new FrmCDT; }},
+        {"Frmkqzl", [] { return new Frmkqzl; }},     {"Form1", [] { return new Form1; }},
+    };
+    std::unique_ptr<QWidget> w(windows.value(window)());
+    QStringList unnamed;
+    for (QWidget* box : w->findChildren<QWidget*>()) {
+        const bool inner = qobject_cast<QComboBox*>(box->parent()) || qobject_cast<QAbstractSpinBox*>(box->parent());
+        if (!(qobject_cast<QLineEdit*>(box) && !inner) && !qobject_cast<QComboBox*>(box) &&
+            !qobject_cast<QAbstractSpinBox*>(box))
+            continue;
+        // A combo box's own accessible name on this desktop is its value.
+        const QString name = !box->accessibleName().isEmpty() || qobject_cast<QComboBox*>(box)
+                                 ? box->accessibleName()
+                                 : QAccessible::queryAccessibleInterface(box)->text(QAccessible::Name);
+        if (name.trimmed().isEmpty())
+            unnamed << box->objectName();
+    }
+    QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(u' ')));
 }
 
 QTEST_MAIN(BoxLabelsTest)

@@ -88,7 +88,6 @@ void FrmCDTTest::typingDoesNotChangeTheAddress()
     QCOMPARE(win.combo()->currentText(), QString());
     // Picking from the list still works.
     QTest::keyClick(win.combo(), Qt::Key_Down);
-    QCOMPARE(win.combo()->currentText(), QStringLiteral("2"));
     QTest::keyClick(win.combo(), Qt::Key_Down);
     QCOMPARE(win.combo()->currentText(), QStringLiteral("30"));
 }

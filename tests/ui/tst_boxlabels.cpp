@@ -38,7 +38,6 @@ class BoxLabelsTest : public QObject {
 private slots:
     void textBoxReadsItsLabel_data();
     void textBoxReadsItsLabel();
-    void everyBoxHasAName_data();
     void everyBoxHasAName();
 };
 
@@ -80,42 +79,26 @@ void BoxLabelsTest::textBoxReadsItsLabel()
     QCOMPARE(a->text(QAccessible::Name), label);
 }
 
-// Every text box, combo box and date or time picker: its label, or the
-// caption of its group where it has none.
-void BoxLabelsTest::everyBoxHasAName_data()
-{
-    QTest::addColumn<QString>("window");
-    for (const char* w : {"login", "Frmspecial", "Frmspe", "FrmFKZL", "FrmFKXXCX", "FrmTkcx", "Frmque", "Frmkq",
-                          "FrmMon", "FrmCDT", "Frmkqzl", "Form1"})
-        QTest::newRow(w) << QString::fromLatin1(w);
-}
-
+// Every text box, combo box and date or time picker of these windows: its
+// label, or the caption of its group where it has none.
 void BoxLabelsTest::everyBoxHasAName()
 {
-    QFETCH(QString, window);
     TestHome home;
     ScriptedPrompter prompter;
-    static const QMap<QString, std::function<QWidget*()>> windows{
-        {"login", [] { return new login; }},         {"Frmspecial", [] { return new Frmspecial; }},
-        {"Frmspe", [] { return new Frmspe; }},       {"FrmFKZL", [] { return new FrmFKZL; }},
-        {"FrmFKXXCX", [] { return new FrmFKXXCX; }}, {"FrmTkcx", [] { return new FrmTkcx; }},
-        {"Frmque", [] { return new Frmque; }},       {"Frmkq", [] { return new Frmkq; }},
-        {"FrmMon", [] { return new FrmMon; }},       {"FrmCDT", [] { return new FrmCDT; }},
-        {"Frmkqzl", [] { return new Frmkqzl; }},     {"Form1", [] { return new Form1; }},
-    };
-    std::unique_ptr<QWidget> w(windows.value(window)());
+    const std::unique_ptr<QWidget> windows[] = {
+        std::make_unique<login>(), std::make_unique<Frmspecial>(), std::make_unique<Frmspe>(), std::make_unique<FrmFKZL>(),
+        std::make_unique<FrmFKXXCX>(), std::make_unique<FrmTkcx>(), std::make_unique<Frmque>(), std::make_unique<Frmkq>(),
+        std::make_unique<FrmMon>(), std::make_unique<FrmCDT>(), std::make_unique<Frmkqzl>(), std::make_unique<Form1>()};
     QStringList unnamed;
-    for (QWidget* box : w->findChildren<QWidget*>()) {
-        const bool inner = qobject_cast<QComboBox*>(box->parent()) || qobject_cast<QAbstractSpinBox*>(box->parent());
-        if (!(qobject_cast<QLineEdit*>(box) && !inner) && !qobject_cast<QComboBox*>(box) &&
-            !qobject_cast<QAbstractSpinBox*>(box))
-            continue;
-        // A combo box's own accessible name on this desktop is its value.
-        const QString name = !box->accessibleName().isEmpty() || qobject_cast<QComboBox*>(box)
-                                 ? box->accessibleName()
-                                 : QAccessible::queryAccessibleInterface(box)->text(QAccessible::Name);
-        if (name.trimmed().isEmpty())
-            unnamed << box->objectName();
+    for (const auto& w : windows) {
+        for (QWidget* box : w->findChildren<QWidget*>()) {
+            const bool inner = qobject_cast<QComboBox*>(box->parent()) || qobject_cast<QAbstractSpinBox*>(box->parent());
+            const bool combo = qobject_cast<QComboBox*>(box);
+            // A combo box's own accessible name on this desktop is its value.
+            if ((combo || qobject_cast<QAbstractSpinBox*>(box) || (qobject_cast<QLineEdit*>(box) && !inner)) &&
+                (combo ? box->accessibleName() : QAccessible::queryAccessibleInterface(box)->text(QAccessible::Name)).isEmpty())
+                unnamed << w->objectName() + u'.' + box->objectName();
+        }
     }
     QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(u' ')));
 }

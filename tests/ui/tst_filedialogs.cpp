@@ -20,6 +20,7 @@
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QPrintPreviewDialog>
+#include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QSqlDatabase>
@@ -243,25 +244,15 @@ void FileDialogsTest::monthlySheetSaveAddsItsSuffix()
     FrmMon form;
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
-    QTimer timer;
-    connect(&timer, &QTimer::timeout, this, [&] {
-        QFileDialog* d = shownFileDialog();
-        if (!d || QApplication::activeModalWidget() != d)
-            return;
-        timer.stop();
-        d->setDirectory(saved_.path());
-        // The folder's listing arrives from another thread; keys typed
-        // while it comes in may meet its completion list.
-        QTest::qWait(300);
-        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("month_000101"));
-        QTest::qWait(300);
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-        // A dialog the keys did not reach fails the test instead of hanging it.
-        QTimer::singleShot(5000, d, &QDialog::reject);
+    Look look;
+    lookAtNextFileDialog(&look, home.path(), [](QFileDialog* d) {
+        auto* name = d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        QTest::mouseClick(name, Qt::LeftButton);
+        QTest::keyClicks(name, QStringLiteral("month_000101"));
+        QTest::keyClick(name, Qt::Key_Return);
     });
-    timer.start(20);
     QTest::mouseClick(form.findChild<QPushButton*>(QStringLiteral("Command6")), Qt::LeftButton);
-    QCOMPARE(QDir(saved_.path()).entryList({QStringLiteral("month_000101*")}), QStringList{"month_000101.doc"});
+    QCOMPARE(QDir(home.path()).entryList({QStringLiteral("month_000101*")}), QStringList{"month_000101.doc"});
 }
 
 // Another process reading the database: prints the first value of `sql`.

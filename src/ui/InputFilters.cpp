@@ -1,5 +1,6 @@
 #include "ui/InputFilters.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
 #include <QInputMethodEvent>
@@ -52,7 +53,8 @@ private:
 // what was typed lately: "13" would pick 1, and "1", a pause, "2" would
 // pick 2. Here the entry is chosen only when all that was typed since the
 // box took the focus or was last picked from equals it whole; anything
-// else leaves nothing chosen, so the window's own check refuses it.
+// else leaves nothing chosen, so the window's own check refuses it. In the
+// open list the same keys only mark the entry that Enter would pick.
 class WholeEntryPicker : public QObject {
 public:
     explicit WholeEntryPicker(QComboBox* box) : QObject(box), box_(box)
@@ -64,8 +66,9 @@ public:
     }
 
 protected:
-    bool eventFilter(QObject*, QEvent* event) override
+    bool eventFilter(QObject* watched, QEvent* event) override
     {
+        inList_ = watched != box_;
         switch (event->type()) {
         case QEvent::FocusIn: typed_.clear(); return false;
         case QEvent::InputMethod: {
@@ -99,6 +102,13 @@ private:
     {
         const int before = box_->currentIndex();
         const int entry = typed.isEmpty() ? -1 : box_->findText(typed, Qt::MatchExactly | Qt::MatchCaseSensitive);
+        if (inList_) {
+            typed_ = typed;
+            box_->view()->setCurrentIndex(box_->model()->index(entry, box_->modelColumn(), box_->rootModelIndex()));
+            if (entry < 0)
+                box_->view()->clearSelection();
+            return;
+        }
         choosing_ = true;
         box_->setCurrentIndex(entry);
         choosing_ = false;
@@ -113,6 +123,7 @@ private:
     QComboBox* box_;
     QString typed_;
     bool choosing_ = false;
+    bool inList_ = false;  // the keys arrive at the open list
 };
 
 }  // namespace
@@ -122,7 +133,9 @@ namespace InputFilters {
 void pickOnly(QComboBox* box)
 {
     box->setEditable(false);
-    box->installEventFilter(new WholeEntryPicker(box));
+    auto* picker = new WholeEntryPicker(box);
+    box->installEventFilter(picker);
+    box->view()->installEventFilter(picker);
 }
 
 void enterMovesOn(QWidget* box)

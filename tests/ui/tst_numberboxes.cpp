@@ -114,6 +114,7 @@ void NumberBoxesTest::boxHoldsWhatArrived_data()
         QTest::addRow("%s list: 1, pause, 2", w) << QString(w) << x << false << "1|2" << "12" << "" << QStringList{};
         QTest::addRow("%s list: 15", w) << QString(w) << x << false << "15" << "15" << "" << QStringList{};
     }
+    QTest::newRow("FrmFKZL open list: 1, pause, 2, Enter") << "FrmFKZL" << "Combo1" << false << "^1|2" << "12" << "" << QStringList{};
     QTest::newRow("FrmFKZL list: 13 started") << "FrmFKZL" << "Combo1" << false << "13" << "" << "Command1" << QStringList{"请先选择地址!"};
     // What each window's check says of what it cannot use.
     QTest::newRow("FrmDec dz: 150 removed") << "FrmDec" << "dz" << false << "150" << "150" << "Command1"
@@ -155,11 +156,15 @@ void NumberBoxesTest::boxHoldsWhatArrived()
         QApplication::clipboard()->setText(text);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_V, Qt::ControlModifier);
     } else {
-        for (const QString& part : text.split(u'|')) {
+        if (text.startsWith(u'^'))   // typed into the open list, then Enter
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_F4);
+        for (const QString& part : text.mid(text.startsWith(u'^')).split(u'|')) {
             OperatorInput::type(part);
             if (text.contains(u'|'))
                 QTest::qWait(QApplication::keyboardInputInterval() + 100);
         }
+        if (text.startsWith(u'^'))
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     }
     QCOMPARE(edit ? edit->text() : list->currentText(), held);
     if (!button.isEmpty()) {

@@ -2,6 +2,7 @@
 
 #include "session/Session.h"
 #include "db/ProgramFolder.h"
+#include "ui/BoxNames.h"
 #include "ui/BusyCursor.h"
 #include "ui/InputFilters.h"
 #include "ui/Prompter.h"
@@ -59,6 +60,7 @@ Form1::Form1(QWidget* parent) : QDialog(parent), chooseRestoreFile(pickFile)
     Frame1->setObjectName(QStringLiteral("Frame1"));
     Drive1 = new QComboBox(Frame1);
     Drive1->setObjectName(QStringLiteral("Drive1"));
+    InputFilters::pickOnly(Drive1);
     Dir1 = new QListWidget(Frame1);
     Dir1->setObjectName(QStringLiteral("Dir1"));
     Dir1->setMinimumHeight(160);
@@ -118,6 +120,10 @@ Form1::Form1(QWidget* parent) : QDialog(parent), chooseRestoreFile(pickFile)
     connect(Command1, &QPushButton::clicked, this, &Form1::backUp);
     connect(Command3, &QPushButton::clicked, this, &Form1::restore);
     connect(Command2, &QPushButton::clicked, this, &QDialog::reject);
+    findChild<QLabel*>(QStringLiteral("Label3"))->setBuddy(Drive1);
+    findChild<QLabel*>(QStringLiteral("Label6"))->setBuddy(Text2);
+    Text1->setAccessibleName(QStringLiteral("目标文件"));
+    BoxNames::fromLabels(this);
 }
 
 void Form1::fillDrives()

@@ -2,6 +2,7 @@
 
 #include "admin/Operators.h"
 #include "session/Session.h"
+#include "ui/BoxNames.h"
 #include "ui/InputFilters.h"
 #include "ui/Prompter.h"
 
@@ -32,9 +33,13 @@ Frmspecial::Frmspecial(QWidget* parent) : QDialog(parent)
     picture->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(48, 48));
 
     auto* fields = new QGridLayout;
-    fields->addWidget(new QLabel(QStringLiteral("超级用户："), frame), 0, 0);
+    auto* userLabel = new QLabel(QStringLiteral("超级用户："), frame);
+    userLabel->setBuddy(Tuser);
+    fields->addWidget(userLabel, 0, 0);
     fields->addWidget(Tuser, 0, 1);
-    fields->addWidget(new QLabel(QStringLiteral("口令："), frame), 1, 0);
+    auto* passwordLabel = new QLabel(QStringLiteral("口令："), frame);
+    passwordLabel->setBuddy(Tpasswd);
+    fields->addWidget(passwordLabel, 1, 0);
     fields->addWidget(Tpasswd, 1, 1);
     auto* inFrame = new QHBoxLayout(frame);
     inFrame->addWidget(picture, 0, Qt::AlignTop);
@@ -60,6 +65,7 @@ Frmspecial::Frmspecial(QWidget* parent) : QDialog(parent)
 
     connect(Cok, &QPushButton::clicked, this, &Frmspecial::check);
     connect(Cexit, &QPushButton::clicked, this, &QDialog::reject);
+    BoxNames::fromLabels(this);
 }
 
 void Frmspecial::check()

@@ -56,7 +56,8 @@ frmfkj::frmfkj(QWidget* parent) : QDialog(parent)
     // Digits only; Enter moves on; Backspace is not taken either. The
     // keys arrive at the combo box, which holds the focus, not at its
     // line edit.
-    InputFilters::digitsOnly(fkjaddr, false, true, false);
+    InputFilters::enterMovesOn(fkjaddr);
+    InputFilters::backspaceDropped(fkjaddr);
     fkjaddr->installEventFilter(this);
     fkjaddr->lineEdit()->installEventFilter(this);
 

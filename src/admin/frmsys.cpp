@@ -107,8 +107,9 @@ frmsys::frmsys(QWidget* parent) : QDialog(parent)
     setTabOrder(tdz, Command1);
     setTabOrder(Command1, Command2);
 
-    InputFilters::digitsOnly(Tport, /*beep*/ true);
-    InputFilters::digitsOnly(tdz, /*beep*/ false, /*enterMovesOn*/ true, /*allowBackspace*/ false);
+    InputFilters::enterDropped(Tport);
+    InputFilters::enterMovesOn(tdz);
+    InputFilters::backspaceDropped(tdz);
     TypedInput::digitsOnly(Tport);
     TypedInput::digitsOnly(tdz);
 

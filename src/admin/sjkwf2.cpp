@@ -4,39 +4,23 @@
 #include "session/Session.h"
 #include "db/DateText.h"
 #include "ui/BusyCursor.h"
+#include "ui/InputFilters.h"
 #include "ui/Prompter.h"
 
 #include <QComboBox>
-#include <QEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 namespace {
 
-// The lists are chosen from, never typed into.
-class NoTyping : public QObject {
-public:
-    using QObject::QObject;
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        if (event->type() != QEvent::KeyPress)
-            return false;
-        return !static_cast<QKeyEvent*>(event)->text().isEmpty();
-    }
-};
-
 QComboBox* list(QWidget* parent, const char* name)
 {
     auto* c = new QComboBox(parent);
     c->setObjectName(QLatin1String(name));
-    c->setEditable(false);
-    c->installEventFilter(new NoTyping(c));
+    InputFilters::pickOnly(c);
     c->setMinimumWidth(130);
     return c;
 }

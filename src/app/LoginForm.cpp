@@ -1,6 +1,7 @@
 #include "app/LoginForm.h"
 
 #include "app/MainWindow.h"
+#include "ui/BoxNames.h"
 #include "ui/InputFilters.h"
 
 #include <QGridLayout>
@@ -34,9 +35,13 @@ LoginForm::LoginForm(const QString& objectName, const Captions& c, QWidget* pare
 
     auto* grid = new QGridLayout(this);
     grid->addWidget(banner, 0, 0, 1, 3);
-    grid->addWidget(new QLabel(QStringLiteral("用户名:"), this), 1, 0);
+    auto* userLabel = new QLabel(QStringLiteral("用户名:"), this);
+    userLabel->setBuddy(Tuser);
+    grid->addWidget(userLabel, 1, 0);
     grid->addWidget(Tuser, 1, 1, 1, 2);
-    grid->addWidget(new QLabel(c.passwordLabel, this), 2, 0);
+    auto* passwordLabel = new QLabel(c.passwordLabel, this);
+    passwordLabel->setBuddy(tpasswd);
+    grid->addWidget(passwordLabel, 2, 0);
     grid->addWidget(tpasswd, 2, 1, 1, 2);
     grid->addWidget(Cmdok, 3, 1);
     grid->addWidget(cmdexit, 3, 2);
@@ -50,6 +55,7 @@ LoginForm::LoginForm(const QString& objectName, const Captions& c, QWidget* pare
     InputFilters::enterMovesOn(tpasswd);
     connect(Cmdok, &QPushButton::clicked, this, [this] { check(); });
     connect(cmdexit, &QPushButton::clicked, this, &LoginForm::exitRequested);
+    BoxNames::fromLabels(this);
 }
 
 void LoginForm::showEvent(QShowEvent* event)

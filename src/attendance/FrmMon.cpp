@@ -1,5 +1,6 @@
 #include "attendance/FrmMon.h"
 
+#include "ui/BoxNames.h"
 #include "ui/TypedInput.h"
 
 #include "attendance/RtfWriter.h"
@@ -120,6 +121,11 @@ void FrmMon::buildControls()
         text_[i]->setObjectName(QStringLiteral("Text%1").arg(i + 1));
         text_[i]->setReadOnly(true);
     }
+    BoxNames::after(cka_, option1_);
+    BoxNames::after(cna_, option2_);
+    dtp_->setAccessibleName(QStringLiteral("年月"));
+    for (int i = 0; i < 4; ++i)
+        BoxNames::after(text_[i], i < 2 ? label1 : label2);
     picture3_ = new QToolButton(this);
     picture3_->setObjectName(QStringLiteral("Picture3"));
     picture3_->setArrowType(Qt::DownArrow);

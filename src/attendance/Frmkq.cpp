@@ -1,5 +1,6 @@
 #include "attendance/Frmkq.h"
 
+#include "ui/BoxNames.h"
 #include "ui/TypedInput.h"
 
 #include "reports/ReportPrint.h"
@@ -127,6 +128,11 @@ Frmkq::Frmkq(QWidget* parent) : QDialog(parent)
     const int widths[] = {70, 62, 84, 68, 68, 68, 68, 50, 44, 44, 44, 90, 60};
     for (int i = 0; i < int(std::size(widths)); ++i)
         grid_->setColumnWidth(i, widths[i]);
+    const std::pair<QWidget*, QCheckBox*> captioned[] = {
+        {t1s_, cck_[0]}, {t1e_, cck_[0]}, {cka_, cck_[2]}, {cna_, cck_[4]}, {cbm_, cck_[1]}};
+    for (const auto& [box, caption] : captioned)
+        BoxNames::after(box, caption);
+    corder_->setAccessibleName(QStringLiteral("排序方法"));
 }
 
 Frmkq::~Frmkq() = default;

@@ -1,5 +1,6 @@
 #include "attendance/Frmkqzl.h"
 
+#include "ui/BoxNames.h"
 #include "ui/Buttons.h"
 #include "ui/TypedInput.h"
 
@@ -62,6 +63,8 @@ Frmkqzl::Frmkqzl(QWidget* parent) : QDialog(parent)
     const QDate today = Clock::today();
     dtp1_->setDate(QDate(today.year(), today.month(), 1));
     dtp2_->setDate(today);
+    for (QWidget* picker : {static_cast<QWidget*>(dtp1_), static_cast<QWidget*>(dtp2_)})
+        BoxNames::after(picker, label1);
 }
 
 void Frmkqzl::reject()

@@ -10,6 +10,7 @@
 #include "db/NumberText.h"
 #include "session/Session.h"
 #include "ui/ExchangeGuard.h"
+#include "ui/InputFilters.h"
 #include "ui/Prompter.h"
 
 #include <QApplication>
@@ -136,6 +137,7 @@ FrmEtD::FrmEtD(QWidget* parent) : LineDialog(parent)
         tweek[i] = new QComboBox(Frame3);
         named(tweek[i], QStringLiteral("tweek%1").arg(i));
         tweek[i]->addItems(weekdays);
+        InputFilters::pickOnly(tweek[i]);
         dtime[i] = new QTimeEdit(Frame3);
         TypedInput::clickSelectsSection(dtime[i]);
         named(dtime[i], QStringLiteral("dtime%1").arg(i));

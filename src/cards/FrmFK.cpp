@@ -20,6 +20,7 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QGroupBox>
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -227,8 +228,11 @@ void FrmFK::buildControls()
         if (!filling_ && text.trimmed().size() >= 10 && tcard->hasFocus())
             focusNextChild();
     });
-    connect(Cdk, &QComboBox::editTextChanged, this, &FrmFK::readerAddressChanged);
-    connect(Cdk, &QComboBox::textActivated, this, &FrmFK::readerAddressChanged);
+    connect(Cdk->lineEdit(), &QLineEdit::textEdited, this, [this] { readerEdited_ = true; });
+    connect(Cdk, &QComboBox::textActivated, this, [this] {
+        readerEdited_ = true;
+        takeReaderAddress(true);
+    });
     connect(inputMode_, &QButtonGroup::idToggled, this, [this] { Command1->setVisible(Option1[1]->isChecked()); });
     connect(dooraddr, &QListWidget::clicked, this, [this](const QModelIndex& i) { addressClicked(i.row()); });
     connect(Command1, &QPushButton::clicked, this, &FrmFK::readCard);
@@ -281,6 +285,15 @@ bool FrmFK::eventFilter(QObject* watched, QEvent* event)
         Option1[1]->setChecked(true);
         return false;
     }
+    // Leaving the box takes its address; what is no address waits, kept as
+    // typed, for 读卡 to refuse it. A list opening or another window
+    // taking the focus is no leaving.
+    if (event->type() == QEvent::FocusOut && watched == Cdk) {
+        const Qt::FocusReason why = static_cast<QFocusEvent*>(event)->reason();
+        if (why != Qt::PopupFocusReason && why != Qt::ActiveWindowFocusReason)
+            takeReaderAddress(false);
+        return false;
+    }
     if (event->type() != QEvent::KeyPress)
         return LineDialog::eventFilter(watched, event);
     auto* key = static_cast<QKeyEvent*>(event);
@@ -310,7 +323,8 @@ bool FrmFK::eventFilter(QObject* watched, QEvent* event)
     }
     if (watched == Cdk) {
         if (enter) {
-            focusNextChild();
+            if (takeReaderAddress(true))
+                focusNextChild();
             return true;
         }
         if (isNavigation(key))
@@ -322,19 +336,22 @@ bool FrmFK::eventFilter(QObject* watched, QEvent* event)
     return LineDialog::eventFilter(watched, event);
 }
 
-void FrmFK::readerAddressChanged(const QString& text)
+bool FrmFK::takeReaderAddress(bool tell)
 {
-    const QString t = text.trimmed();
+    // Until the operator types here the address loaded at start-up holds.
+    if (!readerEdited_)
+        return true;
+    const QString t = Cdk->currentText().trimmed();
     // The reader's address travels as one byte of a controller address.
     const std::optional<int> value = t.isEmpty() ? std::optional<int>(0) : NumberText::address(t);
     if (!value) {
-        Prompt::exclaim(this, QStringLiteral("发卡机地址应为0到99"));
-        QSignalBlocker block(Cdk);
-        Cdk->setEditText(lastReaderText_);
-        return;
+        if (tell)
+            Prompt::exclaim(this, QStringLiteral("发卡机地址应为0到99"));
+        return false;
     }
-    lastReaderText_ = t;
+    readerEdited_ = false;
     Session::ReaderAddress = static_cast<qint16>(*value);
+    return true;
 }
 
 QList<QWidget*> FrmFK::exchangeControls() const
@@ -634,6 +651,8 @@ void FrmFK::readCard()
     filling_ = true;
     tcard->clear();
     filling_ = false;
+    if (!takeReaderAddress(true))
+        return;
     if (!NumberText::isAddress(Session::ReaderAddress)) {
         Prompt::exclaim(this, QStringLiteral("发卡机地址应为0到99"));
         return;

@@ -62,7 +62,9 @@ private:
     void readCard();
     void lookUp();
     void addressClicked(int row);
-    void readerAddressChanged(const QString& text);
+    // Takes the reader's address the operator typed into Cdk, whole. False,
+    // with its message when `tell`, while the box holds no address.
+    bool takeReaderAddress(bool tell);
 
     CardRequest request() const;
     void refuse(CardCommand command, Refusal why);
@@ -87,6 +89,6 @@ private:
     QButtonGroup* lock2_;
     QButtonGroup* inputMode_;
     QGroupBox* Ftime;  // "使用时间限制："
-    QString lastReaderText_;
+    bool readerEdited_ = false;  // Cdk typed into since its address was last taken
     bool filling_ = false;  // the window fills a control itself: its handlers stay quiet
 };

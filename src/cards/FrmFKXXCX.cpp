@@ -1,5 +1,6 @@
 #include "cards/FrmFKXXCX.h"
 
+#include "ui/BoxNames.h"
 #include "ui/TypedInput.h"
 
 #include "reports/ReportPrint.h"
@@ -120,6 +121,10 @@ FrmFKXXCX::FrmFKXXCX(QWidget* parent) : QDialog(parent), db_(Session::db())
     connect(Command1, &QPushButton::clicked, this, &FrmFKXXCX::close);
 
     showRows(IssuedCardQuery::Filter());
+    for (const auto& p : pairs)
+        BoxNames::after(p.value, p.box);
+    Label1_0->setBuddy(Corder);
+    BoxNames::fromLabels(this);
 }
 
 FrmFKXXCX::~FrmFKXXCX() = default;

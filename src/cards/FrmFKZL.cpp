@@ -5,7 +5,9 @@
 #include "cards/CardRuns.h"
 #include "doors/DoorsTable.h"
 #include "session/Session.h"
+#include "ui/BoxNames.h"
 #include "ui/ExchangeGuard.h"
+#include "ui/InputFilters.h"
 #include "ui/Prompter.h"
 
 #include <QComboBox>
@@ -29,14 +31,17 @@ FrmFKZL::FrmFKZL(QWidget* parent) : LineDialog(parent)
     Combo1 = new QComboBox(this);
     Combo1->setObjectName(QStringLiteral("Combo1"));
     Combo1->setMinimumWidth(100);
+    InputFilters::pickOnly(Combo1);
     Label2 = new QLabel(QStringLiteral("提示：此项操作将重新清理门禁控制器，使得控制器"), this);
     Label2->setObjectName(QStringLiteral("Label2"));
     Label3 = new QLabel(QStringLiteral("的开门名单与发卡库相符。"), this);
     Label3->setObjectName(QStringLiteral("Label3"));
     Label4 = new QLabel(QStringLiteral("已发卡数："), this);
     Label4->setObjectName(QStringLiteral("Label4"));
+    Label1->setBuddy(Combo1);
     Text1 = new QLineEdit(this);
     Text1->setObjectName(QStringLiteral("Text1"));
+    Label4->setBuddy(Text1);
     Text1->setReadOnly(true);
     Text1->setMaximumWidth(90);
     PrgBar = new QProgressBar(this);
@@ -87,6 +92,7 @@ FrmFKZL::FrmFKZL(QWidget* parent) : LineDialog(parent)
 
     connect(Command1, &QPushButton::clicked, this, &FrmFKZL::start);
     connect(Command2, &QPushButton::clicked, this, &FrmFKZL::close);
+    BoxNames::fromLabels(this);
 }
 
 FrmFKZL::~FrmFKZL() = default;

@@ -1,5 +1,6 @@
 #include "cards/FrmTkcx.h"
 
+#include "ui/BoxNames.h"
 #include "ui/TypedInput.h"
 
 #include "reports/ReportPrint.h"
@@ -118,6 +119,7 @@ FrmTkcx::FrmTkcx(QWidget* parent) : QDialog(parent), db_(Session::db())
     auto* dates = new QHBoxLayout;
     dates->addWidget(DTP1, 1);
     auto* to = new QLabel(QStringLiteral("至"), this);
+    to->setBuddy(DTP2);
     dates->addWidget(to);
     dates->addWidget(DTP2, 1);
     auto* dateBox = new QWidget(this);
@@ -148,6 +150,12 @@ FrmTkcx::FrmTkcx(QWidget* parent) : QDialog(parent), db_(Session::db())
     connect(Command3, &QPushButton::clicked, this, &FrmTkcx::close);
 
     showRows(RemovedCardQuery::Filter());
+    Label1[0]->setBuddy(Cbm);
+    Label1[1]->setBuddy(Cxm);
+    Label1[2]->setBuddy(Ckh);
+    Label1[4]->setBuddy(DTP1);
+    Combo1->setAccessibleName(QStringLiteral("排序方式"));
+    BoxNames::fromLabels(this);
 }
 
 FrmTkcx::~FrmTkcx() = default;

@@ -1,6 +1,7 @@
 #include "db/EditableGridModel.h"
 
 #include "db/Database.h"
+#include "db/StoredText.h"
 
 #include <QRegularExpression>
 #include <QSqlQuery>
@@ -10,12 +11,12 @@ namespace GridText {
 
 GridCell refused(const QString& why)
 {
-    return {QVariant(), why};
+    return {QVariant(), why, {}};
 }
 
 GridCell stored(const QVariant& v)
 {
-    return {v, QString()};
+    return {v, QString(), {}};
 }
 
 QDate dateOf(const QString& text)
@@ -116,6 +117,11 @@ bool EditableGridModel::setData(const QModelIndex& index, const QVariant& value,
     const QString text = value.toString();
     if (text == data(index, Qt::EditRole).toString())
         return true;
+    // Whatever the column, a cell's text takes the rule of every stored box.
+    if (!StoredText::fits(text)) {
+        emit editRefused(StoredText::refusal());
+        return false;
+    }
     const qint64 rowId = record(index.row()).value(columnCount()).toLongLong();
     const GridCell cell = writer_(db_, rowId, index.column(), text);
     if (!cell.ok()) {

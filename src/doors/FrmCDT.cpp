@@ -4,6 +4,7 @@
 #include "db/Clock.h"
 #include "doors/ControllerLine.h"
 #include "doors/DoorsTable.h"
+#include "ui/BoxNames.h"
 #include "ui/ControllerDates.h"
 #include "ui/ExchangeGuard.h"
 #include "ui/InputFilters.h"
@@ -33,7 +34,6 @@ FrmCDT::FrmCDT(QWidget* parent) : LineDialog(parent)
     Label1->setObjectName(QStringLiteral("Label1"));
     Combo1 = new QComboBox(this);
     Combo1->setObjectName(QStringLiteral("Combo1"));
-    Combo1->setEditable(false);
     InputFilters::pickOnly(Combo1);
     Combo1->setMinimumWidth(100);
 
@@ -103,6 +103,10 @@ FrmCDT::FrmCDT(QWidget* parent) : LineDialog(parent)
     connect(Command1, &QPushButton::clicked, this, [this] { send(Command::Date); });
     connect(Command2, &QPushButton::clicked, this, [this] { send(Command::Time); });
     connect(Picture1, &QToolButton::clicked, this, &FrmCDT::close);
+    Label1->setBuddy(Combo1);
+    Label3->setBuddy(DTP1);
+    Label5->setBuddy(DTX2);
+    BoxNames::fromLabels(this);
 }
 
 FrmCDT::~FrmCDT() = default;

@@ -46,12 +46,15 @@ Frmdoor::Frmdoor(QWidget* parent) : LineDialog(parent)
     TypedInput::storedText(Cdoor);
     Cdw = new QComboBox(this);
     Cdw->setObjectName(QStringLiteral("Cdw"));
+    InputFilters::pickOnly(Cdw);
     Taddress = new QLineEdit(this);
     Taddress->setObjectName(QStringLiteral("Taddress"));
     ttime = new QLineEdit(this);
     ttime->setObjectName(QStringLiteral("ttime"));
     // Digits only; every other key, Backspace too, sounds the bell.
-    InputFilters::digitsOnly(ttime, true, false, false);
+    TypedInput::digitsOnly(ttime);
+    InputFilters::enterDropped(ttime);
+    InputFilters::backspaceDropped(ttime);
     auto* spin = new QWidget(this);
     spin->setObjectName(QStringLiteral("UpDown1"));
     auto* spinRow = new QVBoxLayout(spin);

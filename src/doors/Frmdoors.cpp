@@ -21,7 +21,6 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QRegularExpressionValidator>
 
 namespace {
 
@@ -53,8 +52,8 @@ Frmdoors::Frmdoors(QWidget* parent) : LineDialog(parent)
     Cdoor->setGeometry(64, 16, 110, 26);
     // Digits and Backspace only; Enter does nothing here. An address above
     // 99 stays as typed and is refused with its message.
-    InputFilters::digitsOnly(Cdoor);
     TypedInput::digitsOnly(Cdoor);
+    InputFilters::enterDropped(Cdoor);
 
     const QStringList kinds{QStringLiteral("玻璃门锁"), QStringLiteral("木门锁"), QStringLiteral("铁门锁")};
     for (int lock = 0; lock < 2; ++lock) {
@@ -77,8 +76,7 @@ Frmdoors::Frmdoors(QWidget* parent) : LineDialog(parent)
         delay->setBuddy(second2[lock]);
         second2[lock]->setObjectName(QStringLiteral("second2(%1)").arg(lock));
         second2[lock]->setGeometry(112, 86, 70, 26);
-        second2[lock]->setValidator(
-            new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9.]{0,10}")), second2[lock]));
+        TypedInput::decimalOnly(second2[lock]);
         label(QStringLiteral("秒"), frame, {188, 88, 24, 22});
         for (int k = 0; k < 3; ++k) {
             const int i = lock * 3 + k;

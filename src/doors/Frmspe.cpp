@@ -4,6 +4,7 @@
 #include "session/Session.h"
 #include "doors/ControllerLine.h"
 #include "doors/DoorsTable.h"
+#include "ui/BoxNames.h"
 #include "ui/ExchangeGuard.h"
 #include "session/Session.h"
 #include "ui/BusyCursor.h"
@@ -29,9 +30,10 @@ Frmspe::Frmspe(QWidget* parent) : LineDialog(parent)
     auto* prompt = new QLabel(QStringLiteral("请选择欲打开门锁地址："), this);
     Cdoor = new QComboBox(this);
     Cdoor->setObjectName(QStringLiteral("Cdoor"));
+    prompt->setBuddy(Cdoor);
     Cdoor->setMinimumWidth(100);
-    InputFilters::digitsOnly(Cdoor);
     TypedInput::digitsOnly(Cdoor);
+    InputFilters::enterDropped(Cdoor);
 
     auto* locks = new QGroupBox(this);
     auto* group = new QButtonGroup(this);
@@ -77,6 +79,7 @@ Frmspe::Frmspe(QWidget* parent) : LineDialog(parent)
     Cdoor->clearEditText();
     if (addresses.isEmpty())
         Prompt::exclaim(parentWidget(), QStringLiteral(" 请先在系统设置里配置门锁"));
+    BoxNames::fromLabels(this);
 }
 
 Frmspe::~Frmspe() = default;

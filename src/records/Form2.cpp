@@ -65,7 +65,6 @@ Form2::Form2(QWidget* parent) : LineDialog(parent)
     Label1->setObjectName(QStringLiteral("Label1"));
     ctext = new QComboBox(Frame1);
     ctext->setObjectName(QStringLiteral("ctext"));
-    ctext->setEditable(false);
     InputFilters::pickOnly(ctext);
     ctext->setMinimumWidth(100);
     Label3 = new QLabel(QStringLiteral("记录数(条)  "), Frame1);

@@ -1,5 +1,6 @@
 #include "records/Frmque.h"
 
+#include "ui/BoxNames.h"
 #include "ui/Buttons.h"
 #include "ui/TypedInput.h"
 
@@ -166,6 +167,11 @@ Frmque::Frmque(QWidget* parent) : QDialog(parent)
     };
     static_cast<ListOnDemand*>(Cka)->fill = [db] { return RecordQuery::cards(db); };
     static_cast<ListOnDemand*>(Cna)->fill = [db] { return RecordQuery::names(db); };
+    const std::pair<QWidget*, QCheckBox*> captioned[] = {{t1s, Cck[0]}, {t1e, Cck[0]}, {t2s, Cck[3]}, {t2e, Cck[3]},
+                                                         {Cdoor, Cck[1]}, {Cka, Cck[2]}, {Cna, Cck[4]}};
+    for (const auto& [box, caption] : captioned)
+        BoxNames::after(box, caption);
+    Corder->setAccessibleName(QStringLiteral("排序方法"));
 }
 
 Frmque::~Frmque() = default;

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QRegularExpression>
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <QStyle>
@@ -64,6 +65,14 @@ QString run(QWidget* parent, const QString& caption, const QString& start, const
     dialog.setAcceptMode(mode);
     dialog.setFileMode(mode == QFileDialog::AcceptSave ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setNameFilter(filter);
+    // A name typed without a suffix gets the one the filter lists, so the
+    // file is found again under the type it was saved as.
+    if (mode == QFileDialog::AcceptSave) {
+        static const QRegularExpression pattern(QStringLiteral(R"(\*\.(\w+))"));
+        const QRegularExpressionMatch m = pattern.match(filter);
+        if (m.hasMatch())
+            dialog.setDefaultSuffix(m.captured(1));
+    }
     const QFileInfo info(start);
     if (info.isDir()) {
         dialog.setDirectory(start);

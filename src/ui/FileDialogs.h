@@ -21,7 +21,8 @@ QString startFolder();
 QString openFile(QWidget* parent, const QString& caption, const QString& folder, const QString& filter);
 
 // A file to write; `suggested` is a file name or a path. A bare name is
-// proposed in startFolder(). Empty when the operator cancels.
+// proposed in startFolder(); a name typed without a suffix gets the first
+// one `filter` lists. Empty when the operator cancels.
 QString saveFile(QWidget* parent, const QString& caption, const QString& suggested, const QString& filter);
 
 // Icons and type names from the name alone, for any file list of the

@@ -18,17 +18,21 @@ namespace {
 // card 123456.
 class RefusingValidator : public QValidator {
 public:
-    RefusingValidator(bool digits, int length, QObject* parent) : QValidator(parent), digits_(digits), length_(length) {}
+    enum Kind { AnyText, Digits, Decimal };
+    RefusingValidator(Kind kind, int length, QObject* parent) : QValidator(parent), kind_(kind), length_(length) {}
 
     State validate(QString& text, int&) const override
     {
         if (length_ > 0 && text.size() > length_)
             return Invalid;
-        if (!digits_)
-            return Acceptable;
+        if (kind_ == AnyText)
+            return StoredText::fits(text) ? Acceptable : Invalid;
+        bool point = false;
         for (QChar& c : text) {
             if (c.unicode() >= 0xFF10 && c.unicode() <= 0xFF19)
                 c = QChar(u'0' + (c.unicode() - 0xFF10));
+            else if (kind_ == Decimal && c == u'.' && !point)
+                point = true;
             else if (c < u'0' || c > u'9')
                 return Invalid;
         }
@@ -36,18 +40,19 @@ public:
     }
 
 private:
-    bool digits_;
+    Kind kind_;
     int length_;
 };
 
-void refuseWith(QLineEdit* box, bool digits, int length)
+void refuseWith(QLineEdit* box, RefusingValidator::Kind kind, int length)
 {
     // The last rule given is the box's rule: digits replace the length
     // limit of a stored text box made by a shared helper.
     delete box->validator();
-    box->setValidator(new RefusingValidator(digits, length, box));
-    if (digits)
-        box->setInputMethodHints(box->inputMethodHints() | Qt::ImhDigitsOnly);
+    box->setValidator(new RefusingValidator(kind, length, box));
+    if (kind != RefusingValidator::AnyText)
+        box->setInputMethodHints(box->inputMethodHints() |
+                                 (kind == RefusingValidator::Digits ? Qt::ImhDigitsOnly : Qt::ImhFormattedNumbersOnly));
     QObject::connect(box, &QLineEdit::inputRejected, box, [] { QApplication::beep(); });
 }
 
@@ -113,13 +118,18 @@ void typedOnly(QComboBox* box)
 
 void digitsOnly(QLineEdit* box)
 {
-    refuseWith(box, true, 0);
+    refuseWith(box, RefusingValidator::Digits, 0);
+}
+
+void decimalOnly(QLineEdit* box)
+{
+    refuseWith(box, RefusingValidator::Decimal, 0);
 }
 
 void digitsOnly(QComboBox* box)
 {
     typedOnly(box);
-    refuseWith(box->lineEdit(), true, 0);
+    refuseWith(box->lineEdit(), RefusingValidator::Digits, 0);
     // The combo box holds the focus and answers the input method for its
     // line edit.
     box->setInputMethodHints(box->inputMethodHints() | Qt::ImhDigitsOnly);
@@ -127,13 +137,13 @@ void digitsOnly(QComboBox* box)
 
 void atMost(QLineEdit* box, int length)
 {
-    refuseWith(box, false, length);
+    refuseWith(box, RefusingValidator::AnyText, length);
 }
 
 void atMost(QComboBox* box, int length)
 {
     typedOnly(box);
-    refuseWith(box->lineEdit(), false, length);
+    refuseWith(box->lineEdit(), RefusingValidator::AnyText, length);
 }
 
 void storedText(QLineEdit* box)

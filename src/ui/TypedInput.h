@@ -1,4 +1,6 @@
 #pragma once
+#include "db/StoredText.h"
+
 
 class QComboBox;
 class QDateTimeEdit;
@@ -37,13 +39,16 @@ void typedOnly(QComboBox* box);
 // typedOnly().
 void digitsOnly(QLineEdit* box);
 void digitsOnly(QComboBox* box);
+// The same for a number with a fraction: digits and at most one point.
+void decimalOnly(QLineEdit* box);
 
 // The longest text a stored text column holds.
-inline constexpr int kStoredTextLength = 255;
+inline constexpr int kStoredTextLength = StoredText::kLength;
 
-// The box takes at most `length` characters: a key or paste that would
-// make it longer is refused whole. Unlike QLineEdit::setMaxLength, a
-// paste is never cut to fit.
+// The box takes at most `length` characters and no control character
+// (StoredText::fits): a key or paste that would make it longer or hold
+// one is refused whole. Unlike QLineEdit::setMaxLength, a paste is never
+// cut to fit.
 void atMost(QLineEdit* box, int length);
 void atMost(QComboBox* box, int length);
 // A box whose text is stored: at most kStoredTextLength characters.

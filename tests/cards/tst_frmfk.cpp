@@ -603,13 +603,18 @@ void FrmFKTest::readerAddressBox()
     win.type(win.w->Cdk, QStringLiteral("42"));
     QVERIFY(win.w->Option1[1]->isChecked());
     QVERIFY(win.w->Command1->isVisible());
+    // The address is taken whole as the operator leaves the box, never a prefix of it.
+    QCOMPARE(Session::ReaderAddress, qint16(7));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     QCOMPARE(Session::ReaderAddress, qint16(42));
-    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("0"));
+    win.type(win.w->Cdk, QStringLiteral("0"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     QCOMPARE(h.prompts.texts(), QStringList{QStringLiteral("发卡机地址应为0到99")});
-    QCOMPARE(win.w->Cdk->currentText(), QStringLiteral("42"));
+    QCOMPARE(win.w->Cdk->currentText(), QStringLiteral("420"));
     QCOMPARE(Session::ReaderAddress, qint16(42));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backspace);
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backspace);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     QCOMPARE(Session::ReaderAddress, qint16(0));
 }
 

@@ -180,6 +180,9 @@ void TestFrmTkcx::corrections_data()
     QTest::addColumn<QString>("stored");   // null: refused, the row keeps its value
     const QString refused;
     QTest::newRow("大厦") << 0 << QStringLiteral("部门") << QStringLiteral("C座 2") << QStringLiteral("C座 2");
+    // Stored text keeps the rule of every stored box.
+    QTest::newRow("姓名 of 256 characters") << 1 << QStringLiteral("姓名") << QString(256, u'x') << refused;
+    QTest::newRow("大厦 with a right-to-left override") << 0 << QStringLiteral("部门") << QStringLiteral("A\u202E座") << refused;
     QTest::newRow("卡号 of five digits") << 2 << QStringLiteral("卡号") << QStringLiteral("12345") << refused;
     QTest::newRow("地址 100") << 4 << QStringLiteral("地址") << QStringLiteral("100") << refused;
     QTest::newRow("锁一状态 4") << 5 << QStringLiteral("ctrl_state1") << QStringLiteral("4") << refused;

@@ -4,7 +4,19 @@
 #include "support/ScriptedPrompter.h"
 #include "support/TestHome.h"
 
+#include "admin/Form1.h"
 #include "admin/Form3.h"
+#include "admin/RemoteOpeningCheck.h"
+#include "app/LoginWindow.h"
+#include "attendance/FrmMon.h"
+#include "attendance/Frmkq.h"
+#include "attendance/Frmkqzl.h"
+#include "cards/FrmFKXXCX.h"
+#include "cards/FrmFKZL.h"
+#include "cards/FrmTkcx.h"
+#include "doors/FrmCDT.h"
+#include "doors/Frmspe.h"
+#include "records/Frmque.h"
 #include "admin/FrmRigS.h"
 #include "admin/Frmuser.h"
 #include "attendance/FrmWTS.h"
@@ -12,7 +24,9 @@
 #include "people/Frmbm.h"
 #include "people/Frmxg.h"
 
+#include <QAbstractSpinBox>
 #include <QAccessible>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QtTest>
 
@@ -24,6 +38,7 @@ class BoxLabelsTest : public QObject {
 private slots:
     void textBoxReadsItsLabel_data();
     void textBoxReadsItsLabel();
+    void everyBoxHasAName();
 };
 
 void BoxLabelsTest::textBoxReadsItsLabel_data()
@@ -62,6 +77,30 @@ void BoxLabelsTest::textBoxReadsItsLabel()
     QAccessibleInterface* a = QAccessible::queryAccessibleInterface(edit);
     QVERIFY(a);
     QCOMPARE(a->text(QAccessible::Name), label);
+}
+
+// Every text box, combo box and date or time picker of these windows: its
+// label, or the caption of its group where it has none.
+void BoxLabelsTest::everyBoxHasAName()
+{
+    TestHome home;
+    ScriptedPrompter prompter;
+    const std::unique_ptr<QWidget> windows[] = {
+        std::make_unique<login>(), std::make_unique<Frmspecial>(), std::make_unique<Frmspe>(), std::make_unique<FrmFKZL>(),
+        std::make_unique<FrmFKXXCX>(), std::make_unique<FrmTkcx>(), std::make_unique<Frmque>(), std::make_unique<Frmkq>(),
+        std::make_unique<FrmMon>(), std::make_unique<FrmCDT>(), std::make_unique<Frmkqzl>(), std::make_unique<Form1>()};
+    QStringList unnamed;
+    for (const auto& w : windows) {
+        for (QWidget* box : w->findChildren<QWidget*>()) {
+            const bool inner = qobject_cast<QComboBox*>(box->parent()) || qobject_cast<QAbstractSpinBox*>(box->parent());
+            const bool combo = qobject_cast<QComboBox*>(box);
+            // A combo box's own accessible name on this desktop is its value.
+            if ((combo || qobject_cast<QAbstractSpinBox*>(box) || (qobject_cast<QLineEdit*>(box) && !inner)) &&
+                (combo ? box->accessibleName() : QAccessible::queryAccessibleInterface(box)->text(QAccessible::Name)).isEmpty())
+                unnamed << w->objectName() + u'.' + box->objectName();
+        }
+    }
+    QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(u' ')));
 }
 
 QTEST_MAIN(BoxLabelsTest)

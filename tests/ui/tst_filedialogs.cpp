@@ -20,7 +20,9 @@
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QPrintPreviewDialog>
+#include <QLineEdit>
 #include <QProcess>
+#include <QPushButton>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -133,6 +135,7 @@ private slots:
     void initTestCase();
     void dialogsLeaveTheDatabaseAlone_data();
     void dialogsLeaveTheDatabaseAlone();
+    void monthlySheetSaveAddsItsSuffix();
 
 private:
     QTemporaryDir user_;
@@ -231,6 +234,25 @@ void FileDialogsTest::dialogsLeaveTheDatabaseAlone()
     // The watch does see an opening.
     QVERIFY(QFile(Database::livePath()).open(QIODevice::ReadOnly));
     QVERIFY(watch.opened().contains(QStringLiteral("door.db")));
+}
+
+// A name typed without a suffix is saved with the one the dialog lists.
+void FileDialogsTest::monthlySheetSaveAddsItsSuffix()
+{
+    TestHome home;
+    ScriptedPrompter prompts;
+    FrmMon form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    Look look;
+    lookAtNextFileDialog(&look, home.path(), [](QFileDialog* d) {
+        auto* name = d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        QTest::mouseClick(name, Qt::LeftButton);
+        QTest::keyClicks(name, QStringLiteral("month_000101"));
+        QTest::keyClick(name, Qt::Key_Return);
+    });
+    QTest::mouseClick(form.findChild<QPushButton*>(QStringLiteral("Command6")), Qt::LeftButton);
+    QCOMPARE(QDir(home.path()).entryList({QStringLiteral("month_000101*")}), QStringList{"month_000101.doc"});
 }
 
 // Another process reading the database: prints the first value of `sql`.

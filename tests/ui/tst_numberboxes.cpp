@@ -12,11 +12,15 @@
 #include "cards/FrmDec.h"
 #include "cards/FrmEtD.h"
 #include "cards/FrmFK.h"
+#include "cards/FrmFKZL.h"
 #include "cards/FrmFKXXCX.h"
 #include "cards/FrmTkcx.h"
+#include "doors/FrmCDT.h"
+#include "doors/Frmdoor.h"
 #include "doors/Frmdoors.h"
 #include "doors/Frmspe.h"
 #include "people/Frmxg.h"
+#include "records/Form2.h"
 #include "records/Frmque.h"
 
 #include <QApplication>
@@ -40,6 +44,8 @@ std::unique_ptr<QWidget> open(const QString& window)
         {"Frmxg", [] { return new Frmxg; }},         {"frmfkj", [] { return new frmfkj; }},
         {"frmsys", [] { return new frmsys; }},       {"Frmdoors", [] { return new Frmdoors; }},
         {"Frmspe", [] { return new Frmspe; }},       {"FrmWTS", [] { return new FrmWTS; }},
+        {"FrmFKZL", [] { return new FrmFKZL; }},     {"FrmCDT", [] { return new FrmCDT; }},
+        {"Form2", [] { return new Form2; }},         {"Frmdoor", [] { return new Frmdoor; }},
     };
     return std::unique_ptr<QWidget>(windows.value(window)());
 }
@@ -62,7 +68,8 @@ const Box kBoxes[] = {
     {"FrmFK", "Tkh"},       {"FrmFK", "tcard"},   {"FrmFK", "ComPort"}, {"FrmFKXXCX", "Cdoor"},
     {"FrmFKXXCX", "Tka"},   {"FrmTkcx", "Ckh"},   {"Frmque", "Cdoor"},  {"Frmque", "Cka"},
     {"Frmxg", "Tkh"},       {"frmfkj", "fkjaddr"}, {"frmsys", "tdz"},   {"frmsys", "Tport"},
-    {"Frmdoors", "Cdoor"},  {"Frmspe", "Cdoor"},  {"FrmWTS", "Text1"},
+    {"Frmdoors", "Cdoor"},  {"Frmspe", "Cdoor"},  {"FrmWTS", "Text1"},  {"Frmdoor", "ttime"},
+    {"Frmdoors", "second2(0)"},
 };
 
 }  // namespace
@@ -93,11 +100,22 @@ void NumberBoxesTest::boxHoldsWhatArrived_data()
             << w << x << true << "0012-345678" << "" << "" << QStringList{};
         QTest::addRow("%s %s: 5a typed", b.window, b.box) << w << x << false << "5a" << "5" << "" << QStringList{};
     }
-    // The reader's address refuses the key that would make it no address.
-    QTest::newRow("FrmFK Cdk: 150 typed") << "FrmFK" << "Cdk" << false << "150" << "15" << ""
-                                          << QStringList{"发卡机地址应为0到99"};
-    QTest::newRow("FrmFK Cdk: 1234 pasted") << "FrmFK" << "Cdk" << true << "1234" << "" << ""
-                                            << QStringList{"发卡机地址应为0到99"};
+    // The reader's address keeps what arrived; reading refuses what is no address.
+    QTest::newRow("FrmFK Cdk: 150 read") << "FrmFK" << "Cdk" << false << "150" << "150" << "Command1" << QStringList{"发卡机地址应为0到99"};
+    QTest::newRow("FrmFK Cdk: 1234 pasted") << "FrmFK" << "Cdk" << true << "1234" << "1234" << "Command1" << QStringList{"发卡机地址应为0到99"};
+    // A lock's delay takes one point too; every key it is given stays.
+    QTest::newRow("delay 11 digits") << "Frmdoors" << "second2(0)" << false << "12345678901" << "12345678901" << "" << QStringList{};
+    QTest::newRow("delay 0.5.5") << "Frmdoors" << "second2(0)" << false << "0.5.5" << "0.55" << "" << QStringList{};
+    // A list of controllers picks only an entry typed whole; "|" is a pause
+    // longer than Qt's keyboard search waits.
+    for (const char* w : {"FrmFKZL", "FrmCDT", "Form2"}) {
+        const QString x = QByteArray(w) == "Form2" ? "ctext" : "Combo1";
+        QTest::addRow("%s list: 13", w) << QString(w) << x << false << "13" << "" << "" << QStringList{};
+        QTest::addRow("%s list: 1, pause, 2", w) << QString(w) << x << false << "1|2" << "12" << "" << QStringList{};
+        QTest::addRow("%s list: 15", w) << QString(w) << x << false << "15" << "15" << "" << QStringList{};
+    }
+    QTest::newRow("FrmFKZL open list: 1, pause, 2, Enter") << "FrmFKZL" << "Combo1" << false << "^1|2" << "12" << "" << QStringList{};
+    QTest::newRow("FrmFKZL list: 13 started") << "FrmFKZL" << "Combo1" << false << "13" << "" << "Command1" << QStringList{"请先选择地址!"};
     // What each window's check says of what it cannot use.
     QTest::newRow("FrmDec dz: 150 removed") << "FrmDec" << "dz" << false << "150" << "150" << "Command1"
                                             << QStringList{"地址必须是0到99的整数！"};
@@ -123,23 +141,32 @@ void NumberBoxesTest::boxHoldsWhatArrived()
     QFETCH(QString, button);
     QFETCH(QStringList, messages);
     LineHome h;
-    h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (1), (15)"));
+    h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (1), (2), (12), (15)"));
     std::unique_ptr<QWidget> w = open(window);
     QVERIFY(w);
     auto* target = w->findChild<QWidget*>(box);
     QVERIFY(target);
     QLineEdit* edit = editOf(target);
-    QVERIFY(edit);
+    auto* list = qobject_cast<QComboBox*>(target);
+    QVERIFY(edit || list);
     h.prompts.clear();   // what the window said as it opened
     OperatorInput::typeInto(target, QString());
-    QVERIFY(edit->text().isEmpty());
+    QVERIFY(!edit || edit->text().isEmpty());
     if (paste) {
         QApplication::clipboard()->setText(text);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_V, Qt::ControlModifier);
     } else {
-        OperatorInput::type(text);
+        if (text.startsWith(u'^'))   // typed into the open list, then Enter
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_F4);
+        for (const QString& part : text.mid(text.startsWith(u'^')).split(u'|')) {
+            OperatorInput::type(part);
+            if (text.contains(u'|'))
+                QTest::qWait(QApplication::keyboardInputInterval() + 100);
+        }
+        if (text.startsWith(u'^'))
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     }
-    QCOMPARE(edit->text(), held);
+    QCOMPARE(edit ? edit->text() : list->currentText(), held);
     if (!button.isEmpty()) {
         auto* b = w->findChild<QPushButton*>(button);
         QVERIFY(b);

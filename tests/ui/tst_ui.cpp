@@ -140,7 +140,9 @@ void UiTest::digitsOnlyFilter()
     QDialog w;
     auto* box = new QLineEdit(&w);
     auto* next = new QLineEdit(&w);
-    InputFilters::digitsOnly(box, false, true, false);
+    TypedInput::digitsOnly(box);
+    InputFilters::enterMovesOn(box);
+    InputFilters::backspaceDropped(box);
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     box->setFocus();
@@ -153,7 +155,8 @@ void UiTest::digitsOnlyFilter()
 
     auto* plain = new QLineEdit(&w);
     plain->show();
-    InputFilters::digitsOnly(plain);
+    TypedInput::digitsOnly(plain);
+    InputFilters::enterDropped(plain);
     plain->setFocus();
     QTest::keyClicks(plain, QStringLiteral("45x"));
     QTest::keyClick(plain, Qt::Key_Backspace);
@@ -235,6 +238,7 @@ void UiTest::storedTextRefusesWhatDoesNotFit_data()
         QTest::addRow("%s 256 pasted into an empty box", box) << combo << "paste" << 0 << 256 << 0;
         QTest::addRow("%s key beyond", box) << combo << "keys" << 255 << 1 << 255;
         QTest::addRow("%s Chinese beyond", box) << combo << "im" << 254 << 2 << 254;
+        QTest::addRow("%s escape pasted", box) << combo << "paste control" << 5 << 1 << 5;
     }
 }
 
@@ -260,7 +264,7 @@ void UiTest::storedTextRefusesWhatDoesNotFit()
         commit.setCommitString(QString(added, QChar(0x95E8)));
         QApplication::sendEvent(QApplication::focusWidget(), &commit);
     } else {
-        QApplication::clipboard()->setText(QString(added, QLatin1Char('b')));
+        QApplication::clipboard()->setText(QString(added, path.endsWith(QLatin1String("control")) ? QChar(0x1B) : QChar(u'b')));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_V, Qt::ControlModifier);
     }
     QCOMPARE(edit->text().size(), kept);

@@ -1,0 +1,19 @@
+#pragma once
+
+class QWidget;
+
+// A screen reader tells the boxes of a window apart by their names.
+namespace BoxNames {
+
+// Names every text box, combo box and date or time picker of `window`
+// that has no name yet: after the label whose buddy it is, else after the
+// caption of the group it stands in. Call it once the window's controls
+// and buddies are made. A combo box gets its name set even beside a
+// buddy: some desktops read a combo box's value as its name.
+void fromLabels(QWidget* window);
+
+// Names `box` after `caption`, a label or a check box that stands for it
+// where no label is its buddy (a filter's check box before its value).
+void after(QWidget* box, const QWidget* caption);
+
+}  // namespace BoxNames

@@ -123,7 +123,7 @@ private slots:
         // A slow answer misses its time-out and lands in the buffer later.
         sim_->controller(1)->behaviour.delayMs = 600;
         QCOMPARE(port.exchange(hex("010206"), ExchangeOptions::echo(200ms)).status, ExchangeStatus::TimedOut);
-        QTRY_VERIFY_WITH_TIMEOUT(port.bytesAvailable() == 1, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(sim_->frames().size() == 1 && !sim_->sending(), 5000);
         // Now the controller is gone; the late echo must not answer for it,
         // even for an exchange that asks to keep the buffers.
         sim_->controller(1)->behaviour.silent = true;
@@ -226,8 +226,8 @@ private slots:
         QCOMPARE(port.read(11), hex("01 000123 041205 0805 01 00"));
         QCOMPARE(port.read(), hex("01 000456 041205 1730 04 00"));
 
-        // One byte of a longer reply; the rest is dropped by the next exchange.
-        QCOMPARE(port.exchange(hex("010204"), ExchangeOptions::echo()).reply, hex("01"));
+        // A longer reply than the one byte awaited is no echo.
+        QCOMPARE(port.exchange(hex("010204"), ExchangeOptions::echo()).status, ExchangeStatus::WrongAddress);
         QCOMPARE(port.exchange(hex("010206")).reply, hex("01"));
         QTest::qWait(100);
         QCOMPARE(port.bytesAvailable(), 0);
@@ -295,6 +295,41 @@ private slots:
         QVERIFY2(took < (pause ? 1000 : 30000), qPrintable(QString::number(took)));
         if (baud > 0)
             QVERIFY2(took >= 400, qPrintable(QString::number(took)));
+    }
+
+    // A reply is exactly its length, and after one that went wrong the
+    // next frame waits for a quiet line: no late or extra byte answers it.
+    void nextFrameWaitsForAQuietLine_data()
+    {
+        QTest::addColumn<QString>("fault");  // of controller 1
+        QTest::addColumn<int>("awaited");    // 1: an echo, 15: a status
+        QTest::addColumn<ExchangeStatus>("first");
+        QTest::newRow("clean echo") << QString() << 1 << ExchangeStatus::Ok;
+        QTest::newRow("echo after its wait") << QStringLiteral("slow 1 1500") << 1 << ExchangeStatus::TimedOut;
+        QTest::newRow("echo sent twice") << QStringLiteral("twice 1 on") << 1 << ExchangeStatus::WrongAddress;
+        QTest::newRow("stray byte before the echo") << QStringLiteral("stray 1 1") << 1 << ExchangeStatus::WrongAddress;
+        QTest::newRow("status after its wait") << QStringLiteral("slow 1 1500") << 15 << ExchangeStatus::TimedOut;
+        QTest::newRow("stray byte before the status") << QStringLiteral("stray 1 1") << 15 << ExchangeStatus::WrongAddress;
+        QTest::newRow("status followed by another's") << QStringLiteral("follow 1 0") << 15 << ExchangeStatus::WrongAddress;
+    }
+
+    void nextFrameWaitsForAQuietLine()
+    {
+        QFETCH(QString, fault);
+        QFETCH(int, awaited);
+        if (!fault.isEmpty())
+            QCOMPARE(sim_->command(fault), QStringLiteral("ok"));
+        LinePort port;
+        QVERIFY(port.open(params()).ok());
+        ExchangeOptions o = ExchangeOptions::echo(1s);
+        o.awaitedBytes = awaited;
+        o.read = ReadMode::Exact;
+        QTEST(port.exchange(awaited == 1 ? hex("010206") : hex("010204"), o).status, "first");
+        // Closing and opening again skips no quiet.
+        port.close();
+        QVERIFY(port.open(params()).ok());
+        sim_->controller(1)->behaviour.silent = true;
+        QCOMPARE(port.exchange(hex("010206"), ExchangeOptions::echo(1s)).status, ExchangeStatus::TimedOut);
     }
 
     void aWaitDoesNotNest()

@@ -161,8 +161,6 @@ public:
     // when the last exchange ended clean or the line has been quiet long
     // enough since; what came meanwhile is thrown away.
     bool quiet();
-    // How long a whole answer is watched for one more byte.
-    static std::chrono::milliseconds settleTime();
     qsizetype bytesAvailable() const;
     // Up to `maxBytes` bytes; everything there when `maxBytes` <= 0.
     QByteArray read(qsizetype maxBytes = 0);
@@ -180,6 +178,8 @@ signals:
 private:
     class BusyScope;
     struct LineQuiet;
+    // How long a whole answer is watched for one more byte.
+    static std::chrono::milliseconds settleTime();
     bool waitLoop(qsizetype count, std::chrono::milliseconds timeout, Waiting waiting);
     bool waitQuiet();
     void onReadyRead();

@@ -99,8 +99,6 @@ private slots:
     void deleteRemovesControllerAndCards();
     void initialiseSilentControllerSendsNoClearLists();
     void initialiseClearsController();
-    void lateAnswersAcknowledgeNothingLater_data();
-    void lateAnswersAcknowledgeNothingLater();
     void busyPortIsReported();
     void controlsAreDisabledWhileExchanging();
     void resizesInProportion();
@@ -529,47 +527,6 @@ void FrmdoorsTest::initialiseClearsController()
     QVERIFY(h.sim.controller(0)->cards.isEmpty());
     // The database keeps the cards for the re-send.
     QCOMPARE(count(h.home, QStringLiteral("SELECT COUNT(*) FROM faka")), 1);
-}
-
-void FrmdoorsTest::lateAnswersAcknowledgeNothingLater_data()
-{
-    QTest::addColumn<QString>("button");
-    QTest::addColumn<QStringList>("texts");
-    QTest::newRow("delays: lock 1 echoes 3 s late, lock 2's frame lost")
-        << QStringLiteral("Command1") << QStringList{QStringLiteral(" 锁一通讯出错"), QStringLiteral(" 锁二通讯出错")};
-    QTest::newRow("initialise after a status reply 3.5 s late, ClearRecords lost")
-        << QStringLiteral("Cmdtest") << QStringList{QStringLiteral("初始化出错...")};
-}
-
-void FrmdoorsTest::lateAnswersAcknowledgeNothingLater()
-{
-    QFETCH(QString, button);
-    // The line's own waits: the late answer comes after its wait and
-    // before the next command's wait would be over.
-    LineHome h;
-    h.home.exec(QStringLiteral("INSERT INTO doors (地址, delay1, dtype1, delay2, dtype2) VALUES (9, 5, '玻', 5, '玻')"));
-    Controller& c = h.sim.addController(9);
-    h.sim.command(QStringLiteral("records 9 30"));
-    Window win;
-    if (button == QLatin1String("Cmdtest")) {
-        c.behaviour.delayMs = 3500;
-        win.pick(QStringLiteral("9"));
-        QVERIFY(win.lines().isEmpty());
-        c.behaviour.delayMs = 0;
-        h.sim.command(QStringLiteral("lose 9 1"));
-    } else {
-        c.behaviour.delayMs = 3000;
-        h.sim.command(QStringLiteral("lose 9 1 1"));
-        win.enter(QStringLiteral("9"), true, true);
-        OperatorInput::typeInto(win.delay(0), QStringLiteral("4"));
-        OperatorInput::typeInto(win.delay(1), QStringLiteral("4"));
-    }
-    win.click(qPrintable(button));
-    QTEST(h.prompts.texts(), "texts");
-    QCOMPARE(stored(h.home, 9).lock[0].delay.toDouble(), 5.0);
-    QCOMPARE(stored(h.home, 9).lock[1].delay.toDouble(), 5.0);
-    QCOMPARE(c.lockDelay[1], quint8(70));
-    QCOMPARE(c.records.size(), 30);
 }
 
 void FrmdoorsTest::busyPortIsReported()

@@ -49,7 +49,6 @@ private slots:
     void silentControllerKeepsThePort();
     void busyPortIsReported();
     void pressIsNotRepeatedWhileWaiting();
-    void lateEchoOpensNoOtherLock();
 };
 
 void FrmspeTest::emptyDoorsIsReportedAtOpening()
@@ -184,23 +183,6 @@ void FrmspeTest::pressIsNotRepeatedWhileWaiting()
     QVERIFY(win.w->isVisible());
     QCOMPARE(h.prompts.texts(), QStringList{QStringLiteral("开门成功")});
     QCOMPARE(h.sim.frames(), hexes({"050210"}));
-}
-
-void FrmspeTest::lateEchoOpensNoOtherLock()
-{
-    // Lock 1 echoes after the press gave up; lock 2's frame is lost.
-    LineHome h;
-    h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (5)"));
-    Controller& c = h.sim.addController(5);
-    c.behaviour.delayMs = 3500;
-    h.sim.command(QStringLiteral("lose 5 1 1"));
-    Window win;
-    win.choose(QStringLiteral("5"), 1);
-    win.open()->click();
-    win.choose(QStringLiteral("5"), 2);
-    win.open()->click();
-    QCOMPARE(h.prompts.texts(), (QStringList{QStringLiteral("连接失败"), QStringLiteral("连接失败")}));
-    QVERIFY(!c.lockOpen(2));
 }
 
 QTEST_MAIN(FrmspeTest)

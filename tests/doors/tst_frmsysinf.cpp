@@ -59,8 +59,6 @@ private slots:
     void emptyDoorsStillHoldsThePort();
     void readListsEightLines();
     void failedReadSaysNoConnection();
-    void replyPastFifteenBytesIsNoStatus_data();
-    void replyPastFifteenBytesIsNoStatus();
     void weekdayNames();
     void collapsingEmptiesTheList();
     void clickDuringReadIsIgnored();
@@ -156,35 +154,6 @@ void FrmSysInfTest::failedReadSaysNoConnection()
     QCOMPARE(win.lines(), QStringList{QStringLiteral("通信不通")});
     QCOMPARE(win.pictures(), (QStringList{QStringLiteral("info1"), QStringLiteral("info1"), QStringLiteral("failed")}));
     QVERIFY(h.prompts.shown.isEmpty());
-}
-
-void FrmSysInfTest::replyPastFifteenBytesIsNoStatus_data()
-{
-    QTest::addColumn<QString>("fault");
-    QTest::newRow("a stray byte equal to the address first") << QStringLiteral("stray 10 10");
-    QTest::newRow("controller 9's reply right after") << QStringLiteral("follow 10 9");
-}
-
-void FrmSysInfTest::replyPastFifteenBytesIsNoStatus()
-{
-    QFETCH(QString, fault);
-    LineHome h(LineHome::Waits::Short);
-    h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (9), (10)"));
-    h.sim.addController(9);
-    h.sim.addController(10);
-    h.sim.command(QStringLiteral("records 10 3584"));
-    Window win;
-    win.click(win.node(QStringLiteral("9")));
-    QCOMPARE(win.lines().size(), 8);
-    QFile f(SysInf::path());
-    QVERIFY(f.open(QIODevice::ReadOnly));
-    const QByteArray before = f.readAll();
-    f.close();
-    QCOMPARE(h.sim.command(fault), QStringLiteral("ok"));
-    win.click(win.node(QStringLiteral("10")));
-    QCOMPARE(win.lines(), QStringList{QStringLiteral("通信不通")});
-    QVERIFY(f.open(QIODevice::ReadOnly));
-    QCOMPARE(f.readAll(), before);
 }
 
 void FrmSysInfTest::weekdayNames()

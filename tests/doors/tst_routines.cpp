@@ -42,6 +42,8 @@ private slots:
     void delayTimeSendsRoundedCount();
     void delayTooLongSendsNothing();
     void lateEchoNeverConfirmsLaterCommand();
+    void noAnswerOfOneCommandAcknowledgesTheNext_data();
+    void noAnswerOfOneCommandAcknowledgesTheNext();
     void clearControllerClearsBoth();
     void clearControllerStopsAtSilence();
     void openLockOpensTheChosenLock();
@@ -201,6 +203,33 @@ void RoutinesTest::lateEchoNeverConfirmsLaterCommand()
     t.start();
     QCOMPARE(ClearRecords(comm, 5), LineOutcome::NoAnswer);
     QVERIFY(t.elapsed() >= LineWaitScope::kShort.count());
+}
+
+// The answer to the first command comes late or with bytes that are not
+// its own, and the next command's frame is lost: nothing acknowledges it.
+void RoutinesTest::noAnswerOfOneCommandAcknowledgesTheNext_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<LineOutcome>("first");
+    QTest::newRow("lock delay 0.5 s late, then lock 2") << QStringLiteral("slow 9 2500") << LineOutcome::NoAnswer;
+    QTest::newRow("status 0.5 s late, then initialising") << QStringLiteral("slow 9 3500") << LineOutcome::NoAnswer;
+    QTest::newRow("stray byte before a status") << QStringLiteral("stray 9 9") << LineOutcome::WrongAnswer;
+    QTest::newRow("another's status after it") << QStringLiteral("follow 9 8") << LineOutcome::WrongAnswer;
+}
+
+void RoutinesTest::noAnswerOfOneCommandAcknowledgesTheNext()
+{
+    QFETCH(QString, fault);
+    LineHome h;
+    h.sim.addController(8);
+    h.sim.addController(9);
+    h.sim.command(fault);
+    h.sim.command(QStringLiteral("lose 9 1 1"));
+    LinePort comm;
+    QVERIFY(comm.open(Session::lineParams()).ok());
+    const bool delays = fault == QLatin1String("slow 9 2500");
+    QTEST(delays ? DelayTime(comm, 9, 1, 4.0) : ReadStatus(comm, 9).outcome, "first");
+    QCOMPARE(delays ? DelayTime(comm, 9, 2, 4.0) : ClearController(comm, 9), LineOutcome::NoAnswer);
 }
 
 void RoutinesTest::clearControllerClearsBoth()

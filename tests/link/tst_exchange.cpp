@@ -297,41 +297,6 @@ private slots:
             QVERIFY2(took >= 400, qPrintable(QString::number(took)));
     }
 
-    // A reply is exactly its length, and after one that went wrong the
-    // next frame waits for a quiet line: no late or extra byte answers it.
-    void nextFrameWaitsForAQuietLine_data()
-    {
-        QTest::addColumn<QString>("fault");  // of controller 1
-        QTest::addColumn<int>("awaited");    // 1: an echo, 15: a status
-        QTest::addColumn<ExchangeStatus>("first");
-        QTest::newRow("clean echo") << QString() << 1 << ExchangeStatus::Ok;
-        QTest::newRow("echo after its wait") << QStringLiteral("slow 1 1500") << 1 << ExchangeStatus::TimedOut;
-        QTest::newRow("echo sent twice") << QStringLiteral("twice 1 on") << 1 << ExchangeStatus::WrongAddress;
-        QTest::newRow("stray byte before the echo") << QStringLiteral("stray 1 1") << 1 << ExchangeStatus::WrongAddress;
-        QTest::newRow("status after its wait") << QStringLiteral("slow 1 1500") << 15 << ExchangeStatus::TimedOut;
-        QTest::newRow("stray byte before the status") << QStringLiteral("stray 1 1") << 15 << ExchangeStatus::WrongAddress;
-        QTest::newRow("status followed by another's") << QStringLiteral("follow 1 0") << 15 << ExchangeStatus::WrongAddress;
-    }
-
-    void nextFrameWaitsForAQuietLine()
-    {
-        QFETCH(QString, fault);
-        QFETCH(int, awaited);
-        if (!fault.isEmpty())
-            QCOMPARE(sim_->command(fault), QStringLiteral("ok"));
-        LinePort port;
-        QVERIFY(port.open(params()).ok());
-        ExchangeOptions o = ExchangeOptions::echo(1s);
-        o.awaitedBytes = awaited;
-        o.read = ReadMode::Exact;
-        QTEST(port.exchange(awaited == 1 ? hex("010206") : hex("010204"), o).status, "first");
-        // Closing and opening again skips no quiet.
-        port.close();
-        QVERIFY(port.open(params()).ok());
-        sim_->controller(1)->behaviour.silent = true;
-        QCOMPARE(port.exchange(hex("010206"), ExchangeOptions::echo(1s)).status, ExchangeStatus::TimedOut);
-    }
-
     void aWaitDoesNotNest()
     {
         sim_->controller(1)->behaviour.delayMs = 500;

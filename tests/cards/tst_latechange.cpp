@@ -6,7 +6,6 @@
 #include "cards/FrmFK.h"
 
 #include <QPushButton>
-#include <QtTest>
 
 class LateChangeTest : public QObject {
     Q_OBJECT

@@ -51,9 +51,10 @@ ReadSysResult ReadStatus(LinePort& comm, int address)
     ExchangeOptions o;
     o.awaitedBytes = StatusReply::kSize;
     o.timeout = 3s;
-    // A reply that overshoots the fifteen bytes between two looks is
-    // still a reply: its first fifteen bytes are the status.
-    o.read = ReadMode::Awaited;
+    // Exactly fifteen bytes: a burst past them is not this controller's
+    // status alone (a stray byte before it, another controller's late
+    // reply after it) and fails like a wrong answer.
+    o.read = ReadMode::Exact;
     const ExchangeResult x = comm.exchange(ControllerFrames::statusQuery(static_cast<quint8>(address)), o);
     r.outcome = outcomeOf(x.status);
     if (!r.ok())

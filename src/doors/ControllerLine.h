@@ -12,9 +12,10 @@
 
 // The controller commands of the lock windows, each one exchange on the
 // calling window's own port. Every exchange empties the receive buffer
-// before it writes, so a byte left over from an earlier command can never
-// pass for this one's answer. None of them shows anything: the window
-// reports the outcome in its own words.
+// before it writes, and after one that went wrong waits for a quiet line,
+// so a byte left over from an earlier command can never pass for this
+// one's answer. None of them shows anything: the window reports the
+// outcome in its own words.
 
 enum class LineOutcome {
     Ok,
@@ -22,7 +23,7 @@ enum class LineOutcome {
     PortFailed,    // the port refused the write
     Busy,          // the port is waiting in another exchange
     NoAnswer,      // nothing (or too little) within the time-out
-    WrongAnswer,   // the reply came from another address
+    WrongAnswer,   // the reply came from another address, or more bytes came than it holds
     DelayTooLong,  // the open time does not fit in the controller's byte; nothing was sent
     DateOutsideYears,  // the controller's year byte cannot hold the date; nothing was sent
 };

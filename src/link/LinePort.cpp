@@ -30,6 +30,27 @@ QString ownerKey(const QString& device)
 
 }  // namespace
 
+// Whether the line's last exchange ended clean, and if not, since when it
+// has been quiet. Kept per device, so that it outlives the port object
+// that opened the device.
+struct LinePort::LineQuiet {
+    static QHash<QString, LineQuiet>& of()
+    {
+        static QHash<QString, LineQuiet> map;
+        return map;
+    }
+
+    bool settled = true;
+    std::chrono::milliseconds wait{0};
+    QElapsedTimer since;  // since the exchange went wrong, or since the last byte after that
+
+    std::chrono::milliseconds needed() const
+    {
+        const std::optional<std::chrono::milliseconds> bound = LineWaits::bound();
+        return bound ? std::min(wait, *bound) : wait;
+    }
+};
+
 class LinePort::BusyScope {
 public:
     explicit BusyScope(LinePort* port) : port_(port)
@@ -52,7 +73,7 @@ LinePort::LinePort(QObject* parent) : LinePort(makeSerialPortTransport(), parent
 LinePort::LinePort(std::unique_ptr<SerialTransport> transport, QObject* parent)
     : QObject(parent), transport_(std::move(transport))
 {
-    connect(transport_.get(), &SerialTransport::readyRead, this, &LinePort::bytesArrived);
+    connect(transport_.get(), &SerialTransport::readyRead, this, &LinePort::onReadyRead);
 }
 
 LinePort::~LinePort()
@@ -103,6 +124,7 @@ OpenResult LinePort::open(const LineParams& params)
     }
     owners().insert(key, this);
     device_ = r.device;
+    key_ = key;
     r.status = OpenStatus::Opened;
     return r;
 }
@@ -123,7 +145,86 @@ void LinePort::close()
         }
     }
     device_.clear();
+    key_.clear();
     transport_->close();
+}
+
+LinePort::LineQuiet* LinePort::line() const
+{
+    return key_.isEmpty() ? nullptr : &LineQuiet::of()[key_];
+}
+
+void LinePort::onReadyRead()
+{
+    LineQuiet* q = line();
+    if (q && !q->settled) {
+        // The rest of an answer given up: nobody's answer now.
+        transport_->clearReceive();
+        q->since.restart();
+        return;
+    }
+    emit bytesArrived();
+}
+
+std::chrono::milliseconds LinePort::settleTime()
+{
+    // Past the few byte times at which a device's bytes follow each other,
+    // and the latency of a USB adapter that passes bytes on in batches.
+    return std::chrono::milliseconds(20);
+}
+
+void LinePort::unsettle(std::chrono::milliseconds wait)
+{
+    LineQuiet* q = line();
+    if (!q)
+        return;
+    q->wait = q->settled ? wait : std::max(q->wait, wait);
+    q->settled = false;
+    q->since.start();
+    transport_->clearReceive();
+}
+
+bool LinePort::quiet()
+{
+    LineQuiet* q = line();
+    if (!q || q->settled)
+        return q != nullptr;
+    if (transport_->bytesAvailable() > 0) {
+        transport_->clearReceive();
+        q->since.restart();
+    }
+    if (q->since.elapsed() < q->needed().count())
+        return false;
+    q->settled = true;
+    return true;
+}
+
+bool LinePort::waitQuiet()
+{
+    QTimer wake;
+    wake.setSingleShot(true);
+    wake.setTimerType(Qt::PreciseTimer);
+    while (isOpen() && !quiet()) {
+        const LineQuiet* q = line();
+        wake.start(static_cast<int>(std::max<qint64>(1, q->needed().count() - q->since.elapsed())));
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    }
+    return isOpen();
+}
+
+bool LinePort::answerEnded(std::chrono::milliseconds wait, Waiting waiting)
+{
+    if (!isOpen())
+        return false;
+    bool more = transport_->bytesAvailable() > 0;
+    if (!more) {
+        BusyScope scope(this);
+        more = waitLoop(1, settleTime(), waiting);
+    }
+    if (!more)
+        return true;
+    unsettle(wait);
+    return false;
 }
 
 bool LinePort::isOpen() const
@@ -151,6 +252,11 @@ bool LinePort::send(QByteArrayView frame, bool emptyBuffers)
 {
     if (!isOpen() || busy())
         return false;
+    {
+        BusyScope scope(this);
+        if (!waitQuiet())
+            return false;
+    }
     transport_->clearReceive();
     if (emptyBuffers)
         transport_->clearTransmit();
@@ -162,7 +268,10 @@ bool LinePort::waitForBytes(qsizetype count, std::chrono::milliseconds timeout, 
     if (!isOpen() || busy())
         return false;
     BusyScope scope(this);
-    return waitLoop(count, timeout, waiting);
+    if (waitLoop(count, timeout, waiting))
+        return true;
+    unsettle(timeout);
+    return false;
 }
 
 bool LinePort::waitLoop(qsizetype count, std::chrono::milliseconds timeout, Waiting waiting)
@@ -216,6 +325,10 @@ ExchangeResult LinePort::exchange(QByteArrayView frame, const ExchangeOptions& o
         return r;
     }
     BusyScope scope(this);
+    if (!waitQuiet()) {
+        r.status = ExchangeStatus::PortNotOpen;
+        return r;
+    }
     transport_->clearReceive();
     if (options.emptyBuffers)
         transport_->clearTransmit();
@@ -223,20 +336,31 @@ ExchangeResult LinePort::exchange(QByteArrayView frame, const ExchangeOptions& o
         r.status = ExchangeStatus::WriteFailed;
         return r;
     }
+    // A late answer can come as late as the whole wait after the write.
+    const std::chrono::milliseconds ownWait =
+        options.timeout + (options.pauseOneSecond ? std::chrono::milliseconds(1000) : std::chrono::milliseconds(0));
     if (options.pauseOneSecond)
         QThread::msleep(static_cast<unsigned long>(LineWaits::pause(std::chrono::seconds(1)).count()));
-    if (!waitLoop(std::max(1, options.awaitedBytes), options.timeout, Waiting::Yield)) {
+    const qsizetype awaited = std::max(1, options.awaitedBytes);
+    if (!waitLoop(awaited, options.timeout, Waiting::Yield)) {
         r.status = isOpen() ? ExchangeStatus::TimedOut : ExchangeStatus::PortNotOpen;
+        unsettle(ownWait);
         return r;
     }
-    switch (options.read) {
-    case ReadMode::OneByte: r.reply = transport_->read(1); break;
-    case ReadMode::Awaited: r.reply = transport_->read(std::max(1, options.awaitedBytes)); break;
-    case ReadMode::All: r.reply = transport_->read(0); break;
+    // A length given is the whole answer: a byte more and the bytes are
+    // not this device's alone.
+    const bool exact = options.read == ReadMode::OneByte || options.read == ReadMode::Exact;
+    if (exact && (transport_->bytesAvailable() > awaited || waitLoop(awaited + 1, settleTime(), Waiting::Yield))) {
+        r.reply = transport_->read(0);
+        r.status = ExchangeStatus::WrongAddress;
+        unsettle(ownWait);
+        return r;
     }
+    r.reply = transport_->read(options.read == ReadMode::All ? 0 : awaited);
     const quint8 address = frame.isEmpty() ? 0 : static_cast<quint8>(frame.front());
     if (options.checkAddress && (r.reply.isEmpty() || static_cast<quint8>(r.reply.front()) != address)) {
         r.status = ExchangeStatus::WrongAddress;
+        unsettle(ownWait);
         return r;
     }
     r.status = ExchangeStatus::Ok;

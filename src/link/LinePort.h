@@ -39,9 +39,10 @@ struct OpenResult {
 
 // How much of the reply one exchange takes from the receive buffer.
 enum class ReadMode {
-    OneByte,  // the echo; whatever follows stays for a later read
-    Awaited,  // exactly the awaited count
-    All,      // everything there
+    OneByte,  // the echo: one byte, and nothing after it
+    Awaited,  // the head of a longer answer: the awaited count; the rest stays for later reads
+    Exact,    // the whole answer: the awaited count, and nothing after it
+    All,      // everything there, of whatever length: the caller judges it
 };
 
 struct ExchangeOptions {
@@ -49,7 +50,8 @@ struct ExchangeOptions {
     std::chrono::milliseconds timeout{2000};
     // Also drop what waits to be sent. The receive buffer is emptied before
     // every write whatever this says: a byte left over from an earlier
-    // exchange must never pass for this one's acknowledgement.
+    // exchange must never pass for this one's acknowledgement (and after
+    // an exchange that went wrong the write waits for a quiet line).
     bool emptyBuffers = true;
     // A fixed pause of one second after the write, during which nothing
     // else of the program runs (some devices answer only after it).
@@ -73,7 +75,9 @@ enum class ExchangeStatus {
     Busy,          // this port is already waiting in another exchange
     WriteFailed,
     TimedOut,      // fewer than the awaited bytes within the time-out
-    WrongAddress,  // the first byte is not the address; the bytes are in `reply`
+    // Not this device's answer alone: the first byte is not the address,
+    // or more bytes came than the answer holds. The bytes are in `reply`.
+    WrongAddress,
 };
 
 struct ExchangeResult {
@@ -98,8 +102,18 @@ enum class Waiting {
 //
 // Waits measure elapsed time on a monotonic clock, so a wait that spans
 // midnight or a change of the wall clock still ends after its duration,
-// and a reply is taken the moment its last awaited byte is in. A test may
-// bound the waits on silence (see LineWaits); the program never does.
+// and a reply is taken once its last awaited byte is in and a short
+// settle has brought nothing more: an answer is exactly its length, and
+// bytes beyond it mean that another device answered too. A test may bound
+// the waits on silence (see LineWaits); the program never does.
+//
+// After an exchange that did not end with its whole answer (none, a
+// wrong or short one, one that overshot, a stream that stopped) the
+// answer may still be on its way: the next frame on the line is written
+// only once the line has been quiet for that exchange's own wait, and
+// whatever arrives meanwhile is thrown away. This holds for the device,
+// not the port object: closing the port and opening it again, or another
+// window opening it, does not skip the quiet.
 class LinePort : public QObject {
     Q_OBJECT
 public:
@@ -125,12 +139,28 @@ public:
     bool busy() const { return busy_ > 0; }
 
     // For windows that read a reply in several parts or by receive events:
-    // empties the receive buffer (and with `emptyBuffers` what waits to be
-    // sent), then writes the frame. False when closed, busy or refused.
+    // waits for a quiet line when the last exchange went wrong, empties the
+    // receive buffer (and with `emptyBuffers` what waits to be sent), then
+    // writes the frame. False when closed, busy or refused. A caller that
+    // must not wait asks quiet() first.
     bool send(QByteArrayView frame, bool emptyBuffers = true);
     // Waits until at least `count` bytes are in the receive buffer or the
-    // time is up. False on the time-out, when closed or when busy.
+    // time is up. False on the time-out (the answer then counts as gone
+    // wrong, see unsettle()), when closed or when busy.
     bool waitForBytes(qsizetype count, std::chrono::milliseconds timeout, Waiting waiting = Waiting::Yield);
+
+    // The answer to the frame sent last did not end clean (the caller found
+    // a wrong byte, or gave up on it): the next frame waits until the line
+    // has been quiet for `wait`, the answer's own wait.
+    void unsettle(std::chrono::milliseconds wait);
+    // The caller has read what should be the whole answer: true when no
+    // further byte comes within a short settle. Otherwise the answer was
+    // not the device's alone, the line is unsettled for `wait`, and false.
+    bool answerEnded(std::chrono::milliseconds wait, Waiting waiting = Waiting::Yield);
+    // Without waiting: true when the line may take the next frame, that is
+    // when the last exchange ended clean or the line has been quiet long
+    // enough since; what came meanwhile is thrown away.
+    bool quiet();
     qsizetype bytesAvailable() const;
     // Up to `maxBytes` bytes; everything there when `maxBytes` <= 0.
     QByteArray read(qsizetype maxBytes = 0);
@@ -147,9 +177,16 @@ signals:
 
 private:
     class BusyScope;
+    struct LineQuiet;
+    // How long a whole answer is watched for one more byte.
+    static std::chrono::milliseconds settleTime();
     bool waitLoop(qsizetype count, std::chrono::milliseconds timeout, Waiting waiting);
+    bool waitQuiet();
+    void onReadyRead();
+    LineQuiet* line() const;
 
     std::unique_ptr<SerialTransport> transport_;
     QString device_;
+    QString key_;
     int busy_ = 0;
 };

@@ -13,8 +13,10 @@ namespace LineWaits {
 
 // With a bound, a wait of LinePort for bytes gives up once nothing has come
 // in for that long (counted from its start or from the last byte that
-// came), and an exchange's one-second pause after the write lasts at most
-// that long. None: the waits and the pause as the commands give them.
+// came), the quiet the line keeps after an exchange that went wrong lasts
+// at most that long, and an exchange's one-second pause after the write
+// lasts at most that long. None: the waits and the pause as the commands
+// give them.
 std::optional<std::chrono::milliseconds> bound();
 void setBound(std::optional<std::chrono::milliseconds> bound);
 

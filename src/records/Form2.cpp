@@ -321,8 +321,13 @@ void Form2::clearMemory(const QString& text)
             missing > 0 ? QStringLiteral("该门禁控制器中还有%1条记录没有存入数据库,清除后这些记录将丢失。\n确实要清除吗？")
                               .arg(missing)
                         : QStringLiteral("没能读出该门禁控制器中的记录,清除后其中的记录可能丢失。\n确实要清除吗？");
-        if (!Prompt::confirm(this, question, QStringLiteral("提示信息"), Prompter::Icon::Exclamation, false))
+        if (!Prompt::confirm(this, question, QStringLiteral("提示信息"), Prompter::Icon::Exclamation, false)) {
+            // The label may still invite the clearing the question advised against.
+            Label4->setText(missing > 0 ? QStringLiteral("该门禁控制器中还有%1条记录没有存入数据库,请不要清空存储器,请重新采集!")
+                                              .arg(missing)
+                                        : QStringLiteral("没能读出该门禁控制器中的记录,存储器没有清除,请重新采集!"));
             return;
+        }
         if (!openPort()) {
             Label4->setText(QStringLiteral("串口通信端口没有打开"));
             labtext->clear();

@@ -87,14 +87,12 @@ void LockMonitor::tick()
     if (phase_ == Phase::AwaitPass)
         return;
     // The controller polled last did not answer before the next turn: its
-    // locks are no longer known.
+    // locks are no longer known, and its answer may yet come.
     if (phase_ == Phase::AwaitPoll) {
-        const QByteArray part = port_.read();
-        finishPoll(part);
-        if (!part.isEmpty())
-            quiet_.dropped(port_);
+        finishPoll({});
+        port_.unsettle(timing_.tick);
     }
-    if (phase_ != Phase::Idle || !quiet_.mayAsk(port_) || order_.isEmpty())
+    if (!port_.quiet() || order_.isEmpty())
         return;
     if (next_ >= order_.size())
         next_ = 0;
@@ -107,25 +105,28 @@ void LockMonitor::onBytes()
 {
     switch (phase_) {
     case Phase::Idle:
+        // Nobody was asked: whose bytes these are nobody can tell.
         if (timer_.isActive())
-            quiet_.dropped(port_);
+            port_.unsettle(timing_.tick);
         break;
     case Phase::AwaitPoll:
         if (port_.bytesAvailable() >= 2) {
-            const QByteArray reply = port_.read();
-            finishPoll(reply);
-            if (reply.size() != 2)
-                quiet_.dropped(port_);
+            const QByteArray reply = port_.read(2);
+            // Two bytes and not one more; the wait for one more is a few
+            // milliseconds, shorter than a tick.
+            const bool whole = port_.answerEnded(timing_.tick, Waiting::Block);
+            const bool own = whole && static_cast<quint8>(reply.at(0)) == polled_;
+            if (whole && !own)
+                port_.unsettle(timing_.tick);
+            finishPoll(own ? reply : QByteArray());
         }
         break;
     case Phase::AwaitPass: {
-        const PassTake take = takePassRecord(port_, static_cast<quint8>(polled_));
+        const PassTake take = takePassRecord(port_, static_cast<quint8>(polled_), timing_.passWait);
         if (!take.complete)
             break;
         passTimer_.stop();
         phase_ = Phase::Idle;
-        if (!take.clean)
-            quiet_.dropped(port_);
         if (take.pass)
             showPass(*take.pass);
         break;
@@ -150,11 +151,10 @@ void LockMonitor::finishPoll(const QByteArray& bytes)
 void LockMonitor::passTimedOut()
 {
     // Whatever part of a record came stays unacknowledged: the controller
-    // offers it again on a later turn.
+    // offers it again on a later turn, and the rest may yet come.
     if (phase_ == Phase::AwaitPass) {
         phase_ = Phase::Idle;
-        if (port_.bytesAvailable() > 0)
-            quiet_.dropped(port_);
+        port_.unsettle(timing_.passWait);
     }
 }
 

@@ -88,5 +88,4 @@ private:
     qsizetype next_ = 0;
     int polled_ = -1;
     Phase phase_ = Phase::Idle;
-    QuietLine quiet_;
 };

@@ -1,6 +1,7 @@
 #pragma once
 #include "records/PollCommands.h"
 
+#include <chrono>
 #include <optional>
 
 class LinePort;
@@ -14,22 +15,9 @@ struct PassTake {
 
 // Takes the answer to a ReadPassRecord sent to `asked` once nine bytes
 // are in. Only exactly one record from `asked` is an answer: a pass is
-// then acknowledged with AckPassRecord. More bytes than one record mean
-// that the rest of an earlier answer ran into this one, so nothing of
-// them is taken or acknowledged and the controller offers its pass again
-// on its next turn. Fewer bytes are left where they are.
-PassTake takePassRecord(LinePort& port, quint8 asked);
-
-// Keeps the late bytes of an answer given up out of the next exchange. A
-// poller calls dropped() when an answer was not one clean record, and for
-// bytes that come while it awaits none; at its tick, mayAsk() is false
-// (and throws away what came) until one tick has passed with nothing on
-// the line.
-class QuietLine {
-public:
-    void dropped(LinePort& port);
-    bool mayAsk(LinePort& port);
-
-private:
-    bool noisy_ = false;
-};
+// then acknowledged with AckPassRecord. More bytes than one record, or a
+// record of another address, mean that the bytes are not that
+// controller's alone: nothing of them is taken or acknowledged, the line
+// quiets down for `wait` before the next frame, and the controller offers
+// its pass again on its next turn. Fewer bytes are left where they are.
+PassTake takePassRecord(LinePort& port, quint8 asked, std::chrono::milliseconds wait);

@@ -23,35 +23,47 @@ void PassScanner::stop()
     asked_ = -1;
 }
 
+void PassScanner::giveUp()
+{
+    // Its answer may yet come: nobody is asked until the line is quiet.
+    asked_ = -1;
+    port_.unsettle(kAnswerWait);
+}
+
 void PassScanner::tick()
 {
-    // An answer still short at the end of its wait is given up, and its
-    // rest may yet come: nobody is asked until the line is quiet.
-    if (asked_ >= 0 && port_.bytesAvailable() > 0)
-        quiet_.dropped(port_);
-    asked_ = -1;
-    if (!quiet_.mayAsk(port_))
+    if (asked_ >= 0) {
+        const bool waiting = askedAt_.elapsed() < kAnswerWait.count() ||
+                             (firstByteAt_.isValid() && firstByteAt_.elapsed() < kRestWait.count());
+        if (waiting)
+            return;
+        giveUp();
+    }
+    if (!port_.quiet())
         return;
     if (next_ >= addresses_.size())
         next_ = 0;
     const int address = addresses_.at(next_);
     next_ = (next_ + 1) % addresses_.size();
+    firstByteAt_.invalidate();
     asked_ = port_.send(ReadPassRecord::frame(static_cast<quint8>(address))) ? address : -1;
+    askedAt_.start();
 }
 
 void PassScanner::onBytes()
 {
     if (asked_ < 0) {
+        // Nobody was asked: whose bytes these are nobody can tell.
         if (timer_.isActive())
-            quiet_.dropped(port_);
+            port_.unsettle(kAnswerWait);
         return;
     }
-    const PassTake take = takePassRecord(port_, static_cast<quint8>(asked_));
+    if (!firstByteAt_.isValid())
+        firstByteAt_.start();
+    const PassTake take = takePassRecord(port_, static_cast<quint8>(asked_), kAnswerWait);
     if (!take.complete)
         return;
     asked_ = -1;
-    if (!take.clean)
-        quiet_.dropped(port_);
     if (take.pass)
         emit passTaken(*take.pass);
 }

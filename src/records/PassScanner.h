@@ -1,6 +1,7 @@
 #pragma once
 #include "records/PassLine.h"
 
+#include <QElapsedTimer>
 #include <QList>
 #include <QObject>
 #include <QTimer>
@@ -9,16 +10,22 @@
 
 class LinePort;
 
-// Asks the controllers in turn, one each tick, for the pass they hold.
-// Exactly one record from the asked controller, within its tick, is
-// acknowledged and reported; a record still short when the next tick
-// comes, or more bytes than one record, is dropped unacknowledged, so the
-// controller offers it again on its next turn, and the next controller is
-// asked only once the line is quiet. Nothing waits: the port's receive
-// signal carries the reply.
+// Asks the controllers in turn, at most one each tick, for the pass they
+// hold. The controller asked stays the one asked until its answer is in
+// or its wait is over, however many ticks that spans: its first byte may
+// come any time within the wait, the rest within 0.1 s after it (or the
+// rest of the wait, when longer). Exactly one record from it is
+// acknowledged and reported; anything else is dropped unacknowledged, so
+// the controller offers its pass again on its next turn, and the next
+// controller is asked only once the line is quiet. Nothing waits in the
+// event loop: the port's receive signal carries the reply.
 class PassScanner : public QObject {
     Q_OBJECT
 public:
+    // How long a controller asked is waited for.
+    static constexpr std::chrono::milliseconds kAnswerWait{500};
+    static constexpr std::chrono::milliseconds kRestWait{100};
+
     PassScanner(LinePort& port, QList<int> addresses, std::chrono::milliseconds tick = std::chrono::milliseconds(100),
                 QObject* parent = nullptr);
 
@@ -32,11 +39,13 @@ signals:
 private:
     void tick();
     void onBytes();
+    void giveUp();
 
     LinePort& port_;
     QList<int> addresses_;
     QTimer timer_;
     qsizetype next_ = 0;
     int asked_ = -1;  // -1: no answer is awaited
-    QuietLine quiet_;
+    QElapsedTimer askedAt_;
+    QElapsedTimer firstByteAt_;  // invalid until the first byte of the answer came
 };

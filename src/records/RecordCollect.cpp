@@ -5,6 +5,7 @@
 
 #include <QElapsedTimer>
 
+#include <algorithm>
 #include <cmath>
 
 using namespace std::chrono;
@@ -20,6 +21,11 @@ milliseconds CollectPlan::lineTime(qint64 bytes, const QString& commSettings)
     const SerialFormat format = SerialFormat::parse(commSettings).value_or(SerialFormat{});
     const double seconds = double(bytes) * format.bitsPerByte() / double(std::max(1, format.baud));
     return milliseconds(static_cast<qint64>(std::ceil(seconds * 1000.0)));
+}
+
+milliseconds CollectPlan::lateWait() const
+{
+    return std::max({firstEcho, count.value_or(0ms), recordEcho, recordBody});
 }
 
 CollectPlan CollectPlan::timed(const QString& commSettings)
@@ -60,6 +66,10 @@ CollectResult CollectRecords(LinePort& comm, int address, const CollectPlan& pla
     CollectResult r;
     RecordStream stream(static_cast<quint8>(address), plan.clamps);
     auto finish = [&](CollectEnd end) {
+        if (end == CollectEnd::Complete || end == CollectEnd::NoRecords)
+            comm.answerEnded(plan.lateWait());
+        else if (end != CollectEnd::SendFailed)
+            comm.unsettle(plan.lateWait());
         r.end = end;
         r.countKnown = stream.countKnown();
         r.announced = stream.announced();

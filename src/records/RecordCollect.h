@@ -31,6 +31,9 @@ struct CollectPlan {
     // the baud rate of `commSettings` (a controller with many records is
     // slow by nature, not faulty), each of them within the manual waits.
     static CollectPlan timed(const QString& commSettings);
+    // The longest of the waits above: after an answer that went wrong, the
+    // line is quiet this long before the next frame.
+    std::chrono::milliseconds lateWait() const;
     // The line time of `bytes` bytes under `commSettings` ("9600,n,8,1").
     static std::chrono::milliseconds lineTime(qint64 bytes, const QString& commSettings);
 };
@@ -60,6 +63,8 @@ struct CollectResult {
 // by `plan`. `recordStarted` hears the number (from 1) of each record
 // before it is awaited, and the number announced. The records read before any failure are returned;
 // the caller decides whether to keep them. Nothing is read past the end
-// of the answer.
+// of the answer; an answer that went wrong, or that more bytes follow,
+// leaves the line to quiet down before the next frame (each record
+// carries the address, so a whole answer keeps its records).
 CollectResult CollectRecords(LinePort& comm, int address, const CollectPlan& plan,
                              const std::function<void(int, int)>& recordStarted = {});

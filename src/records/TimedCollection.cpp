@@ -29,15 +29,13 @@ DoorResult CollectDoor(LinePort& comm, int address, const Context& context)
     case CollectEnd::NoEcho:
     case CollectEnd::WrongEcho:
     case CollectEnd::NoCount:
-        comm.clear();
         d.outcome = DoorOutcome::Failed;
         return d;
     case CollectEnd::RecordEchoMissing:
     case CollectEnd::RecordIncomplete:
         // The answer stopped: the records before are whole and kept, as
-        // by hand; the rest may still be coming and must not reach the
-        // next controller's exchange.
-        comm.close();
+        // by hand. The rest may still be coming: the line quiets down
+        // before the next controller is asked.
         if (c.records.isEmpty()) {
             d.outcome = DoorOutcome::Failed;
             return d;
@@ -46,13 +44,11 @@ DoorResult CollectDoor(LinePort& comm, int address, const Context& context)
     default:
         // A wrong address byte in the middle: nothing of this answer can
         // be told apart from another controller's.
-        comm.close();
         d.outcome = DoorOutcome::Failed;
         d.collected = 0;
         d.mended = 0;
         return d;
     }
-    comm.clear();
     if (!SpoolFile::append(SpoolFile::path(context.params.programFolder), c.records, &d.error)) {
         d.outcome = DoorOutcome::SpoolFailed;
         return d;
@@ -80,7 +76,7 @@ QString failureReason(const DoorResult& d)
     switch (d.end) {
     case CollectEnd::SendFailed: return QStringLiteral("采集指令发不出去");
     case CollectEnd::NoEcho:
-    case CollectEnd::NoCount: return QStringLiteral("没有应答");
+    case CollectEnd::NoCount: return QStringLiteral("没有按时应答");
     case CollectEnd::WrongEcho:
     case CollectEnd::RecordEchoWrong: return QStringLiteral("应答的地址不对");
     default: return QStringLiteral("应答中断");

@@ -43,13 +43,13 @@ struct Context {
 };
 
 // Opens the port when it is closed, collects `address`, spools and
-// imports. The port stays open after a run that read the header; a failed
-// record transfer closes it, so that no late byte reaches the next
-// controller's exchange.
+// imports. The port stays open; after an answer that went wrong the line
+// quiets down before the next controller is asked, so that no late byte
+// reaches its exchange.
 DoorResult CollectDoor(LinePort& comm, int address, const Context& context);
 
 // One controller's outcome in the main window's status bar, with the
-// reason of a failure: "3号失败(没有应答)".
+// reason of a failure: "3号失败(没有按时应答)".
 QString outcomeText(const DoorResult& result);
 // The line of the main window's status bar for one run, the controllers'
 // outcomes joined by `separator`.

@@ -36,12 +36,14 @@ private slots:
     void readSysWritesTheStatusLine();
     void readSysFailureLeavesTheFile();
     void readSysTakesASplitReply();
-    void readSysTakesAnOverlongReply();
+    void readSysRefusesAnOverlongReply();
     void readSysWithoutPort();
     void delayTimeSendsRoundedCount_data();
     void delayTimeSendsRoundedCount();
     void delayTooLongSendsNothing();
     void lateEchoNeverConfirmsLaterCommand();
+    void noAnswerOfOneCommandAcknowledgesTheNext_data();
+    void noAnswerOfOneCommandAcknowledgesTheNext();
     void clearControllerClearsBoth();
     void clearControllerStopsAtSilence();
     void openLockOpensTheChosenLock();
@@ -83,8 +85,8 @@ void RoutinesTest::readSysFailureLeavesTheFile()
     QCOMPARE(ReadSys(comm, 5, Session::lineParams()).outcome, LineOutcome::NoAnswer);
     QVERIFY(t.elapsed() >= 2900);
     QCOMPARE(statusFile(), kSentinel);
-    // The late reply is in before the next query goes out.
-    QTRY_VERIFY_WITH_TIMEOUT(comm.bytesAvailable() >= 15, 5000);
+    // The late reply is on the line before the next query goes out.
+    QTRY_VERIFY_WITH_TIMEOUT(!h.sim.sending(), 5000);
 
     // Another address answers.
     c.behaviour.delayMs = 0;
@@ -111,18 +113,20 @@ void RoutinesTest::readSysTakesASplitReply()
     QVERIFY(SysInf::read());
 }
 
-void RoutinesTest::readSysTakesAnOverlongReply()
+void RoutinesTest::readSysRefusesAnOverlongReply()
 {
     LineHome h(LineHome::Waits::Short);
     RawPeer peer;
-    // Fifteen bytes of status and one more byte in the same burst.
+    // Fifteen bytes of status and one more byte in the same burst: not
+    // this controller's status alone.
     peer.answer = QByteArray::fromHex("0504D2074604120710234502021000") + QByteArray(1, '\x55');
     QVERIFY(peer.start(h.home.path(), 4));
     Session::PortNo = 4;
+    writeStatusFile(kSentinel);
     LinePort comm;
     const ReadSysResult r = ReadSys(comm, 5, Session::lineParams());
-    QCOMPARE(r.outcome, LineOutcome::Ok);
-    QCOMPARE(statusFile(), kExampleLine);
+    QCOMPARE(r.outcome, LineOutcome::WrongAnswer);
+    QCOMPARE(statusFile(), kSentinel);
     QCOMPARE(peer.received, hexes({"050204"}));
 }
 
@@ -191,7 +195,7 @@ void RoutinesTest::lateEchoNeverConfirmsLaterCommand()
     QVERIFY(comm.open(Session::lineParams()).ok());
     QCOMPARE(DelayTime(comm, 5, 1, 1.0), LineOutcome::NoAnswer);
     // The late echo comes in while nothing waits for it.
-    QTRY_VERIFY_WITH_TIMEOUT(comm.bytesAvailable() > 0, 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(!h.sim.sending(), 5000);
     c.behaviour.silent = true;
     // The stale byte must not end the wait: it lasts until the wait gives up.
     const LineWaitScope quick = LineWaitScope::shortWaits();
@@ -199,6 +203,33 @@ void RoutinesTest::lateEchoNeverConfirmsLaterCommand()
     t.start();
     QCOMPARE(ClearRecords(comm, 5), LineOutcome::NoAnswer);
     QVERIFY(t.elapsed() >= LineWaitScope::kShort.count());
+}
+
+// The answer to the first command comes late or with bytes that are not
+// its own, and the next command's frame is lost: nothing acknowledges it.
+void RoutinesTest::noAnswerOfOneCommandAcknowledgesTheNext_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<LineOutcome>("first");
+    QTest::newRow("lock delay 0.5 s late, then lock 2") << QStringLiteral("slow 9 2500") << LineOutcome::NoAnswer;
+    QTest::newRow("status 0.5 s late, then initialising") << QStringLiteral("slow 9 3500") << LineOutcome::NoAnswer;
+    QTest::newRow("stray byte before a status") << QStringLiteral("stray 9 9") << LineOutcome::WrongAnswer;
+    QTest::newRow("another's status after it") << QStringLiteral("follow 9 8") << LineOutcome::WrongAnswer;
+}
+
+void RoutinesTest::noAnswerOfOneCommandAcknowledgesTheNext()
+{
+    QFETCH(QString, fault);
+    LineHome h;
+    h.sim.addController(8);
+    h.sim.addController(9);
+    h.sim.command(fault);
+    h.sim.command(QStringLiteral("lose 9 1 1"));
+    LinePort comm;
+    QVERIFY(comm.open(Session::lineParams()).ok());
+    const bool delays = fault == QLatin1String("slow 9 2500");
+    QTEST(delays ? DelayTime(comm, 9, 1, 4.0) : ReadStatus(comm, 9).outcome, "first");
+    QCOMPARE(delays ? DelayTime(comm, 9, 2, 4.0) : ClearController(comm, 9), LineOutcome::NoAnswer);
 }
 
 void RoutinesTest::clearControllerClearsBoth()

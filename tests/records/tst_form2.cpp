@@ -294,6 +294,8 @@ void TestForm2::clearingKeepsPassesMadeWhileStreaming()
     win.clear()->click();
     QCOMPARE(h.prompts.shown.size(), questions);
     QTEST(int(c.records.size()), "left");
+    // No to the question leaves no invitation to clear.
+    QVERIFY(questions == 1 || win.label4() == QStringLiteral("该门禁控制器中还有1条记录没有存入数据库,请不要清空存储器,请重新采集!"));
     // Every pass the controller took is in `data` or still in the controller.
     QCOMPARE(c.records.isEmpty() ? dataRows(h.home).size() : c.records.size(), made);
 }

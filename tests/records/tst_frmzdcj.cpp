@@ -78,6 +78,8 @@ private slots:
     void storesEveryControllerOnce();
     void slowControllerWithManyRecords();
     void wrongRecordEchoFailsThatController();
+    void lateOrRepeatedAnswerSpoilsNoOther_data();
+    void lateOrRepeatedAnswerSpoilsNoOther();
     void spoolLeftByAFailedRunGoesInFirst();
     void spoolThatCannotBeStoredNamesNoRejectFile();
     void stoppedAnswerKeepsItsRecords_data();
@@ -170,6 +172,27 @@ void TestFrmZDCJ::wrongRecordEchoFailsThatController()
     QCOMPARE(run.lab, QStringLiteral("终端没有数据输出!"));
 }
 
+void TestFrmZDCJ::lateOrRepeatedAnswerSpoilsNoOther_data()
+{
+    QTest::addColumn<QString>("fault");  // of controller 2, with 50 records
+    QTest::addColumn<QString>("summary");
+    QTest::newRow("answers 3.5 s late") << "slow 2 3500" << QStringLiteral("2号失败(没有按时应答)，3号存入1000条，4号存入2条");
+    // The copy streams at the line's pace well after the first answer.
+    QTest::newRow("answers twice") << "twice 2 on;pace 2 on" << QStringLiteral("2号存入50条，3号存入1000条，4号存入2条");
+}
+
+void TestFrmZDCJ::lateOrRepeatedAnswerSpoilsNoOther()
+{
+    LineHome h;
+    h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (2), (3), (4)"));
+    for (int a : {2, 3, 4})
+        addRecords(h.sim.addController(static_cast<quint8>(a)), a == 3 ? 1000 : a == 2 ? 50 : 2);
+    QFETCH(QString, fault);
+    for (const QString& f : fault.split(QLatin1Char(';')))
+        h.sim.command(f);
+    QTEST(Run().summaries.value(0), "summary");
+}
+
 void TestFrmZDCJ::spoolThatCannotBeStoredNamesNoRejectFile()
 {
     LineHome h;
@@ -236,7 +259,7 @@ void TestFrmZDCJ::everyOutcomeReadableFromTheMainWindow()
         Controller& c = h.sim.addController(static_cast<quint8>(a));
         addRecords(c, a, QDateTime(QDate(2024, 3, a), QTime(8, 0)));
         switch (a % 4) {
-        case 1: c.behaviour.silent = true; expected << QStringLiteral("%1号失败(没有应答)").arg(a); break;
+        case 1: c.behaviour.silent = true; expected << QStringLiteral("%1号失败(没有按时应答)").arg(a); break;
         case 2: c.behaviour.wrongAddress = true; expected << QStringLiteral("%1号失败(应答的地址不对)").arg(a); break;
         case 3:
             c.collectStopsAfter = 1;

@@ -60,7 +60,22 @@ QJsonObject Behaviour::toJson() const
 {
     return {{QStringLiteral("silent"), silent},       {QStringLiteral("delayMs"), delayMs},
             {QStringLiteral("wrongAddress"), wrongAddress}, {QStringLiteral("splitAt"), splitAt},
-            {QStringLiteral("splitGapMs"), splitGapMs}, {QStringLiteral("paced"), paced}};
+            {QStringLiteral("splitGapMs"), splitGapMs}, {QStringLiteral("paced"), paced},
+            {QStringLiteral("loseFrames"), loseFrames}, {QStringLiteral("loseAfter"), loseAfter},
+            {QStringLiteral("twice"), twice},           {QStringLiteral("strayByte"), strayByte},
+            {QStringLiteral("followedBy"), followedBy}};
+}
+
+bool Behaviour::loses()
+{
+    if (loseFrames <= 0)
+        return false;
+    if (loseAfter > 0) {
+        --loseAfter;
+        return false;
+    }
+    --loseFrames;
+    return true;
 }
 
 void Behaviour::fromJson(const QJsonObject& o)
@@ -71,6 +86,11 @@ void Behaviour::fromJson(const QJsonObject& o)
     splitAt = o.value(QStringLiteral("splitAt")).toInt(splitAt);
     splitGapMs = o.value(QStringLiteral("splitGapMs")).toInt(splitGapMs);
     paced = o.value(QStringLiteral("paced")).toBool(paced);
+    loseFrames = o.value(QStringLiteral("loseFrames")).toInt(loseFrames);
+    loseAfter = o.value(QStringLiteral("loseAfter")).toInt(loseAfter);
+    twice = o.value(QStringLiteral("twice")).toBool(twice);
+    strayByte = o.value(QStringLiteral("strayByte")).toInt(strayByte);
+    followedBy = o.value(QStringLiteral("followedBy")).toInt(followedBy);
 }
 
 // ---- CardEntry ----

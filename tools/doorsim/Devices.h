@@ -18,6 +18,16 @@ struct Behaviour {
     int splitAt = 0;            // more than 0: that many bytes first, the rest after splitGapMs
     int splitGapMs = 0;
     bool paced = false;         // bytes leave at the line's baud rate, not all at once
+    // After `loseAfter` more frames taken, the next `loseFrames` frames to
+    // it are lost on the line: no action, no answer.
+    int loseFrames = 0;
+    int loseAfter = 0;
+    bool twice = false;         // each reply goes out a second time right after the first
+    int strayByte = -1;         // 0..255: a byte on the line before each reply
+    int followedBy = -1;        // a controller address: its reply to the same frame follows this one's
+
+    // Whether the frame now arriving is lost, counting it.
+    bool loses();
 
     QJsonObject toJson() const;
     void fromJson(const QJsonObject& o);

@@ -220,14 +220,18 @@ void Simulator::dispatch(const QByteArray& frame)
     if (CommandFrame::lengthOf(f->command) != static_cast<quint8>(frame.at(1)))
         return;
     if (f->command == static_cast<quint8>(CommandCode::ReadCard)) {
-        if (reader_ && reader_->address == f->address && !reader_->behaviour.silent)
+        if (reader_ && reader_->address == f->address && !reader_->behaviour.silent && !reader_->behaviour.loses())
             queueReply(reader_->handle(f->command, f->parameters), reader_->behaviour);
         return;
     }
     Controller* c = controller(f->address);
-    if (!c || c->behaviour.silent)
+    if (!c || c->behaviour.silent || c->behaviour.loses())
         return;
-    queueReply(c->handle(f->command, f->parameters), c->behaviour);
+    QByteArray reply = c->handle(f->command, f->parameters);
+    Controller* next = c->behaviour.followedBy >= 0 ? controller(static_cast<quint8>(c->behaviour.followedBy)) : nullptr;
+    if (!reply.isEmpty() && next && next != c)
+        reply += next->handle(f->command, f->parameters);
+    queueReply(reply, c->behaviour);
 }
 
 void Simulator::queueReply(QByteArray reply, const Behaviour& b)
@@ -236,6 +240,8 @@ void Simulator::queueReply(QByteArray reply, const Behaviour& b)
         return;
     if (b.wrongAddress)
         reply[0] = static_cast<char>((static_cast<quint8>(reply.at(0)) + 1) % 100);
+    if (b.strayByte >= 0 && b.strayByte <= 255)
+        reply.prepend(static_cast<char>(b.strayByte));
     emit replyQueued(reply);
     emit log(QStringLiteral("-> %1").arg(reply.size() > 40 ? hex(reply.left(40)) + QStringLiteral(" ... (%1 bytes)").arg(reply.size())
                                                            : hex(reply)));
@@ -245,6 +251,8 @@ void Simulator::queueReply(QByteArray reply, const Behaviour& b)
     } else {
         out_.append({reply, b.delayMs, b.paced});
     }
+    if (b.twice)
+        out_.append({reply, 0, b.paced});
     if (!outTimer_.isActive() && !writeNotifier_->isEnabled())
         pump();
 }
@@ -355,6 +363,10 @@ QString Simulator::commandHelp()
         "wrong WHO on|off           answer with another address\n"
         "split WHO AT GAPMS         send AT bytes of each reply, the rest GAPMS later (AT 0: whole)\n"
         "pace WHO on|off            send bytes at the line speed instead of all at once\n"
+        "lose WHO N [AFTER]         after AFTER more frames, the next N frames to WHO are lost\n"
+        "twice WHO on|off           send each reply twice, the copy right after it\n"
+        "stray WHO BYTE|off         a byte (0..255) on the line before each reply\n"
+        "follow ADDR OTHER|off      controller OTHER's reply to the same frame follows ADDR's\n"
         "baud N                     the line speed for paced replies (10 bits a byte)\n"
         "dump [FILE]                the state as JSON, on the output or into FILE\n"
         "load FILE                  replace the state with the JSON of FILE\n"
@@ -552,6 +564,32 @@ QString Simulator::command(const QString& line)
             return bad(QStringLiteral("split WHO AT GAPMS"));
         b->splitAt = *atByte;
         b->splitGapMs = *gap;
+        return ok;
+    }
+    if (verb == QLatin1String("lose") && (w.size() == 3 || w.size() == 4)) {
+        Behaviour* b = behaviourOf(w.at(1));
+        const auto n = number(w.at(2), 0, 1 << 20);
+        const auto after = w.size() == 4 ? number(w.at(3), 0, 1 << 20) : std::optional<int>(0);
+        if (!b || !n || !after)
+            return bad(QStringLiteral("lose WHO N [AFTER]"));
+        b->loseFrames = *n;
+        b->loseAfter = *after;
+        return ok;
+    }
+    if ((verb == QLatin1String("stray") || verb == QLatin1String("follow")) && w.size() == 3) {
+        Behaviour* b = behaviourOf(w.at(1));
+        const auto v = w.at(2) == QLatin1String("off") ? std::optional<int>(-1) : number(w.at(2), 0, 255);
+        if (!b || !v)
+            return bad(QStringLiteral("%1 WHO VALUE|off").arg(verb));
+        (verb == QLatin1String("stray") ? b->strayByte : b->followedBy) = *v;
+        return ok;
+    }
+    if (verb == QLatin1String("twice") && w.size() == 3) {
+        Behaviour* b = behaviourOf(w.at(1));
+        const auto on = onOff(w.at(2).toLower());
+        if (!b || !on)
+            return bad(QStringLiteral("twice WHO on|off"));
+        b->twice = *on;
         return ok;
     }
     if (verb == QLatin1String("baud") && w.size() == 2) {

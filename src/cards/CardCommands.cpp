@@ -55,7 +55,7 @@ CardResult echoed(LinePort& comm, const QByteArray& frame, const CardSendOptions
         // A controller that answers after the wait has taken the command
         // all the same: the operator must hear that its card list is in
         // doubt, not that it was silent.
-        r.lateEcho = comm.waitForBytes(1, options.timeout);
+        r.lateEcho = comm.quietAfterFailure();
         break;
     }
     // The rest of a longer reply, or a late byte, must not wait for the

@@ -41,6 +41,7 @@ struct LinePort::LineQuiet {
     }
 
     bool settled = true;
+    bool heard = false;  // bytes came since the exchange went wrong
     std::chrono::milliseconds wait{0};
     QElapsedTimer since;  // since the exchange went wrong, or since the last byte after that
 
@@ -160,6 +161,7 @@ void LinePort::onReadyRead()
     if (q && !q->settled) {
         // The rest of an answer given up: nobody's answer now.
         transport_->clearReceive();
+        q->heard = true;
         q->since.restart();
         return;
     }
@@ -179,6 +181,8 @@ void LinePort::unsettle(std::chrono::milliseconds wait)
     if (!q)
         return;
     q->wait = q->settled ? wait : std::max(q->wait, wait);
+    if (q->settled)
+        q->heard = false;
     q->settled = false;
     q->since.start();
     transport_->clearReceive();
@@ -191,6 +195,7 @@ bool LinePort::quiet()
         return q != nullptr;
     if (transport_->bytesAvailable() > 0) {
         transport_->clearReceive();
+        q->heard = true;
         q->since.restart();
     }
     if (q->since.elapsed() < q->needed().count())
@@ -210,6 +215,16 @@ bool LinePort::waitQuiet()
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
     }
     return isOpen();
+}
+
+bool LinePort::quietAfterFailure()
+{
+    if (!isOpen() || busy())
+        return false;
+    BusyScope scope(this);
+    waitQuiet();
+    const LineQuiet* q = line();
+    return q && q->heard;
 }
 
 bool LinePort::answerEnded(std::chrono::milliseconds wait, Waiting waiting)

@@ -157,6 +157,11 @@ public:
     // further byte comes within a short settle. Otherwise the answer was
     // not the device's alone, the line is unsettled for `wait`, and false.
     bool answerEnded(std::chrono::milliseconds wait, Waiting waiting = Waiting::Yield);
+    // Waits now, rather than before the next frame, until the line has been
+    // quiet after an answer that went wrong. True when bytes came in the
+    // meantime: a device answered after its wait, so the command may have
+    // been carried out although it was not acknowledged.
+    bool quietAfterFailure();
     // Without waiting: true when the line may take the next frame, that is
     // when the last exchange ended clean or the line has been quiet long
     // enough since; what came meanwhile is thrown away.

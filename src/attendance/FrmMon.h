@@ -31,10 +31,6 @@ public:
     // has no program for it. Tests replace it.
     std::function<bool(const QUrl&)> openDocument;
 
-    // The year and month of the last query, and the day last picked (0: none).
-    int sheetYear() const { return sheetYear_; }
-    int sheetMonth() const { return sheetMonth_; }
-    int pickedDay() const { return pickedDay_; }
     const QString& savedFile() const { return savedFile_; }
 
 protected:

@@ -16,38 +16,9 @@ bool fail(const QSqlQuery& q, QString* error)
     return false;
 }
 
-int code(const QVariant& v, int low, int high)
-{
-    bool ok = false;
-    const int c = v.toInt(&ok);
-    return ok && c >= low && c <= high ? c : 0;
-}
-
 }  // namespace
 
 namespace CardRows {
-
-CardLimits limitsOf(const QSqlRecord& row)
-{
-    CardLimits l;
-    const QDate d1 = DateText::toDate(row.value(QStringLiteral("开始日期")));
-    const QDate d2 = DateText::toDate(row.value(QStringLiteral("截止日期")));
-    if (d1.isValid() && d2.isValid()) {
-        l.startDate = d1;
-        l.endDate = d2;
-    }
-    l.weekStart = code(row.value(QStringLiteral("开始星期")), 0, 15);
-    l.weekEnd = code(row.value(QStringLiteral("截止星期")), 0, 15);
-    const QTime t1 = DateText::toTime(row.value(QStringLiteral("开始时间")));
-    const QTime t2 = DateText::toTime(row.value(QStringLiteral("截止时间")));
-    if (t1.isValid() && t2.isValid()) {
-        l.startTime = t1;
-        l.endTime = t2;
-    }
-    l.lock1Mode = code(row.value(QStringLiteral("ctrl_state1")), 0, 3);
-    l.lock2Mode = code(row.value(QStringLiteral("ctrl_state2")), 0, 3);
-    return l;
-}
 
 StoredLimits stored(const CardLimits& limits)
 {

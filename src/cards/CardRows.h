@@ -15,11 +15,6 @@
 // of its own: the caller wraps a controller's writes in one.
 namespace CardRows {
 
-// A faka row's limits as the controller gets them: a Null pair (or an
-// unreadable value) gives no limit, a Null weekday code counts as 0, and
-// a passing mode outside 0..3 or Null as 0.
-CardLimits limitsOf(const QSqlRecord& row);
-
 // The stored values of the limits: dates, weekdays and times each as a
 // pair, Null when that limit is not on. The weekday pair is stored when
 // either code is not 0.

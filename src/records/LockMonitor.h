@@ -62,7 +62,6 @@ public:
     bool running() const { return timer_.isActive(); }
 
     const QList<MonitorEntry>& entries() const { return entries_; }
-    const QList<int>& pollOrder() const { return order_; }
 
 signals:
     void entryChanged(int index);

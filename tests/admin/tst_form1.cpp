@@ -2,6 +2,7 @@
 #include "support/OperatorInput.h"
 #include "admin/Form1.h"
 #include "session/Session.h"
+#include "db/BoundQuery.h"
 #include "db/Database.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TestHome.h"
@@ -66,22 +67,17 @@ void halve(const QString& file)
 
 enum class Damage { Pattern, Zeros, AnotherPage };
 
-// Overwrites the middle one of the pages that hold the door records, as
-// a failing disk or a cut copy would.
+// Overwrites the middle page of the door records, as a failing disk or a cut copy would.
 void overwritePage(const QString& file, Damage damage)
 {
-    const QString name = QStringLiteral("pages-%1").arg(QRandomGenerator::global()->generate());
-    QList<qint64> pages;
+    QStringList pages;
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("pages"));
         db.setDatabaseName(file);
         QVERIFY(db.open());
-        QSqlQuery q(db);
-        QVERIFY(q.exec(QStringLiteral("SELECT pageno FROM dbstat WHERE name = 'data' ORDER BY pageno")));
-        while (q.next())
-            pages << q.value(0).toLongLong();
+        pages = BoundQuery::firstColumn(db, QStringLiteral("SELECT pageno FROM dbstat WHERE name = 'data' ORDER BY pageno"));
     }
-    QSqlDatabase::removeDatabase(name);
+    QSqlDatabase::removeDatabase(QStringLiteral("pages"));
     QFile f(file);
     QVERIFY(f.open(QIODevice::ReadWrite));
     const QByteArray header = f.read(100);
@@ -89,7 +85,7 @@ void overwritePage(const QString& file, Damage damage)
     if (pageSize == 1)
         pageSize = 65536;
     QVERIFY(pages.size() > 2);
-    const qint64 middle = pages.at(pages.size() / 2) - 1;   // numbered from 1
+    const qint64 middle = pages.at(pages.size() / 2).toLongLong() - 1;   // numbered from 1
     QByteArray page(pageSize, damage == Damage::Zeros ? '\0' : char(0xA5));
     if (damage == Damage::AnotherPage) {
         // A whole, well-formed page of another table.

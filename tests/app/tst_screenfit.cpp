@@ -1,7 +1,4 @@
-// Every window the menu opens, on the smallest screen the program accepts
-// and with a large font: every button can be reached and no caption or value
-// is cut. The windows come from the menu's own table, so a new tool is
-// covered as soon as the menu has it.
+// Every window of the menu, on the smallest screen and a large font: every button is reached, no text cut.
 
 #include "app/MainWindow.h"
 #include "app/Tools.h"
@@ -11,17 +8,14 @@
 #include <QtTest>
 #include <QtWidgets>
 
-namespace {
-
 // A control's caption or value, and the room it has for it.
-std::pair<QString, int> textAndRoom(const QWidget* c)
+static std::pair<QString, int> textAndRoom(const QWidget* c)
 {
     if (auto* b = qobject_cast<const QAbstractButton*>(c)) {
         QStyleOptionButton o;
         o.initFrom(b);
-        const auto part = b->inherits("QCheckBox")      ? QStyle::SE_CheckBoxContents
-                          : b->inherits("QRadioButton") ? QStyle::SE_RadioButtonContents
-                                                        : QStyle::SE_PushButtonContents;
+        const auto part = b->inherits("QCheckBox") ? QStyle::SE_CheckBoxContents
+                          : b->inherits("QRadioButton") ? QStyle::SE_RadioButtonContents : QStyle::SE_PushButtonContents;
         return {QString(b->text()).remove(QLatin1Char('&')), c->style()->subElementRect(part, &o, b).width()};
     }
     if (auto* l = qobject_cast<const QLabel*>(c); l && !l->wordWrap() && !Qt::mightBeRichText(l->text()))
@@ -30,8 +24,6 @@ std::pair<QString, int> textAndRoom(const QWidget* c)
         return {e->displayText(), e->contentsRect().width() - (e->hasFrame() ? 8 : 4)};
     return {};
 }
-
-}  // namespace
 
 class ScreenFitTest : public QObject {
     Q_OBJECT
@@ -46,43 +38,40 @@ private slots:
                     if (t.open)
                         QTest::addRow("%s at %.1fx font", qPrintable(t.caption), scale) << t.id << scale;
     }
-    void everyControlFits();
-};
-
-void ScreenFitTest::everyControlFits()
-{
-    QFETCH(int, tool);
-    QFETCH(qreal, scale);
-    QCOMPARE(QGuiApplication::primaryScreen()->availableGeometry(), QRect(0, 0, 800, 600));
-    const AppFont::Sized font(QApplication::font().pointSizeF() * scale);
-    LineHome line(LineHome::Waits::Short);
-    line.home.exec(QStringLiteral("INSERT INTO doors (地址, namedr1, delay1, dtype1) VALUES (1, '东门', 3, '玻')"));
-    line.home.exec(QStringLiteral("INSERT INTO owt VALUES ('08:30:00', '11:30:00', '13:30:00', '17:30:00', "
-                                  "'08:35:00', '11:25:00', '13:35:00', '17:25:00')"));
-    menu m;
-    m.load();
-    m.setToolEnabled(tool, true);
-    m.triggerTool(tool);
-    // Looked at as it is shown: the timed collection closes itself when its run ends.
-    QWidget* w = m.openWindow(tool);
-    QVERIFY(w && w->isVisible());
-    QStringList faults;
-    if (!w->screen()->availableGeometry().contains(w->frameGeometry()))
-        faults << QStringLiteral("the window lies at ") + QDebug::toString(w->frameGeometry());
-    for (QWidget* c : w->findChildren<QWidget*>()) {
-        if (!c->isVisibleTo(w) || c->window() != w)
-            continue;
-        const QString name = QDebug::toString(c);
-        // Nothing around a button hides any of it.
-        if (qobject_cast<QAbstractButton*>(c) && c->visibleRegion() != QRegion(c->rect()))
-            faults << name + QStringLiteral(" is off the window");
-        const auto [text, room] = textAndRoom(c);
-        for (const QString& part : text.split(QLatin1Char('\n')))
-            if (!part.isEmpty() && c->fontMetrics().horizontalAdvance(part) > room)
-                faults << QStringLiteral("%1 cuts \"%2\"").arg(name, text);
+    void everyControlFits()
+    {
+        QFETCH(int, tool);
+        QFETCH(qreal, scale);
+        QCOMPARE(QGuiApplication::primaryScreen()->availableGeometry(), QRect(0, 0, 800, 600));
+        const AppFont::Sized font(QApplication::font().pointSizeF() * scale);
+        LineHome line(LineHome::Waits::Short);
+        line.home.exec(QStringLiteral("INSERT INTO doors (地址, namedr1, delay1, dtype1) VALUES (1, '东门', 3, '玻')"));
+        line.home.exec(QStringLiteral("INSERT INTO owt VALUES ('08:30:00', '11:30:00', '13:30:00', '17:30:00', "
+                                      "'08:35:00', '11:25:00', '13:35:00', '17:25:00')"));
+        menu m;
+        m.load();
+        m.setToolEnabled(tool, true);
+        m.triggerTool(tool);
+        // Looked at as it is shown: the timed collection closes itself when its run ends.
+        QWidget* w = m.openWindow(tool);
+        QVERIFY(w && w->isVisible());
+        QStringList faults;
+        if (!w->screen()->availableGeometry().contains(w->frameGeometry()))
+            faults << QStringLiteral("the window lies at ") + QDebug::toString(w->frameGeometry());
+        for (QWidget* c : w->findChildren<QWidget*>()) {
+            if (!c->isVisibleTo(w) || c->window() != w)
+                continue;
+            // Nothing around a button hides any of it.
+            if (qobject_cast<QAbstractButton*>(c) && c->visibleRegion() != QRegion(c->rect()))
+                faults << QDebug::toString(c) + QStringLiteral(" is off the window");
+            const auto [text, room] = textAndRoom(c);
+            for (const QString& part : text.split(QLatin1Char('\n')))
+                if (!part.isEmpty() && c->fontMetrics().horizontalAdvance(part) > room)
+                    faults << QStringLiteral("%1 cuts \"%2\"").arg(QDebug::toString(c), text);
+        }
+        QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QStringLiteral("; "))));
     }
-    QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QStringLiteral("; "))));
-}
+};
 
 // The offscreen platform reads its screen when the application starts.
 const bool screenSet = [] {

@@ -299,8 +299,7 @@ void TestFrmTkcx::printHoldsTheGridsRowsAsCorrected()
     win.click("Command2");
     QCOMPARE(reports.shown.size(), 1);
     QCOMPARE(gridColumn(win.grid->model(), Department), (QStringList{"C座", "A座", "A座"}));
-    QCOMPARE(column(home, QStringLiteral("SELECT 部门 || 物理卡号 FROM dfakapt ORDER BY rowid")),
-             (QStringList{"C座r2", "A座r1", "A座r5"}));
+    QCOMPARE(column(home, QStringLiteral("SELECT 部门 || 物理卡号 FROM dfakapt ORDER BY rowid")), (QStringList{"C座r2", "A座r1", "A座r5"}));
 }
 
 QTEST_MAIN(TestFrmTkcx)

@@ -718,17 +718,12 @@ void DatabaseTest::everyConnectionTakesTheProgramsSettings()
     TestHome home;
     const QString cache = QStringLiteral("PRAGMA cache_size");
     EditableGridModel grid(home.db(), {cache}, {}, {});
-    QVERIFY(grid.run([&](QSqlDatabase reader) {
-        QSqlQuery q(reader);
-        q.exec(cache);
-        return q;
-    }));
+    QVERIFY(grid.run([&](QSqlDatabase reader) { return QSqlQuery(cache, reader); }));
     QVERIFY(Database::openFile(home.file(QStringLiteral("door.db")), QStringLiteral("own")).ok());
     const QList<int> held{home.scalar(cache).toInt(), grid.index(0, 0).data().toInt(),
                           TestHome::scalar(QSqlDatabase::database(QStringLiteral("own")), cache).toInt()};
     Database::removeConnection(QStringLiteral("own"));
-    // The shared one, a grid's reader, a file's own; SQLite's default of
-    // 2,000 KiB (-2000) would make a sorter of millions of rows spill to disk.
+    // The shared one, a grid's reader, a file's own: SQLite's -2000 would spill a sort of millions to disk.
     QCOMPARE(held, (QList<int>{-65536, -65536, -65536}));
 }
 

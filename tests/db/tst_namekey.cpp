@@ -222,8 +222,7 @@ void TestNameKey::openingGivesEveryNameItsKey()
                 TestHome::exec(plain, QStringLiteral("DROP INDEX \"%1_name_key\"").arg(table));
                 TestHome::exec(plain, QStringLiteral("ALTER TABLE \"%1\" DROP COLUMN name_key").arg(table));
             }
-            // The keys came with the second version.
-            TestHome::exec(plain, QStringLiteral("PRAGMA user_version = 1"));
+            TestHome::exec(plain, QStringLiteral("PRAGMA user_version = 1"));   // the keys came with the second version
         }
         for (const QString& name : {QStringLiteral("赵磊"), QStringLiteral("安娜"), QStringLiteral("陈静")}) {
             TestHome::exec(plain, insertInto(QStringLiteral("people")), {name, name});

@@ -18,7 +18,6 @@
 #include <QtTest>
 
 #include <functional>
-
 #include <sys/mount.h>
 
 namespace {
@@ -88,13 +87,8 @@ void writeOlderDatabase(const QString& file)
                  "DROP INDEX data_pass",
                  "CREATE INDEX data_pass ON data (卡号, 日期, 时间, flag, 地址)",
                  "CREATE INDEX data_day ON data (日期)",
-                 "DROP INDEX data_card_pass",
-                 "DROP INDEX data_time",
-                 "DROP INDEX data_address",
-                 "DROP INDEX people_department",
-                 "DROP INDEX people_name",
-                 "DROP INDEX people_card_value",
-                 "DROP INDEX datakq_department",
+                 "DROP INDEX data_card_pass", "DROP INDEX data_time", "DROP INDEX data_address", "DROP INDEX people_department",
+                 "DROP INDEX people_name", "DROP INDEX people_card_value", "DROP INDEX datakq_department",
                  "DROP INDEX dfaka_department",
                  "DROP INDEX dfaka_name",
                  "DROP INDEX dfaka_address",
@@ -284,16 +278,14 @@ void SchemaVersionTest::restoreOfAnotherVersion()
     QCOMPARE(Schema::version(home.db()), Schema::currentVersion());
     QCOMPARE(home.scalar(QStringLiteral("SELECT group_concat(部门, '|') FROM department")).toString(),
              restored ? QStringLiteral("Sales|财务") : QStringLiteral("live"));
-    // The window says why a backup of a newer program is refused.
-    Form1 window;
+    Form1 window;   // says why a backup of a newer program is refused
     window.chooseRestoreFile = [&backup](QWidget*) { return backup; };
     ScriptedPrompter prompts;
     window.findChild<QPushButton*>(QStringLiteral("Command3"))->click();
     QCOMPARE(prompts.texts().first().startsWith(QStringLiteral("选择数据库错误！\n数据库版本 ")), !restored);
 }
 
-// The commit fails for want of space; SQLite has then ended the transaction
-// itself, and a rollback's own complaint would hide why: in any service.
+// SQLite ends a transaction whose commit finds no space; a rollback's complaint must not hide why.
 void SchemaVersionTest::aFullDiskIsToldAsSuch()
 {
     QTemporaryDir dir;
@@ -306,10 +298,9 @@ void SchemaVersionTest::aFullDiskIsToldAsSuch()
     QFile filler(dir.filePath(QStringLiteral("filler")));
     QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
     filler.write(QByteArray(1 << 20, 'x'));  // as much as fits
-    const QString saved = CollectSchedule::save(Database::shared(), CollectSchedule::manual()).error;
-    QVERIFY2(saved.contains(QStringLiteral("database or disk is full")), qPrintable(saved));
-    const QString why = Initialisation::run(Database::shared(), QStringLiteral("X")).error;
-    QVERIFY2(why.contains(QStringLiteral("database or disk is full")), qPrintable(why));
+    for (const QString& why : {CollectSchedule::save(Database::shared(), CollectSchedule::manual()).error,
+                               Initialisation::run(Database::shared(), QStringLiteral("X")).error})
+        QVERIFY2(why.contains(QStringLiteral("database or disk is full")), qPrintable(why));
 }
 
 QTEST_MAIN(SchemaVersionTest)

@@ -81,18 +81,6 @@ void typeInto(QWidget* box, const QString& text)
     QTest::keyClicks(QApplication::focusWidget(), text);
 }
 
-// Corrects one cell as the operator does: F2, type over, Enter.
-void correct(QTableView* grid, int row, int column, const QString& text)
-{
-    grid->setFocus();
-    grid->setCurrentIndex(grid->model()->index(row, column));
-    QTest::keyClick(grid, Qt::Key_F2);
-    OperatorInput::typeInto(QApplication::focusWidget(), text);
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-    QTRY_VERIFY(!grid->indexWidget(grid->currentIndex()));
-    QCoreApplication::processEvents();
-}
-
 }  // namespace
 
 class TestFrmque : public QObject {
@@ -109,7 +97,6 @@ private slots:
     void refusedQueryEmptiesTheGrid();
     void reportStagesWhatIsShown();
     void printTakesTheShownRows();
-    void printHoldsTheGridsRowsAsCorrected();
 };
 
 void TestFrmque::loadsEveryJoinedRecord()
@@ -132,8 +119,7 @@ void TestFrmque::loadsEveryJoinedRecord()
     for (int i = 0; i < door->count(); ++i)
         addresses << door->itemText(i);
     QCOMPARE(addresses, (QStringList{"3", "5", "7"}));
-    // So are the cards and names.
-    for (const char* box : {"Cka", "Cna"}) {
+    for (const char* box : {"Cka", "Cna"}) {   // so are the cards and names
         QCOMPARE(child<QComboBox>(w, box)->count(), 0);
         child<QComboBox>(w, box)->showPopup();
         child<QComboBox>(w, box)->hidePopup();
@@ -411,7 +397,7 @@ void TestFrmque::printTakesTheShownRows()
     CountingViewer viewer;
     Frmque w;
     w.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QVERIFY(QTest::qWaitForWindowActive(&w));
     child<QCheckBox>(w, "Cck_2")->click();
     typeInto(child<QComboBox>(w, "Cka"), QStringLiteral("000001"));
     child<QPushButton>(w, "Ccx")->click();
@@ -419,28 +405,22 @@ void TestFrmque::printTakesTheShownRows()
     QCOMPARE(viewer.shown, 1);
     QCOMPARE(h.home.scalar(QStringLiteral("SELECT COUNT(*) FROM dataPT WHERE 卡号 = '000001'")).toInt(), 2);
     QCOMPARE(h.home.scalar(QStringLiteral("SELECT COUNT(*) FROM dataPT")).toInt(), 2);
-    // After a refused query nothing is shown, and nothing is printed.
-    h.home.exec(QStringLiteral("DROP TABLE people"));
-    child<QPushButton>(w, "Ccx")->click();
-    child<QPushButton>(w, "Command2")->click();
-    QCOMPARE(viewer.shown, 2);
-    QCOMPARE(h.home.scalar(QStringLiteral("SELECT COUNT(*) FROM dataPT")).toInt(), 0);
-}
-
-void TestFrmque::printHoldsTheGridsRowsAsCorrected()
-{
-    Home h;
-    CountingViewer viewer;
-    Frmque w;
-    w.show();
-    QVERIFY(QTest::qWaitForWindowActive(&w));
-    child<QCheckBox>(w, "Cck_0")->click();   // today, 2024-03-05: 08:30 and 17:40
+    child<QCheckBox>(w, "Cck_0")->click();   // today too, 2024-03-05: 08:30 and 17:40, printed as corrected
     child<QPushButton>(w, "Ccx")->click();
     QTableView* grid = child<QTableView>(w, "DBGrid1");
-    correct(grid, 0, 4, QStringLiteral("2024-03-07"));   // no longer a record of the day asked for
-    correct(grid, 1, 8, QStringLiteral("3"));            // the channel, and with it the direction
+    auto correct = [grid](int row, int column, const QString& text) {   // F2, typed over, Enter
+        grid->setFocus();
+        grid->setCurrentIndex(grid->model()->index(row, column));
+        QTest::keyClick(grid, Qt::Key_F2);
+        OperatorInput::typeInto(QApplication::focusWidget(), text);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QTRY_VERIFY(!grid->indexWidget(grid->currentIndex()));
+        QCoreApplication::processEvents();
+    };
+    correct(0, 4, QStringLiteral("2024-03-07"));   // no longer a record of the day asked for
+    correct(1, 8, QStringLiteral("3"));            // the channel, and with it the direction
     child<QPushButton>(w, "Command2")->click();
-    QCOMPARE(viewer.shown, 1);
+    QCOMPARE(viewer.shown, 2);
     QStringList shown;
     for (int r = 0; r < grid->model()->rowCount(); ++r)
         for (int c : {3, 4, 5, 7})
@@ -449,6 +429,12 @@ void TestFrmque::printHoldsTheGridsRowsAsCorrected()
     QCOMPARE(h.home.scalar(QStringLiteral("SELECT group_concat(卡号 || ' ' || 日期 || ' ' || 时间 || ' ' || flag, ' ') "
                                           "FROM (SELECT * FROM dataPT ORDER BY rowid)")).toString(), shown.join(QLatin1Char(' ')));
     QCOMPARE(h.home.scalar(QStringLiteral("SELECT flagIO FROM data WHERE 时间 = '17:40:00'")).toString(), QStringLiteral("锁二进"));
+    // After a refused query nothing is shown, and nothing is printed.
+    h.home.exec(QStringLiteral("DROP TABLE people"));
+    child<QPushButton>(w, "Ccx")->click();
+    child<QPushButton>(w, "Command2")->click();
+    QCOMPARE(viewer.shown, 3);
+    QCOMPARE(h.home.scalar(QStringLiteral("SELECT COUNT(*) FROM dataPT")).toInt(), 0);
 }
 
 QTEST_MAIN(TestFrmque)

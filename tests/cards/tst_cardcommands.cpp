@@ -253,40 +253,27 @@ void CardCommandsTest::wrongHeaderThenGoodRead()
     QVERIFY(!comm.isOpen());
 }
 
-// A sink that stops the run before pair `stopAt` (0: never).
-struct StoppingSink : CardRunSink {
-    int stopAt = 0;
-    bool advance(int done) override { return done != stopAt; }
-};
-
-// Controllers 1 to 3; card 000001 on 1 and 2, card 000002 on 1. A pair
-// that fails on silent controller `silent` is sent again once it answers.
-// Outcomes are PairOutcome values: 0 done, 1 not held, 2 already held,
-// 5 no answer.
+// Controllers 1 and 15 hold 000001 and 123456, 3 none. Outcomes (PairOutcome): 0 done, 1 not held, 2 already held, 5 no answer.
 void CardCommandsTest::runsWithoutAWindow_data()
 {
     QTest::addColumn<QString>("run");
-    QTest::addColumn<int>("silent");
-    QTest::addColumn<int>("stopAt");
+    QTest::addColumn<int>("silent");     // until its first pair fails, which is sent again
+    QTest::addColumn<int>("stopAt");     // the run stops before this pair (0: never)
     QTest::addColumn<QString>("outcomes");
     QTest::addColumn<QString>("onOne");  // what controller 1 holds afterwards
     QTest::newRow("resend, stopped") << "resend" << 0 << 2 << "0" << "000001";
-    QTest::newRow("resend") << "resend" << 0 << 0 << "0 0" << "000001 000002";
-    QTest::newRow("removal, retried") << "remove" << 2 << 0 << "0 5 0 1" << "000002";
-    QTest::newRow("extension, retried") << "extend" << 3 << 0 << "2 5 0" << "000001 000002";
+    QTest::newRow("resend") << "resend" << 0 << 0 << "0 0" << "000001 123456";
+    QTest::newRow("removal, retried") << "remove" << 15 << 0 << "0 5 0 1" << "123456";
+    QTest::newRow("extension, retried") << "extend" << 3 << 0 << "2 5 0" << "000001 123456";
 }
 
 void CardCommandsTest::runsWithoutAWindow()
 {
     QFETCH(QString, run);
     QFETCH(int, silent);
+    QFETCH(int, stopAt);
     LineHome h(LineHome::Waits::Short);
-    for (quint8 a : {1, 2, 3})
-        h.sim.addController(a);
-    for (auto [a, card] : {std::pair{1, "000001"}, {2, "000001"}, {1, "000002"}}) {
-        issue(h, a, QString::fromLatin1(card), QStringLiteral("12"));
-        load(*h.sim.controller(quint8(a)), QString::fromLatin1(card), QStringLiteral("12"));
-    }
+    cardsOnOneAndFifteen(h, {3});
     if (silent)
         h.sim.controller(quint8(silent))->behaviour.silent = true;
     QStringList outcomes;
@@ -295,24 +282,22 @@ void CardCommandsTest::runsWithoutAWindow()
         h.sim.controller(quint8(p.address))->behaviour.silent = false;
         return p.outcome == PairOutcome::NoAnswer ? RunStep::Retry : RunStep::Next;
     };
-    StoppingSink sink;
-    QFETCH(int, stopAt);
+    struct : CardRunSink {
+        int stopAt = 0;
+        bool advance(int done) override { return done != stopAt; }
+    } sink;
     sink.stopAt = stopAt;
     LinePort port;
-    const LineParams params = Session::lineParams();
-    const bool finished =
-        run == QLatin1String("resend")   ? CardRuns::resend(port, params, h.home.db(), 1, sink, answer).end ==
-                                               CardRuns::ResendResult::End::Finished
-        : run == QLatin1String("remove") ? CardRuns::removeCards(port, params, h.home.db(),
-                                                                 {{1, "000001"}, {2, "000001"}, {3, "000001"}},
-                                                                 QDate(2024, 5, 6), sink, answer) == RunEnd::Finished
-                                         : CardRuns::extendCards(port, params, h.home.db(), {{"000001", "12"}}, {1, 3},
-                                                                 {}, sink, answer) == RunEnd::Finished;
+    const LineParams lp = Session::lineParams();
+    const QSqlDatabase db = h.home.db();
+    const bool finished = run == "resend" ? CardRuns::resend(port, lp, db, 1, sink, answer).end == CardRuns::ResendResult::End::Finished
+        : (run == "remove" ? CardRuns::removeCards(port, lp, db, {{1, "000001"}, {15, "000001"}, {3, "000001"}}, QDate(2024, 5, 6), sink, answer)
+                           : CardRuns::extendCards(port, lp, db, {{"000001", "77"}}, {1, 3}, {}, sink, answer)) == RunEnd::Finished;
     QTEST(outcomes.join(QLatin1Char(' ')), "outcomes");
     QCOMPARE(finished, stopAt == 0);
     QVERIFY(!port.isOpen());
     QTEST(heldCards(h.sim, 1).join(QLatin1Char(' ')), "onOne");
-    for (quint8 a : {1, 2, 3})
+    for (quint8 a : {1, 15, 3})
         QVERIFY(!finished || heldCards(h.sim, a) == fakaCards(h, a));
 }
 

@@ -198,9 +198,6 @@ void FrmEtDTest::failedSend()
         QCOMPARE(addedCards(h.sim, 4), (QStringList{"000001", "000001", "000002"}));
 }
 
-// Controller 3 answers from a wrong address and controller 4 late: each
-// may hold card 000002 now, so each box names it and what to do; after
-// Ignore faka has no row there.
 void FrmEtDTest::unconfirmedSendLeavesTheCardInDoubt()
 {
     LineHome h;

@@ -85,7 +85,7 @@ void RoutinesTest::readSysFailureLeavesTheFile()
     QCOMPARE(ReadSys(comm, 5, Session::lineParams()).outcome, LineOutcome::NoAnswer);
     QVERIFY(t.elapsed() >= 2900);
     QCOMPARE(statusFile(), kSentinel);
-    // The late reply is on the line before the next query goes out.
+    // The late reply is in before the next query goes out.
     QTRY_VERIFY_WITH_TIMEOUT(!h.sim.sending(), 5000);
 
     // Another address answers.
@@ -117,8 +117,7 @@ void RoutinesTest::readSysRefusesAnOverlongReply()
 {
     LineHome h(LineHome::Waits::Short);
     RawPeer peer;
-    // Fifteen bytes of status and one more byte in the same burst: not
-    // this controller's status alone.
+    // Fifteen bytes of status and one more byte in the same burst.
     peer.answer = QByteArray::fromHex("0504D2074604120710234502021000") + QByteArray(1, '\x55');
     QVERIFY(peer.start(h.home.path(), 4));
     Session::PortNo = 4;
@@ -205,8 +204,7 @@ void RoutinesTest::lateEchoNeverConfirmsLaterCommand()
     QVERIFY(t.elapsed() >= LineWaitScope::kShort.count());
 }
 
-// The answer to the first command comes late or with bytes that are not
-// its own, and the next command's frame is lost: nothing acknowledges it.
+// The first command's answer comes late or with bytes not its own, and the next one's frame is lost: nothing acknowledges it.
 void RoutinesTest::noAnswerOfOneCommandAcknowledgesTheNext_data()
 {
     QTest::addColumn<QString>("fault");

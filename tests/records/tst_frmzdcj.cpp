@@ -174,10 +174,9 @@ void TestFrmZDCJ::wrongRecordEchoFailsThatController()
 
 void TestFrmZDCJ::lateOrRepeatedAnswerSpoilsNoOther_data()
 {
-    QTest::addColumn<QString>("fault");  // of controller 2, with 50 records
+    QTest::addColumn<QString>("fault");  // of controller 2, with 50 records; a paced copy streams well after the first answer
     QTest::addColumn<QString>("summary");
     QTest::newRow("answers 3.5 s late") << "slow 2 3500" << QStringLiteral("2号失败(没有按时应答)，3号存入1000条，4号存入2条");
-    // The copy streams at the line's pace well after the first answer.
     QTest::newRow("answers twice") << "twice 2 on;pace 2 on" << QStringLiteral("2号存入50条，3号存入1000条，4号存入2条");
 }
 

@@ -3,8 +3,7 @@
 // nothing is cut into another number, a paste with anything but digits
 // is refused whole, and the window's check refuses what is no such number.
 
-#include "support/LineHome.h"
-#include "support/OperatorInput.h"
+#include "support/CardListFixtures.h"
 
 #include "admin/frmfkj.h"
 #include "admin/frmsys.h"
@@ -68,8 +67,7 @@ const Box kBoxes[] = {
     {"FrmFK", "Tkh"},       {"FrmFK", "tcard"},   {"FrmFK", "ComPort"}, {"FrmFKXXCX", "Cdoor"},
     {"FrmFKXXCX", "Tka"},   {"FrmTkcx", "Ckh"},   {"Frmque", "Cdoor"},  {"Frmque", "Cka"},
     {"Frmxg", "Tkh"},       {"frmfkj", "fkjaddr"}, {"frmsys", "tdz"},   {"frmsys", "Tport"},
-    {"Frmdoors", "Cdoor"},  {"Frmspe", "Cdoor"},  {"FrmWTS", "Text1"},  {"Frmdoor", "ttime"},
-    {"Frmdoors", "second2(0)"},
+    {"Frmdoors", "Cdoor"},  {"Frmspe", "Cdoor"},  {"FrmWTS", "Text1"},  {"Frmdoor", "ttime"}, {"Frmdoors", "second2(0)"},
 };
 
 }  // namespace
@@ -79,6 +77,8 @@ class NumberBoxesTest : public QObject {
 private slots:
     void boxHoldsWhatArrived_data();
     void boxHoldsWhatArrived();
+    void datesAtTheEdges_data();
+    void datesAtTheEdges();
 };
 
 void NumberBoxesTest::boxHoldsWhatArrived_data()
@@ -106,13 +106,11 @@ void NumberBoxesTest::boxHoldsWhatArrived_data()
     // A lock's delay takes one point too; every key it is given stays.
     QTest::newRow("delay 11 digits") << "Frmdoors" << "second2(0)" << false << "12345678901" << "12345678901" << "" << QStringList{};
     QTest::newRow("delay 0.5.5") << "Frmdoors" << "second2(0)" << false << "0.5.5" << "0.55" << "" << QStringList{};
-    // A list of controllers picks only an entry typed whole; "|" is a pause
-    // longer than Qt's keyboard search waits.
-    for (const char* w : {"FrmFKZL", "FrmCDT", "Form2"}) {
-        const QString x = QByteArray(w) == "Form2" ? "ctext" : "Combo1";
-        QTest::addRow("%s list: 13", w) << QString(w) << x << false << "13" << "" << "" << QStringList{};
-        QTest::addRow("%s list: 1, pause, 2", w) << QString(w) << x << false << "1|2" << "12" << "" << QStringList{};
-        QTest::addRow("%s list: 15", w) << QString(w) << x << false << "15" << "15" << "" << QStringList{};
+    // A list of controllers picks only an entry typed whole; "|" is a pause past Qt's keyboard search.
+    for (const Box& b : {Box{"FrmFKZL", "Combo1"}, Box{"FrmCDT", "Combo1"}, Box{"Form2", "ctext"}}) {
+        QTest::addRow("%s list: 13", b.window) << b.window << b.box << false << "13" << "" << "" << QStringList{};
+        QTest::addRow("%s list: 1, pause, 2", b.window) << b.window << b.box << false << "1|2" << "12" << "" << QStringList{};
+        QTest::addRow("%s list: 15", b.window) << b.window << b.box << false << "15" << "15" << "" << QStringList{};
     }
     QTest::newRow("FrmFKZL open list: 1, pause, 2, Enter") << "FrmFKZL" << "Combo1" << false << "^1|2" << "12" << "" << QStringList{};
     QTest::newRow("FrmFKZL list: 13 started") << "FrmFKZL" << "Combo1" << false << "13" << "" << "Command1" << QStringList{"请先选择地址!"};
@@ -174,6 +172,45 @@ void NumberBoxesTest::boxHoldsWhatArrived()
     }
     QCOMPARE(h.prompts.texts(), messages);
     QVERIFY(h.sim.frames().isEmpty());
+}
+
+void NumberBoxesTest::datesAtTheEdges_data()
+{
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<QDate>("date");
+    for (const char* window : {"FrmFK", "FrmEtD", "FrmCDT"})
+        for (const QDate& d : {QDate(1999, 12, 31), QDate(2000, 1, 1), QDate(2099, 12, 31), QDate(2100, 1, 1)})
+            QTest::addRow("%s %s", window, qPrintable(d.toString(Qt::ISODate))) << QString::fromLatin1(window) << d;
+}
+
+// The first and last days a controller keeps and those just outside, typed into every window that sends a date: outside,
+// nothing goes on the line; inside, card 000123 of controller 2 reaches 1 with that first and last day, or 1's clock does.
+void NumberBoxesTest::datesAtTheEdges()
+{
+    QFETCH(QString, window);
+    QFETCH(QDate, date);
+    LineHome h;
+    h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (1), (2)"));
+    Controller& c = h.sim.addController(1);
+    issue(h, 2, QStringLiteral("000123"), QStringLiteral("0012345678"));
+    std::unique_ptr<QWidget> w = open(window);
+    for (QComboBox* card : w->findChildren<QComboBox*>(QRegularExpression(QStringLiteral("^(Tkh|Ckh)$"))))
+        OperatorInput::typeInto(card, QStringLiteral("000123"));
+    for (QListWidget* list : w->findChildren<QListWidget*>(QRegularExpression(QStringLiteral("^(dooraddr|Ldr)$"))))
+        selectTargets(list, {"1"});
+    for (QWidget* b : w->findChildren<QWidget*>(QRegularExpression(QStringLiteral("^(Ch|Op|Opp)_?0$"))))
+        QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(6, b->height() / 2));
+    for (QWidget* picker : w->findChildren<QWidget*>(QRegularExpression(QStringLiteral("^(ddate_?.|DTP1)$")))) {
+        QVERIFY(OperatorInput::focus(picker));
+        QTest::keyClicks(picker, date.toString(QStringLiteral("yyyyMMdd")));
+    }
+    QTest::mouseClick(child<QWidget>(*w, window == "FrmFK" ? "Cmdadd" : "Command1"), Qt::LeftButton);
+    const bool outside = date.year() / 100 != 20;
+    QCOMPARE(h.prompts.texts().contains(QStringLiteral("日期只能在2000-01-01到2099-12-31之间（控制器只记年份的后两位）")), outside);
+    QCOMPARE(h.sim.frames().isEmpty(), outside);
+    if (!outside)
+        QCOMPARE(window == "FrmCDT" ? (QList{c.clock().date(), c.clock().date()})
+                                    : (QList{c.cards.value(0).startDate(), c.cards.value(0).endDate()}), (QList{date, date}));
 }
 
 QTEST_MAIN(NumberBoxesTest)

@@ -98,30 +98,13 @@ public:
     }
 };
 
-// What the grid does before it paints: run the statement and read the
-// first page of rows.
-template <typename Model>
-void readFirstPage(benchmark::State& state, Model& model)
-{
-    const int rows = model.rowCount();
-    for (int r = 0; r < std::min(rows, 40); ++r)
-        for (int c = 0; c < model.columnCount(); ++c)
-            benchmark::DoNotOptimize(model.index(r, c).data());
-    if (rows == 0)
-        state.SkipWithError("no rows");
-}
-
 void BM_IssuedFirstPage(benchmark::State& state)
 {
-    const auto order = IssuedCardQuery::Order(state.range(0));
-    for (auto _ : state) {
-        QueryGridModel model(IssuedCardQuery::gridCaptions());
-        IssuedCardQuery::Filter f;
-        f.order = order;
-        if (!model.show(IssuedCardQuery::gridQuery(Session::db(), f)))
-            state.SkipWithError("the query failed");
-        readFirstPage(state, model);
-    }
+    IssuedCardQuery::Filter f;
+    f.order = IssuedCardQuery::Order(state.range(0));
+    timeFirstPage(
+        state, [] { return QueryGridModel(IssuedCardQuery::gridCaptions()); },
+        [&](QueryGridModel& model) { return model.show(IssuedCardQuery::gridQuery(Session::db(), f)); });
 }
 BENCHMARK(BM_IssuedFirstPage)
     ->ArgName("engine0_address1_card2_name3")
@@ -130,15 +113,10 @@ BENCHMARK(BM_IssuedFirstPage)
 
 void BM_RemovedFirstPage(benchmark::State& state)
 {
-    const auto order = RemovedCardQuery::Order(state.range(0));
-    for (auto _ : state) {
-        RemovedCardModel model(Session::db());
-        RemovedCardQuery::Filter f;
-        f.order = order;
-        if (!model.run(f))
-            state.SkipWithError("the query failed");
-        readFirstPage(state, model);
-    }
+    RemovedCardQuery::Filter f;
+    f.order = RemovedCardQuery::Order(state.range(0));
+    timeFirstPage(
+        state, [] { return RemovedCardModel(Session::db()); }, [&](RemovedCardModel& model) { return model.run(f); });
 }
 BENCHMARK(BM_RemovedFirstPage)
     ->ArgName("none0_dept1_name2_card3_address4_date5")

@@ -1,18 +1,26 @@
 #include "link/LinePort.h"
 
+#include "link/LineClock.h"
 #include "link/LineWaits.h"
 #include "link/PortName.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QHash>
-#include <QThread>
-#include <QTimer>
 
 #include <limits>
 
 namespace {
+
+// A moment on the line's clock, and the time since, in milliseconds.
+class Mark {
+public:
+    Mark() : at_(LineClock::now()) {}
+    void restart() { at_ = LineClock::now(); }
+    qint64 elapsed() const { return std::chrono::duration_cast<std::chrono::milliseconds>(LineClock::now() - at_).count(); }
+
+private:
+    LineClock::Time at_;
+};
 
 // Which port object owns which device. The program has one user-interface
 // thread; every port lives on it.
@@ -43,7 +51,7 @@ struct LinePort::LineQuiet {
     bool settled = true;
     bool heard = false;  // bytes came since the exchange went wrong
     std::chrono::milliseconds wait{0};
-    QElapsedTimer since;  // since the exchange went wrong, or since the last byte after that
+    Mark since;  // since the exchange went wrong, or since the last byte after that
 
     std::chrono::milliseconds needed() const
     {
@@ -184,7 +192,7 @@ void LinePort::unsettle(std::chrono::milliseconds wait)
     if (q->settled)
         q->heard = false;
     q->settled = false;
-    q->since.start();
+    q->since.restart();
     transport_->clearReceive();
 }
 
@@ -206,13 +214,9 @@ bool LinePort::quiet()
 
 bool LinePort::waitQuiet()
 {
-    QTimer wake;
-    wake.setSingleShot(true);
-    wake.setTimerType(Qt::PreciseTimer);
     while (isOpen() && !quiet()) {
         const LineQuiet* q = line();
-        wake.start(static_cast<int>(std::max<qint64>(1, q->needed().count() - q->since.elapsed())));
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+        LineClock::line().yieldFor(std::chrono::milliseconds(std::max<qint64>(1, q->needed().count() - q->since.elapsed())));
     }
     return isOpen();
 }
@@ -291,18 +295,11 @@ bool LinePort::waitForBytes(qsizetype count, std::chrono::milliseconds timeout, 
 
 bool LinePort::waitLoop(qsizetype count, std::chrono::milliseconds timeout, Waiting waiting)
 {
-    QElapsedTimer clock;
-    clock.start();
+    const Mark clock;
     const std::optional<std::chrono::milliseconds> bound = LineWaits::bound();
     // Since the last byte came in (or the wait began).
-    QElapsedTimer quiet;
-    quiet.start();
+    Mark quiet;
     qsizetype seen = transport_->bytesAvailable();
-    // Wakes the event loop when the time is up, so the wait can sleep in
-    // the event loop instead of spinning.
-    QTimer deadline;
-    deadline.setSingleShot(true);
-    deadline.setTimerType(Qt::PreciseTimer);
     for (;;) {
         if (!transport_->isOpen())
             return false;
@@ -320,8 +317,7 @@ bool LinePort::waitLoop(qsizetype count, std::chrono::milliseconds timeout, Wait
             return false;
         const int slice = static_cast<int>(std::min<qint64>(left, std::numeric_limits<int>::max()));
         if (waiting == Waiting::Yield) {
-            deadline.start(slice);
-            QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+            LineClock::line().yieldFor(std::chrono::milliseconds(slice));
         } else {
             transport_->waitForReadyRead(slice);
         }
@@ -355,7 +351,7 @@ ExchangeResult LinePort::exchange(QByteArrayView frame, const ExchangeOptions& o
     const std::chrono::milliseconds ownWait =
         options.timeout + (options.pauseOneSecond ? std::chrono::milliseconds(1000) : std::chrono::milliseconds(0));
     if (options.pauseOneSecond)
-        QThread::msleep(static_cast<unsigned long>(LineWaits::pause(std::chrono::seconds(1)).count()));
+        LineClock::pause(LineWaits::pause(std::chrono::seconds(1)));
     const qsizetype awaited = std::max(1, options.awaitedBytes);
     if (!waitLoop(awaited, options.timeout, Waiting::Yield)) {
         r.status = isOpen() ? ExchangeStatus::TimedOut : ExchangeStatus::PortNotOpen;

@@ -1,12 +1,11 @@
-// The controller routines end to end: a window's port on a pseudo-terminal,
-// the simulator answering in the controllers' place.
+// The controller routines end to end: a window's port on the line to the
+// simulator, which answers in the controllers' place.
 
 #include "support/LineHome.h"
 
 #include "doors/ControllerLine.h"
 #include "session/Session.h"
 
-#include <QElapsedTimer>
 #include <QFile>
 #include <QtTest>
 
@@ -80,13 +79,12 @@ void RoutinesTest::readSysFailureLeavesTheFile()
 
     // Complete only after the 3 seconds.
     c.behaviour.delayMs = 3600;
-    QElapsedTimer t;
-    t.start();
+    const LineClock::Time t = LineClock::now();
     QCOMPARE(ReadSys(comm, 5, Session::lineParams()).outcome, LineOutcome::NoAnswer);
-    QVERIFY(t.elapsed() >= 2900);
+    QVERIFY(LineClock::now() - t >= std::chrono::milliseconds(2900));
     QCOMPARE(statusFile(), kSentinel);
     // The late reply is in before the next query goes out.
-    QTRY_VERIFY_WITH_TIMEOUT(!h.sim.sending(), 5000);
+    QVERIFY(LineHome::waitFor([&] { return !h.sim.sending(); }, 5000));
 
     // Another address answers.
     c.behaviour.delayMs = 0;
@@ -115,7 +113,7 @@ void RoutinesTest::readSysTakesASplitReply()
 
 void RoutinesTest::readSysRefusesAnOverlongReply()
 {
-    LineHome h(LineHome::Waits::Short);
+    LineHome h(LineHome::Waits::Short, LineHome::Wire::Terminal);
     RawPeer peer;
     // Fifteen bytes of status and one more byte in the same burst.
     peer.answer = QByteArray::fromHex("0504D2074604120710234502021000") + QByteArray(1, '\x55');
@@ -194,14 +192,13 @@ void RoutinesTest::lateEchoNeverConfirmsLaterCommand()
     QVERIFY(comm.open(Session::lineParams()).ok());
     QCOMPARE(DelayTime(comm, 5, 1, 1.0), LineOutcome::NoAnswer);
     // The late echo comes in while nothing waits for it.
-    QTRY_VERIFY_WITH_TIMEOUT(!h.sim.sending(), 5000);
+    QVERIFY(LineHome::waitFor([&] { return !h.sim.sending(); }, 5000));
     c.behaviour.silent = true;
     // The stale byte must not end the wait: it lasts until the wait gives up.
     const LineWaitScope quick = LineWaitScope::shortWaits();
-    QElapsedTimer t;
-    t.start();
+    const LineClock::Time t = LineClock::now();
     QCOMPARE(ClearRecords(comm, 5), LineOutcome::NoAnswer);
-    QVERIFY(t.elapsed() >= LineWaitScope::kShort.count());
+    QVERIFY(LineClock::now() - t >= LineWaitScope::kShort);
 }
 
 // The first command's answer comes late or with bytes not its own, and the next one's frame is lost: nothing acknowledges it.

@@ -4,11 +4,14 @@
 // pointing at that port, and a prompter that records every box. With
 // Waits::Short a silent controller gives up its wait after
 // LineWaitScope::kShort; replies that come later than that need the
-// line's own waits (the default).
+// line's own waits (the default). With Wire::Memory the link leads to the
+// simulator in memory and the line runs on a clock the test drives: its
+// waits cost no real time and happen in a fixed order.
 
 #include "support/Controls.h"
 #include "support/LineWaitScope.h"
 #include "session/Session.h"
+#include "doorsim/MemoryLine.h"
 #include "doorsim/PseudoTerminal.h"
 #include "doorsim/Simulator.h"
 #include "support/ScriptedPrompter.h"
@@ -21,6 +24,7 @@
 #include <QTest>
 
 #include <functional>
+#include <optional>
 
 // Records like its base and lets a test act the moment a box is shown,
 // as an operator reading it would.
@@ -39,17 +43,23 @@ public:
 struct LineHome {
     static constexpr int kPort = 3;
     enum class Waits { Line, Short };
+    enum class Wire { Terminal, Memory };
 
     LineWaitScope waits;
+    std::optional<DrivenLineClock> clock;
     TestHome home;
     Simulator sim;
+    std::optional<MemoryLine> wire;
     HookedPrompter prompts;
 
-    explicit LineHome(Waits w = Waits::Line)
+    explicit LineHome(Waits w = Waits::Line, Wire on = Wire::Memory)
         : waits(w == Waits::Short ? std::optional(LineWaitScope::kShort) : std::nullopt)
     {
         QString why;
-        if (!sim.start(&why) || !sim.makeLink(home.path(), kPort, &why))
+        if (on == Wire::Memory) {
+            clock.emplace();
+            wire.emplace(sim, home.path(), kPort);
+        } else if (!sim.start(&why) || !sim.makeLink(home.path(), kPort, &why))
             qFatal("simulator: %s", qPrintable(why));
         Session::PortNo = kPort;
         Session::CommSettings = QStringLiteral("9600,n,8,1");
@@ -58,7 +68,13 @@ struct LineHome {
     }
 
     // Lets late replies arrive (or not) before the test looks.
-    static void settle(int ms = 100) { QTest::qWait(ms); }
+    static void settle(int ms = 100) { (void)waitFor([] { return false; }, ms); }
+    // Until `done` holds, for at most `ms` of the line's time.
+    static bool waitFor(const std::function<bool()>& done, int ms)
+    {
+        DrivenLineClock* c = DrivenLineClock::current();
+        return c ? c->advanceUntil(done, std::chrono::milliseconds(ms)) : QTest::qWaitFor(done, ms);
+    }
 };
 
 

@@ -18,7 +18,7 @@ namespace {
 // The PC writes a frame in one piece. Bytes of an unfinished frame that
 // wait this long for the rest are given up, so that a cut frame or a
 // stray byte cannot swallow the start of the next frame.
-constexpr int kStaleInputMs = 50;
+constexpr std::chrono::milliseconds kStaleInput{50};
 
 QString hex(const QByteArray& a)
 {
@@ -50,12 +50,7 @@ std::optional<int> number(const QString& word, int low, int high)
 
 }  // namespace
 
-Simulator::Simulator(QObject* parent) : QObject(parent), outTimer_(this)
-{
-    outTimer_.setSingleShot(true);
-    outTimer_.setTimerType(Qt::PreciseTimer);
-    connect(&outTimer_, &QTimer::timeout, this, &Simulator::pump);
-}
+Simulator::Simulator(QObject* parent) : QObject(parent), outTimer_([this] { pump(); }, this) {}
 
 Simulator::~Simulator()
 {
@@ -179,13 +174,18 @@ bool Simulator::layCard(const QString& physical)
 void Simulator::onReadable()
 {
     const QByteArray bytes = pty_.readAvailable();
-    if (bytes.isEmpty())
-        return;
-    if (!in_.isEmpty() && lastInput_.isValid() && lastInput_.elapsed() > kStaleInputMs) {
+    if (!bytes.isEmpty())
+        receive(bytes);
+}
+
+void Simulator::receive(const QByteArray& bytes)
+{
+    const LineClock::Time now = LineClock::now();
+    if (!in_.isEmpty() && lastInput_ && now - *lastInput_ > kStaleInput) {
         emit log(QStringLiteral("<- dropped %1").arg(hex(in_)));
         in_.clear();
     }
-    lastInput_.start();
+    lastInput_ = now;
     in_.append(bytes);
     takeFrames();
 }
@@ -253,13 +253,13 @@ void Simulator::queueReply(QByteArray reply, const Behaviour& b)
     }
     if (b.twice)
         out_.append({reply, 0, b.paced});
-    if (!outTimer_.isActive() && !writeNotifier_->isEnabled())
+    if (!outTimer_.isActive() && !(writeNotifier_ && writeNotifier_->isEnabled()))
         pump();
 }
 
 void Simulator::schedule(qint64 usecs)
 {
-    outTimer_.start(static_cast<int>(std::max<qint64>(0, (usecs + 999) / 1000)));
+    outTimer_.startIn(LineClock::Time(std::max<qint64>(0, usecs)));
 }
 
 void Simulator::pump()
@@ -268,25 +268,28 @@ void Simulator::pump()
         const Chunk& c = out_.first();
         if (!headStarted_) {
             headStarted_ = true;
-            headClock_.start();
+            headAt_ = LineClock::now();
             headSent_ = 0;
         }
-        const qint64 sinceUs = headClock_.nsecsElapsed() / 1000 - qint64(c.delayMs) * 1000;
+        const qint64 sinceUs = (LineClock::now() - headAt_).count() - qint64(c.delayMs) * 1000;
         if (sinceUs < 0) {
             schedule(-sinceUs);
             return;
         }
         qsizetype allowed = c.bytes.size() - headSent_;
-        const double usPerByte = 10.0 * 1e6 / baud_;
+        // In whole microseconds, so that the moment the next byte is due
+        // is one at which it counts as due.
+        const auto byteDueAt = [this](qint64 bytes) { return (bytes * 10'000'000 + baud_ - 1) / baud_; };
         if (c.paced) {
-            const qsizetype due = std::min<qsizetype>(c.bytes.size(), static_cast<qsizetype>(std::floor(sinceUs / usPerByte)));
+            const qsizetype due = std::min<qsizetype>(c.bytes.size(), sinceUs * baud_ / 10'000'000);
             allowed = due - headSent_;
             if (allowed <= 0) {
-                schedule(static_cast<qint64>((headSent_ + 1) * usPerByte) - sinceUs);
+                schedule(byteDueAt(headSent_ + 1) - sinceUs);
                 return;
             }
         }
-        const qint64 n = pty_.writeSome(c.bytes.mid(headSent_, allowed));
+        const QByteArray part = c.bytes.mid(headSent_, allowed);
+        const qint64 n = output_ ? (output_(part), part.size()) : pty_.writeSome(part);
         if (n < 0) {
             out_.clear();
             headStarted_ = false;
@@ -303,7 +306,7 @@ void Simulator::pump()
             headStarted_ = false;
             continue;
         }
-        schedule(static_cast<qint64>((headSent_ + 1) * usPerByte) - sinceUs);
+        schedule(byteDueAt(headSent_ + 1) - sinceUs);
         return;
     }
 }

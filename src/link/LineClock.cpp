@@ -11,10 +11,11 @@ using namespace std::chrono;
 
 namespace {
 
-// Whole milliseconds for a timer of the event loop, never short of the time.
-int ceilMs(LineClock::Time t)
+// A wait of the event loop or of a port is given in whole milliseconds: the
+// whole ones left (the rest of a wait shorter than that is spun out).
+int sliceOf(LineClock::Time left)
 {
-    return static_cast<int>(std::clamp<qint64>((t.count() + 999) / 1000, 0, std::numeric_limits<int>::max()));
+    return static_cast<int>(std::clamp<qint64>(left.count() / 1000, 0, std::numeric_limits<int>::max()));
 }
 
 }  // namespace
@@ -33,17 +34,36 @@ public:
 
     void yieldFor(Time left) override
     {
+        if (sliceOf(left) == 0) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents);
+            return;
+        }
+        // Wakes the event loop when the time is up, so the wait sleeps in
+        // the event loop instead of spinning.
         QTimer wake;
         wake.setSingleShot(true);
         wake.setTimerType(Qt::PreciseTimer);
-        wake.start(std::max(1, ceilMs(left)));
+        wake.start(sliceOf(left));
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
     }
 
-    void blockFor(Time left) override { QThread::usleep(static_cast<unsigned long>(std::max<qint64>(0, left.count()))); }
+    void blockFor(Time left, const std::function<void(int)>& portWait) override
+    {
+        if (portWait)
+            portWait(sliceOf(left));
+        else
+            QThread::usleep(static_cast<unsigned long>(std::max<qint64>(0, left.count())));
+    }
 
 protected:
-    void arm(LineTimer& timer) override { timer.real_.start(ceilMs(timer.at_ - time())); }
+    // To the nearest millisecond: a timer that fires a little early finds
+    // its moment not yet come and is started again for the rest, so that a
+    // simulated device's bytes leave on time rather than up to a
+    // millisecond late each.
+    void arm(LineTimer& timer) override
+    {
+        timer.real_.start(static_cast<int>(std::max<qint64>(0, ((timer.at_ - time()).count() + 500) / 1000)));
+    }
     void disarm(LineTimer& timer) override { timer.real_.stop(); }
 };
 
@@ -184,7 +204,7 @@ void DrivenLineClock::yieldFor(Time left)
     QCoreApplication::processEvents();
 }
 
-void DrivenLineClock::blockFor(Time left)
+void DrivenLineClock::blockFor(Time left, const std::function<void(int)>&)
 {
     step(now_ + left);
 }

@@ -35,8 +35,10 @@ public:
     // once something happened (an event, a timer of the line).
     virtual void yieldFor(Time left) = 0;
     // Lets at most `left` pass with nothing else of the program running; a
-    // driven clock returns sooner once a timer of the line fired.
-    virtual void blockFor(Time left) = 0;
+    // driven clock returns sooner once a timer of the line fired. The
+    // monotonic clock sleeps in `portWait` (a port's wait for bytes, given
+    // whole milliseconds) when there is one.
+    virtual void blockFor(Time left, const std::function<void(int)>& portWait = {}) = 0;
 
 protected:
     friend class LineTimer;
@@ -93,7 +95,7 @@ public:
     // Advances until `done` holds, for at most `limit`; true when it held.
     bool advanceUntil(const std::function<bool()>& done, Time limit);
 
-    void blockFor(Time left) override;
+    void blockFor(Time left, const std::function<void(int)>& portWait = {}) override;
 
 protected:
     void arm(LineTimer& timer) override;

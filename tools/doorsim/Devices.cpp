@@ -63,7 +63,7 @@ QJsonObject Behaviour::toJson() const
             {QStringLiteral("splitGapMs"), splitGapMs}, {QStringLiteral("paced"), paced},
             {QStringLiteral("loseFrames"), loseFrames}, {QStringLiteral("loseAfter"), loseAfter},
             {QStringLiteral("twice"), twice},           {QStringLiteral("strayByte"), strayByte},
-            {QStringLiteral("followedBy"), followedBy}};
+            {QStringLiteral("followedBy"), followedBy}, {QStringLiteral("strayAfterMs"), strayAfterMs}};
 }
 
 bool Behaviour::loses()
@@ -91,6 +91,7 @@ void Behaviour::fromJson(const QJsonObject& o)
     twice = o.value(QStringLiteral("twice")).toBool(twice);
     strayByte = o.value(QStringLiteral("strayByte")).toInt(strayByte);
     followedBy = o.value(QStringLiteral("followedBy")).toInt(followedBy);
+    strayAfterMs = o.value(QStringLiteral("strayAfterMs")).toInt(strayAfterMs);
 }
 
 // ---- CardEntry ----
@@ -197,11 +198,7 @@ QByteArray StoredRecord::bytes() const
 
 // ---- Controller ----
 
-Controller::Controller(quint8 a) : address(a)
-{
-    openSince_[0].invalidate();
-    openSince_[1].invalidate();
-}
+Controller::Controller(quint8 a) : address(a) {}
 
 QDateTime Controller::clock() const
 {
@@ -226,13 +223,13 @@ bool Controller::lockOpen(int lock) const
     const int i = lock == 2 ? 1 : 0;
     if (force[i] != Force::None)
         return force[i] == Force::Open;
-    return openSince_[i].isValid() && openSince_[i].elapsed() < openForMs_[i];
+    return openSince_[i] && LineClock::now() - *openSince_[i] < std::chrono::milliseconds(openForMs_[i]);
 }
 
 void Controller::openLock(int lock)
 {
     const int i = lock == 2 ? 1 : 0;
-    openSince_[i].start();
+    openSince_[i] = LineClock::now();
     // At least a moment, so that a lock with a delay of 0 is still seen
     // open by a poll that comes right after the pass.
     openForMs_[i] = std::max<qint64>(lockDelay[i] * 1000 / 14, 500);

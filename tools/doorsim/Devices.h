@@ -1,8 +1,9 @@
 #pragma once
+#include "link/LineClock.h"
+
 #include <QByteArray>
 #include <QDate>
 #include <QDateTime>
-#include <QElapsedTimer>
 #include <QJsonObject>
 #include <QList>
 #include <QString>
@@ -24,6 +25,7 @@ struct Behaviour {
     int loseAfter = 0;
     bool twice = false;         // each reply goes out a second time right after the first
     int strayByte = -1;         // 0..255: a byte on the line before each reply
+    int strayAfterMs = -1;      // 0 and more: the stray byte comes that long after the reply instead
     int followedBy = -1;        // a controller address: its reply to the same frame follows this one's
 
     // Whether the frame now arriving is lost, counting it.
@@ -135,7 +137,7 @@ private:
     qint64 clockOffsetMs_ = 0;
     std::optional<int> weekdaySet_;
     QDate weekdaySetOn_;
-    QElapsedTimer openSince_[2];
+    std::optional<LineClock::Time> openSince_[2];  // on the line's clock
     qint64 openForMs_[2] = {0, 0};
 };
 

@@ -50,7 +50,7 @@ private slots:
 
 void RoutinesTest::readSysWritesTheStatusLine()
 {
-    LineHome h(LineHome::Waits::Short);
+    LineHome h(LineHome::Waits::Short);  // on the terminal, end to end
     Controller& c = h.sim.addController(5);
     c.lockDelay[0] = 7;
     c.lockDelay[1] = 70;
@@ -72,7 +72,7 @@ void RoutinesTest::readSysWritesTheStatusLine()
 
 void RoutinesTest::readSysFailureLeavesTheFile()
 {
-    LineHome h;
+    LineHome h(LineHome::Wire::Memory);
     Controller& c = h.sim.addController(5);
     writeStatusFile(kSentinel);
     LinePort comm;
@@ -100,7 +100,7 @@ void RoutinesTest::readSysFailureLeavesTheFile()
 
 void RoutinesTest::readSysTakesASplitReply()
 {
-    LineHome h;
+    LineHome h(LineHome::Wire::Memory);
     Controller& c = h.sim.addController(9);
     c.behaviour.splitAt = 6;
     c.behaviour.splitGapMs = 500;
@@ -113,7 +113,7 @@ void RoutinesTest::readSysTakesASplitReply()
 
 void RoutinesTest::readSysRefusesAnOverlongReply()
 {
-    LineHome h(LineHome::Waits::Short, LineHome::Wire::Terminal);
+    LineHome h(LineHome::Waits::Short);
     RawPeer peer;
     // Fifteen bytes of status and one more byte in the same burst.
     peer.answer = QByteArray::fromHex("0504D2074604120710234502021000") + QByteArray(1, '\x55');
@@ -129,7 +129,7 @@ void RoutinesTest::readSysRefusesAnOverlongReply()
 
 void RoutinesTest::readSysWithoutPort()
 {
-    LineHome h;
+    LineHome h(LineHome::Wire::Memory);
     writeStatusFile(kSentinel);
     Session::PortNo = 7;  // no com7 link, no such device
     LinePort comm;
@@ -157,7 +157,7 @@ void RoutinesTest::delayTimeSendsRoundedCount()
     QFETCH(int, lock);
     QFETCH(double, seconds);
     QFETCH(QByteArray, frame);
-    LineHome h;
+    LineHome h(LineHome::Wire::Memory);
     h.sim.addController(5);
     LinePort comm;
     QVERIFY(comm.open(Session::lineParams()).ok());
@@ -170,7 +170,7 @@ void RoutinesTest::delayTimeSendsRoundedCount()
 
 void RoutinesTest::delayTooLongSendsNothing()
 {
-    LineHome h;
+    LineHome h(LineHome::Wire::Memory);
     h.sim.addController(5);
     LinePort comm;
     QVERIFY(comm.open(Session::lineParams()).ok());
@@ -185,7 +185,7 @@ void RoutinesTest::delayTooLongSendsNothing()
 
 void RoutinesTest::lateEchoNeverConfirmsLaterCommand()
 {
-    LineHome h;
+    LineHome h(LineHome::Wire::Memory);
     Controller& c = h.sim.addController(5);
     c.behaviour.delayMs = 2400;
     LinePort comm;
@@ -215,7 +215,7 @@ void RoutinesTest::noAnswerOfOneCommandAcknowledgesTheNext_data()
 void RoutinesTest::noAnswerOfOneCommandAcknowledgesTheNext()
 {
     QFETCH(QString, fault);
-    LineHome h;
+    LineHome h(LineHome::Wire::Memory);
     h.sim.addController(8);
     h.sim.addController(9);
     h.sim.command(fault);
@@ -229,7 +229,7 @@ void RoutinesTest::noAnswerOfOneCommandAcknowledgesTheNext()
 
 void RoutinesTest::clearControllerClearsBoth()
 {
-    LineHome h;
+    LineHome h(LineHome::Wire::Memory);
     h.sim.addController(0);
     h.sim.command(QStringLiteral("records 0 20"));
     h.sim.controller(0)->cards.append(CardEntry{QStringLiteral("000001"), QStringLiteral("0000000001"), {}});
@@ -246,7 +246,7 @@ void RoutinesTest::clearControllerClearsBoth()
 
 void RoutinesTest::clearControllerStopsAtSilence()
 {
-    LineHome h(LineHome::Waits::Short);
+    LineHome h(LineHome::Wire::Memory, LineHome::Waits::Short);
     h.sim.addController(99).behaviour.wrongAddress = true;
     LinePort comm;
     QVERIFY(comm.open(Session::lineParams()).ok());
@@ -264,7 +264,7 @@ void RoutinesTest::clearControllerStopsAtSilence()
 
 void RoutinesTest::openLockOpensTheChosenLock()
 {
-    LineHome h(LineHome::Waits::Short);
+    LineHome h(LineHome::Wire::Memory, LineHome::Waits::Short);
     h.sim.addController(0);
     LinePort comm;
     QVERIFY(comm.open(Session::lineParams()).ok());

@@ -52,7 +52,7 @@ struct Run {
 
 // Controller 1 with two records, collected daily at 08:30.
 struct ScheduledHome {
-    LineHome h;
+    LineHome h{LineHome::Wire::Memory};
     ScheduledHome()
     {
         h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (1)"));
@@ -93,7 +93,7 @@ private slots:
 
 void TestFrmZDCJ::emptyDoorsClosesAtOnce()
 {
-    LineHome h;
+    LineHome h(LineHome::Wire::Memory);
     Run run;
     QCOMPARE(run.w->windowTitle(), QStringLiteral("自动采集数据"));
     QCOMPARE(run.summaries, QStringList{QStringLiteral("没有门禁控制器")});
@@ -102,7 +102,7 @@ void TestFrmZDCJ::emptyDoorsClosesAtOnce()
 
 void TestFrmZDCJ::storesEveryControllerOnce()
 {
-    LineHome h;
+    LineHome h;  // on the terminal, end to end
     h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (1), (2), (5)"));
     Controller& one = h.sim.addController(1);
     addRaw(one, "00000104130508050100");  // month 13
@@ -135,7 +135,7 @@ void TestFrmZDCJ::storesEveryControllerOnce()
 
 void TestFrmZDCJ::slowControllerWithManyRecords()
 {
-    LineHome h;
+    LineHome h(LineHome::Wire::Memory);
     h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (3)"));
     Controller& c = h.sim.addController(3);
     addRecords(c, 250);
@@ -154,7 +154,7 @@ void TestFrmZDCJ::slowControllerWithManyRecords()
 
 void TestFrmZDCJ::wrongRecordEchoFailsThatController()
 {
-    LineHome h;
+    LineHome h(LineHome::Wire::Memory);
     h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (1), (2), (3)"));
     Controller& one = h.sim.addController(1);
     addRecords(one, 3);
@@ -183,7 +183,7 @@ void TestFrmZDCJ::lateOrRepeatedAnswerSpoilsNoOther_data()
 
 void TestFrmZDCJ::lateOrRepeatedAnswerSpoilsNoOther()
 {
-    LineHome h;
+    LineHome h(LineHome::Wire::Memory);
     h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (2), (3), (4)"));
     for (int a : {2, 3, 4})
         addRecords(h.sim.addController(static_cast<quint8>(a)), a == 3 ? 1000 : a == 2 ? 50 : 2);
@@ -196,7 +196,7 @@ void TestFrmZDCJ::lateOrRepeatedAnswerSpoilsNoOther()
 
 void TestFrmZDCJ::spoolThatCannotBeStoredNamesNoRejectFile()
 {
-    LineHome h;
+    LineHome h(LineHome::Wire::Memory);
     h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (1)"));
     h.sim.addController(1);
     h.home.exec(QStringLiteral("CREATE TRIGGER full BEFORE INSERT ON data BEGIN SELECT RAISE(ABORT, 'disk full'); END"));
@@ -232,7 +232,7 @@ void TestFrmZDCJ::stoppedAnswerKeepsItsRecords()
     QFETCH(int, announced);
     QFETCH(int, sent);
     // The answer stops and silence follows: that is all the wait sees.
-    LineHome h(LineHome::Waits::Short);
+    LineHome h(LineHome::Wire::Memory, LineHome::Waits::Short);
     h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (1), (2)"));
     Controller& one = h.sim.addController(1);
     addRecords(one, announced);
@@ -252,7 +252,7 @@ void TestFrmZDCJ::stoppedAnswerKeepsItsRecords()
 void TestFrmZDCJ::everyOutcomeReadableFromTheMainWindow()
 {
     // Silent and stopped controllers alike end their waits in silence.
-    LineHome h(LineHome::Waits::Short);
+    LineHome h(LineHome::Wire::Memory, LineHome::Waits::Short);
     Clock::freeze(QDateTime(QDate(2024, 3, 5), QTime(10, 0)));
     QStringList expected;
     for (int a = 1; a <= 10; ++a) {
@@ -279,7 +279,7 @@ void TestFrmZDCJ::everyOutcomeReadableFromTheMainWindow()
 
 void TestFrmZDCJ::spoolLeftByAFailedRunGoesInFirst()
 {
-    LineHome h;
+    LineHome h(LineHome::Wire::Memory);
     h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (1)"));
     h.sim.addController(1);
     QFile spool(SpoolFile::path(h.home.path()));
@@ -335,7 +335,7 @@ void TestFrmZDCJ::minuteHeldByAProgressWindowRunsAfterIt()
 
 void TestFrmZDCJ::toolsOpenTheirWindows()
 {
-    LineHome h;
+    LineHome h(LineHome::Wire::Memory);
     Clock::freeze(QDateTime(QDate(2024, 3, 5), QTime(10, 0)));
     menu m;
     m.triggerTool(20);

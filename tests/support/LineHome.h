@@ -52,7 +52,8 @@ struct LineHome {
     std::optional<MemoryLine> wire;
     HookedPrompter prompts;
 
-    explicit LineHome(Waits w = Waits::Line, Wire on = Wire::Memory)
+    explicit LineHome(Wire on, Waits w = Waits::Line) : LineHome(w, on) {}
+    explicit LineHome(Waits w = Waits::Line, Wire on = Wire::Terminal)
         : waits(w == Waits::Short ? std::optional(LineWaitScope::kShort) : std::nullopt)
     {
         QString why;

@@ -1,5 +1,6 @@
 #include "attendance/FrmMon.h"
 
+#include "ui/DateTimeBoxes.h"
 #include "ui/BoxNames.h"
 #include "ui/TypedInput.h"
 
@@ -100,11 +101,8 @@ void FrmMon::buildControls()
     option2_->setObjectName(QStringLiteral("Option2"));
     cna_ = comboBox(this, "Cna");
     auto* monthLabel = new QLabel(QStringLiteral("年月："), this);
-    dtp_ = new QDateEdit(this);
-    TypedInput::clickSelectsSection(dtp_);
+    dtp_ = DateTimeBoxes::date(this);
     dtp_->setObjectName(QStringLiteral("DTP"));
-    dtp_->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
-    dtp_->setCalendarPopup(true);
     for (QComboBox* c : {cka_, cna_}) {
         c->installEventFilter(this);
         c->lineEdit()->installEventFilter(this);
@@ -365,6 +363,8 @@ void FrmMon::writeDay(const MonthlySheet::Day& day)
 
 void FrmMon::query()
 {
+    if (DateTimeBoxes::refused(this))
+        return;
     clearGrids();
     sheetYear_ = dtp_->date().year();
     sheetMonth_ = dtp_->date().month();

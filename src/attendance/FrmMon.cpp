@@ -123,11 +123,12 @@ void FrmMon::buildControls()
     BoxNames::after(cna_, option2_);
     dtp_->setAccessibleName(QStringLiteral("年月"));
     for (int i = 0; i < 4; ++i)
-        BoxNames::after(text_[i], i < 2 ? label1 : label2);
+        BoxNames::part(text_[i], (i < 2 ? label1 : label2)->text(), i % 2 == 0 ? QStringLiteral("上班时间") : QStringLiteral("下班时间"));
     picture3_ = new QToolButton(this);
     picture3_->setObjectName(QStringLiteral("Picture3"));
     picture3_->setArrowType(Qt::DownArrow);
     picture3_->setToolTip(QStringLiteral("备注"));
+    picture3_->setAccessibleName(QStringLiteral("展开备注"));
     connect(picture3_, &QToolButton::clicked, this, [this]() { showWhole(true); });
     command1_ = Buttons::make(this, "Command1", QStringLiteral("查看"));
     command2_ = Buttons::make(this, "Command2", QStringLiteral("退出"));
@@ -177,6 +178,7 @@ void FrmMon::buildControls()
     picture4_ = new QToolButton(lower_);
     picture4_->setObjectName(QStringLiteral("Picture4"));
     picture4_->setArrowType(Qt::UpArrow);
+    picture4_->setAccessibleName(QStringLiteral("收起备注"));
     connect(picture4_, &QToolButton::clicked, this, [this]() { showWhole(false); });
     markRow->addWidget(picture4_);
     markRow->addStretch();

@@ -125,9 +125,11 @@ Frmkq::Frmkq(QWidget* parent) : QDialog(parent)
     for (int i = 0; i < int(std::size(widths)); ++i)
         grid_->setColumnWidth(i, widths[i]);
     const std::pair<QWidget*, QCheckBox*> captioned[] = {
-        {t1s_, cck_[0]}, {t1e_, cck_[0]}, {cka_, cck_[2]}, {cna_, cck_[4]}, {cbm_, cck_[1]}};
+        {cka_, cck_[2]}, {cna_, cck_[4]}, {cbm_, cck_[1]}};
     for (const auto& [box, caption] : captioned)
         BoxNames::after(box, caption);
+    BoxNames::part(t1s_, cck_[0]->text(), QStringLiteral("从"));
+    BoxNames::part(t1e_, cck_[0]->text(), QStringLiteral("到"));
     corder_->setAccessibleName(QStringLiteral("排序方法"));
 }
 

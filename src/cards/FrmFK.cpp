@@ -244,6 +244,7 @@ void FrmFK::buildControls()
     connect(cmdchg, &QPushButton::clicked, this, &FrmFK::change);
     connect(Cmddel, &QPushButton::clicked, this, &FrmFK::remove);
     connect(Command2, &QPushButton::clicked, this, &FrmFK::close);
+    BoxNames::fromLabels(this);
 }
 
 void FrmFK::load()

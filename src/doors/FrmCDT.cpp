@@ -71,6 +71,7 @@ FrmCDT::FrmCDT(QWidget* parent) : LineDialog(parent)
     Picture1->setIconSize(QSize(32, 32));
     Picture1->setAutoRaise(true);
     Picture1->setToolTip(QStringLiteral("关闭"));
+    Picture1->setAccessibleName(Picture1->toolTip());
 
     for (QPushButton* b : {Command1, Command2})
         b->setAutoDefault(false);

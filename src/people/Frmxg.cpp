@@ -5,6 +5,7 @@
 #include "session/Session.h"
 #include "db/ProgramFolder.h"
 #include "people/CardNumberBox.h"
+#include "ui/BoxNames.h"
 #include "ui/DateTimeBoxes.h"
 #include "ui/BusyCursor.h"
 #include "ui/InputFilters.h"
@@ -339,6 +340,14 @@ void Frmxg::buildControls()
         // A combo box takes the keys itself and hands them to its line edit.
         InputFilters::enterMovesOn(w);
     }
+    BoxNames::part(ckh1_, option2_->text(), QStringLiteral("从"));
+    BoxNames::part(ckh2_, option2_->text(), QStringLiteral("至"));
+    BoxNames::part(tspouse_, QStringLiteral("配偶："), QStringLiteral("姓名"));
+    BoxNames::part(cssex_, QStringLiteral("配偶："), QStringLiteral("性别"));
+    QLineEdit* const children[] = {tchild1_, tchild2_, tchild3_};
+    for (int i = 0; i < 3; ++i)
+        BoxNames::part(children[i], QStringLiteral("小孩："), QStringLiteral("姓名%1").arg(i + 1));
+    BoxNames::fromLabels(this);
     tkh_->installEventFilter(this);
     for (QComboBox* c : {ckh1_, ckh2_}) {
         c->installEventFilter(this);

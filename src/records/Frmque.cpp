@@ -161,10 +161,13 @@ Frmque::Frmque(QWidget* parent) : QDialog(parent)
     };
     static_cast<ListOnDemand*>(Cka)->fill = [db] { return RecordQuery::cards(db); };
     static_cast<ListOnDemand*>(Cna)->fill = [db] { return RecordQuery::names(db); };
-    const std::pair<QWidget*, QCheckBox*> captioned[] = {{t1s, Cck[0]}, {t1e, Cck[0]}, {t2s, Cck[3]}, {t2e, Cck[3]},
-                                                         {Cdoor, Cck[1]}, {Cka, Cck[2]}, {Cna, Cck[4]}};
+    const std::pair<QWidget*, QCheckBox*> captioned[] = {{Cdoor, Cck[1]}, {Cka, Cck[2]}, {Cna, Cck[4]}};
     for (const auto& [box, caption] : captioned)
         BoxNames::after(box, caption);
+    BoxNames::part(t1s, Cck[0]->text(), QStringLiteral("从"));
+    BoxNames::part(t1e, Cck[0]->text(), QStringLiteral("到"));
+    BoxNames::part(t2s, Cck[3]->text(), QStringLiteral("从"));
+    BoxNames::part(t2e, Cck[3]->text(), QStringLiteral("到"));
     Corder->setAccessibleName(QStringLiteral("排序方法"));
 }
 

@@ -144,16 +144,20 @@ protected:
 
     bool event(QEvent* e) override
     {
-        if (e->type() == QEvent::Wheel || (e->type() == QEvent::KeyPress && edits(static_cast<QKeyEvent*>(e)))) {
+        // The arrow keys, the wheel and the arrow buttons (a press, then
+        // the timer that repeats it) step the value, as they always did.
+        const QEvent::Type type = e->type();
+        if (type == QEvent::Wheel || type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick ||
+            type == QEvent::Timer || (type == QEvent::KeyPress && edits(static_cast<QKeyEvent*>(e)))) {
             const int typedAt = partAt(this->lineEdit()->hasSelectedText() ? this->lineEdit()->selectionStart()
                                                                            : this->lineEdit()->cursorPosition());
             const bool done = Picker::event(e);
-            const QString key = e->type() == QEvent::KeyPress ? static_cast<QKeyEvent*>(e)->text() : QString();
+            const QString key = type == QEvent::KeyPress ? static_cast<QKeyEvent*>(e)->text() : QString();
             if (typedAt >= 0 && key.size() == 1 && key.at(0).isDigit())
                 moveOnFromWholePart(typedAt);
             return done;
         }
-        // Leaving the picker, Enter, Tab and a click each read the text
+        // Leaving the picker, Enter and Tab each read the text
         // back into the value; what they may change is its padding only.
         bool done = false;
         keepingTyped([&] { done = Picker::event(e); });

@@ -92,23 +92,16 @@ void BoxLabelsTest::everyBoxHasAName()
             const QString name = combo ? box->accessibleName() : QAccessible::queryAccessibleInterface(box)->text(QAccessible::Name);
             const QString where = w->objectName() + u'.' + box->objectName();
             auto* edit = qobject_cast<QLineEdit*>(box);
-            if (name.isEmpty())
-                faults << QStringLiteral("unnamed ") + where;
-            else if ((combo && combo->findText(name) >= 0) || (edit && edit->text() == name))
-                faults << QStringLiteral("named by its value ") + where;
-            else if (named.contains(name))
-                faults << QStringLiteral("%1 shares %2 with %3").arg(where, name, named.value(name));
+            const bool byValue = (combo && combo->findText(name) >= 0) || (edit && edit->text() == name);
+            if (name.isEmpty() || byValue || named.contains(name))
+                faults << where + (name.isEmpty() ? QStringLiteral(" unnamed") : byValue ? " named by its value " + name : " shares " + name + " with " + named.value(name));
             named.insert(name, where);
         }
     };
     visitToolWindows(check);
-    for (QWidget* w : std::initializer_list<QWidget*>{new login, new Frmspe, new FrmSysInf}) {
-        check(w);
-        delete w;
-    }
-    for (const QString& f : faults)
-        qWarning("%s", qPrintable(f));
-    QVERIFY(faults.isEmpty());
+    for (const std::unique_ptr<QWidget>& w : {std::unique_ptr<QWidget>(new login), std::unique_ptr<QWidget>(new Frmspe), std::unique_ptr<QWidget>(new FrmSysInf)})
+        check(w.get());
+    QVERIFY2(faults.isEmpty(), qPrintable(faults.join(u'\n')));
 }
 
 QTEST_MAIN(BoxLabelsTest)

@@ -191,8 +191,7 @@ void TestFrmssjsN::unrecognisedStateShowsUnknown()
 {
     QFETCH(QByteArray, answer);
     PeerHome p;
-    TestHome& home = p.home;
-    PollPeer& peer = p.peer;
+    auto& [home, peer, prompts] = p;
     home.exec(QStringLiteral("INSERT INTO doors (地址, dtype1, dtype2) VALUES (1, '木', '铁')"));
     peer.answers[0x1F] = hex("0122");
     FrmssjsN w(nullptr, 100ms, 3000ms);
@@ -218,8 +217,7 @@ void TestFrmssjsN::badPassRecordsAreNotAcknowledged()
 {
     QFETCH(QByteArray, record);
     PeerHome p;
-    TestHome& home = p.home;
-    PollPeer& peer = p.peer;
+    auto& [home, peer, prompts] = p;
     home.exec(QStringLiteral("INSERT INTO doors (地址, dtype1) VALUES (1, '木')"));
     seedHolder(home, 1, QStringLiteral("000123"), QStringLiteral("0012345678"), QStringLiteral("张三"));
     peer.answers[0x1F] = hex("0124");

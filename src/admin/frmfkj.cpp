@@ -1,6 +1,7 @@
 #include "admin/frmfkj.h"
 
 #include "admin/ReaderSettings.h"
+#include "db/DoorAddresses.h"
 #include "session/Session.h"
 #include "ui/BoxNames.h"
 #include "ui/InputFilters.h"
@@ -63,7 +64,7 @@ frmfkj::frmfkj(QWidget* parent) : QDialog(parent)
     fkjaddr->lineEdit()->installEventFilter(this);
     BoxNames::fromLabels(this);
 
-    fkjaddr->addItems(ReaderSettings::controllerAddresses(Session::db()));
+    fkjaddr->addItems(DoorAddresses::texts(Session::db()));
     fkjaddr->setCurrentIndex(fkjaddr->count() > 0 ? 0 : -1);
     if (fkjaddr->count() == 0)
         fkjaddr->setEditText(QString());

@@ -1,5 +1,6 @@
 #include "cards/FrmEtD.h"
 
+#include "db/DoorAddresses.h"
 #include "ui/BoxNames.h"
 #include "ui/DateTimeBoxes.h"
 #include "ui/ControllerDates.h"
@@ -189,7 +190,7 @@ FrmEtD::FrmEtD(QWidget* parent) : LineDialog(parent)
     QSqlDatabase db = Session::db();
     bm->addItems(CardLists::holderDepartments(db));
     Ckh->addItems(CardLists::issuedCards(db));
-    Ldr->addItems(CardLists::controllerAddresses(db));
+    Ldr->addItems(DoorAddresses::texts(db));
     dz->addItems(CardLists::issuedAddresses(db));
     BoxNames::after(Ckh, Option1);
     BoxNames::after(dz, Option2);

@@ -1,7 +1,9 @@
 #include "admin/frmfkj.h"
 
 #include "admin/ReaderSettings.h"
+#include "db/DoorAddresses.h"
 #include "session/Session.h"
+#include "ui/BoxNames.h"
 #include "ui/InputFilters.h"
 #include "ui/Prompter.h"
 #include "ui/TypedInput.h"
@@ -60,8 +62,9 @@ frmfkj::frmfkj(QWidget* parent) : QDialog(parent)
     InputFilters::backspaceDropped(fkjaddr);
     fkjaddr->installEventFilter(this);
     fkjaddr->lineEdit()->installEventFilter(this);
+    BoxNames::fromLabels(this);
 
-    fkjaddr->addItems(ReaderSettings::controllerAddresses(Session::db()));
+    fkjaddr->addItems(DoorAddresses::texts(Session::db()));
     fkjaddr->setCurrentIndex(fkjaddr->count() > 0 ? 0 : -1);
     if (fkjaddr->count() == 0)
         fkjaddr->setEditText(QString());

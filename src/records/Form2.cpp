@@ -1,9 +1,10 @@
 #include "records/Form2.h"
 
+#include "db/DoorAddresses.h"
 #include "doors/ControllerLine.h"
-#include "doors/DoorsTable.h"
 #include "link/LinePort.h"
 #include "session/Session.h"
+#include "ui/BoxNames.h"
 #include "ui/BusyCursor.h"
 #include "ui/ExchangeGuard.h"
 #include "ui/InputFilters.h"
@@ -65,6 +66,7 @@ Form2::Form2(QWidget* parent) : LineDialog(parent)
     Label1->setObjectName(QStringLiteral("Label1"));
     ctext = new QComboBox(Frame1);
     ctext->setObjectName(QStringLiteral("ctext"));
+    BoxNames::after(ctext, Label1);
     InputFilters::pickOnly(ctext);
     ctext->setMinimumWidth(100);
     Label3 = new QLabel(QStringLiteral("记录数(条)  "), Frame1);
@@ -129,7 +131,7 @@ Form2::Form2(QWidget* parent) : LineDialog(parent)
 
     // Loading: the addresses, then the port.
     Label4->clear();
-    for (int a : DoorsTable::addresses(Session::db()))
+    for (int a : DoorAddresses::list(Session::db()))
         ctext->addItem(QString::number(a));
     ctext->setCurrentIndex(ctext->count() > 0 ? 0 : -1);
     MSComm1->close();

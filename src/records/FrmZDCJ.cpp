@@ -1,7 +1,7 @@
 #include "records/FrmZDCJ.h"
 
+#include "db/DoorAddresses.h"
 #include "doors/ControllerLine.h"
-#include "doors/DoorsTable.h"
 #include "link/LinePort.h"
 #include "session/Session.h"
 #include "ui/BusyCursor.h"
@@ -21,6 +21,7 @@ FrmZDCJ::FrmZDCJ(QWidget* parent) : LineDialog(parent)
     Text1 = new QLineEdit(this);
     Text1->setObjectName(QStringLiteral("Text1"));
     Text1->setReadOnly(true);
+    Text1->setAccessibleName(QStringLiteral("自动采集数据"));
     Text1->setMaximumWidth(20);
     Lab = new QLabel(this);
     Lab->setObjectName(QStringLiteral("Lab"));
@@ -32,7 +33,7 @@ FrmZDCJ::FrmZDCJ(QWidget* parent) : LineDialog(parent)
     resize(420, 140);
     MSComm1 = port();
 
-    const QList<int> addresses = DoorsTable::addresses(Session::db());
+    const QList<int> addresses = DoorAddresses::list(Session::db());
     LastDoor = -1;
     for (int a : addresses) {
         ++LastDoor;

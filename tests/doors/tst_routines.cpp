@@ -93,7 +93,6 @@ void RoutinesTest::readSysFailureLeavesTheFile()
     QCOMPARE(statusFile(), kSentinel);
 
     // Nobody at that address.
-    const LineWaitScope quick = LineWaitScope::shortWaits();
     QCOMPARE(ReadSys(comm, 6, Session::lineParams()).outcome, LineOutcome::NoAnswer);
     QCOMPARE(statusFile(), kSentinel);
 }

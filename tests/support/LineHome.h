@@ -1,12 +1,11 @@
 #pragma once
-// A program folder with the delivered database, a controller simulator on
-// a pseudo-terminal reached through the folder's com<N> link, the session
-// pointing at that port, and a prompter that records every box. With
-// Waits::Short a silent controller gives up its wait after
-// LineWaitScope::kShort; replies that come later than that need the
-// line's own waits (the default). With Wire::Memory the link leads to the
-// simulator in memory and the line runs on a clock the test drives: its
-// waits cost no real time and happen in a fixed order.
+// A program folder with the delivered database, a controller simulator
+// reached through the folder's com<N> link (on a pseudo-terminal, or with
+// Wire::Memory in memory, on a clock the test drives: no real time, and a
+// fixed order), the session pointing at that port, and a prompter that
+// records every box. With Waits::Short a silent controller gives up its
+// wait after LineWaitScope::kShort; replies that come later than that
+// need the line's own waits (the default).
 
 #include "support/Controls.h"
 #include "support/LineWaitScope.h"
@@ -24,7 +23,6 @@
 #include <QTest>
 
 #include <functional>
-#include <optional>
 
 // Records like its base and lets a test act the moment a box is shown,
 // as an operator reading it would.
@@ -46,7 +44,6 @@ struct LineHome {
     enum class Wire { Terminal, Memory };
 
     LineWaitScope waits;
-    std::optional<DrivenLineClock> clock;
     TestHome home;
     Simulator sim;
     std::optional<MemoryLine> wire;
@@ -57,10 +54,9 @@ struct LineHome {
         : waits(w == Waits::Short ? std::optional(LineWaitScope::kShort) : std::nullopt)
     {
         QString why;
-        if (on == Wire::Memory) {
-            clock.emplace();
+        if (on == Wire::Memory)
             wire.emplace(sim, home.path(), kPort);
-        } else if (!sim.start(&why) || !sim.makeLink(home.path(), kPort, &why))
+        else if (!sim.start(&why) || !sim.makeLink(home.path(), kPort, &why))
             qFatal("simulator: %s", qPrintable(why));
         Session::PortNo = kPort;
         Session::CommSettings = QStringLiteral("9600,n,8,1");

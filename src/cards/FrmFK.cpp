@@ -1,6 +1,7 @@
 #include "cards/FrmFK.h"
 
 #include "ui/ControllerDates.h"
+#include "ui/LineWords.h"
 #include "ui/TypedInput.h"
 
 #include "cards/CardListWidgets.h"
@@ -568,7 +569,7 @@ void FrmFK::add()
         // the controllers' line.
         port()->close();
         if (!port()->open(Session::lineParams()).ok()) {
-            Prompt::exclaim(this, QStringLiteral("串口通信端口没有打开"));
+            Prompt::exclaim(this, LineWords::portNotOpen(Session::lineParams()));
             return;
         }
         const CardSendOptions options = CardSendOptions::issuing(Session::lineParams());

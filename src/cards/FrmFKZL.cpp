@@ -6,6 +6,7 @@
 #include "doors/DoorsTable.h"
 #include "session/Session.h"
 #include "ui/BoxNames.h"
+#include "ui/LineWords.h"
 #include "ui/ExchangeGuard.h"
 #include "ui/InputFilters.h"
 #include "ui/Prompter.h"
@@ -167,9 +168,12 @@ void FrmFKZL::resend(int address)
             }
         });
     switch (r.end) {
-    case End::PortNotOpen: Prompt::exclaim(this, QStringLiteral("串口通信端口没有打开")); return;
-    case End::ClearedWrong:
-        Prompt::inform(this, QStringLiteral("地址%1应答错误，控制器可能没有清理！").arg(address));
+    case End::PortNotOpen: Prompt::exclaim(this, LineWords::portNotOpen(Session::lineParams())); return;
+    case End::ClearInDoubt:
+        // Its holders may all be locked out now, while faka still lists them.
+        Prompt::exclaim(this, LineDoubts::cause(*LineDoubts::of(r.cleared), address) +
+                                  QStringLiteral("，该门禁控制器中的卡可能已经全部清除，也可能没有。"
+                                                 "请重新重整，直到显示“重整成功！”为止！"));
         return;
     case End::NotCleared: Prompt::inform(this, QStringLiteral("通信故障！")); return;
     case End::Unreadable:

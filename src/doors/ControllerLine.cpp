@@ -14,7 +14,12 @@ LineOutcome echoed(LinePort& comm, const QByteArray& frame, const ExchangeOption
 {
     if (!comm.isOpen())
         return LineOutcome::PortNotOpen;
-    return outcomeOf(comm.exchange(frame, options).status);
+    const ExchangeStatus status = comm.exchange(frame, options).status;
+    // A controller that answers after its wait has taken the command all
+    // the same: the operator must hear that it may have been carried out.
+    if (status == ExchangeStatus::TimedOut && comm.quietAfterFailure())
+        return LineOutcome::Late;
+    return outcomeOf(status);
 }
 
 }  // namespace

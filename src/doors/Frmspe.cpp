@@ -3,8 +3,10 @@
 #include "db/NumberText.h"
 #include "session/Session.h"
 #include "doors/ControllerLine.h"
+#include "doors/LineDoubt.h"
 #include "doors/DoorsTable.h"
 #include "ui/BoxNames.h"
+#include "ui/LineWords.h"
 #include "ui/ExchangeGuard.h"
 #include "session/Session.h"
 #include "ui/BusyCursor.h"
@@ -118,8 +120,10 @@ void Frmspe::open()
         Prompt::exclaim(this, QStringLiteral("开门成功"));
         break;
     case LineOutcome::WrongAnswer:
+    case LineOutcome::Late:
+        // The controller heard the press: the lock may well be open.
         comm->close();
-        Prompt::exclaim(this, QStringLiteral("开门失败"));
+        Prompt::exclaim(this, LineDoubts::message(*LineDoubts::of(outcome), *address, QStringLiteral("开锁命令")));
         break;
     case LineOutcome::NoAnswer:
         // The port stays open; the next press empties it before it sends.
@@ -127,7 +131,7 @@ void Frmspe::open()
         break;
     default:
         comm->close();
-        Prompt::exclaim(this, QStringLiteral("串口通信端口没有打开"));
+        Prompt::exclaim(this, LineWords::portNotOpen(Session::lineParams()));
         break;
     }
 }

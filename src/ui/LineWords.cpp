@@ -11,7 +11,8 @@ bool heldByAnotherWindow(const LineParams& params)
 
 QString held(const QString& plain)
 {
-    return plain + QStringLiteral("：串口正被本程序的其他窗口使用，请等那个窗口的通信结束或关闭它之后再试！");
+    const QString said = plain.endsWith(QChar(0xFF01)) ? plain.chopped(1) : plain;
+    return said + QStringLiteral("：串口正被本程序的其他窗口使用，请等那个窗口的通信结束或关闭它之后再试！");
 }
 
 QString portNotOpen(const LineParams& params, const QString& plain)

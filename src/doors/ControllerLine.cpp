@@ -15,11 +15,16 @@ LineOutcome echoed(LinePort& comm, const QByteArray& frame, const ExchangeOption
     if (!comm.isOpen())
         return LineOutcome::PortNotOpen;
     const ExchangeStatus status = comm.exchange(frame, options).status;
+    if (status != ExchangeStatus::TimedOut)
+        return outcomeOf(status);
     // A controller that answers after its wait has taken the command all
     // the same: the operator must hear that it may have been carried out.
-    if (status == ExchangeStatus::TimedOut && comm.quietAfterFailure())
-        return LineOutcome::Late;
-    return outcomeOf(status);
+    switch (comm.quietAfterFailure()) {
+    case QuietEnd::Heard: return LineOutcome::Late;
+    case QuietEnd::Disturbed: return LineOutcome::Disturbed;
+    case QuietEnd::Silent: break;
+    }
+    return LineOutcome::NoAnswer;
 }
 
 }  // namespace
@@ -33,8 +38,19 @@ LineOutcome outcomeOf(ExchangeStatus status)
     case ExchangeStatus::WriteFailed: return LineOutcome::PortFailed;
     case ExchangeStatus::TimedOut: return LineOutcome::NoAnswer;
     case ExchangeStatus::WrongAddress: return LineOutcome::WrongAnswer;
+    case ExchangeStatus::Disturbed: return LineOutcome::Disturbed;
     }
     return LineOutcome::NoAnswer;
+}
+
+QString disturbedReason()
+{
+    return QStringLiteral("线路上有干扰");
+}
+
+QString disturbedLine(int address)
+{
+    return QStringLiteral("%1号门").arg(address) + disturbedReason();
 }
 
 ReadSysResult ReadSys(LinePort& comm, int address, const LineParams& params)

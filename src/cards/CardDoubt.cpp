@@ -8,6 +8,8 @@ std::optional<CardDoubt> of(const CardResult& result)
 {
     if (result.outcome == CardOutcome::WrongEcho)
         return CardDoubt::WrongAddress;
+    if (result.outcome == CardOutcome::Disturbed)
+        return CardDoubt::Disturbed;
     if (result.lateEcho)
         return CardDoubt::Late;
     return std::nullopt;

@@ -50,7 +50,8 @@ ResendResult resend(LinePort& port, const LineParams& params, QSqlDatabase db, i
     switch (r.cleared) {
     case LineOutcome::Ok: break;
     case LineOutcome::WrongAnswer:
-    case LineOutcome::Late: r.end = End::ClearInDoubt; return r;
+    case LineOutcome::Late:
+    case LineOutcome::Disturbed: r.end = End::ClearInDoubt; return r;
     case LineOutcome::PortNotOpen:
     case LineOutcome::PortFailed:
     case LineOutcome::Busy: r.end = End::PortNotOpen; return r;

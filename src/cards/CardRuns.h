@@ -61,8 +61,9 @@ struct ResendResult {
     enum class End {
         PortNotOpen,
         NotCleared,    // ClearLists went unanswered (`cleared` says how)
-        // The echo to ClearLists came late or from another address
-        // (`cleared` says which): the lists may be empty now.
+        // The echo to ClearLists came late or from another address, or was
+        // lost in a disturbed line (`cleared` says which): the lists may be
+        // empty now.
         ClearInDoubt,
         Unreadable,    // the lists are cleared, but faka could not be read
         NoCards,       // the lists are cleared and faka holds nothing for them

@@ -160,7 +160,12 @@ void FrmFKZL::resend(int address)
                 Prompt::exclaim(this, refusalText(*pair.row));
                 return RunStep::Next;
             default:
-                return Prompt::ask(this, QStringLiteral("   通信故障!"), Prompter::Buttons::RetryCancel,
+                // Heard, the controller may hold the card already; sending it again does no harm.
+                const std::optional<CardDoubt> doubt = CardLists::doubtOf(pair.outcome);
+                const QString text = doubt ? CardDoubts::cause(*doubt, pair.address) +
+                                                 QStringLiteral("，卡号%1可能已经写入，也可能没有。").arg(pair.card)
+                                           : QStringLiteral("   通信故障!");
+                return Prompt::ask(this, text, Prompter::Buttons::RetryCancel,
                                    Prompter::Icon::None, QStringLiteral("出错"), Prompter::Answer::Cancel)
                                == Prompter::Answer::Retry
                            ? RunStep::Retry

@@ -149,6 +149,7 @@ void FrmCDT::send(Command command)
         break;
     case LineOutcome::WrongAnswer:
     case LineOutcome::Late:
+    case LineOutcome::Disturbed:
         Prompt::inform(this, LineDoubts::message(*LineDoubts::of(outcome), address,
                                                  command == Command::Date ? QStringLiteral("修改日期的命令")
                                                                           : QStringLiteral("修改时间的命令")));

@@ -117,7 +117,9 @@ void FrmSysInf::nodeClicked(QTreeWidgetItem* node)
         setPicture(node, QStringLiteral("failed"));
         ListView1->clear();
         const QString silent = QStringLiteral("通信不通");
-        ListView1->addItem(r.outcome == LineOutcome::PortNotOpen ? LineWords::portNotOpen(Session::lineParams(), silent) : silent);
+        ListView1->addItem(r.outcome == LineOutcome::PortNotOpen ? LineWords::portNotOpen(Session::lineParams(), silent)
+                           : r.outcome == LineOutcome::Disturbed ? disturbedLine(address)
+                                                                 : silent);
         return;
     }
     const std::optional<QStringList> items = SysInf::read();

@@ -207,6 +207,8 @@ void Frmdoors::showController()
     // answer leaves the list empty.
     if (r.outcome == LineOutcome::PortNotOpen && LineWords::heldByAnotherWindow(Session::lineParams()))
         Prompt::exclaim(this, LineWords::portNotOpen(Session::lineParams()));
+    else if (r.outcome == LineOutcome::Disturbed)
+        Prompt::exclaim(this, disturbedLine(address));
     if (!r.ok())
         return;
     const std::optional<QStringList> items = SysInf::read();

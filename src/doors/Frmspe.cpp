@@ -121,7 +121,8 @@ void Frmspe::open()
         break;
     case LineOutcome::WrongAnswer:
     case LineOutcome::Late:
-        // The controller heard the press: the lock may well be open.
+    case LineOutcome::Disturbed:
+        // The press may have reached the controller: the lock may well be open.
         comm->close();
         Prompt::exclaim(this, LineDoubts::message(*LineDoubts::of(outcome), *address, QStringLiteral("开锁命令")));
         break;

@@ -8,11 +8,15 @@ std::optional<LineDoubt> of(LineOutcome outcome)
         return LineDoubt::WrongAddress;
     if (outcome == LineOutcome::Late)
         return LineDoubt::Late;
+    if (outcome == LineOutcome::Disturbed)
+        return LineDoubt::Disturbed;
     return std::nullopt;
 }
 
 QString cause(LineDoubt doubt, int address)
 {
+    if (doubt == LineDoubt::Disturbed)
+        return disturbedLine(address);
     return (doubt == LineDoubt::WrongAddress ? QStringLiteral("%1号门回答的地址不对")
                                              : QStringLiteral("%1号门的应答迟到了"))
         .arg(address);

@@ -122,19 +122,21 @@ void FrmspeTest::opensOnlyTheChosenLock()
 // The controller heard the press: the lock may be open.
 void FrmspeTest::answerInDoubt_data()
 {
-    QTest::addColumn<int>("delayMs");  // 0: a wrong address at once
+    QTest::addColumn<int>("delayMs");  // 0: a wrong address at once; -1: silent on a chattering line
     QTest::addColumn<QString>("cause");
     QTest::newRow("wrong address") << 0 << QStringLiteral("5号门回答的地址不对");
     QTest::newRow("late") << 3500 << QStringLiteral("5号门的应答迟到了");
+    QTest::newRow("disturbed") << -1 << QStringLiteral("5号门线路上有干扰");
 }
 
 void FrmspeTest::answerInDoubt()
 {
     QFETCH(int, delayMs);
     QFETCH(QString, cause);
-    LineHome h(delayMs ? LineHome::Waits::Line : LineHome::Waits::Short);
+    LineHome h(delayMs > 0 ? LineHome::Waits::Line : LineHome::Waits::Short);
     h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (5)"));
-    h.sim.addController(5).behaviour = Behaviour{.delayMs = delayMs, .wrongAddress = delayMs == 0};
+    h.sim.addController(5).behaviour = Behaviour{.silent = delayMs < 0, .delayMs = std::max(0, delayMs), .wrongAddress = delayMs == 0};
+    h.sim.setChatter(delayMs < 0 ? 40 : 0);
     Window win;
     win.choose(QStringLiteral("5"), 1);
     win.open()->click();

@@ -1,5 +1,4 @@
-// The controller routines end to end: a window's port on the line to the
-// simulator, which answers in the controllers' place.
+// The controller routines end to end, the simulator answering in the controllers' place.
 
 #include "support/LineHome.h"
 
@@ -84,7 +83,7 @@ void RoutinesTest::readSysFailureLeavesTheFile()
     QVERIFY(LineClock::now() - t >= std::chrono::milliseconds(2900));
     QCOMPARE(statusFile(), kSentinel);
     // The late reply is in before the next query goes out.
-    QVERIFY(LineHome::waitFor([&] { return !h.sim.sending(); }, 5000));
+    QVERIFY(LineHome::settle(5000, [&] { return !h.sim.sending(); }));
 
     // Another address answers.
     c.behaviour.delayMs = 0;
@@ -191,7 +190,7 @@ void RoutinesTest::lateEchoNeverConfirmsLaterCommand()
     QVERIFY(comm.open(Session::lineParams()).ok());
     QCOMPARE(DelayTime(comm, 5, 1, 1.0), LineOutcome::Late);
     // The late echo comes in while nothing waits for it.
-    QVERIFY(LineHome::waitFor([&] { return !h.sim.sending(); }, 5000));
+    QVERIFY(LineHome::settle(5000, [&] { return !h.sim.sending(); }));
     c.behaviour.silent = true;
     // The stale byte must not end the wait: it lasts until the wait gives up.
     const LineWaitScope quick = LineWaitScope::shortWaits();

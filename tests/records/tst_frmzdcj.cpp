@@ -231,14 +231,13 @@ void TestFrmZDCJ::stoppedAnswerKeepsItsRecords()
     QFETCH(int, announced);
     QFETCH(int, sent);
     // The answer stops and silence follows: that is all the wait sees.
-    LineHome h(LineHome::Wire::Memory, LineHome::Waits::Short);
+    LineHome h(LineHome::Wire::Memory);
     h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (1), (2)"));
     Controller& one = h.sim.addController(1);
     addRecords(one, announced);
     one.collectStopsAfter = sent;
     addRecords(h.sim.addController(2), 2, QDateTime(QDate(2024, 3, 6), QTime(9, 0)));
-    // Waiting out the announced count would take minutes.
-    Run run(30000);
+    Run run;
     QTEST(run.outcomes(), "outcomes");
     QTEST(run.summaries.value(0), "summary");
     QCOMPARE(run.lab, QStringLiteral("正确采集到  2 条记录\r\n   已经存入"));

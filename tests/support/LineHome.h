@@ -1,18 +1,16 @@
 #pragma once
 // A program folder with the delivered database, a controller simulator
 // reached through the folder's com<N> link (on a pseudo-terminal, or with
-// Wire::Memory in memory, on a clock the test drives: no real time, and a
-// fixed order), the session pointing at that port, and a prompter that
-// records every box. With Waits::Short a silent controller gives up its
-// wait after LineWaitScope::kShort; replies that come later than that
-// need the line's own waits (the default).
+// Wire::Memory in memory on a clock the test drives), the session pointing
+// at that port, and a prompter that records every box. With Waits::Short a
+// silent controller gives up its wait after LineWaitScope::kShort; replies
+// that come later than that need the line's own waits (the default).
 
 #include "support/Controls.h"
 #include "support/LineWaitScope.h"
 #include "session/Session.h"
-#include "doorsim/MemoryLine.h"
+#include "doorsim/MemoryLine.h"  // and the simulator
 #include "doorsim/PseudoTerminal.h"
-#include "doorsim/Simulator.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TestHome.h"
 
@@ -64,10 +62,8 @@ struct LineHome {
         Session::OutBufSize = 512;
     }
 
-    // Lets late replies arrive (or not) before the test looks.
-    static void settle(int ms = 100) { (void)waitFor([] { return false; }, ms); }
-    // Until `done` holds, for at most `ms` of the line's time.
-    static bool waitFor(const std::function<bool()>& done, int ms)
+    // Lets the line's time pass, for late replies, until `done` holds or `ms` are up.
+    static bool settle(int ms = 100, const std::function<bool()>& done = [] { return false; })
     {
         DrivenLineClock* c = DrivenLineClock::current();
         return c ? c->advanceUntil(done, std::chrono::milliseconds(ms)) : QTest::qWaitFor(done, ms);

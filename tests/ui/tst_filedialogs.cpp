@@ -89,9 +89,25 @@ void lookAtNextFileDialog(Look* look, const QString& folder, const std::function
     timer->start(20);
 }
 
+// Types `name` over the file dialog's name and presses Enter; a dialog
+// that stays open (it refused the name) is cancelled.
+std::function<void(QFileDialog*)> typeName(const QString& name)
+{
+    return [name](QFileDialog* d) {
+        auto* edit = d->findChild<QWidget*>(QStringLiteral("fileNameEdit"));
+        QApplication::setActiveWindow(d);  // no window manager activates it
+        QTest::mouseClick(edit, Qt::LeftButton);
+        QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);  // typed over the proposed name
+        QTest::keyClicks(edit, name);
+        QTest::keyClick(edit, Qt::Key_Return);
+        if (d->isVisible())
+            d->reject();
+    };
+}
+
 // Triggers the preview's PDF button once the preview is shown, saving the
-// proposed name into `target`, then closes the preview.
-void savePdfFromNextPreview(Look* look, const QString& folder, const QString& target)
+// proposed name into `target` (or typing `typed`), then closes the preview.
+void savePdfFromNextPreview(Look* look, const QString& folder, const QString& target, const QString& typed = {})
 {
     auto* timer = new QTimer(qApp);
     QObject::connect(timer, &QTimer::timeout, timer, [=] {
@@ -110,7 +126,9 @@ void savePdfFromNextPreview(Look* look, const QString& folder, const QString& ta
                 save = a;
         }
         if (save) {
-            lookAtNextFileDialog(look, folder, [target](QFileDialog* d) {
+            lookAtNextFileDialog(look, folder, [target, typed](QFileDialog* d) {
+                if (!typed.isEmpty())
+                    return typeName(typed)(d);
                 d->setDirectory(target);
                 static_cast<QDialog*>(d)->accept();
             });
@@ -134,6 +152,8 @@ private slots:
     void dialogsLeaveTheDatabaseAlone_data();
     void dialogsLeaveTheDatabaseAlone();
     void monthlySheetSaveAddsItsSuffix();
+    void ownFilesAreRefused_data();
+    void ownFilesAreRefused();
 
 private:
     QTemporaryDir user_;
@@ -251,6 +271,77 @@ void FileDialogsTest::monthlySheetSaveAddsItsSuffix()
     });
     QTest::mouseClick(form.findChild<QWidget*>(QStringLiteral("Command6")), Qt::LeftButton);
     QCOMPARE(QDir(home.path()).entryList({QStringLiteral("month_000101*")}), QStringList{"month_000101.doc"});
+}
+
+void FileDialogsTest::ownFilesAreRefused_data()
+{
+    // Typed into a dialog turned to the program folder, whose folder "sub"
+    // holds links to it ("up"), to door.db ("door.doc") and to seda.dat
+    // before it exists ("spool.doc"). `own` is the file the refusal names;
+    // none when the file is saved.
+    QTest::addColumn<Dialog>("road");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("own");
+    const Dialog sheet = Dialog::MonthlySheetSave;
+    QTest::newRow("sheet: bare name") << sheet << "door.db" << "door.db";
+    QTest::newRow("sheet: the log") << sheet << "door.db-wal" << "door.db-wal";
+    QTest::newRow("sheet: other case") << sheet << "Door.DB" << "door.db";
+    QTest::newRow("sheet: relative with ..") << sheet << "sub/../seda.rej" << "seda.rej";
+    QTest::newRow("sheet: folder through a link") << sheet << "sub/up/SysInf.ini" << "SysInf.ini";
+    QTest::newRow("sheet: a link to door.db") << sheet << "sub/door.doc" << "door.db";
+    QTest::newRow("sheet: a link to a file yet to come") << sheet << "sub/spool.doc" << "seda.dat";
+    QTest::newRow("pdf: door.db gets its suffix first") << Dialog::PdfSave << "door.db" << "";
+}
+
+// Nothing the operator names may replace or be read in place of the
+// program's own files: each keeps every byte, and door.db its data.
+void FileDialogsTest::ownFilesAreRefused()
+{
+    QFETCH(Dialog, road);
+    QFETCH(QString, typed);
+    QFETCH(QString, own);
+    TestHome home;
+    ScriptedPrompter prompts;
+    home.exec(QStringLiteral("INSERT INTO department (部门) VALUES ('保存前')"));
+    QVERIFY(AttendanceQuery::stage(home.db(), AttendanceQuery::statement({})).ok());
+    QVERIFY(QDir(home.path()).mkdir(QStringLiteral("sub")));
+    for (const char* name : {"seda.rej", "SysInf.ini"}) {
+        QFile f(home.file(QLatin1String(name)));
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(name) > 0);
+    }
+    QVERIFY(QFile::link(home.path(), home.file(QStringLiteral("sub/up"))));
+    QVERIFY(QFile::link(home.file(QStringLiteral("door.db")), home.file(QStringLiteral("sub/door.doc"))));
+    QVERIFY(QFile::link(home.file(QStringLiteral("seda.dat")), home.file(QStringLiteral("sub/spool.doc"))));
+    // The log index changes with every reader; the log itself may not.
+    // (The PDF saved in the one row that may save is no file of ours.)
+    const auto contents = [&] {
+        QStringList all;
+        for (const QString& f : QDir(home.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name))
+            if (QFile file(home.file(f)); !f.endsWith(QLatin1String("-shm")) && !f.endsWith(QLatin1String(".pdf")) &&
+                                          file.open(QIODevice::ReadOnly))
+                all << f + QLatin1Char(':') + QString::fromLatin1(file.readAll().toHex());
+        return all;
+    };
+    const QStringList before = contents();
+
+    Look look;
+    FrmMon sheet;  // tells that no work times are set
+    prompts.clear();
+    if (road == Dialog::MonthlySheetSave) {
+        lookAtNextFileDialog(&look, home.path(), typeName(typed));
+        QTest::mouseClick(sheet.findChild<QWidget*>(QStringLiteral("Command6")), Qt::LeftButton);
+        QCOMPARE(sheet.savedFile().isEmpty(), !own.isEmpty());
+    } else {
+        savePdfFromNextPreview(&look, home.path(), QString(), typed);
+        QVERIFY(ReportPrint::preview(nullptr, AttendanceQuery::report(home.db())).ok());
+        QCOMPARE(QFileInfo(home.file(QStringLiteral("door.db.pdf"))).size() > 0, own.isEmpty());
+    }
+    // One box that names the file, and no question about replacing one.
+    QCOMPARE(prompts.texts().size(), own.isEmpty() ? 0 : 1);
+    if (!own.isEmpty())
+        QVERIFY2(prompts.last().contains(QDir::toNativeSeparators(home.file(own))), qPrintable(prompts.last()));
+    QVERIFY(contents() == before);  // seda.dat not made either
+    QCOMPARE(home.scalar(QStringLiteral("SELECT count(*) FROM department WHERE 部门 = '保存前'")).toInt(), 1);
 }
 
 // Another process reading the database: prints the first value of `sql`.

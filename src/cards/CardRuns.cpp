@@ -10,15 +10,39 @@ struct Release {
     ~Release() { port.close(); }
 };
 
+// Once the database has failed a pair, no further controller may come to
+// hold a card `faka` does not list, or lose one it does.
+bool stopsRun(PairOutcome outcome)
+{
+    return outcome == PairOutcome::DatabaseFailed || outcome == PairOutcome::ReadFailed;
+}
+
+// Tells the caller of a pair the database failed, with the controllers
+// `rest` the run will not ask (this pair's own too when nothing was sent).
+RunStep stopped(const PairAnswer& answer, RunPair pair, const QList<int>& rest)
+{
+    if (pair.outcome == PairOutcome::ReadFailed)
+        pair.notAsked.append(pair.address);
+    for (int a : rest) {
+        if (!pair.notAsked.contains(a))
+            pair.notAsked.append(a);
+    }
+    answer(pair);
+    return RunStep::Stop;
+}
+
 // Sends one pair until the caller's answer is not Retry; the answer and
-// the pair's last outcome.
+// the pair's last outcome. `rest` are the controllers of the pairs after it.
 template <typename Send>
-std::pair<RunStep, PairOutcome> settle(CardRunSink& sink, const PairAnswer& answer, RunPair pair, Send send)
+std::pair<RunStep, PairOutcome> settle(CardRunSink& sink, const PairAnswer& answer, RunPair pair, Send send,
+                                       const QList<int>& rest = {})
 {
     for (;;) {
         sink.exchanging(true);
         pair.outcome = send();
         sink.exchanging(false);
+        if (stopsRun(pair.outcome))
+            return {stopped(answer, pair, rest), pair.outcome};
         const RunStep step = answer(pair);
         if (step != RunStep::Retry)
             return {step, pair.outcome};
@@ -66,7 +90,7 @@ ResendResult resend(LinePort& port, const LineParams& params, QSqlDatabase db, i
             r.end = End::Stopped;
             break;
         }
-        RunPair pair{address, stored.card, PairOutcome::NotHeld, stored.row};
+        RunPair pair{address, stored.card, PairOutcome::NotHeld, stored.row, {}};
         if (!stored.row) {
             ++r.unsendable;
             if (answer(pair) == RunStep::Stop) {
@@ -98,10 +122,14 @@ RunEnd removeCards(LinePort& port, const LineParams& params, QSqlDatabase db, co
     RunEnd end = RunEnd::Finished;
     int n = 0;
     for (const CardAt& at : pairs) {
+        QList<int> rest;
+        for (const CardAt& later : pairs.mid(n + 1))
+            rest.append(later.address);
         if (!sink.advance(++n) ||
-            settle(sink, answer, RunPair{at.address, at.card.trimmed(), PairOutcome::Done, std::nullopt}, [&] {
-                return CardLists::removeCard(port, params, db, at.address, at.card, today);
-            }).first == RunStep::Stop) {
+            settle(
+                sink, answer, RunPair{at.address, at.card.trimmed(), PairOutcome::Done, std::nullopt, {}},
+                [&] { return CardLists::removeCard(port, params, db, at.address, at.card, today); }, rest)
+                    .first == RunStep::Stop) {
             end = RunEnd::Stopped;
             break;
         }
@@ -117,20 +145,31 @@ RunEnd extendCards(LinePort& port, const LineParams& params, QSqlDatabase db, co
     Release release{port};
     sink.begin(static_cast<int>(sources.size() * targets.size()));
     int n = 0;
+    const qsizetype pairs = sources.size() * targets.size();
     for (const SourceCard& source : sources) {
         for (int address : targets) {
-            RunPair pair{address, source.card, PairOutcome::Done, std::nullopt};
+            RunPair pair{address, source.card, PairOutcome::Done, std::nullopt, {}};
             QString physical = source.physical;
             RunStep step = RunStep::Next;
+            // The targets of the pairs after this one.
+            QList<int> rest;
+            for (qsizetype later = n + 1; later < pairs && rest.size() < targets.size(); ++later)
+                rest.append(targets[later % targets.size()]);
+            std::optional<bool> issued;
             if (!sink.advance(++n)) {
                 step = RunStep::Stop;
-            } else if (CardLists::isIssued(db, address, source.card)) {
+            } else if (!(issued = CardLists::isIssued(db, address, source.card))) {
+                pair.outcome = PairOutcome::ReadFailed;
+                step = stopped(answer, pair, rest);
+            } else if (*issued) {
                 pair.outcome = PairOutcome::AlreadyHeld;
                 step = answer(pair);
             } else {
-                step = settle(sink, answer, pair, [&] {
-                           return CardLists::extendCard(port, params, db, address, physical, source.card, limits);
-                       }).first;
+                step = settle(
+                           sink, answer, pair,
+                           [&] { return CardLists::extendCard(port, params, db, address, physical, source.card, limits); },
+                           rest)
+                           .first;
             }
             if (step == RunStep::Stop) {
                 sink.finish();

@@ -7,6 +7,7 @@
 #include <QStandardPaths>
 #include <QUuid>
 
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 
@@ -152,7 +153,9 @@ QString file(const QString& name)
 
 QString linkTarget(const QString& path)
 {
-    QString p = QFileInfo(path).absoluteFilePath();
+    // Made absolute without folding "..": the system takes ".." after the
+    // link before it, not instead of it.
+    QString p = QDir::isAbsolutePath(path) ? path : QDir::currentPath() + QLatin1Char('/') + path;
     for (int hops = 0; hops < 40; ++hops) {
         const QFileInfo info(p);
         if (!info.isSymLink())
@@ -179,15 +182,16 @@ std::optional<OwnFile> ownFile(const QString& path)
 {
     if (path.isEmpty() || folder().isEmpty())
         return std::nullopt;
-    const QFileInfo target(ProgramFolder::linkTarget(path));
-    if (isTemporaryCopy(target.fileName()))
-        return OwnFile{target.absoluteFilePath(), QString::fromUtf8(kCopyWhat)};
+    const QString target = ProgramFolder::linkTarget(path);
+    const qsizetype slash = target.lastIndexOf(QLatin1Char('/'));
+    const QString in = target.left(std::max<qsizetype>(slash, 1)), fileName = target.mid(slash + 1);
+    if (isTemporaryCopy(fileName))
+        return OwnFile{QDir::cleanPath(target), QString::fromUtf8(kCopyWhat)};
     for (const Place& place : places()) {
-        const bool here = sameFile(target.absolutePath(), place.folder);
+        const bool here = sameFile(in, place.folder);
         for (const auto& [name, what] : place.names) {
             const QString own = place.folder == folder() ? file(name) : QDir(place.folder).filePath(name);
-            if ((here && target.fileName().compare(name, Qt::CaseInsensitive) == 0) ||
-                sameFile(target.absoluteFilePath(), own))
+            if ((here && fileName.compare(name, Qt::CaseInsensitive) == 0) || sameFile(target, own))
                 return OwnFile{own, what};
         }
     }

@@ -35,7 +35,7 @@ RunStep stopped(const PairAnswer& answer, RunPair pair, const QList<int>& rest)
 // the pair's last outcome. `rest` are the controllers of the pairs after it.
 template <typename Send>
 std::pair<RunStep, PairOutcome> settle(CardRunSink& sink, const PairAnswer& answer, RunPair pair, Send send,
-                                       const QList<int>& rest = {})
+                                       const QList<int>& rest = {}, int* done = nullptr)
 {
     for (;;) {
         sink.exchanging(true);
@@ -43,6 +43,8 @@ std::pair<RunStep, PairOutcome> settle(CardRunSink& sink, const PairAnswer& answ
         sink.exchanging(false);
         if (stopsRun(pair.outcome))
             return {stopped(answer, pair, rest), pair.outcome};
+        if (done && pair.outcome == PairOutcome::Done)
+            ++*done;
         const RunStep step = answer(pair);
         if (step != RunStep::Retry)
             return {step, pair.outcome};
@@ -70,7 +72,9 @@ ResendResult resend(LinePort& port, const LineParams& params, QSqlDatabase db, i
     sink.exchanging(false);
     switch (r.cleared) {
     case LineOutcome::Ok: break;
-    case LineOutcome::WrongAnswer: r.end = End::ClearedWrong; return r;
+    case LineOutcome::WrongAnswer:
+    case LineOutcome::Late:
+    case LineOutcome::Disturbed: r.end = End::ClearInDoubt; return r;
     case LineOutcome::PortNotOpen:
     case LineOutcome::PortFailed:
     case LineOutcome::Busy: r.end = End::PortNotOpen; return r;
@@ -114,12 +118,13 @@ ResendResult resend(LinePort& port, const LineParams& params, QSqlDatabase db, i
     return r;
 }
 
-RunEnd removeCards(LinePort& port, const LineParams& params, QSqlDatabase db, const QList<CardAt>& pairs,
-                   const QDate& today, CardRunSink& sink, const PairAnswer& answer)
+RunResult removeCards(LinePort& port, const LineParams& params, QSqlDatabase db, const QList<CardAt>& pairs,
+                      const QDate& today, CardRunSink& sink, const PairAnswer& answer)
 {
     Release release{port};
-    sink.begin(static_cast<int>(pairs.size()));
-    RunEnd end = RunEnd::Finished;
+    RunResult r;
+    r.total = static_cast<int>(pairs.size());
+    sink.begin(r.total);
     int n = 0;
     for (const CardAt& at : pairs) {
         QList<int> rest;
@@ -128,22 +133,24 @@ RunEnd removeCards(LinePort& port, const LineParams& params, QSqlDatabase db, co
         if (!sink.advance(++n) ||
             settle(
                 sink, answer, RunPair{at.address, at.card.trimmed(), PairOutcome::Done, std::nullopt, {}},
-                [&] { return CardLists::removeCard(port, params, db, at.address, at.card, today); }, rest)
+                [&] { return CardLists::removeCard(port, params, db, at.address, at.card, today); }, rest, &r.done)
                     .first == RunStep::Stop) {
-            end = RunEnd::Stopped;
+            r.end = RunEnd::Stopped;
             break;
         }
     }
     sink.finish();
-    return end;
+    return r;
 }
 
-RunEnd extendCards(LinePort& port, const LineParams& params, QSqlDatabase db, const QList<SourceCard>& sources,
-                   const QList<int>& targets, const ExtensionLimits& limits, CardRunSink& sink,
-                   const PairAnswer& answer)
+RunResult extendCards(LinePort& port, const LineParams& params, QSqlDatabase db, const QList<SourceCard>& sources,
+                      const QList<int>& targets, const ExtensionLimits& limits, CardRunSink& sink,
+                      const PairAnswer& answer)
 {
     Release release{port};
-    sink.begin(static_cast<int>(sources.size() * targets.size()));
+    RunResult r;
+    r.total = static_cast<int>(sources.size() * targets.size());
+    sink.begin(r.total);
     int n = 0;
     const qsizetype pairs = sources.size() * targets.size();
     for (const SourceCard& source : sources) {
@@ -168,17 +175,18 @@ RunEnd extendCards(LinePort& port, const LineParams& params, QSqlDatabase db, co
                 step = settle(
                            sink, answer, pair,
                            [&] { return CardLists::extendCard(port, params, db, address, physical, source.card, limits); },
-                           rest)
+                           rest, &r.done)
                            .first;
             }
             if (step == RunStep::Stop) {
                 sink.finish();
-                return RunEnd::Stopped;
+                r.end = RunEnd::Stopped;
+                return r;
             }
         }
     }
     sink.finish();
-    return RunEnd::Finished;
+    return r;
 }
 
 }  // namespace CardRuns

@@ -83,6 +83,16 @@ inline void readFirstPage(benchmark::State& state, const QAbstractItemModel& mod
         state.SkipWithError("no rows");
 }
 
+// The first rows of a lazily read pick list, as its box shows them when
+// it drops down: up to a page of the executed statement `q`.
+inline int firstRows(QSqlQuery q, int page = 255)
+{
+    int n = 0;
+    while (n < page && q.next())
+        ++n;
+    return n;
+}
+
 // A query window's grid as the operator waits for it each time the query
 // runs: `make` builds a new model, `run` runs the window's statement in it
 // (false if that failed), then the first page is read.

@@ -35,10 +35,10 @@ struct Condition {
 // month, an empty range) has them found by its own index and sorted.
 // Otherwise every order has an index that gives its rows in order, and
 // each filter that does not lead that index is tested on the rows it
-// gives. Only by department or name, where the people are walked first
-// and people and doors go together (a building's residents pass its own
-// door), would testing an address walk most people before the first row
-// of one door: there the door's records are sorted.
+// gives. Only by department, where the people are walked first and a
+// building's residents pass its own door, would testing an address walk
+// the records of whole buildings before the first of that door: there the
+// door's records are sorted.
 RecordStatement fromAndWhere(QSqlDatabase db, const RecordFilter& f)
 {
     const bool sorted = f.order >= 0 && f.order < int(std::size(kOrders));
@@ -88,7 +88,7 @@ RecordStatement fromAndWhere(QSqlDatabase db, const RecordFilter& f)
     const std::optional<qsizetype> few = QueryWays::fewest(db, ways);
 
     // Walked in order: which conditions the order's index seeks.
-    const bool sortDoor = !few && byPeople && address;
+    const bool sortDoor = !few && f.order == ByDepartment && address;
     const bool walk = sorted && !few && !sortDoor;
     const bool daysSeek = f.order == ByDate || (f.order == ByAddress && address) || (f.order == ByCard && card);
     RecordStatement s;
@@ -109,6 +109,8 @@ RecordStatement fromAndWhere(QSqlDatabase db, const RecordFilter& f)
     QString from = QStringLiteral("data, people");
     if (few)
         from = froms.at(*few);
+    else if (sortDoor)
+        from = QStringLiteral("data INDEXED BY data_address CROSS JOIN people");
     else if (walk && byPeople)
         from = QStringLiteral("people CROSS JOIN data");
     s.sql = QStringLiteral(" FROM ") + from + QStringLiteral(" WHERE ") + where.join(QStringLiteral(" AND "));

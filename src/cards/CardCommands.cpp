@@ -42,6 +42,7 @@ CardResult echoed(LinePort& comm, const QByteArray& frame, const CardSendOptions
         pause(options.pauseAfterEcho);
         break;
     case ExchangeStatus::WrongAddress: r.outcome = CardOutcome::WrongEcho; break;
+    case ExchangeStatus::Disturbed: r.outcome = CardOutcome::Disturbed; break;
     case ExchangeStatus::PortNotOpen:
     case ExchangeStatus::Busy:
         // Nothing went out: another exchange of this port still waits.
@@ -51,11 +52,17 @@ CardResult echoed(LinePort& comm, const QByteArray& frame, const CardSendOptions
         return r;
     case ExchangeStatus::WriteFailed: r.outcome = CardOutcome::NotAnswered; break;
     case ExchangeStatus::TimedOut:
-        r.outcome = CardOutcome::NotAnswered;
         // A controller that answers after the wait has taken the command
         // all the same: the operator must hear that its card list is in
         // doubt, not that it was silent.
-        r.lateEcho = comm.quietAfterFailure();
+        switch (comm.quietAfterFailure()) {
+        case QuietEnd::Silent: r.outcome = CardOutcome::NotAnswered; break;
+        case QuietEnd::Heard:
+            r.outcome = CardOutcome::NotAnswered;
+            r.lateEcho = true;
+            break;
+        case QuietEnd::Disturbed: r.outcome = CardOutcome::Disturbed; break;
+        }
         break;
     }
     // The rest of a longer reply, or a late byte, must not wait for the

@@ -75,6 +75,7 @@ enum class CardOutcome {
     PortNotOpen,   // the port could not be opened (or is busy); nothing was sent
     NotAnswered,   // no byte within the time-out
     WrongEcho,     // the first byte was not the controller's address
+    Disturbed,     // bytes kept coming on the line (see ExchangeStatus::Disturbed)
 };
 
 struct CardSendOptions {

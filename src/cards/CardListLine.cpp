@@ -12,6 +12,7 @@ CardLineResult resultOf(const CardResult& r)
     case CardOutcome::PortNotOpen: return CardLineResult::PortNotOpen;
     case CardOutcome::NotAnswered: return CardLineResult::NoAnswer;
     case CardOutcome::WrongEcho: return CardLineResult::WrongAnswer;
+    case CardOutcome::Disturbed: return CardLineResult::Disturbed;
     }
     return CardLineResult::NoAnswer;
 }

@@ -16,6 +16,7 @@ enum class CardLineResult {
     NoAnswer,
     WrongAnswer,
     LateAnswer,   // the echo came after the wait: the controller heard the command
+    Disturbed,    // bytes kept coming on the line
 };
 
 // Pauses around an AddCard: the extension waits 100 ms before writing and

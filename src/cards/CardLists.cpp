@@ -109,6 +109,7 @@ PairOutcome pairOutcome(CardLineResult r)
     case CardLineResult::NoAnswer: return PairOutcome::NoAnswer;
     case CardLineResult::WrongAnswer: return PairOutcome::WrongAnswer;
     case CardLineResult::LateAnswer: return PairOutcome::LateAnswer;
+    case CardLineResult::Disturbed: return PairOutcome::Disturbed;
     }
     return PairOutcome::NoAnswer;
 }

@@ -44,6 +44,7 @@ enum class PairOutcome {
     NoAnswer,
     WrongAnswer,     // the echo came from a wrong address
     LateAnswer,      // the echo came after the wait
+    Disturbed,       // bytes kept coming on the line
     DatabaseFailed,  // acknowledged, but the database write was rolled back
 };
 

@@ -28,8 +28,19 @@ LineOutcome outcomeOf(ExchangeStatus status)
     case ExchangeStatus::WriteFailed: return LineOutcome::PortFailed;
     case ExchangeStatus::TimedOut: return LineOutcome::NoAnswer;
     case ExchangeStatus::WrongAddress: return LineOutcome::WrongAnswer;
+    case ExchangeStatus::Disturbed: return LineOutcome::Disturbed;
     }
     return LineOutcome::NoAnswer;
+}
+
+QString disturbedReason()
+{
+    return QStringLiteral("线路上有干扰");
+}
+
+QString disturbedLine(int address)
+{
+    return QStringLiteral("%1号门").arg(address) + disturbedReason();
 }
 
 ReadSysResult ReadSys(LinePort& comm, int address, const LineParams& params)

@@ -24,11 +24,17 @@ enum class LineOutcome {
     Busy,          // the port is waiting in another exchange
     NoAnswer,      // nothing (or too little) within the time-out
     WrongAnswer,   // the reply came from another address, or more bytes came than it holds
+    Disturbed,     // bytes kept coming on the line: no answer could be told from them
     DelayTooLong,  // the open time does not fit in the controller's byte; nothing was sent
     DateOutsideYears,  // the controller's year byte cannot hold the date; nothing was sent
 };
 
 LineOutcome outcomeOf(ExchangeStatus status);
+
+// What the operator is told of a controller whose line is disturbed, in
+// every window: "3号门线路上有干扰"; the reason alone: "线路上有干扰".
+QString disturbedLine(int address);
+QString disturbedReason();
 
 struct ReadSysResult {
     LineOutcome outcome = LineOutcome::NoAnswer;

@@ -7,12 +7,56 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QHash>
-#include <QThread>
 #include <QTimer>
 
+#include <cmath>
 #include <limits>
 
+using namespace std::chrono;
+
 namespace {
+
+// Every wait of the line reads this one clock, a monotonic one: a wait
+// that spans midnight or a change of the wall clock still ends after its
+// duration.
+microseconds lineNow()
+{
+    static const QElapsedTimer start = [] {
+        QElapsedTimer t;
+        t.start();
+        return t;
+    }();
+    return microseconds(start.nsecsElapsed() / 1000);
+}
+
+// A moment on the line's clock, and the time since.
+class Mark {
+public:
+    Mark() : at_(lineNow()) {}
+    void restart() { at_ = lineNow(); }
+    microseconds elapsed() const { return lineNow() - at_; }
+
+private:
+    microseconds at_;
+};
+
+// A wait of the event loop or of the port is given in whole milliseconds;
+// less than half a millisecond left counts as none.
+int sliceOf(microseconds left)
+{
+    const qint64 ms = (left.count() + 500) / 1000;
+    return static_cast<int>(std::clamp<qint64>(ms, 0, std::numeric_limits<int>::max()));
+}
+
+// Past this many times the failed exchange's own wait, bytes that keep
+// coming are no late answer but a disturbed line, and the quiet is given up.
+constexpr int kDisturbedAfter = 3;
+// An answer's bytes follow each other back to back, and so do a second
+// answer's after it: a few character times tell one answer from two.
+constexpr double kSettleCharacters = 2.0;
+// A stream's end is watched longer: it is read a part at a time by a busy
+// program, and this costs only once per stream.
+constexpr milliseconds kStreamSettle{20};
 
 // Which port object owns which device. The program has one user-interface
 // thread; every port lives on it.
@@ -42,12 +86,13 @@ struct LinePort::LineQuiet {
 
     bool settled = true;
     bool heard = false;  // bytes came since the exchange went wrong
-    std::chrono::milliseconds wait{0};
-    QElapsedTimer since;  // since the exchange went wrong, or since the last byte after that
+    milliseconds wait{0};
+    Mark failed;  // since the exchange went wrong
+    Mark since;   // since the exchange went wrong, or since the last byte after that
 
-    std::chrono::milliseconds needed() const
+    milliseconds needed() const
     {
-        const std::optional<std::chrono::milliseconds> bound = LineWaits::bound();
+        const std::optional<milliseconds> bound = LineWaits::bound();
         return bound ? std::min(wait, *bound) : wait;
     }
 };
@@ -124,6 +169,8 @@ OpenResult LinePort::open(const LineParams& params)
         return r;
     }
     owners().insert(key, this);
+    settle_ = microseconds(static_cast<qint64>(
+        std::ceil(kSettleCharacters * format->bitsPerByte() * 1e6 / double(std::max(1, format->baud)))));
     device_ = r.device;
     key_ = key;
     r.status = OpenStatus::Opened;
@@ -168,73 +215,100 @@ void LinePort::onReadyRead()
     emit bytesArrived();
 }
 
-std::chrono::milliseconds LinePort::settleTime()
-{
-    // Past the few byte times at which a device's bytes follow each other,
-    // and the latency of a USB adapter that passes bytes on in batches.
-    return std::chrono::milliseconds(20);
-}
-
-void LinePort::unsettle(std::chrono::milliseconds wait)
+void LinePort::unsettle(milliseconds wait)
 {
     LineQuiet* q = line();
     if (!q)
         return;
     q->wait = q->settled ? wait : std::max(q->wait, wait);
-    if (q->settled)
+    if (q->settled) {
         q->heard = false;
+        q->failed.restart();
+    }
     q->settled = false;
-    q->since.start();
+    q->since.restart();
     transport_->clearReceive();
 }
 
-bool LinePort::quiet()
+// `waited`: how long the caller has waited for the quiet so far; a wait
+// begun long after the failure gets its own few times the wait.
+LinePort::QuietState LinePort::quietState(microseconds waited)
 {
     LineQuiet* q = line();
-    if (!q || q->settled)
-        return q != nullptr;
+    if (!q || !isOpen())
+        return QuietState::Closed;
+    if (q->settled)
+        return QuietState::Quiet;
     if (transport_->bytesAvailable() > 0) {
         transport_->clearReceive();
         q->heard = true;
         q->since.restart();
     }
-    if (q->since.elapsed() < q->needed().count())
-        return false;
-    q->settled = true;
-    return true;
+    if (q->since.elapsed() >= q->needed()) {
+        q->settled = true;
+        return QuietState::Quiet;
+    }
+    if (std::min(waited, q->failed.elapsed()) >= kDisturbedAfter * q->needed()) {
+        q->settled = true;
+        return QuietState::Disturbed;
+    }
+    return QuietState::Waiting;
 }
 
-bool LinePort::waitQuiet()
+bool LinePort::quiet()
 {
+    const LineQuiet* q = line();
+    if (!q)
+        return false;
+    const QuietState state = quietState(q->failed.elapsed());
+    disturbed_ = state == QuietState::Disturbed;
+    return state == QuietState::Quiet || state == QuietState::Disturbed;
+}
+
+LinePort::QuietState LinePort::waitQuiet()
+{
+    const Mark start;
     QTimer wake;
     wake.setSingleShot(true);
     wake.setTimerType(Qt::PreciseTimer);
-    while (isOpen() && !quiet()) {
+    for (;;) {
+        const QuietState state = quietState(start.elapsed());
+        if (state != QuietState::Waiting)
+            return state;
         const LineQuiet* q = line();
-        wake.start(static_cast<int>(std::max<qint64>(1, q->needed().count() - q->since.elapsed())));
+        const microseconds left =
+            std::min<microseconds>(q->needed() - q->since.elapsed(),
+                                   kDisturbedAfter * q->needed() - std::min(start.elapsed(), q->failed.elapsed()));
+        wake.start(std::max(1, sliceOf(left)));
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
     }
-    return isOpen();
 }
 
-bool LinePort::quietAfterFailure()
+QuietEnd LinePort::quietAfterFailure()
 {
     if (!isOpen() || busy())
-        return false;
+        return QuietEnd::Silent;
     BusyScope scope(this);
-    waitQuiet();
+    if (waitQuiet() == QuietState::Disturbed)
+        return QuietEnd::Disturbed;
     const LineQuiet* q = line();
-    return q && q->heard;
+    return q && q->heard ? QuietEnd::Heard : QuietEnd::Silent;
 }
 
-bool LinePort::answerEnded(std::chrono::milliseconds wait, Waiting waiting)
+ExchangeStatus LinePort::afterWrongBytes(milliseconds wait)
+{
+    unsettle(wait);
+    return waitQuiet() == QuietState::Disturbed ? ExchangeStatus::Disturbed : ExchangeStatus::WrongAddress;
+}
+
+bool LinePort::answerEnded(milliseconds wait, Waiting waiting)
 {
     if (!isOpen())
         return false;
     bool more = transport_->bytesAvailable() > 0;
     if (!more) {
         BusyScope scope(this);
-        more = waitLoop(1, settleTime(), waiting);
+        more = waitLoop(1, std::max<microseconds>(settle_, kStreamSettle), waiting);
     }
     if (!more)
         return true;
@@ -269,7 +343,9 @@ bool LinePort::send(QByteArrayView frame, bool emptyBuffers)
         return false;
     {
         BusyScope scope(this);
-        if (!waitQuiet())
+        const QuietState state = waitQuiet();
+        disturbed_ = state == QuietState::Disturbed;
+        if (state != QuietState::Quiet)
             return false;
     }
     transport_->clearReceive();
@@ -278,25 +354,23 @@ bool LinePort::send(QByteArrayView frame, bool emptyBuffers)
     return transport_->write(frame);
 }
 
-bool LinePort::waitForBytes(qsizetype count, std::chrono::milliseconds timeout, Waiting waiting)
+bool LinePort::waitForBytes(qsizetype count, milliseconds timeout, Waiting waiting)
 {
     if (!isOpen() || busy())
         return false;
     BusyScope scope(this);
-    if (waitLoop(count, timeout, waiting))
+    if (waitLoop(count, duration_cast<microseconds>(timeout), waiting))
         return true;
     unsettle(timeout);
     return false;
 }
 
-bool LinePort::waitLoop(qsizetype count, std::chrono::milliseconds timeout, Waiting waiting)
+bool LinePort::waitLoop(qsizetype count, microseconds timeout, Waiting waiting)
 {
-    QElapsedTimer clock;
-    clock.start();
-    const std::optional<std::chrono::milliseconds> bound = LineWaits::bound();
+    const Mark clock;
+    const std::optional<milliseconds> bound = LineWaits::bound();
     // Since the last byte came in (or the wait began).
-    QElapsedTimer quiet;
-    quiet.start();
+    Mark quiet;
     qsizetype seen = transport_->bytesAvailable();
     // Wakes the event loop when the time is up, so the wait can sleep in
     // the event loop instead of spinning.
@@ -313,12 +387,12 @@ bool LinePort::waitLoop(qsizetype count, std::chrono::milliseconds timeout, Wait
             seen = have;
             quiet.restart();
         }
-        qint64 left = timeout.count() - clock.elapsed();
+        microseconds left = timeout - clock.elapsed();
         if (bound)
-            left = std::min<qint64>(left, bound->count() - quiet.elapsed());
-        if (left <= 0)
+            left = std::min<microseconds>(left, *bound - quiet.elapsed());
+        const int slice = sliceOf(left);
+        if (slice <= 0)
             return false;
-        const int slice = static_cast<int>(std::min<qint64>(left, std::numeric_limits<int>::max()));
         if (waiting == Waiting::Yield) {
             deadline.start(slice);
             QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
@@ -326,6 +400,28 @@ bool LinePort::waitLoop(qsizetype count, std::chrono::milliseconds timeout, Wait
             transport_->waitForReadyRead(slice);
         }
     }
+}
+
+std::optional<qsizetype> LinePort::pauseWatching(qsizetype awaited, milliseconds length)
+{
+    const Mark pause;
+    std::optional<microseconds> answered;  // when the awaited bytes were in
+    qsizetype withAnswer = 0;
+    for (;;) {
+        const qsizetype have = transport_->bytesAvailable();
+        if (!answered && have >= awaited)
+            answered = pause.elapsed();
+        const bool settling = answered && pause.elapsed() - *answered <= settle_;
+        if (settling)
+            withAnswer = have;
+        const microseconds left = length - pause.elapsed();
+        if (sliceOf(left) <= 0 || !transport_->isOpen())
+            break;
+        transport_->waitForReadyRead(settling ? std::max(1, sliceOf(settle_)) : sliceOf(left));
+    }
+    if (!answered || pause.elapsed() - *answered <= settle_)
+        return std::nullopt;
+    return withAnswer;
 }
 
 ExchangeResult LinePort::exchange(QByteArrayView frame, const ExchangeOptions& options)
@@ -340,9 +436,10 @@ ExchangeResult LinePort::exchange(QByteArrayView frame, const ExchangeOptions& o
         return r;
     }
     BusyScope scope(this);
-    if (!waitQuiet()) {
-        r.status = ExchangeStatus::PortNotOpen;
-        return r;
+    switch (waitQuiet()) {
+    case QuietState::Quiet: break;
+    case QuietState::Disturbed: r.status = ExchangeStatus::Disturbed; return r;
+    default: r.status = ExchangeStatus::PortNotOpen; return r;
     }
     transport_->clearReceive();
     if (options.emptyBuffers)
@@ -352,30 +449,39 @@ ExchangeResult LinePort::exchange(QByteArrayView frame, const ExchangeOptions& o
         return r;
     }
     // A late answer can come as late as the whole wait after the write.
-    const std::chrono::milliseconds ownWait =
-        options.timeout + (options.pauseOneSecond ? std::chrono::milliseconds(1000) : std::chrono::milliseconds(0));
-    if (options.pauseOneSecond)
-        QThread::msleep(static_cast<unsigned long>(LineWaits::pause(std::chrono::seconds(1)).count()));
+    const milliseconds ownWait = options.timeout + (options.pauseOneSecond ? milliseconds(1000) : milliseconds(0));
     const qsizetype awaited = std::max(1, options.awaitedBytes);
-    if (!waitLoop(awaited, options.timeout, Waiting::Yield)) {
-        r.status = isOpen() ? ExchangeStatus::TimedOut : ExchangeStatus::PortNotOpen;
-        unsettle(ownWait);
-        return r;
-    }
     // A length given is the whole answer: a byte more and the bytes are
     // not this device's alone.
     const bool exact = options.read == ReadMode::OneByte || options.read == ReadMode::Exact;
-    if (exact && (transport_->bytesAvailable() > awaited || waitLoop(awaited + 1, settleTime(), Waiting::Yield))) {
+    // A device may answer within the pause: what came once its answer's
+    // settle was over is no part of the answer, as it would not be had the
+    // exchange been waiting (it would have ended at the settle).
+    std::optional<qsizetype> withAnswer =
+        options.pauseOneSecond ? pauseWatching(awaited, LineWaits::pause(seconds(1))) : std::nullopt;
+    if (!withAnswer) {
+        if (!waitLoop(awaited, duration_cast<microseconds>(options.timeout), Waiting::Yield)) {
+            r.status = isOpen() ? ExchangeStatus::TimedOut : ExchangeStatus::PortNotOpen;
+            unsettle(ownWait);
+            return r;
+        }
+        if (exact)
+            withAnswer = transport_->bytesAvailable() > awaited || waitLoop(awaited + 1, settle_, Waiting::Yield)
+                             ? transport_->bytesAvailable()
+                             : awaited;
+        else
+            withAnswer = options.read == ReadMode::All ? transport_->bytesAvailable() : awaited;
+    }
+    if (exact && *withAnswer > awaited) {
         r.reply = transport_->read(0);
-        r.status = ExchangeStatus::WrongAddress;
-        unsettle(ownWait);
+        r.status = afterWrongBytes(ownWait);
         return r;
     }
-    r.reply = transport_->read(options.read == ReadMode::All ? 0 : awaited);
+    // What came after the answer stays for the next exchange to empty.
+    r.reply = transport_->read(options.read == ReadMode::Awaited ? awaited : *withAnswer);
     const quint8 address = frame.isEmpty() ? 0 : static_cast<quint8>(frame.front());
     if (options.checkAddress && (r.reply.isEmpty() || static_cast<quint8>(r.reply.front()) != address)) {
-        r.status = ExchangeStatus::WrongAddress;
-        unsettle(ownWait);
+        r.status = afterWrongBytes(ownWait);
         return r;
     }
     r.status = ExchangeStatus::Ok;

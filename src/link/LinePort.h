@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <memory>
+#include <optional>
 
 // The parameters a window opens its port with: the session's PortNo,
 // CommSettings, InBufSize and OutBufSize, and the program folder in which
@@ -78,6 +79,19 @@ enum class ExchangeStatus {
     // Not this device's answer alone: the first byte is not the address,
     // or more bytes came than the answer holds. The bytes are in `reply`.
     WrongAddress,
+    // The line would not fall quiet: before the write, after an exchange
+    // that went wrong, or after bytes that were not this device's answer,
+    // bytes kept coming for a few times the failed exchange's own wait. In
+    // the first case nothing was sent; in the second the device may have
+    // carried the command out.
+    Disturbed,
+};
+
+// How the quiet after a failed exchange ended.
+enum class QuietEnd {
+    Silent,     // nothing came: the device did not answer
+    Heard,      // bytes came after the wait: the device may have carried the command out
+    Disturbed,  // bytes kept coming: the line is disturbed, and the wait gave up
 };
 
 struct ExchangeResult {
@@ -104,8 +118,10 @@ enum class Waiting {
 // midnight or a change of the wall clock still ends after its duration,
 // and a reply is taken once its last awaited byte is in and a short
 // settle has brought nothing more: an answer is exactly its length, and
-// bytes beyond it mean that another device answered too. A test may bound
-// the waits on silence (see LineWaits); the program never does.
+// bytes beyond it mean that another device answered too. The settle
+// lasts a few character times at the port's speed: a second answer's
+// bytes follow the first's at once. A test may bound the waits on silence
+// (see LineWaits); the program never does.
 //
 // After an exchange that did not end with its whole answer (none, a
 // wrong or short one, one that overshot, a stream that stopped) the
@@ -113,7 +129,10 @@ enum class Waiting {
 // only once the line has been quiet for that exchange's own wait, and
 // whatever arrives meanwhile is thrown away. This holds for the device,
 // not the port object: closing the port and opening it again, or another
-// window opening it, does not skip the quiet.
+// window opening it, does not skip the quiet. The quiet is given up once
+// bytes have kept coming for a few times that wait (a chattering device,
+// an unbiased bus): the line then counts as disturbed, the command that
+// waited fails with Disturbed, and the line takes the next frame.
 class LinePort : public QObject {
     Q_OBJECT
 public:
@@ -141,9 +160,13 @@ public:
     // For windows that read a reply in several parts or by receive events:
     // waits for a quiet line when the last exchange went wrong, empties the
     // receive buffer (and with `emptyBuffers` what waits to be sent), then
-    // writes the frame. False when closed, busy or refused. A caller that
-    // must not wait asks quiet() first.
+    // writes the frame. False when closed, busy or refused, or when the
+    // line would not fall quiet (lineDisturbed() then says so). A caller
+    // that must not wait asks quiet() first.
     bool send(QByteArrayView frame, bool emptyBuffers = true);
+    // Whether the last send() or quiet() of this port gave up waiting for a
+    // quiet line because bytes kept coming.
+    bool lineDisturbed() const { return disturbed_; }
     // Waits until at least `count` bytes are in the receive buffer or the
     // time is up. False on the time-out (the answer then counts as gone
     // wrong, see unsettle()), when closed or when busy.
@@ -158,13 +181,14 @@ public:
     // not the device's alone, the line is unsettled for `wait`, and false.
     bool answerEnded(std::chrono::milliseconds wait, Waiting waiting = Waiting::Yield);
     // Waits now, rather than before the next frame, until the line has been
-    // quiet after an answer that went wrong. True when bytes came in the
+    // quiet after an answer that went wrong. Heard when bytes came in the
     // meantime: a device answered after its wait, so the command may have
     // been carried out although it was not acknowledged.
-    bool quietAfterFailure();
+    QuietEnd quietAfterFailure();
     // Without waiting: true when the line may take the next frame, that is
-    // when the last exchange ended clean or the line has been quiet long
-    // enough since; what came meanwhile is thrown away.
+    // when the last exchange ended clean, the line has been quiet long
+    // enough since, or it has been disturbed too long to wait for (see
+    // lineDisturbed()); what came meanwhile is thrown away.
     bool quiet();
     qsizetype bytesAvailable() const;
     // Up to `maxBytes` bytes; everything there when `maxBytes` <= 0.
@@ -183,10 +207,17 @@ signals:
 private:
     class BusyScope;
     struct LineQuiet;
-    // How long a whole answer is watched for one more byte.
-    static std::chrono::milliseconds settleTime();
-    bool waitLoop(qsizetype count, std::chrono::milliseconds timeout, Waiting waiting);
-    bool waitQuiet();
+    enum class QuietState { Waiting, Quiet, Disturbed, Closed };
+    bool waitLoop(qsizetype count, std::chrono::microseconds timeout, Waiting waiting);
+    QuietState quietState(std::chrono::microseconds waited);
+    QuietState waitQuiet();
+    // Bytes that were not the device's answer alone: a wrong answer, or a
+    // disturbed line when the quiet after them never comes.
+    ExchangeStatus afterWrongBytes(std::chrono::milliseconds wait);
+    // The pause after the write, without yielding. When the awaited bytes
+    // came during it and the settle after them is over too, the count of
+    // bytes that came with the answer; otherwise nothing.
+    std::optional<qsizetype> pauseWatching(qsizetype awaited, std::chrono::milliseconds length);
     void onReadyRead();
     LineQuiet* line() const;
 
@@ -194,4 +225,7 @@ private:
     QString device_;
     QString key_;
     int busy_ = 0;
+    bool disturbed_ = false;
+    // How long a whole answer is watched for one more byte.
+    std::chrono::microseconds settle_{0};
 };

@@ -198,7 +198,9 @@ Form2::Run Form2::collectAndStore(int address)
         return run;
     case CollectEnd::NoCount: fail(QString(), QStringLiteral("系统忙，请重试,接收采集数据总数时等待超时!")); return run;
     case CollectEnd::NoRecords: fail(QString(), QStringLiteral("没有数据可以采集")); return run;
-    case CollectEnd::Complete: break;
+    case CollectEnd::Disturbed: fail(QString(), disturbedLine(address)); return run;
+    case CollectEnd::Complete:
+    case CollectEnd::Overrun: break;
     default:
         // The answer broke off: what came before is kept, and no late
         // byte of it may reach the next exchange.
@@ -351,6 +353,7 @@ void Form2::clearMemory(const QString& text)
     }
     case LineOutcome::WrongAnswer: Label4->setText(QStringLiteral("接受的验证码不正确")); break;
     case LineOutcome::NoAnswer: Label4->setText(QStringLiteral("清存储器时接受验证码等待超时")); break;
+    case LineOutcome::Disturbed: Label4->setText(disturbedLine(address)); break;
     default: Label4->setText(QStringLiteral("串口通信端口没有打开")); break;
     }
     MSComm1->close();

@@ -1,5 +1,6 @@
 #include "records/FrmZDCJ.h"
 
+#include "doors/ControllerLine.h"
 #include "doors/DoorsTable.h"
 #include "link/LinePort.h"
 #include "session/Session.h"
@@ -132,6 +133,7 @@ void FrmZDCJ::CollectDoor(int i)
         case CollectEnd::NoEcho:
         case CollectEnd::NoCount: Lab->setText(QStringLiteral("没有数据输出!")); break;
         case CollectEnd::WrongEcho: Lab->setText(QStringLiteral("终端没有数据输出!")); break;
+        case CollectEnd::Disturbed: Lab->setText(disturbedLine(address)); break;
         default: Lab->setText(QStringLiteral("数据输出故障!")); break;
         }
         return;

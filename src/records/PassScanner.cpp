@@ -53,9 +53,10 @@ void PassScanner::tick()
 void PassScanner::onBytes()
 {
     if (asked_ < 0) {
-        // Nobody was asked: whose bytes these are nobody can tell.
-        if (timer_.isActive())
-            port_.unsettle(kAnswerWait);
+        // Nobody was asked: no answer can be spoilt by them, and the next
+        // frame empties the buffer anyway. Waiting for quiet on them would
+        // let a chattering line stop the whole scan.
+        port_.read();
         return;
     }
     if (!firstByteAt_.isValid())

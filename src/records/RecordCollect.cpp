@@ -66,10 +66,20 @@ CollectResult CollectRecords(LinePort& comm, int address, const CollectPlan& pla
     CollectResult r;
     RecordStream stream(static_cast<quint8>(address), plan.clamps);
     auto finish = [&](CollectEnd end) {
-        if (end == CollectEnd::Complete || end == CollectEnd::NoRecords)
-            comm.answerEnded(plan.lateWait());
-        else if (end != CollectEnd::SendFailed)
+        if (end == CollectEnd::Complete || end == CollectEnd::NoRecords) {
+            // A copy of the answer, or another controller's after it, is this
+            // controller's fault: it must not reach the next one's answer.
+            if (!comm.answerEnded(plan.lateWait()))
+                end = CollectEnd::Overrun;
+        } else if (end == CollectEnd::WrongEcho || end == CollectEnd::RecordEchoWrong) {
+            // A wrong address byte may be a stray one: a line that does not
+            // fall quiet after it is disturbed rather than answered wrongly.
             comm.unsettle(plan.lateWait());
+            if (comm.quietAfterFailure() == QuietEnd::Disturbed)
+                end = CollectEnd::Disturbed;
+        } else if (end != CollectEnd::SendFailed && end != CollectEnd::Disturbed) {
+            comm.unsettle(plan.lateWait());
+        }
         r.end = end;
         r.countKnown = stream.countKnown();
         r.announced = stream.announced();
@@ -78,7 +88,7 @@ CollectResult CollectRecords(LinePort& comm, int address, const CollectPlan& pla
     };
 
     if (!comm.send(CommandFrame::build(static_cast<quint8>(address), CommandCode::CollectRecords)))
-        return finish(CollectEnd::SendFailed);
+        return finish(comm.lineDisturbed() ? CollectEnd::Disturbed : CollectEnd::SendFailed);
 
     Deadline deadline;
     deadline.restart(plan.firstEcho);

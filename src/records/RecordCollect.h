@@ -48,6 +48,8 @@ enum class CollectEnd {
     RecordEchoMissing,  // a record's address byte did not come
     RecordEchoWrong,    // a record's address byte was another address
     RecordIncomplete,   // a record's ten bytes did not all come
+    Overrun,            // bytes followed the whole answer: it was not this controller's alone (one that answers twice)
+    Disturbed,          // bytes kept coming on the line, before the frame or after a wrong address byte
 };
 
 struct CollectResult {

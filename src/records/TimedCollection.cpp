@@ -1,5 +1,7 @@
 #include "records/TimedCollection.h"
 
+#include "doors/ControllerLine.h"
+
 #include <QStringList>
 
 namespace TimedCollection {
@@ -29,6 +31,7 @@ DoorResult CollectDoor(LinePort& comm, int address, const Context& context)
     case CollectEnd::NoEcho:
     case CollectEnd::WrongEcho:
     case CollectEnd::NoCount:
+    case CollectEnd::Disturbed:
         d.outcome = DoorOutcome::Failed;
         return d;
     case CollectEnd::RecordEchoMissing:
@@ -42,8 +45,8 @@ DoorResult CollectDoor(LinePort& comm, int address, const Context& context)
         }
         break;
     default:
-        // A wrong address byte in the middle: nothing of this answer can
-        // be told apart from another controller's.
+        // A wrong address byte in the middle, or more bytes after the end:
+        // nothing of this answer can be told apart from another's.
         d.outcome = DoorOutcome::Failed;
         d.collected = 0;
         d.mended = 0;
@@ -79,6 +82,8 @@ QString failureReason(const DoorResult& d)
     case CollectEnd::NoCount: return QStringLiteral("没有按时应答");
     case CollectEnd::WrongEcho:
     case CollectEnd::RecordEchoWrong: return QStringLiteral("应答的地址不对");
+    case CollectEnd::Overrun: return QStringLiteral("应答后有多余的数据");
+    case CollectEnd::Disturbed: return disturbedReason();
     default: return QStringLiteral("应答中断");
     }
 }

@@ -28,10 +28,12 @@ void CardEchoTest::echoOutcomes_data()
     // A controller that answers late or from another address has taken the
     // card all the same: the line cannot tell the PC so.
     QTest::addColumn<int>("heldAfterAdd");
-    QTest::newRow("echo at 1.5 s") << 1500 << false << false << CardOutcome::Acknowledged << 1;
-    QTest::newRow("silent") << 0 << true << false << CardOutcome::NotAnswered << 0;
-    QTest::newRow("echo after 2 s") << 2600 << false << false << CardOutcome::NotAnswered << 1;
-    QTest::newRow("other address") << 0 << false << true << CardOutcome::WrongEcho << 1;
+    QTest::addColumn<int>("chatterMs");  // a stray byte on the line this often (0: none)
+    QTest::newRow("echo at 1.5 s") << 1500 << false << false << CardOutcome::Acknowledged << 1 << 0;
+    QTest::newRow("silent") << 0 << true << false << CardOutcome::NotAnswered << 0 << 0;
+    QTest::newRow("echo after 2 s") << 2600 << false << false << CardOutcome::NotAnswered << 1 << 0;
+    QTest::newRow("other address") << 0 << false << true << CardOutcome::WrongEcho << 1 << 0;
+    QTest::newRow("silent on a chattering line") << 0 << true << false << CardOutcome::Disturbed << 0 << 40;
 }
 
 void CardEchoTest::echoOutcomes()
@@ -41,6 +43,7 @@ void CardEchoTest::echoOutcomes()
     QFETCH(bool, wrong);
     QFETCH(CardOutcome, outcome);
     QFETCH(int, heldAfterAdd);
+    QFETCH(int, chatterMs);
     // The rows around 2 s prove the time-out; silence is told apart as well
     // by a short wait.
     LineHome h(silent ? LineHome::Waits::Short : LineHome::Waits::Line);
@@ -48,6 +51,7 @@ void CardEchoTest::echoOutcomes()
     c.behaviour.delayMs = delayMs;
     c.behaviour.silent = silent;
     c.behaviour.wrongAddress = wrong;
+    h.sim.setChatter(chatterMs);
     LinePort comm;
     const CardSendOptions o = CardSendOptions::issuing(Session::lineParams());
     QElapsedTimer t;
@@ -58,6 +62,7 @@ void CardEchoTest::echoOutcomes()
     QVERIFY(!comm.isOpen());
     // A late echo of the add must be out before the delete goes.
     QTRY_VERIFY_WITH_TIMEOUT(!h.sim.sending(), 5000);
+    QCOMPARE(h.sim.frames().size(), 1);
     QCOMPARE(c.cards.size(), heldAfterAdd);
     QCOMPARE(delfromdoor(comm, 3, QStringLiteral("000001"), o).outcome, outcome);
     QVERIFY(!comm.isOpen());

@@ -183,6 +183,7 @@ private slots:
     void unconfirmedEchoLeavesTheCardInDoubt_data();
     void unconfirmedEchoLeavesTheCardInDoubt();
     void lateAddEchoIsNoDeleteAcknowledgement();
+    void chatteringLineGoesOnToTheNextController();
     void lookupFillsTheWindow();
     void addressClickShowsThatControllersLimits();
     void tabThroughTheAddressListKeepsTheModes();
@@ -795,6 +796,28 @@ void FrmFKTest::unconfirmedEchoLeavesTheCardInDoubt()
     win.w->findChild<QPushButton*>(button)->click();
     QTEST(h.prompts.texts(), "message");
     QTEST(int(heldByDatabase(h.home, 3).size()), "rowsLeft");
+}
+
+// Controller 1 is silent on a line with a stray byte every 40 ms: the wait
+// for quiet gives up, the operator hears of controller 1, and controller 2
+// is sent its card (or, hit by a stray byte itself, is named too).
+void FrmFKTest::chatteringLineGoesOnToTheNextController()
+{
+    Home h(Home::Waits::Short);
+    addDoors(h, {1, 2});
+    h.sim.controller(1)->behaviour.silent = true;
+    h.sim.setChatter(40);
+    Window win;
+    win.typeCard(QStringLiteral("000123"));
+    win.type(win.w->tcard, QStringLiteral("0012345678"));
+    win.pick({1, 2});
+    win.chooseModes();
+    h.prompts.clear();
+    win.w->Cmdadd->click();
+    const QStringList told = h.prompts.texts();
+    const QString first = told.value(0);
+    QVERIFY2(first.startsWith(QStringLiteral("1号门")) && !first.contains(QStringLiteral("地址不对")), qPrintable(first));
+    QVERIFY(heldBySimulator(h.sim, 2).size() == 1 || told.value(1).startsWith(QStringLiteral("2号门")));
 }
 
 // A change whose add is echoed late, then Cancel, with the delete after it lost: the late echo acknowledges nothing else.

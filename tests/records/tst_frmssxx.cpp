@@ -171,11 +171,14 @@ void TestFrmSSXX::latePiecesNeverJoinTheNextAnswer_data()
     QTest::addColumn<int>("splitGapMs");
     QTest::addColumn<int>("firstDelayMs");
     QTest::addColumn<int>("secondDelayMs");
+    QTest::addColumn<int>("chatterMs");  // a stray byte on the line this often (0: none)
     // Controller 1 answers within its wait, over more than one tick: it is
     // heard, once, and its bytes never join controller 2's.
-    QTest::newRow("3 bytes, the rest 120 ms later") << 3 << 120 << 0 << 50;
-    QTest::newRow("the whole reply 150 ms late") << 0 << 0 << 150 << 0;
-    QTest::newRow("the whole reply 250 ms late") << 0 << 0 << 250 << 0;
+    QTest::newRow("3 bytes, the rest 120 ms later") << 3 << 120 << 0 << 50 << 0;
+    QTest::newRow("the whole reply 150 ms late") << 0 << 0 << 150 << 0 << 0;
+    QTest::newRow("the whole reply 250 ms late") << 0 << 0 << 250 << 0 << 0;
+    // Passes a stray byte spoils are offered again; the scan goes on.
+    QTest::newRow("a stray byte every 300 ms") << 0 << 0 << 0 << 0 << 300;
 }
 
 void TestFrmSSXX::latePiecesNeverJoinTheNextAnswer()
@@ -199,6 +202,8 @@ void TestFrmSSXX::latePiecesNeverJoinTheNextAnswer()
     QFETCH(int, secondDelayMs);
     first.behaviour.delayMs = firstDelayMs;
     second.behaviour.delayMs = secondDelayMs;
+    QFETCH(int, chatterMs);
+    h.sim.setChatter(chatterMs);
     QVERIFY(first.pass(people.at(0), 1));
     for (int i = 1; i <= 3; ++i)
         QVERIFY(second.pass(people.at(i), 3));

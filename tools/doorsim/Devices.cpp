@@ -63,7 +63,7 @@ QJsonObject Behaviour::toJson() const
             {QStringLiteral("splitGapMs"), splitGapMs}, {QStringLiteral("paced"), paced},
             {QStringLiteral("loseFrames"), loseFrames}, {QStringLiteral("loseAfter"), loseAfter},
             {QStringLiteral("twice"), twice},           {QStringLiteral("strayByte"), strayByte},
-            {QStringLiteral("followedBy"), followedBy}};
+            {QStringLiteral("followedBy"), followedBy}, {QStringLiteral("strayAfterMs"), strayAfterMs}};
 }
 
 bool Behaviour::loses()
@@ -91,6 +91,7 @@ void Behaviour::fromJson(const QJsonObject& o)
     twice = o.value(QStringLiteral("twice")).toBool(twice);
     strayByte = o.value(QStringLiteral("strayByte")).toInt(strayByte);
     followedBy = o.value(QStringLiteral("followedBy")).toInt(followedBy);
+    strayAfterMs = o.value(QStringLiteral("strayAfterMs")).toInt(strayAfterMs);
 }
 
 // ---- CardEntry ----

@@ -24,6 +24,7 @@ struct Behaviour {
     int loseAfter = 0;
     bool twice = false;         // each reply goes out a second time right after the first
     int strayByte = -1;         // 0..255: a byte on the line before each reply
+    int strayAfterMs = -1;      // 0 and more: the stray byte comes that long after the reply instead
     int followedBy = -1;        // a controller address: its reply to the same frame follows this one's
 
     // Whether the frame now arriving is lost, counting it.

@@ -55,6 +55,20 @@ Simulator::Simulator(QObject* parent) : QObject(parent), outTimer_(this)
     outTimer_.setSingleShot(true);
     outTimer_.setTimerType(Qt::PreciseTimer);
     connect(&outTimer_, &QTimer::timeout, this, &Simulator::pump);
+    chatter_.setTimerType(Qt::PreciseTimer);
+    connect(&chatter_, &QTimer::timeout, this, [this] {
+        if (pty_.isOpen())
+            pty_.writeSome(QByteArray(1, static_cast<char>(chatterByte_)));
+    });
+}
+
+void Simulator::setChatter(int everyMs, quint8 byte)
+{
+    chatterByte_ = byte;
+    if (everyMs > 0)
+        chatter_.start(everyMs);
+    else
+        chatter_.stop();
 }
 
 Simulator::~Simulator()
@@ -89,6 +103,7 @@ void Simulator::stop()
     delete writeNotifier_;
     readNotifier_ = writeNotifier_ = nullptr;
     outTimer_.stop();
+    chatter_.stop();
     out_.clear();
     headStarted_ = false;
     in_.clear();
@@ -221,7 +236,7 @@ void Simulator::dispatch(const QByteArray& frame)
         return;
     if (f->command == static_cast<quint8>(CommandCode::ReadCard)) {
         if (reader_ && reader_->address == f->address && !reader_->behaviour.silent && !reader_->behaviour.loses())
-            queueReply(reader_->handle(f->command, f->parameters), reader_->behaviour);
+            queueReply(reader_->handle(f->command, f->parameters), reader_->behaviour, frame.size());
         return;
     }
     Controller* c = controller(f->address);
@@ -231,28 +246,34 @@ void Simulator::dispatch(const QByteArray& frame)
     Controller* next = c->behaviour.followedBy >= 0 ? controller(static_cast<quint8>(c->behaviour.followedBy)) : nullptr;
     if (!reply.isEmpty() && next && next != c)
         reply += next->handle(f->command, f->parameters);
-    queueReply(reply, c->behaviour);
+    queueReply(reply, c->behaviour, frame.size());
 }
 
-void Simulator::queueReply(QByteArray reply, const Behaviour& b)
+void Simulator::queueReply(QByteArray reply, const Behaviour& b, qsizetype frameBytes)
 {
     if (reply.isEmpty())
         return;
     if (b.wrongAddress)
         reply[0] = static_cast<char>((static_cast<quint8>(reply.at(0)) + 1) % 100);
-    if (b.strayByte >= 0 && b.strayByte <= 255)
+    const bool strayAfter = b.strayByte >= 0 && b.strayByte <= 255 && b.strayAfterMs >= 0;
+    if (b.strayByte >= 0 && b.strayByte <= 255 && !strayAfter)
         reply.prepend(static_cast<char>(b.strayByte));
+    // The terminal hands the frame over at once; on a line at the baud rate
+    // a paced device has it whole only after its last byte arrived.
+    const qint64 delayUs = qint64(b.delayMs) * 1000 + (b.paced ? qint64(frameBytes) * 10'000'000 / baud_ : 0);
     emit replyQueued(reply);
     emit log(QStringLiteral("-> %1").arg(reply.size() > 40 ? hex(reply.left(40)) + QStringLiteral(" ... (%1 bytes)").arg(reply.size())
                                                            : hex(reply)));
     if (b.splitAt > 0 && b.splitAt < reply.size()) {
-        out_.append({reply.left(b.splitAt), b.delayMs, b.paced});
-        out_.append({reply.mid(b.splitAt), b.splitGapMs, b.paced});
+        out_.append({reply.left(b.splitAt), delayUs, b.paced});
+        out_.append({reply.mid(b.splitAt), qint64(b.splitGapMs) * 1000, b.paced});
     } else {
-        out_.append({reply, b.delayMs, b.paced});
+        out_.append({reply, delayUs, b.paced});
     }
     if (b.twice)
         out_.append({reply, 0, b.paced});
+    if (strayAfter)
+        out_.append({QByteArray(1, static_cast<char>(b.strayByte)), qint64(b.strayAfterMs) * 1000, false});
     if (!outTimer_.isActive() && !writeNotifier_->isEnabled())
         pump();
 }
@@ -271,7 +292,7 @@ void Simulator::pump()
             headClock_.start();
             headSent_ = 0;
         }
-        const qint64 sinceUs = headClock_.nsecsElapsed() / 1000 - qint64(c.delayMs) * 1000;
+        const qint64 sinceUs = headClock_.nsecsElapsed() / 1000 - c.delayUs;
         if (sinceUs < 0) {
             schedule(-sinceUs);
             return;
@@ -365,8 +386,9 @@ QString Simulator::commandHelp()
         "pace WHO on|off            send bytes at the line speed instead of all at once\n"
         "lose WHO N [AFTER]         after AFTER more frames, the next N frames to WHO are lost\n"
         "twice WHO on|off           send each reply twice, the copy right after it\n"
-        "stray WHO BYTE|off         a byte (0..255) on the line before each reply\n"
+        "stray WHO BYTE|off [MS]    a byte (0..255) on the line before each reply, or MS ms after it\n"
         "follow ADDR OTHER|off      controller OTHER's reply to the same frame follows ADDR's\n"
+        "chatter MS [BYTE] | chatter off   a stray byte (0..255, 255 if not given) on the line every MS ms\n"
         "baud N                     the line speed for paced replies (10 bits a byte)\n"
         "dump [FILE]                the state as JSON, on the output or into FILE\n"
         "load FILE                  replace the state with the JSON of FILE\n"
@@ -576,12 +598,16 @@ QString Simulator::command(const QString& line)
         b->loseAfter = *after;
         return ok;
     }
-    if ((verb == QLatin1String("stray") || verb == QLatin1String("follow")) && w.size() == 3) {
+    if ((verb == QLatin1String("stray") && w.size() == 4) ||
+        ((verb == QLatin1String("stray") || verb == QLatin1String("follow")) && w.size() == 3)) {
         Behaviour* b = behaviourOf(w.at(1));
         const auto v = w.at(2) == QLatin1String("off") ? std::optional<int>(-1) : number(w.at(2), 0, 255);
-        if (!b || !v)
+        const auto after = w.size() == 4 ? number(w.at(3), 0, 600000) : std::optional<int>(-1);
+        if (!b || !v || !after)
             return bad(QStringLiteral("%1 WHO VALUE|off").arg(verb));
         (verb == QLatin1String("stray") ? b->strayByte : b->followedBy) = *v;
+        if (verb == QLatin1String("stray"))
+            b->strayAfterMs = *after;
         return ok;
     }
     if (verb == QLatin1String("twice") && w.size() == 3) {
@@ -590,6 +616,14 @@ QString Simulator::command(const QString& line)
         if (!b || !on)
             return bad(QStringLiteral("twice WHO on|off"));
         b->twice = *on;
+        return ok;
+    }
+    if (verb == QLatin1String("chatter") && (w.size() == 2 || w.size() == 3)) {
+        const auto ms = w.at(1) == QLatin1String("off") ? std::optional<int>(0) : number(w.at(1), 1, 600000);
+        const auto byte = w.size() == 3 ? number(w.at(2), 0, 255) : std::optional<int>(0xFF);
+        if (!ms || !byte || (*ms == 0 && w.size() == 3))
+            return bad(QStringLiteral("chatter MS [BYTE] | chatter off"));
+        setChatter(*ms, static_cast<quint8>(*byte));
         return ok;
     }
     if (verb == QLatin1String("baud") && w.size() == 2) {

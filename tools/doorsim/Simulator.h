@@ -51,6 +51,10 @@ public:
     // a text that is not digits.
     bool layCard(const QString& physical);
 
+    // A stray `byte` on the line every `everyMs` milliseconds, whoever is
+    // talking (a chattering device, an idle bus without bias); 0: none.
+    void setChatter(int everyMs, quint8 byte = 0xFF);
+
     // Line speed for paced replies, in bits per second; a byte takes 10 bits.
     void setBaud(int baud) { baud_ = baud > 0 ? baud : 9600; }
     int baud() const { return baud_; }
@@ -81,14 +85,14 @@ signals:
 private:
     struct Chunk {
         QByteArray bytes;
-        int delayMs = 0;
+        qint64 delayUs = 0;
         bool paced = false;
     };
 
     void onReadable();
     void takeFrames();
     void dispatch(const QByteArray& frame);
-    void queueReply(QByteArray reply, const Behaviour& behaviour);
+    void queueReply(QByteArray reply, const Behaviour& behaviour, qsizetype frameBytes);
     void pump();
     void schedule(qint64 usecs);
     Behaviour* behaviourOf(const QString& who);
@@ -106,6 +110,8 @@ private:
     QElapsedTimer headClock_;
     qsizetype headSent_ = 0;
     QTimer outTimer_;
+    QTimer chatter_;
+    quint8 chatterByte_ = 0xFF;
     QList<QByteArray> frames_;
     QStringList links_;
 };

@@ -11,17 +11,6 @@
 
 namespace ReaderSettings {
 
-QStringList controllerAddresses(QSqlDatabase db)
-{
-    QStringList list;
-    QSqlQuery q(db);
-    if (!q.exec(QStringLiteral("SELECT DISTINCT 地址 FROM doors ORDER BY 地址")))
-        return list;
-    while (q.next())
-        list << QString::number(q.value(0).toLongLong());
-    return list;
-}
-
 Check check(const QString& text, qint16* address)
 {
     if (text.trimmed().isEmpty())

@@ -8,10 +8,6 @@
 // The address of the card-issuing reader.
 namespace ReaderSettings {
 
-// The controllers' addresses, in ascending order, as the address list
-// offers them.
-QStringList controllerAddresses(QSqlDatabase db);
-
 enum class Check { Ok, Empty, OutOfRange };
 // The address box's text: empty, not a whole number, or a number that one
 // address byte on the line cannot take as an address (above 99), is refused.

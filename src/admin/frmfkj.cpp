@@ -1,6 +1,7 @@
 #include "admin/frmfkj.h"
 
 #include "admin/ReaderSettings.h"
+#include "db/DoorAddresses.h"
 #include "session/Session.h"
 #include "ui/InputFilters.h"
 #include "ui/Prompter.h"
@@ -61,7 +62,7 @@ frmfkj::frmfkj(QWidget* parent) : QDialog(parent)
     fkjaddr->installEventFilter(this);
     fkjaddr->lineEdit()->installEventFilter(this);
 
-    fkjaddr->addItems(ReaderSettings::controllerAddresses(Session::db()));
+    fkjaddr->addItems(DoorAddresses::texts(Session::db()));
     fkjaddr->setCurrentIndex(fkjaddr->count() > 0 ? 0 : -1);
     if (fkjaddr->count() == 0)
         fkjaddr->setEditText(QString());

@@ -6,10 +6,10 @@
 #include "admin/frmabout.h"
 #include "app/ToolWindows.h"
 #include "app/Tools.h"
+#include "db/DoorAddresses.h"
 #include "session/Session.h"
 #include "db/Clock.h"
 #include "db/Database.h"
-#include "doors/DoorsTable.h"
 #include "doors/FrmSysInf.h"
 #include "doors/Frmspe.h"
 #include "link/LinePort.h"
@@ -340,7 +340,7 @@ void menu::triggerTool(int toolId)
     if (!a || !a->isEnabled())
         return;
     if (toolId == Tools::kMonitor) {
-        if (DoorsTable::addresses(Session::db()).isEmpty()) {
+        if (DoorAddresses::list(Session::db()).isEmpty()) {
             Prompt::inform(this, QStringLiteral("请先设置门号地址！"));
             return;
         }

@@ -169,17 +169,6 @@ QString CardRequest::paddedPhysical() const
 
 namespace CardIssuing {
 
-QList<int> doorAddresses(QSqlDatabase db)
-{
-    QList<int> out;
-    QSqlQuery q(db);
-    if (q.exec(QStringLiteral("SELECT DISTINCT 地址 FROM doors ORDER BY 地址"))) {
-        while (q.next())
-            out << q.value(0).toInt();
-    }
-    return out;
-}
-
 QStringList cardNumbers(QSqlDatabase db)
 {
     return BoundQuery::firstColumn(db, QStringLiteral("SELECT 卡号 FROM people ORDER BY rowid"));

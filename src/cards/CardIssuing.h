@@ -105,8 +105,6 @@ struct ShownLimits {
 
 namespace CardIssuing {
 
-// "select distinct 地址 from doors", in address order.
-QList<int> doorAddresses(QSqlDatabase db);
 // Every 卡号 of people, in the table's order.
 QStringList cardNumbers(QSqlDatabase db);
 

@@ -148,11 +148,6 @@ QStringList issuedAddresses(QSqlDatabase db)
     return BoundQuery::distinctColumn(db, QStringLiteral("SELECT DISTINCT 地址 FROM faka ORDER BY 地址"));
 }
 
-QStringList controllerAddresses(QSqlDatabase db)
-{
-    return BoundQuery::distinctColumn(db, QStringLiteral("SELECT DISTINCT 地址 FROM doors ORDER BY 地址"));
-}
-
 QList<int> holdersOf(QSqlDatabase db, const QString& card)
 {
     QList<int> out;

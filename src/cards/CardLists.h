@@ -76,7 +76,6 @@ QStringList peopleDepartments(QSqlDatabase db);
 QStringList holderDepartments(QSqlDatabase db);
 QStringList issuedCards(QSqlDatabase db);
 QStringList issuedAddresses(QSqlDatabase db);
-QStringList controllerAddresses(QSqlDatabase db);
 
 // The controllers of `doors` whose `faka` holds `card`.
 QList<int> holdersOf(QSqlDatabase db, const QString& card);

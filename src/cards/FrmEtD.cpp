@@ -1,5 +1,6 @@
 #include "cards/FrmEtD.h"
 
+#include "db/DoorAddresses.h"
 #include "ui/ControllerDates.h"
 #include "ui/TypedInput.h"
 
@@ -192,7 +193,7 @@ FrmEtD::FrmEtD(QWidget* parent) : LineDialog(parent)
     QSqlDatabase db = Session::db();
     bm->addItems(CardLists::holderDepartments(db));
     Ckh->addItems(CardLists::issuedCards(db));
-    Ldr->addItems(CardLists::controllerAddresses(db));
+    Ldr->addItems(DoorAddresses::texts(db));
     dz->addItems(CardLists::issuedAddresses(db));
     for (QComboBox* box : {Ckh, dz, bm}) {
         box->setCurrentIndex(-1);

@@ -1,5 +1,6 @@
 #include "cards/FrmFK.h"
 
+#include "db/DoorAddresses.h"
 #include "ui/ControllerDates.h"
 #include "ui/TypedInput.h"
 
@@ -244,7 +245,7 @@ void FrmFK::buildControls()
 
 void FrmFK::load()
 {
-    const QList<int> addresses = CardIssuing::doorAddresses(db_);
+    const QList<int> addresses = DoorAddresses::list(db_);
     {
         QSignalBlocker block(Cdk);
         for (int a : addresses)

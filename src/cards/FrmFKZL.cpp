@@ -3,7 +3,7 @@
 #include "cards/CardListWidgets.h"
 #include "cards/CardLists.h"
 #include "cards/CardRuns.h"
-#include "doors/DoorsTable.h"
+#include "db/DoorAddresses.h"
 #include "session/Session.h"
 #include "ui/BoxNames.h"
 #include "ui/ExchangeGuard.h"
@@ -86,7 +86,7 @@ FrmFKZL::FrmFKZL(QWidget* parent) : LineDialog(parent)
     layout->addWidget(StatusBar1);
     setMinimumWidth(400);
 
-    for (int a : DoorsTable::addresses(Session::db()))
+    for (int a : DoorAddresses::list(Session::db()))
         Combo1->addItem(QString::number(a), a);
     Combo1->setCurrentIndex(-1);
 

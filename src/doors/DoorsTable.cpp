@@ -94,18 +94,6 @@ DoorRow rowFromEntries(int address, const LockEntry& lock1, const LockEntry& loc
     return row;
 }
 
-QList<int> addresses(QSqlDatabase db)
-{
-    QList<int> out;
-    QSqlQuery q(db);
-    q.setForwardOnly(true);
-    if (q.exec(QStringLiteral("SELECT DISTINCT 地址 FROM doors ORDER BY 地址"))) {
-        while (q.next())
-            out << q.value(0).toInt();
-    }
-    return out;
-}
-
 std::optional<DoorRow> find(QSqlDatabase db, int address)
 {
     QSqlQuery q(db);

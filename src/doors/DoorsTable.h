@@ -49,8 +49,6 @@ namespace DoorsTable {
 // empty kind.
 DoorRow rowFromEntries(int address, const LockEntry& lock1, const LockEntry& lock2);
 
-// The addresses of `doors`, lowest first.
-QList<int> addresses(QSqlDatabase db);
 std::optional<DoorRow> find(QSqlDatabase db, int address);
 
 enum class Outcome { Done, Duplicate, NotFound, Failed };

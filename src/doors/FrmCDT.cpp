@@ -1,9 +1,9 @@
 #include "doors/FrmCDT.h"
 
+#include "db/DoorAddresses.h"
 #include "session/Session.h"
 #include "db/Clock.h"
 #include "doors/ControllerLine.h"
-#include "doors/DoorsTable.h"
 #include "ui/BoxNames.h"
 #include "ui/ControllerDates.h"
 #include "ui/ExchangeGuard.h"
@@ -90,7 +90,7 @@ FrmCDT::FrmCDT(QWidget* parent) : LineDialog(parent)
     layout->addWidget(Frame2);
     setMinimumWidth(380);
 
-    const QList<int> addresses = DoorsTable::addresses(Session::db());
+    const QList<int> addresses = DoorAddresses::list(Session::db());
     for (int a : addresses)
         Combo1->addItem(QString::number(a));
     Combo1->setCurrentIndex(addresses.isEmpty() ? -1 : 0);

@@ -1,8 +1,8 @@
 #include "doors/FrmSysInf.h"
 
+#include "db/DoorAddresses.h"
 #include "session/Session.h"
 #include "doors/ControllerLine.h"
-#include "doors/DoorsTable.h"
 #include "ui/ExchangeGuard.h"
 #include "session/Session.h"
 #include "doors/StatusIcons.h"
@@ -55,7 +55,7 @@ FrmSysInf::FrmSysInf(QWidget* parent) : LineDialog(parent)
     root->setData(0, kKeyRole, QStringLiteral("Root"));
     setPicture(root, QStringLiteral("closed"));
     int n = 0;
-    for (int address : DoorsTable::addresses(Session::db())) {
+    for (int address : DoorAddresses::list(Session::db())) {
         auto* node = new QTreeWidgetItem(root, {QString::number(address)});
         node->setData(0, kKeyRole, QStringLiteral("Root%1").arg(++n));
         setPicture(node, QStringLiteral("info1"));

@@ -1,5 +1,6 @@
 #include "doors/Frmdoors.h"
 
+#include "db/DoorAddresses.h"
 #include "db/NumberText.h"
 #include "session/Session.h"
 #include "doors/ControllerLine.h"
@@ -130,7 +131,7 @@ QList<QWidget*> Frmdoors::exchangeControls() const
 void Frmdoors::fillAddresses()
 {
     Cdoor->clear();
-    for (int a : DoorsTable::addresses(Session::db()))
+    for (int a : DoorAddresses::list(Session::db()))
         Cdoor->addItem(QString::number(a));
     Cdoor->setCurrentIndex(-1);
     Cdoor->clearEditText();

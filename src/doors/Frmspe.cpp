@@ -1,5 +1,6 @@
 #include "doors/Frmspe.h"
 
+#include "db/DoorAddresses.h"
 #include "db/NumberText.h"
 #include "session/Session.h"
 #include "doors/ControllerLine.h"
@@ -72,7 +73,7 @@ Frmspe::Frmspe(QWidget* parent) : LineDialog(parent)
     connect(Copen, &QPushButton::clicked, this, &Frmspe::open);
     connect(Command1, &QPushButton::clicked, this, &Frmspe::close);
 
-    const QList<int> addresses = DoorsTable::addresses(Session::db());
+    const QList<int> addresses = DoorAddresses::list(Session::db());
     for (int a : addresses)
         Cdoor->addItem(QString::number(a));
     Cdoor->setCurrentIndex(-1);

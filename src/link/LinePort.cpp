@@ -40,20 +40,22 @@ private:
     microseconds at_;
 };
 
-// A wait of the event loop or of the port is given in whole milliseconds;
-// less than half a millisecond left counts as none.
+// A wait of the event loop or of the port is given in whole milliseconds:
+// the whole ones left (the rest of a wait shorter than that is spun out).
 int sliceOf(microseconds left)
 {
-    const qint64 ms = (left.count() + 500) / 1000;
-    return static_cast<int>(std::clamp<qint64>(ms, 0, std::numeric_limits<int>::max()));
+    return static_cast<int>(std::clamp<qint64>(left.count() / 1000, 0, std::numeric_limits<int>::max()));
 }
 
 // Past this many times the failed exchange's own wait, bytes that keep
 // coming are no late answer but a disturbed line, and the quiet is given up.
 constexpr int kDisturbedAfter = 3;
 // An answer's bytes follow each other back to back, and so do a second
-// answer's after it: a few character times tell one answer from two.
-constexpr double kSettleCharacters = 2.0;
+// answer's after it: its first byte comes one character time after the
+// last one, and half a character more allows for its delivery. Longer, and
+// the settle after every echo of a card run would stretch the run well
+// past its line time.
+constexpr double kSettleCharacters = 1.5;
 // A stream's end is watched longer: it is read a part at a time by a busy
 // program, and this costs only once per stream.
 constexpr milliseconds kStreamSettle{20};
@@ -390,10 +392,17 @@ bool LinePort::waitLoop(qsizetype count, microseconds timeout, Waiting waiting)
         microseconds left = timeout - clock.elapsed();
         if (bound)
             left = std::min<microseconds>(left, *bound - quiet.elapsed());
-        const int slice = sliceOf(left);
-        if (slice <= 0)
+        if (left <= microseconds(0))
             return false;
-        if (waiting == Waiting::Yield) {
+        const int slice = sliceOf(left);
+        if (slice == 0) {
+            // Less than a millisecond: the end of a settle of a character
+            // time or two is no whole timer tick.
+            if (waiting == Waiting::Yield)
+                QCoreApplication::processEvents(QEventLoop::AllEvents);
+            else
+                transport_->waitForReadyRead(0);
+        } else if (waiting == Waiting::Yield) {
             deadline.start(slice);
             QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
         } else {
@@ -415,9 +424,9 @@ std::optional<qsizetype> LinePort::pauseWatching(qsizetype awaited, milliseconds
         if (settling)
             withAnswer = have;
         const microseconds left = length - pause.elapsed();
-        if (sliceOf(left) <= 0 || !transport_->isOpen())
+        if (left <= microseconds(0) || !transport_->isOpen())
             break;
-        transport_->waitForReadyRead(settling ? std::max(1, sliceOf(settle_)) : sliceOf(left));
+        transport_->waitForReadyRead(std::max(1, sliceOf(settling ? settle_ : left)));
     }
     if (!answered || pause.elapsed() - *answered <= settle_)
         return std::nullopt;

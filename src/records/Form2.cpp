@@ -1,7 +1,7 @@
 #include "records/Form2.h"
 
+#include "db/DoorAddresses.h"
 #include "doors/ControllerLine.h"
-#include "doors/DoorsTable.h"
 #include "link/LinePort.h"
 #include "session/Session.h"
 #include "ui/BusyCursor.h"
@@ -129,7 +129,7 @@ Form2::Form2(QWidget* parent) : LineDialog(parent)
 
     // Loading: the addresses, then the port.
     Label4->clear();
-    for (int a : DoorsTable::addresses(Session::db()))
+    for (int a : DoorAddresses::list(Session::db()))
         ctext->addItem(QString::number(a));
     ctext->setCurrentIndex(ctext->count() > 0 ? 0 : -1);
     MSComm1->close();

@@ -1,8 +1,8 @@
 #include "records/FrmSSXX.h"
 
 #include "db/Clock.h"
+#include "db/DoorAddresses.h"
 #include "db/ProgramFolder.h"
-#include "doors/DoorsTable.h"
 #include "link/LinePort.h"
 #include "records/PassHolders.h"
 #include "records/PassScanner.h"
@@ -115,7 +115,7 @@ void FrmSSXX::load(std::chrono::milliseconds tick)
 {
     clearDisplay();
     Label4->clear();
-    const QList<int> addresses = DoorsTable::addresses(Session::db());
+    const QList<int> addresses = DoorAddresses::list(Session::db());
     if (addresses.isEmpty()) {
         Prompt::inform(this, QStringLiteral("请先进行门锁设置！"));
         return;

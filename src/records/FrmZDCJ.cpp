@@ -1,7 +1,7 @@
 #include "records/FrmZDCJ.h"
 
+#include "db/DoorAddresses.h"
 #include "doors/ControllerLine.h"
-#include "doors/DoorsTable.h"
 #include "link/LinePort.h"
 #include "session/Session.h"
 #include "ui/BusyCursor.h"
@@ -32,7 +32,7 @@ FrmZDCJ::FrmZDCJ(QWidget* parent) : LineDialog(parent)
     resize(420, 140);
     MSComm1 = port();
 
-    const QList<int> addresses = DoorsTable::addresses(Session::db());
+    const QList<int> addresses = DoorAddresses::list(Session::db());
     LastDoor = -1;
     for (int a : addresses) {
         ++LastDoor;

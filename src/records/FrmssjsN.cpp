@@ -1,6 +1,7 @@
 #include "records/FrmssjsN.h"
 
 #include "db/Clock.h"
+#include "db/DoorAddresses.h"
 #include "doors/DoorsTable.h"
 #include "link/LinePort.h"
 #include "records/LockIcons.h"
@@ -142,7 +143,7 @@ void FrmssjsN::load()
 {
     const QSqlDatabase db = Session::db();
     QList<DoorRow> rows;
-    for (int address : DoorsTable::addresses(db)) {
+    for (int address : DoorAddresses::list(db)) {
         if (const std::optional<DoorRow> row = DoorsTable::find(db, address))
             rows << *row;
     }

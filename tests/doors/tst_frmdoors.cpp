@@ -2,6 +2,7 @@
 // writes, the status it lists, the delays and the initialisation it sends.
 
 #include "support/OperatorInput.h"
+#include "db/DoorAddresses.h"
 #include "support/LineHome.h"
 
 #include "doors/ControllerStatus.h"
@@ -217,7 +218,7 @@ void FrmdoorsTest::addressChecks()
         win.click("Cmdadd");
         QCOMPARE(h.prompts.last(), QStringLiteral("已经添加完毕"));
     }
-    QCOMPARE(DoorsTable::addresses(h.home.db()), (QList<int>{0, 99}));
+    QCOMPARE(DoorAddresses::list(h.home.db()), (QList<int>{0, 99}));
 
     // Neither lock ticked: initialise and change delays ask for one.
     win.enter(QStringLiteral("0"), false, false);
@@ -483,7 +484,7 @@ void FrmdoorsTest::deleteRemovesControllerAndCards()
     QCOMPARE(h.prompts.shown.size(), 2);
     // The operator learns that the controller still admits its cards.
     QVERIFY(h.prompts.last().contains(QStringLiteral("门锁初始化")));
-    QCOMPARE(DoorsTable::addresses(h.home.db()), QList<int>{6});
+    QCOMPARE(DoorAddresses::list(h.home.db()), QList<int>{6});
     QCOMPARE(count(h.home, QStringLiteral("SELECT COUNT(*) FROM faka WHERE 地址 = 5")), 0);
     QCOMPARE(count(h.home, QStringLiteral("SELECT COUNT(*) FROM faka WHERE 地址 = 6")), 1);
     QCOMPARE(win.addresses(), QStringList{QStringLiteral("6")});

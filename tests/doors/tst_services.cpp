@@ -3,6 +3,7 @@
 // doors table.
 
 #include "support/Controls.h"
+#include "db/DoorAddresses.h"
 #include "doors/ControllerFrames.h"
 #include "doors/ControllerStatus.h"
 #include "doors/DoorsTable.h"
@@ -317,7 +318,7 @@ void ServicesTest::addFindModifyRemove()
     const DoorRow other = DoorsTable::rowFromEntries(8, lock(true, {}, QStringLiteral("5")), lock(true, {}, QStringLiteral("5")));
     QCOMPARE(DoorsTable::modify(home.db(), other).outcome, DoorsTable::Outcome::NotFound);
     QCOMPARE(DoorsTable::add(home.db(), other).outcome, DoorsTable::Outcome::Done);
-    QCOMPARE(DoorsTable::addresses(home.db()), (QList<int>{7, 8}));
+    QCOMPARE(DoorAddresses::list(home.db()), (QList<int>{7, 8}));
 
     QVERIFY(DoorsTable::setDelay(home.db(), 8, 2, 1.25).ok());
     QCOMPARE(DoorsTable::find(home.db(), 8)->lock[1].delay.toDouble(), 1.25);
@@ -353,7 +354,7 @@ void ServicesTest::removeTakesCardsTogether()
         home.exec(QStringLiteral("INSERT INTO faka (地址, 卡号) VALUES (5, ?)"), {QString::fromLatin1(card)});
     }
     QVERIFY(DoorsTable::remove(home.db(), 4).ok());
-    QCOMPARE(DoorsTable::addresses(home.db()), QList<int>{5});
+    QCOMPARE(DoorAddresses::list(home.db()), QList<int>{5});
     QCOMPARE(home.scalar(QStringLiteral("SELECT COUNT(*) FROM faka WHERE 地址 = 4")).toInt(), 0);
     QCOMPARE(home.scalar(QStringLiteral("SELECT COUNT(*) FROM faka WHERE 地址 = 5")).toInt(), 2);
 
@@ -362,7 +363,7 @@ void ServicesTest::removeTakesCardsTogether()
     const DoorsTable::Result r = DoorsTable::remove(home.db(), 5);
     QCOMPARE(r.outcome, DoorsTable::Outcome::Failed);
     QVERIFY(r.error.contains(QStringLiteral("kept")));
-    QCOMPARE(DoorsTable::addresses(home.db()), QList<int>{5});
+    QCOMPARE(DoorAddresses::list(home.db()), QList<int>{5});
 }
 
 void ServicesTest::valuesAreBound()

@@ -5,8 +5,10 @@
 #include "doorsim/Simulator.h"
 #include "doorsim/SimulatorThread.h"
 #include "link/CommandFrame.h"
+#include "doors/ControllerLine.h"
 #include "link/LinePort.h"
 #include "support/LineWaitScope.h"
+#include "support/MemoryTransport.h"
 
 #include <QElapsedTimer>
 #include <QSignalSpy>
@@ -206,6 +208,22 @@ private slots:
         QVERIFY(port.open(p).ok());
         QCOMPARE(port.exchange(SetTime::frame(1, QTime(1, 2, 3))).status, ExchangeStatus::WriteFailed);
         QCOMPARE(port.exchange(hex("010206")).status, ExchangeStatus::Ok);
+    }
+
+    // Every write breaks off after two bytes: no frame passes for sent,
+    // whoever sends it.
+    void deviceFailingMidFrame()
+    {
+        auto device = std::make_unique<MemoryTransport>();
+        MemoryTransport& d = *device;
+        d.cut = 2;
+        LinePort port(std::move(device));
+        QVERIFY(port.open(params(7)).ok());
+        QCOMPARE(port.exchange(SetTime::frame(1, QTime(1, 2, 3)), ExchangeOptions::echo(100ms)).status,
+                 ExchangeStatus::WriteFailed);
+        QVERIFY(!port.send(hex("010206")));
+        QCOMPARE(DelayTime(port, 1, 1, 0.5), LineOutcome::PortFailed);
+        QCOMPARE(d.written, hex("0105" "0102" "0105"));
     }
 
     void readModes()

@@ -86,6 +86,7 @@ private slots:
     void pollsInAddressOrderAndListsLocks();
     void openLockAsksForThePass();
     void passIsAcknowledgedAndShown();
+    void unrecognisedStateShowsUnknown_data();
     void unrecognisedStateShowsUnknown();
     void badPassRecordsAreNotAcknowledged_data();
     void badPassRecordsAreNotAcknowledged();
@@ -178,16 +179,24 @@ void TestFrmssjsN::passIsAcknowledgedAndShown()
     QCOMPARE(cell(w, QStringLiteral("3-2"), 3), QString());
 }
 
+void TestFrmssjsN::unrecognisedStateShowsUnknown_data()
+{
+    QTest::addColumn<QByteArray>("answer");
+    QTest::newRow("unknown state code") << hex("0133");
+    // Lock 1 open in its first two bytes, but not this controller's answer alone.
+    QTest::newRow("a byte too many") << hex("012400");
+}
+
 void TestFrmssjsN::unrecognisedStateShowsUnknown()
 {
+    QFETCH(QByteArray, answer);
     PeerHome p;
-    TestHome& home = p.home;
-    PollPeer& peer = p.peer;
+    auto& [home, peer, prompts] = p;
     home.exec(QStringLiteral("INSERT INTO doors (地址, dtype1, dtype2) VALUES (1, '木', '铁')"));
     peer.answers[0x1F] = hex("0122");
     FrmssjsN w(nullptr, 100ms, 3000ms);
     QTRY_COMPARE_WITH_TIMEOUT(cell(w, QStringLiteral("1-1"), 1), QStringLiteral("关"), 10000);
-    peer.answers[0x1F] = hex("0133");
+    peer.answers[0x1F] = answer;
     QTRY_COMPARE_WITH_TIMEOUT(cell(w, QStringLiteral("1-1"), 1), QStringLiteral("?"), 10000);
     QCOMPARE(cell(w, QStringLiteral("1-2"), 1), QStringLiteral("?"));
     QTest::qWait(300);
@@ -208,8 +217,7 @@ void TestFrmssjsN::badPassRecordsAreNotAcknowledged()
 {
     QFETCH(QByteArray, record);
     PeerHome p;
-    TestHome& home = p.home;
-    PollPeer& peer = p.peer;
+    auto& [home, peer, prompts] = p;
     home.exec(QStringLiteral("INSERT INTO doors (地址, dtype1) VALUES (1, '木')"));
     seedHolder(home, 1, QStringLiteral("000123"), QStringLiteral("0012345678"), QStringLiteral("张三"));
     peer.answers[0x1F] = hex("0124");

@@ -278,9 +278,12 @@ void Simulator::queueReply(QByteArray reply, const Behaviour& b, qsizetype frame
         pump();
 }
 
+// To the nearest millisecond: a wake-up a little early finds the byte not
+// yet due and comes back at once, so that bytes leave on time rather than
+// up to a millisecond late each.
 void Simulator::schedule(qint64 usecs)
 {
-    outTimer_.start(static_cast<int>(std::max<qint64>(0, (usecs + 999) / 1000)));
+    outTimer_.start(static_cast<int>(std::max<qint64>(0, (usecs + 500) / 1000)));
 }
 
 void Simulator::pump()

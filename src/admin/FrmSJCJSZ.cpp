@@ -1,5 +1,6 @@
 #include "admin/FrmSJCJSZ.h"
 
+#include "ui/DateTimeBoxes.h"
 #include "ui/TypedInput.h"
 
 #include "admin/CollectSchedule.h"
@@ -26,10 +27,8 @@ FrmSJCJSZ::FrmSJCJSZ(QWidget* parent) : QDialog(parent)
     timed->setObjectName(QStringLiteral("Opt1_0"));
     byHand = new QRadioButton(QStringLiteral("手 动"), frame);
     byHand->setObjectName(QStringLiteral("Opt1_1"));
-    DTP1 = new QTimeEdit(frame);
-    TypedInput::clickSelectsSection(DTP1);
+    DTP1 = DateTimeBoxes::time(frame, QStringLiteral("H:mm:ss"));
     DTP1->setObjectName(QStringLiteral("DTP1"));
-    DTP1->setDisplayFormat(QStringLiteral("H:mm:ss"));
     Label2 = new QLabel(this);
     Label2->setObjectName(QStringLiteral("Label2"));
     Command1 = new QPushButton(QStringLiteral("确 定"), this);
@@ -84,6 +83,8 @@ void FrmSJCJSZ::followOption()
 
 void FrmSJCJSZ::store()
 {
+    if (timed->isChecked() && DateTimeBoxes::refused(DTP1))
+        return;
     const CollectSchedule::Schedule s =
         timed->isChecked() ? CollectSchedule::timed(DTP1->time()) : CollectSchedule::manual();
     const SettingsWrite w = CollectSchedule::save(Session::db(), s);

@@ -3,6 +3,7 @@
 #include "admin/ReaderSettings.h"
 #include "db/DoorAddresses.h"
 #include "session/Session.h"
+#include "ui/BoxNames.h"
 #include "ui/InputFilters.h"
 #include "ui/Prompter.h"
 #include "ui/TypedInput.h"
@@ -61,6 +62,7 @@ frmfkj::frmfkj(QWidget* parent) : QDialog(parent)
     InputFilters::backspaceDropped(fkjaddr);
     fkjaddr->installEventFilter(this);
     fkjaddr->lineEdit()->installEventFilter(this);
+    BoxNames::fromLabels(this);
 
     fkjaddr->addItems(DoorAddresses::texts(Session::db()));
     fkjaddr->setCurrentIndex(fkjaddr->count() > 0 ? 0 : -1);

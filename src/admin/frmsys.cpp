@@ -81,7 +81,9 @@ frmsys::frmsys(QWidget* parent) : QDialog(parent)
     buttons->addWidget(cmdexit);
 
     auto* panel = new QGridLayout(Frame1);
-    panel->addWidget(new QLabel(QStringLiteral("请输入一个门禁地址："), Frame1), 0, 0);
+    auto* addressLabel = new QLabel(QStringLiteral("请输入一个门禁地址："), Frame1);
+    addressLabel->setBuddy(tdz);
+    panel->addWidget(addressLabel, 0, 0);
     panel->addWidget(tdz, 0, 1);
     auto* panelButtons = new QHBoxLayout;
     panelButtons->addStretch();

@@ -3,6 +3,7 @@
 #include "admin/WindowPlacement.h"
 #include "session/Session.h"
 #include "db/DateText.h"
+#include "ui/BoxNames.h"
 #include "ui/BusyCursor.h"
 #include "ui/InputFilters.h"
 #include "ui/Prompter.h"
@@ -77,6 +78,9 @@ sjkwf2::sjkwf2(QWidget* parent) : QDialog(parent)
     connect(Cdb, &QComboBox::activated, this, &sjkwf2::fillDays);
     connect(Command1, &QPushButton::clicked, this, &sjkwf2::purge);
     connect(Command2, &QPushButton::clicked, this, &QDialog::reject);
+    BoxNames::part(Combo1, Frame3->title(), QStringLiteral("从"));
+    BoxNames::part(Combo2, Frame3->title(), QStringLiteral("到"));
+    BoxNames::fromLabels(this);
 }
 
 void sjkwf2::showEvent(QShowEvent* event)

@@ -1,5 +1,6 @@
 #include "attendance/FrmMon.h"
 
+#include "ui/DateTimeBoxes.h"
 #include "ui/BoxNames.h"
 #include "ui/TypedInput.h"
 
@@ -93,11 +94,8 @@ void FrmMon::buildControls()
     option2_->setObjectName(QStringLiteral("Option2"));
     cna_ = comboBox(this, "Cna", &MonthlySheet::names);
     auto* monthLabel = new QLabel(QStringLiteral("年月："), this);
-    dtp_ = new QDateEdit(this);
-    TypedInput::clickSelectsSection(dtp_);
+    dtp_ = DateTimeBoxes::date(this);
     dtp_->setObjectName(QStringLiteral("DTP"));
-    dtp_->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
-    dtp_->setCalendarPopup(true);
     for (QComboBox* c : {cka_, cna_}) {
         c->installEventFilter(this);
         c->lineEdit()->installEventFilter(this);
@@ -118,11 +116,12 @@ void FrmMon::buildControls()
     BoxNames::after(cna_, option2_);
     dtp_->setAccessibleName(QStringLiteral("年月"));
     for (int i = 0; i < 4; ++i)
-        BoxNames::after(text_[i], i < 2 ? label1 : label2);
+        BoxNames::part(text_[i], (i < 2 ? label1 : label2)->text(), i % 2 == 0 ? QStringLiteral("上班时间") : QStringLiteral("下班时间"));
     picture3_ = new QToolButton(this);
     picture3_->setObjectName(QStringLiteral("Picture3"));
     picture3_->setArrowType(Qt::DownArrow);
     picture3_->setToolTip(QStringLiteral("备注"));
+    picture3_->setAccessibleName(QStringLiteral("展开备注"));
     connect(picture3_, &QToolButton::clicked, this, [this]() { showWhole(true); });
     command1_ = Buttons::make(this, "Command1", QStringLiteral("查看"));
     command2_ = Buttons::make(this, "Command2", QStringLiteral("退出"));
@@ -172,6 +171,7 @@ void FrmMon::buildControls()
     picture4_ = new QToolButton(lower_);
     picture4_->setObjectName(QStringLiteral("Picture4"));
     picture4_->setArrowType(Qt::UpArrow);
+    picture4_->setAccessibleName(QStringLiteral("收起备注"));
     connect(picture4_, &QToolButton::clicked, this, [this]() { showWhole(false); });
     markRow->addWidget(picture4_);
     markRow->addStretch();
@@ -358,6 +358,8 @@ void FrmMon::writeDay(const MonthlySheet::Day& day)
 
 void FrmMon::query()
 {
+    if (DateTimeBoxes::refused(this))
+        return;
     clearGrids();
     sheetYear_ = dtp_->date().year();
     sheetMonth_ = dtp_->date().month();

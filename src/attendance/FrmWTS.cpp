@@ -1,5 +1,6 @@
 #include "attendance/FrmWTS.h"
 
+#include "ui/DateTimeBoxes.h"
 #include "ui/Buttons.h"
 #include "ui/TypedInput.h"
 
@@ -29,10 +30,8 @@ QLabel* label(QWidget* parent, const QString& text, const QRect& r)
 
 QTimeEdit* picker(QWidget* parent, const char* name, const QRect& r)
 {
-    auto* t = new QTimeEdit(parent);
-    TypedInput::clickSelectsSection(t);
+    QTimeEdit* t = DateTimeBoxes::time(parent, QStringLiteral("HH:mm"));
     t->setObjectName(QString::fromLatin1(name));
-    t->setDisplayFormat(QStringLiteral("HH:mm"));
     t->setGeometry(r);
     return t;
 }
@@ -72,8 +71,9 @@ FrmWTS::FrmWTS(QWidget* parent) : QDialog(parent)
         for (int i = 0; i < 2; ++i) {
             const int y = 10 + i * 30;
             dtx_[session * 2 + i] = picker(frame, names[session * 2 + i], QRect(124, y, 100, 24));
-            label(frame, i == 0 ? QStringLiteral("上班时间：") : QStringLiteral("下班时间："), QRect(40, y, 80, 24))
-                ->setBuddy(dtx_[session * 2 + i]);
+            const QString caption = i == 0 ? QStringLiteral("上班时间") : QStringLiteral("下班时间");
+            label(frame, caption + u'：', QRect(40, y, 80, 24))->setBuddy(dtx_[session * 2 + i]);
+            dtx_[session * 2 + i]->setAccessibleName((session == 0 ? QStringLiteral("上午") : QStringLiteral("下午")) + caption);
         }
     }
     text1_ = minuteBox(this, "Text1", QRect(62, 170, 50, 24));
@@ -112,6 +112,8 @@ FrmWTS::FrmWTS(QWidget* parent) : QDialog(parent)
 
 void FrmWTS::save()
 {
+    if (DateTimeBoxes::refused(this))
+        return;
     // An empty box counts as no tolerance.
     for (QLineEdit* t : {text1_, text2_})
         if (t->text().isEmpty())

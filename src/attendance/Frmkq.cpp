@@ -1,5 +1,6 @@
 #include "attendance/Frmkq.h"
 
+#include "ui/DateTimeBoxes.h"
 #include "ui/BoxNames.h"
 #include "ui/TypedInput.h"
 
@@ -61,17 +62,12 @@ Frmkq::Frmkq(QWidget* parent) : QDialog(parent)
 
     auto* filters = new QGroupBox(this);
     cck_[0] = checkBox(filters, 0, QStringLiteral("日期"));
-    t1s_ = new QDateEdit(filters);
-    TypedInput::clickSelectsSection(t1s_);
+    t1s_ = DateTimeBoxes::date(filters);
     t1s_->setObjectName(QStringLiteral("t1s"));
-    t1e_ = new QDateEdit(filters);
-    TypedInput::clickSelectsSection(t1e_);
+    t1e_ = DateTimeBoxes::date(filters);
     t1e_->setObjectName(QStringLiteral("t1e"));
-    for (QDateEdit* d : {t1s_, t1e_}) {
-        d->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
-        d->setCalendarPopup(true);
+    for (QDateEdit* d : {t1s_, t1e_})
         d->setDate(Clock::today());
-    }
     cck_[2] = checkBox(filters, 2, QStringLiteral("卡号"));
     // The lists are read when the operator first uses them, a page at a
     // time: 200,000 people must not hold the window's opening.
@@ -137,9 +133,11 @@ Frmkq::Frmkq(QWidget* parent) : QDialog(parent)
     for (int i = 0; i < int(std::size(widths)); ++i)
         grid_->setColumnWidth(i, widths[i]);
     const std::pair<QWidget*, QCheckBox*> captioned[] = {
-        {t1s_, cck_[0]}, {t1e_, cck_[0]}, {cka_, cck_[2]}, {cna_, cck_[4]}, {cbm_, cck_[1]}};
+        {cka_, cck_[2]}, {cna_, cck_[4]}, {cbm_, cck_[1]}};
     for (const auto& [box, caption] : captioned)
         BoxNames::after(box, caption);
+    BoxNames::part(t1s_, cck_[0]->text(), QStringLiteral("从"));
+    BoxNames::part(t1e_, cck_[0]->text(), QStringLiteral("到"));
     corder_->setAccessibleName(QStringLiteral("排序方法"));
 }
 
@@ -165,6 +163,8 @@ void Frmkq::showRows(const AttendanceQuery::Filter& f)
 
 void Frmkq::query()
 {
+    if (DateTimeBoxes::refused(this))
+        return;
     AttendanceQuery::Filter f;
     f.byDate = cck_[0]->isChecked();
     f.first = t1s_->date();

@@ -1,5 +1,6 @@
 #include "attendance/Frmkqzl.h"
 
+#include "ui/DateTimeBoxes.h"
 #include "ui/BoxNames.h"
 #include "ui/Buttons.h"
 #include "ui/TypedInput.h"
@@ -23,11 +24,8 @@ namespace {
 
 QDateEdit* datePicker(QWidget* parent, const char* name, const QRect& r)
 {
-    auto* d = new QDateEdit(parent);
-    TypedInput::clickSelectsSection(d);
+    QDateEdit* d = DateTimeBoxes::date(parent);
     d->setObjectName(QString::fromLatin1(name));
-    d->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
-    d->setCalendarPopup(true);
     d->setGeometry(r);
     return d;
 }
@@ -63,8 +61,8 @@ Frmkqzl::Frmkqzl(QWidget* parent) : QDialog(parent)
     const QDate today = Clock::today();
     dtp1_->setDate(QDate(today.year(), today.month(), 1));
     dtp2_->setDate(today);
-    for (QWidget* picker : {static_cast<QWidget*>(dtp1_), static_cast<QWidget*>(dtp2_)})
-        BoxNames::after(picker, label1);
+    BoxNames::part(dtp1_, label1->text(), QStringLiteral("从"));
+    BoxNames::part(dtp2_, label1->text(), QStringLiteral("到"));
 }
 
 void Frmkqzl::reject()
@@ -83,6 +81,13 @@ void Frmkqzl::closeEvent(QCloseEvent* event)
 
 void Frmkqzl::start()
 {
+    if (DateTimeBoxes::refused(this))
+        return;
+    if (dtp1_->date() > dtp2_->date()) {
+        Prompt::exclaim(this, QStringLiteral("“从”的日期晚于“到”的日期，请改正！"));
+        dtp1_->setFocus();
+        return;
+    }
     prg_->setValue(0);
     AttendanceProcessing::Outcome outcome;
     {

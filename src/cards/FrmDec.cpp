@@ -1,5 +1,6 @@
 #include "cards/FrmDec.h"
 
+#include "ui/BoxNames.h"
 #include "ui/TypedInput.h"
 
 #include "cards/CardListWidgets.h"
@@ -54,6 +55,9 @@ FrmDec::FrmDec(QWidget* parent) : LineDialog(parent)
     modes->addWidget(dz, 1, 1);
     modes->addWidget(Option3, 2, 0);
     modes->addWidget(bm, 2, 1);
+    BoxNames::after(kh, Option1);
+    BoxNames::after(dz, Option2);
+    BoxNames::after(bm, Option3);
     modes->setColumnStretch(1, 1);
 
     Frame5 = new QGroupBox(QStringLiteral("选择要删除的地址"), this);

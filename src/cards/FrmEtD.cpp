@@ -1,6 +1,8 @@
 #include "cards/FrmEtD.h"
 
 #include "db/DoorAddresses.h"
+#include "ui/BoxNames.h"
+#include "ui/DateTimeBoxes.h"
 #include "ui/ControllerDates.h"
 #include "ui/TypedInput.h"
 
@@ -129,20 +131,15 @@ FrmEtD::FrmEtD(QWidget* parent) : LineDialog(parent)
                                QStringLiteral("星期四"), QStringLiteral("星期五"), QStringLiteral("星期六"),
                                QStringLiteral("星期日")};
     for (int i = 0; i < 2; ++i) {
-        ddate[i] = new QDateEdit(Frame3);
-        TypedInput::clickSelectsSection(ddate[i]);
+        ddate[i] = DateTimeBoxes::date(Frame3);
         named(ddate[i], QStringLiteral("ddate%1").arg(i));
-        ddate[i]->setCalendarPopup(true);
         ControllerDates::bound(ddate[i]);
-        ddate[i]->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
         tweek[i] = new QComboBox(Frame3);
         named(tweek[i], QStringLiteral("tweek%1").arg(i));
         tweek[i]->addItems(weekdays);
         InputFilters::pickOnly(tweek[i]);
-        dtime[i] = new QTimeEdit(Frame3);
-        TypedInput::clickSelectsSection(dtime[i]);
+        dtime[i] = DateTimeBoxes::time(Frame3, QStringLiteral("HH:mm"));
         named(dtime[i], QStringLiteral("dtime%1").arg(i));
-        dtime[i]->setDisplayFormat(QStringLiteral("HH:mm"));
         limits->addWidget(ddate[i], 0, 1 + 2 * i);
         limits->addWidget(tweek[i], 1, 1 + 2 * i);
         limits->addWidget(dtime[i], 2, 1 + 2 * i);
@@ -195,6 +192,14 @@ FrmEtD::FrmEtD(QWidget* parent) : LineDialog(parent)
     Ckh->addItems(CardLists::issuedCards(db));
     Ldr->addItems(DoorAddresses::texts(db));
     dz->addItems(CardLists::issuedAddresses(db));
+    BoxNames::after(Ckh, Option1);
+    BoxNames::after(dz, Option2);
+    BoxNames::after(bm, Option5);
+    for (int i = 0; i < 2; ++i) {
+        BoxNames::part(ddate[i], Frame3->title(), i == 0 ? QStringLiteral("开始日期") : QStringLiteral("结束日期"));
+        BoxNames::part(dtime[i], Frame3->title(), i == 0 ? QStringLiteral("开始时间") : QStringLiteral("结束时间"));
+        BoxNames::part(tweek[i], Frame3->title(), i == 0 ? QStringLiteral("开始星期") : QStringLiteral("结束星期"));
+    }
     for (QComboBox* box : {Ckh, dz, bm}) {
         box->setCurrentIndex(-1);
         box->installEventFilter(this);
@@ -316,6 +321,8 @@ QList<int> FrmEtD::selectedTargets() const
 
 std::optional<ExtensionLimits> FrmEtD::takeLimits()
 {
+    if (DateTimeBoxes::refused(Frame3))
+        return std::nullopt;
     ExtensionLimits run;
     run.dateOn = Ch[0]->isChecked();
     run.weekOn = Ch[1]->isChecked();

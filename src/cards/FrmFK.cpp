@@ -1,6 +1,8 @@
 #include "cards/FrmFK.h"
 
 #include "db/DoorAddresses.h"
+#include "ui/BoxNames.h"
+#include "ui/DateTimeBoxes.h"
 #include "ui/ControllerDates.h"
 #include "ui/TypedInput.h"
 
@@ -162,18 +164,20 @@ void FrmFK::buildControls()
         arrows[i]->setGeometry(178, y[i], 14, 22);
     }
     for (int i = 0; i < 2; ++i) {
-        ddate[i] = control<QDateEdit>(Ftime, QStringLiteral("ddate_%1").arg(i), QRect(i == 0 ? 72 : 192, 22, 104, 22));
-        ddate[i]->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
-        ddate[i]->setCalendarPopup(true);
+        ddate[i] = DateTimeBoxes::date(Ftime);
+        ddate[i]->setObjectName(QStringLiteral("ddate_%1").arg(i));
+        ddate[i]->setGeometry(i == 0 ? 72 : 192, 22, 104, 22);
         ControllerDates::bound(ddate[i]);
         tweek[i] = control<QComboBox>(Ftime, QStringLiteral("tweek_%1").arg(i), QRect(i == 0 ? 76 : 196, 90, 96, 22));
         tweek[i]->addItems(kWeekdays);
         tweek[i]->setCurrentIndex(-1);
         tweek[i]->hide();
-        dtime[i] = control<QTimeEdit>(Ftime, QStringLiteral("dtime_%1").arg(i), QRect(i == 0 ? 76 : 196, 56, 96, 22));
-        dtime[i]->setDisplayFormat(QStringLiteral("HH:mm"));
-        TypedInput::clickSelectsSection(ddate[i]);
-        TypedInput::clickSelectsSection(dtime[i]);
+        dtime[i] = DateTimeBoxes::time(Ftime, QStringLiteral("HH:mm"));
+        dtime[i]->setObjectName(QStringLiteral("dtime_%1").arg(i));
+        dtime[i]->setGeometry(i == 0 ? 76 : 196, 56, 96, 22);
+        BoxNames::part(ddate[i], Ftime->title(), i == 0 ? QStringLiteral("开始日期") : QStringLiteral("结束日期"));
+        BoxNames::part(dtime[i], Ftime->title(), i == 0 ? QStringLiteral("开始时间") : QStringLiteral("结束时间"));
+        BoxNames::part(tweek[i], Ftime->title(), i == 0 ? QStringLiteral("开始星期") : QStringLiteral("结束星期"));
     }
     Ch[1]->hide();
     arrows[1]->hide();
@@ -241,6 +245,7 @@ void FrmFK::buildControls()
     connect(cmdchg, &QPushButton::clicked, this, &FrmFK::change);
     connect(Cmddel, &QPushButton::clicked, this, &FrmFK::remove);
     connect(Command2, &QPushButton::clicked, this, &FrmFK::close);
+    BoxNames::fromLabels(this);
 }
 
 void FrmFK::load()
@@ -389,6 +394,8 @@ CardRequest FrmFK::request() const
 
 std::optional<CardRequest> FrmFK::checkedRequest(CardCommand command)
 {
+    if (DateTimeBoxes::refused(Ftime))
+        return std::nullopt;
     CardRequest r = request();
     if (auto no = CardIssuing::check(command, db_, r)) {
         refuse(command, *no);

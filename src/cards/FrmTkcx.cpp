@@ -1,5 +1,6 @@
 #include "cards/FrmTkcx.h"
 
+#include "ui/DateTimeBoxes.h"
 #include "ui/BoxNames.h"
 #include "ui/TypedInput.h"
 
@@ -31,12 +32,10 @@ namespace {
 
 QDateEdit* datePicker(QWidget* parent, const char* name, const QDate& date)
 {
-    auto* d = new QDateEdit(date, parent);
+    QDateEdit* d = DateTimeBoxes::date(parent);
+    d->setDate(date);
     d->setObjectName(QString::fromLatin1(name));
-    d->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
-    d->setCalendarPopup(true);
     InputFilters::enterMovesOn(d);
-    TypedInput::clickSelectsSection(d);
     return d;
 }
 
@@ -192,6 +191,8 @@ RemovedCardQuery::Filter FrmTkcx::typedFilter() const
 
 void FrmTkcx::query()
 {
+    if (DateTimeBoxes::refused(this))
+        return;
     showRows(typedFilter());
 }
 

@@ -4,6 +4,7 @@
 #include "session/Session.h"
 #include "db/Clock.h"
 #include "doors/ControllerLine.h"
+#include "ui/DateTimeBoxes.h"
 #include "ui/BoxNames.h"
 #include "ui/ControllerDates.h"
 #include "ui/ExchangeGuard.h"
@@ -41,12 +42,9 @@ FrmCDT::FrmCDT(QWidget* parent) : LineDialog(parent)
     Frame1->setObjectName(QStringLiteral("Frame1"));
     Label3 = new QLabel(QStringLiteral("日期："), Frame1);
     Label3->setObjectName(QStringLiteral("Label3"));
-    DTP1 = new QDateEdit(Frame1);
+    DTP1 = DateTimeBoxes::date(Frame1);
     DTP1->setObjectName(QStringLiteral("DTP1"));
-    DTP1->setCalendarPopup(true);
-    DTP1->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
     ControllerDates::bound(DTP1);
-    TypedInput::clickSelectsSection(DTP1);
     Command1 = new QPushButton(QStringLiteral("修改日期"), Frame1);
     Command1->setObjectName(QStringLiteral("Command1"));
     auto* dateRow = new QHBoxLayout(Frame1);
@@ -58,10 +56,8 @@ FrmCDT::FrmCDT(QWidget* parent) : LineDialog(parent)
     Frame2->setObjectName(QStringLiteral("Frame2"));
     Label5 = new QLabel(QStringLiteral("时间："), Frame2);
     Label5->setObjectName(QStringLiteral("Label5"));
-    DTX2 = new QTimeEdit(Frame2);
+    DTX2 = DateTimeBoxes::time(Frame2, QStringLiteral("HH:mm:ss"));
     DTX2->setObjectName(QStringLiteral("DTX2"));
-    DTX2->setDisplayFormat(QStringLiteral("HH:mm:ss"));
-    TypedInput::clickSelectsSection(DTX2);
     Command2 = new QPushButton(QStringLiteral("修改时间"), Frame2);
     Command2->setObjectName(QStringLiteral("Command2"));
     auto* timeRow = new QHBoxLayout(Frame2);
@@ -75,6 +71,7 @@ FrmCDT::FrmCDT(QWidget* parent) : LineDialog(parent)
     Picture1->setIconSize(QSize(32, 32));
     Picture1->setAutoRaise(true);
     Picture1->setToolTip(QStringLiteral("关闭"));
+    Picture1->setAccessibleName(Picture1->toolTip());
 
     for (QPushButton* b : {Command1, Command2})
         b->setAutoDefault(false);
@@ -120,6 +117,8 @@ void FrmCDT::send(Command command)
         Prompt::inform(this, command == Command::Date ? QStringLiteral("请选择地址 ！") : QStringLiteral("请选择地址！"));
         return;
     }
+    if (DateTimeBoxes::refused(command == Command::Date ? static_cast<QWidget*>(DTP1) : DTX2))
+        return;
     const int address = text.toInt();
 
     LineOutcome outcome;

@@ -4,6 +4,7 @@
 #include "db/NumberText.h"
 #include "session/Session.h"
 #include "doors/ControllerLine.h"
+#include "ui/BoxNames.h"
 #include "ui/ExchangeGuard.h"
 #include "session/Session.h"
 #include "doors/StatusIcons.h"
@@ -117,6 +118,11 @@ Frmdoors::Frmdoors(QWidget* parent) : LineDialog(parent)
     fillAddresses();
     Resize::scaleForFont(this);
     Resize::keepProportional(this);
+    for (int lock = 0; lock < 2; ++lock) {
+        BoxNames::part(drnam[lock], Clkn1[lock]->text(), QStringLiteral("描述"));
+        BoxNames::part(second2[lock], Clkn1[lock]->text(), QStringLiteral("开门延迟时间"));
+    }
+    BoxNames::fromLabels(this);
 }
 
 Frmdoors::~Frmdoors() = default;

@@ -5,6 +5,8 @@
 #include "session/Session.h"
 #include "db/ProgramFolder.h"
 #include "people/CardNumberBox.h"
+#include "ui/BoxNames.h"
+#include "ui/DateTimeBoxes.h"
 #include "ui/BusyCursor.h"
 #include "ui/InputFilters.h"
 #include "ui/Prompter.h"
@@ -235,15 +237,12 @@ void Frmxg::buildControls()
     label(lf, QStringLiteral("性别："), R(530, y1, 38, h))->setBuddy(csex_);
     csex_->addItems({QStringLiteral("男"), QStringLiteral("女")});
 
-    label(lf, QStringLiteral("出生年月："), R(2, y2, 64, h));
-    dtpicker2_ = new QDateEdit(lf);
+    dtpicker2_ = DateTimeBoxes::date(lf);
+    label(lf, QStringLiteral("出生年月："), R(2, y2, 64, h))->setBuddy(dtpicker2_);
     dtpicker2_->setObjectName(QStringLiteral("DTPicker2"));
     dtpicker2_->setGeometry(R(68, y2, 92, h));
-    dtpicker2_->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
-    dtpicker2_->setCalendarPopup(true);
     dtpicker2_->setMinimumDate(kNoBirthday);
     dtpicker2_->setSpecialValueText(QStringLiteral(" "));
-    TypedInput::clickSelectsSection(dtpicker2_);
     dtpicker2_->setDate(kFirstBirthday);
     tma_ = textBox(lf, "Tma", R(230, y2, 136, h));
     label(lf, QStringLiteral("婚姻状况："), R(164, y2, 64, h))->setBuddy(tma_);
@@ -341,6 +340,14 @@ void Frmxg::buildControls()
         // A combo box takes the keys itself and hands them to its line edit.
         InputFilters::enterMovesOn(w);
     }
+    BoxNames::part(ckh1_, option2_->text(), QStringLiteral("从"));
+    BoxNames::part(ckh2_, option2_->text(), QStringLiteral("至"));
+    BoxNames::part(tspouse_, QStringLiteral("配偶："), QStringLiteral("姓名"));
+    BoxNames::part(cssex_, QStringLiteral("配偶："), QStringLiteral("性别"));
+    QLineEdit* const children[] = {tchild1_, tchild2_, tchild3_};
+    for (int i = 0; i < 3; ++i)
+        BoxNames::part(children[i], QStringLiteral("小孩："), QStringLiteral("姓名%1").arg(i + 1));
+    BoxNames::fromLabels(this);
     tkh_->installEventFilter(this);
     for (QComboBox* c : {ckh1_, ckh2_}) {
         c->installEventFilter(this);
@@ -531,6 +538,8 @@ void Frmxg::addPerson()
         tkh_->setFocus();
         return;
     }
+    if (DateTimeBoxes::refused(this))
+        return;
     Person p = typedPerson();
     p.photo = photoPath_;
     const Personnel::Result r = Personnel::add(db_, p);
@@ -555,6 +564,8 @@ void Frmxg::addPerson()
 
 void Frmxg::changePerson()
 {
+    if (DateTimeBoxes::refused(this))
+        return;
     Person p = typedPerson();
     if (!photoPath_.isEmpty() && tkh_->text().trimmed() == photoCard_)
         p.photo = photoPath_;

@@ -4,6 +4,7 @@
 #include "doors/ControllerLine.h"
 #include "link/LinePort.h"
 #include "session/Session.h"
+#include "ui/BoxNames.h"
 #include "ui/BusyCursor.h"
 #include "ui/ExchangeGuard.h"
 #include "ui/InputFilters.h"
@@ -65,6 +66,7 @@ Form2::Form2(QWidget* parent) : LineDialog(parent)
     Label1->setObjectName(QStringLiteral("Label1"));
     ctext = new QComboBox(Frame1);
     ctext->setObjectName(QStringLiteral("ctext"));
+    BoxNames::after(ctext, Label1);
     InputFilters::pickOnly(ctext);
     ctext->setMinimumWidth(100);
     Label3 = new QLabel(QStringLiteral("记录数(条)  "), Frame1);

@@ -21,6 +21,7 @@ FrmZDCJ::FrmZDCJ(QWidget* parent) : LineDialog(parent)
     Text1 = new QLineEdit(this);
     Text1->setObjectName(QStringLiteral("Text1"));
     Text1->setReadOnly(true);
+    Text1->setAccessibleName(QStringLiteral("自动采集数据"));
     Text1->setMaximumWidth(20);
     Lab = new QLabel(this);
     Lab->setObjectName(QStringLiteral("Lab"));

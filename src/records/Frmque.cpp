@@ -1,5 +1,6 @@
 #include "records/Frmque.h"
 
+#include "ui/DateTimeBoxes.h"
 #include "ui/BoxNames.h"
 #include "ui/Buttons.h"
 #include "ui/TypedInput.h"
@@ -76,25 +77,18 @@ Frmque::Frmque(QWidget* parent) : QDialog(parent)
         Cck[i] = new QCheckBox(QString::fromUtf8(captions[i]), this);
         Cck[i]->setObjectName(QStringLiteral("Cck_%1").arg(i));
     }
-    t1s = new QDateEdit(this);
-    TypedInput::clickSelectsSection(t1s);
-    t1e = new QDateEdit(this);
-    TypedInput::clickSelectsSection(t1e);
+    t1s = DateTimeBoxes::date(this);
+    t1e = DateTimeBoxes::date(this);
     t1s->setObjectName(QStringLiteral("t1s"));
     t1e->setObjectName(QStringLiteral("t1e"));
-    for (QDateEdit* d : {t1s, t1e}) {
-        d->setCalendarPopup(true);
-        d->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+    for (QDateEdit* d : {t1s, t1e})
         d->setDate(Clock::today());
-    }
-    t2s = new QTimeEdit(QTime(8, 0), this);
-    TypedInput::clickSelectsSection(t2s);
-    t2e = new QTimeEdit(QTime(18, 0), this);
-    TypedInput::clickSelectsSection(t2e);
+    t2s = DateTimeBoxes::time(this, QStringLiteral("HH:mm:ss"));
+    t2s->setTime(QTime(8, 0));
+    t2e = DateTimeBoxes::time(this, QStringLiteral("HH:mm:ss"));
+    t2e->setTime(QTime(18, 0));
     t2s->setObjectName(QStringLiteral("t2s"));
     t2e->setObjectName(QStringLiteral("t2e"));
-    for (QTimeEdit* t : {t2s, t2e})
-        t->setDisplayFormat(QStringLiteral("HH:mm:ss"));
 
     Cdoor = editableCombo(this, "Cdoor");
     TypedInput::digitsOnly(Cdoor);
@@ -168,10 +162,13 @@ Frmque::Frmque(QWidget* parent) : QDialog(parent)
     };
     static_cast<ListOnDemand*>(Cka)->fill = [db] { return RecordQuery::cards(db); };
     static_cast<ListOnDemand*>(Cna)->fill = [db] { return RecordQuery::names(db); };
-    const std::pair<QWidget*, QCheckBox*> captioned[] = {{t1s, Cck[0]}, {t1e, Cck[0]}, {t2s, Cck[3]}, {t2e, Cck[3]},
-                                                         {Cdoor, Cck[1]}, {Cka, Cck[2]}, {Cna, Cck[4]}};
+    const std::pair<QWidget*, QCheckBox*> captioned[] = {{Cdoor, Cck[1]}, {Cka, Cck[2]}, {Cna, Cck[4]}};
     for (const auto& [box, caption] : captioned)
         BoxNames::after(box, caption);
+    BoxNames::part(t1s, Cck[0]->text(), QStringLiteral("从"));
+    BoxNames::part(t1e, Cck[0]->text(), QStringLiteral("到"));
+    BoxNames::part(t2s, Cck[3]->text(), QStringLiteral("从"));
+    BoxNames::part(t2e, Cck[3]->text(), QStringLiteral("到"));
     Corder->setAccessibleName(QStringLiteral("排序方法"));
 }
 
@@ -198,6 +195,8 @@ RecordQueryInput Frmque::input() const
 
 void Frmque::Ccx_Click()
 {
+    if (DateTimeBoxes::refused(this))
+        return;
     const auto checked = RecordQuery::check(input());
     if (const QString* message = std::get_if<QString>(&checked)) {
         Prompt::exclaim(this, *message);

@@ -66,4 +66,10 @@ void after(QWidget* box, const QWidget* caption)
         box->setAccessibleName(::caption(button->text()));
 }
 
+void part(QWidget* box, const QString& label, const QString& part)
+{
+    const QString words = caption(label);
+    box->setAccessibleName(words.isEmpty() ? part : words + u' ' + part);
+}
+
 }  // namespace BoxNames

@@ -1,4 +1,5 @@
 #pragma once
+#include <QString>
 
 class QWidget;
 
@@ -15,5 +16,9 @@ void fromLabels(QWidget* window);
 // Names `box` after `caption`, a label or a check box that stands for it
 // where no label is its buddy (a filter's check box before its value).
 void after(QWidget* box, const QWidget* caption);
+
+// Names one box of a pair or group that stands under one label: the
+// label's words, then its own part ("使用时间限制： 开始日期").
+void part(QWidget* box, const QString& label, const QString& part);
 
 }  // namespace BoxNames

@@ -53,8 +53,11 @@ private:
 // what was typed lately: "13" would pick 1, and "1", a pause, "2" would
 // pick 2. Here the entry is chosen only when all that was typed since the
 // box took the focus or was last picked from equals it whole; anything
-// else leaves nothing chosen, so the window's own check refuses it. In the
-// open list the same keys only mark the entry that Enter would pick.
+// else leaves nothing chosen, so the window's own check refuses it. A key
+// after which no entry can match is refused with a bell and leaves
+// nothing chosen: "13" never picks 1, and no key the operator cannot see
+// stays behind to spoil the next entry typed. In the open list the same
+// keys only mark the entry that Enter would pick.
 class WholeEntryPicker : public QObject {
 public:
     explicit WholeEntryPicker(QComboBox* box) : QObject(box), box_(box)
@@ -98,8 +101,20 @@ protected:
     }
 
 private:
-    void choose(const QString& typed)
+    bool anyStartsWith(const QString& typed) const
     {
+        for (int i = 0; i < box_->count(); ++i)
+            if (box_->itemText(i).startsWith(typed))
+                return true;
+        return false;
+    }
+
+    void choose(QString typed)
+    {
+        if (!typed.isEmpty() && !anyStartsWith(typed)) {
+            QApplication::beep();
+            typed.clear();
+        }
         const int before = box_->currentIndex();
         const int entry = typed.isEmpty() ? -1 : box_->findText(typed, Qt::MatchExactly | Qt::MatchCaseSensitive);
         if (inList_) {

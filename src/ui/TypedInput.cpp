@@ -1,6 +1,7 @@
 #include "ui/TypedInput.h"
 
 #include "db/Clock.h"
+#include "ui/DateTimeBoxes.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -72,7 +73,7 @@ public:
             auto* edit = qobject_cast<QLineEdit*>(watched);
             if (showsNoDate())
                 startFromToday();
-            else if (edit && !edit->hasSelectedText())
+            else if (edit && !edit->hasSelectedText() && !DateTimeBoxes::selectPartAtCaret(picker_))
                 picker_->setSelectedSection(picker_->currentSection());
         } else if (event->type() == QEvent::KeyPress && watched == picker_ && showsNoDate()) {
             const QString text = static_cast<QKeyEvent*>(event)->text();

@@ -195,6 +195,14 @@ private slots:
         QVERIFY(picker->isEnabled());
         // The operator clicks into the hour and the minute and types them.
         QVERIFY(QTest::qWaitForWindowActive(&w));
+        // 24:00 is no time of day: refused, never stored as 20:00.
+        const auto before = CollectSchedule::load(home_->db());
+        PickerInput::clickAt(picker, 0);
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("2400"));
+        child<QPushButton>(w, "Command1")->click();
+        QCOMPARE(prompter_->texts(), QStringList{QStringLiteral("“请选择时间”里的时间不存在，请重新输入！")});
+        QCOMPARE(CollectSchedule::load(home_->db()), before);
+        prompter_->clear();
         PickerInput::clickAt(picker, 0);
         QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("19"));
         PickerInput::clickAt(picker, picker->text().indexOf(QLatin1Char(':')) + 1);

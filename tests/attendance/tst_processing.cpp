@@ -128,6 +128,8 @@ void TestProcessing::withoutWorkTimesNothingIsTouched_data()
     QTest::newRow("afternoon before morning")
         << QStringLiteral("('08:30:00', '14:00:00', '13:30:00', '17:30:00')")
         << QStringLiteral("下午的上班时间早于上午的下班时间，请改正！（上下班时间设置）");
+    QTest::newRow("start after end") << QStringLiteral("('08:30:00', '12:00:00', '13:30:00', '17:30:00')")
+                                 << QStringLiteral("“从”的日期晚于“到”的日期，请改正！");
 }
 
 void TestProcessing::withoutWorkTimesNothingIsTouched()
@@ -141,7 +143,7 @@ void TestProcessing::withoutWorkTimesNothingIsTouched()
         home.exec(QStringLiteral("INSERT INTO owt (上班时间, 下班时间, timeB, timeE) VALUES ") + workTimes);
     home.exec(QStringLiteral("INSERT INTO datakq (卡号, 日期) VALUES ('000001', '2024-03-04')"));
     Window win;
-    win.run(QDate(2024, 3, 1), QDate(2024, 3, 31));
+    win.run(QDate(2024, QTest::currentDataTag() == QLatin1String("start after end") ? 4 : 3, 1), QDate(2024, 3, 31));
     QCOMPARE(prompter.texts(), QStringList{message});
     QCOMPARE(rows(home), QStringList{"000001 2024-03-04 - - - - - - - - - - -"});
     // Without work times the button stays off until the window opens again.

@@ -1,6 +1,7 @@
 #include "attendance/FrmWTS.h"
 #include "attendance/WorkTimes.h"
 #include "support/Controls.h"
+#include "support/PickerInput.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TestHome.h"
 
@@ -180,6 +181,8 @@ void TestWorkTimes::sessionsOutOfOrderAreRefused_data()
     QTest::newRow("morning") << "11:30 08:30 13:30 17:30" << "上午的下班时间早于上班时间，请改正！";
     QTest::newRow("afternoon") << "08:30 11:30 17:30 13:30" << "下午的下班时间早于上班时间，请改正！";
     QTest::newRow("afternoon before morning ends") << "08:30 12:00 11:30 17:30" << "下午的上班时间早于上午的下班时间，请改正！";
+    QTest::newRow("24:00") << "08:30 11:30 13:30 24:00" << "“下午下班时间”里的时间不存在，请重新输入！";
+    QTest::newRow("minute 60") << "08:30 11:60 13:30 17:30" << "“上午下班时间”里的时间不存在，请重新输入！";
 }
 
 void TestWorkTimes::sessionsOutOfOrderAreRefused()
@@ -192,9 +195,12 @@ void TestWorkTimes::sessionsOutOfOrderAreRefused()
     store(home, before);
     FrmWTS w;
     w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
     const QStringList s = sessions.split(QLatin1Char(' '));
-    for (int i = 0; i < 4; ++i)
-        child<QTimeEdit>(w, kPickers[i])->setTime(hm(s[i]));
+    for (int i = 0; i < 4; ++i) {
+        PickerInput::clickAt(child<QTimeEdit>(w, kPickers[i]), 1);
+        QTest::keyClicks(QApplication::focusWidget(), QString(s[i]).remove(QLatin1Char(':')));
+    }
     child<QPushButton>(w, "Command1")->click();
     QCOMPARE(prompter.texts(), QStringList{message});
     QVERIFY(w.isVisible());

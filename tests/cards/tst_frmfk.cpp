@@ -224,6 +224,8 @@ void FrmFKTest::checksComeFirst_data()
     QTest::newRow("add: times reversed") << "Cmdadd" << c << p << true << "time 1800 0800" << "时间输入错误";
     QTest::newRow("add: time from 00:00") << "Cmdadd" << c << p << true << "time 0000 0800"
                                           << "时间限制不能从0:00开始或到0:00结束（控制器把0:00当作不限时间）";
+    QTest::newRow("add: no such end date") << "Cmdadd" << c << p << true << "end 20250231" << "“使用时间限制： 结束日期”里的日期不存在，请重新输入！";
+    QTest::newRow("add: time ending 24:00") << "Cmdadd" << c << p << true << "time 0800 2400" << "“使用时间限制： 结束时间”里的时间不存在，请重新输入！";
     QTest::newRow("add: dates reversed") << "Cmdadd" << c << p << true << "dates" << "日期有错";
     QTest::newRow("add: no passing mode") << "Cmdadd" << c << p << true << "nomode" << "请选择锁号1的进出控制";
 
@@ -286,6 +288,10 @@ void FrmFKTest::checksComeFirst()
         win.setTime(0, parts[1]);
         win.setTime(1, parts[2]);
     }
+    if (setup.startsWith(QLatin1String("end "))) {
+        PickerInput::clickAt(win.w->ddate[1], 1);
+        QTest::keyClicks(QApplication::focusWidget(), setup.mid(4));
+    }
     if (setup.contains(QLatin1String("dates"))) {
         win.w->Ch[0]->setChecked(true);
         win.w->ddate[0]->setDate(kToday.addDays(3));
@@ -299,6 +305,7 @@ void FrmFKTest::checksComeFirst()
     QCOMPARE(h.prompts.texts(), QStringList{message});
     LineHome::settle();
     QVERIFY(h.sim.frames().isEmpty());
+    QCOMPARE(h.home.scalar(QStringLiteral("SELECT count(*) FROM faka WHERE 卡号 = '000123'")).toInt(), int(setup.contains(QLatin1String("issued"))));
     if (setup.contains(QLatin1String("dates")))
         QCOMPARE(win.w->ddate[0]->date(), kToday);
 }
@@ -706,7 +713,8 @@ void FrmFKTest::issueChangeDeleteAsAnOperator()
     win.pick({1, 2, 5});
     win.chooseModes(1, 0);
     win.w->Ch[0]->setChecked(true);
-    win.w->ddate[1]->setDate(kToday.addYears(1));
+    PickerInput::clickAt(win.w->ddate[1], 1);
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("20250228"));
     shot("1-before-add");
     h.prompts.clear();
     win.w->Cmdadd->click();
@@ -731,13 +739,16 @@ void FrmFKTest::issueChangeDeleteAsAnOperator()
     QTest::mouseClick(win.w->Opp[3], Qt::LeftButton, {}, QPoint(6, win.w->Opp[3]->height() / 2));
     win.w->Ch[2]->setChecked(true);
     win.setTime(0, QStringLiteral("0800"));
-    win.setTime(1, QStringLiteral("1830"));
+    win.setTime(1, QStringLiteral("2359"));
     h.prompts.clear();
     win.w->cmdchg->click();
     QCOMPARE(h.prompts.texts(), (QStringList{QStringLiteral("卡号 000888 已经在2 号门修改成功！"),
                                              QStringLiteral("5号门通讯出错")}));
     QCOMPARE(h.sim.controller(2)->cards.front().lock2Mode(), 3);
     QCOMPARE(h.sim.controller(2)->cards.front().startTime(), QTime(8, 0));
+    const CardEntry& two = h.sim.controller(2)->cards.front();
+    QCOMPARE(QDateTime(two.endDate(), two.endTime()), QDateTime(QDate(2025, 2, 28), QTime(23, 59)));
+    QCOMPARE(h.home.scalar(QStringLiteral("SELECT 截止日期 || ' ' || 截止时间 FROM faka WHERE 地址 = 2")).toString(), QStringLiteral("2025-02-28 23:59:00"));
     QCOMPARE(h.home.scalar(QStringLiteral("SELECT group_concat(地址 || ':' || ctrl_state2 || ':' || "
                                           "ifnull(开始时间, '-')) FROM (SELECT * FROM faka ORDER BY 地址)"))
                  .toString(),

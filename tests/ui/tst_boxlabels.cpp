@@ -3,20 +3,12 @@
 
 #include "support/ScriptedPrompter.h"
 #include "support/TestHome.h"
+#include "support/ToolWindowVisits.h"
+#include "doors/FrmSysInf.h"
 
-#include "admin/Form1.h"
 #include "admin/Form3.h"
-#include "admin/RemoteOpeningCheck.h"
 #include "app/LoginWindow.h"
-#include "attendance/FrmMon.h"
-#include "attendance/Frmkq.h"
-#include "attendance/Frmkqzl.h"
-#include "cards/FrmFKXXCX.h"
-#include "cards/FrmFKZL.h"
-#include "cards/FrmTkcx.h"
-#include "doors/FrmCDT.h"
 #include "doors/Frmspe.h"
-#include "records/Frmque.h"
 #include "admin/FrmRigS.h"
 #include "admin/Frmuser.h"
 #include "attendance/FrmWTS.h"
@@ -44,11 +36,11 @@ void BoxLabelsTest::textBoxReadsItsLabel_data()
     QTest::addColumn<QString>("box");
     QTest::addColumn<QString>("label");
     QTest::newRow("person's name") << "Frmxg" << "Txm" << "业主姓名：";
-    QTest::newRow("person's card") << "Frmxg" << "Tkh" << "卡    号：";
-    QTest::newRow("spouse's name") << "Frmxg" << "Tspouse" << "姓名";
+    QTest::newRow("person's card") << "Frmxg" << "Tkh" << "卡 号：";
+    QTest::newRow("spouse's name") << "Frmxg" << "Tspouse" << "配偶： 姓名";
     QTest::newRow("department") << "Frmbm" << "Tbm" << "大厦名称:";
-    QTest::newRow("lock description") << "Frmdoors" << "drnam(0)" << "描述:";
-    QTest::newRow("lock delay") << "Frmdoors" << "second2(1)" << "开门延迟时间:";
+    QTest::newRow("lock description") << "Frmdoors" << "drnam(0)" << "一号锁 描述";
+    QTest::newRow("lock delay") << "Frmdoors" << "second2(1)" << "二号锁 开门延迟时间";
     QTest::newRow("account name") << "FrmRigS" << "Text1" << "用户名称：";
     QTest::newRow("operator password") << "Frmuser" << "Tpasswd" << "口令:";
     QTest::newRow("late minutes") << "FrmWTS" << "Text1" << "迟到";
@@ -76,28 +68,40 @@ void BoxLabelsTest::textBoxReadsItsLabel()
     QCOMPARE(a->text(QAccessible::Name), label);
 }
 
-// Every text box, combo box and date or time picker: its label, or else its group's caption.
+// Every text box, combo box, date or time picker and icon button of every
+// window: a name of its own (its label, else its group's caption, a pair's
+// with its part), never its value, and no two alike in one window.
 void BoxLabelsTest::everyBoxHasAName()
 {
     TestHome home;
     ScriptedPrompter prompter;
-    const std::unique_ptr<QWidget> windows[] = {
-        std::make_unique<login>(), std::make_unique<Frmspecial>(), std::make_unique<Frmspe>(), std::make_unique<FrmFKZL>(),
-        std::make_unique<FrmFKXXCX>(), std::make_unique<FrmTkcx>(), std::make_unique<Frmque>(), std::make_unique<Frmkq>(),
-        std::make_unique<FrmMon>(), std::make_unique<FrmCDT>(), std::make_unique<Frmkqzl>(), std::make_unique<Form1>()};
-    QStringList unnamed;
-    for (const auto& w : windows)
+    QStringList faults;
+    auto check = [&faults](QWidget* w) {
+        QHash<QString, QString> named;   // name -> the box that has it
         for (QWidget* box : w->findChildren<QWidget*>()) {
             QObject* up = box->parent();   // a date picker's calendar, and its year box, are Qt's own
             while (up && !qobject_cast<QCalendarWidget*>(up))
                 up = up->parent();
             const bool inner = qobject_cast<QComboBox*>(box->parent()) || qobject_cast<QAbstractSpinBox*>(box->parent());
-            const bool combo = qobject_cast<QComboBox*>(box);   // whose own accessible name here is its value
-            if (!up && (combo || qobject_cast<QAbstractSpinBox*>(box) || (qobject_cast<QLineEdit*>(box) && !inner)) &&
-                (combo ? box->accessibleName() : QAccessible::queryAccessibleInterface(box)->text(QAccessible::Name)).isEmpty())
-                unnamed << w->objectName() + u'.' + box->objectName();
+            auto* combo = qobject_cast<QComboBox*>(box);   // whose own accessible name here is its value
+            auto* button = qobject_cast<QAbstractButton*>(box);
+            if (up || box->objectName().startsWith(QLatin1String("qt_")) ||   // Qt's own tool bar buttons
+                !(combo || qobject_cast<QAbstractSpinBox*>(box) || (qobject_cast<QLineEdit*>(box) && !inner) ||
+                  ((qobject_cast<QToolButton*>(box) || qobject_cast<QPushButton*>(box)) && button->text().isEmpty())))
+                continue;
+            const QString name = combo ? box->accessibleName() : QAccessible::queryAccessibleInterface(box)->text(QAccessible::Name);
+            const QString where = w->objectName() + u'.' + box->objectName();
+            auto* edit = qobject_cast<QLineEdit*>(box);
+            const bool byValue = (combo && combo->findText(name) >= 0) || (edit && edit->text() == name);
+            if (name.isEmpty() || byValue || named.contains(name))
+                faults << where + (name.isEmpty() ? QStringLiteral(" unnamed") : byValue ? " named by its value " + name : " shares " + name + " with " + named.value(name));
+            named.insert(name, where);
         }
-    QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(u' ')));
+    };
+    visitToolWindows(check);
+    for (const std::unique_ptr<QWidget>& w : {std::unique_ptr<QWidget>(new login), std::unique_ptr<QWidget>(new Frmspe), std::unique_ptr<QWidget>(new FrmSysInf)})
+        check(w.get());
+    QVERIFY2(faults.isEmpty(), qPrintable(faults.join(u'\n')));
 }
 
 QTEST_MAIN(BoxLabelsTest)

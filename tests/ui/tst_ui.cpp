@@ -2,8 +2,14 @@
 #include "ui/InputFilters.h"
 #include "ui/Resize.h"
 #include "ui/TypedInput.h"
+#include "ui/DateTimeBoxes.h"
+#include "support/OperatorInput.h"
 #include "support/PickerInput.h"
+#include "support/ScriptedPrompter.h"
+#include "support/TestHome.h"
+#include "support/ToolWindowVisits.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
@@ -83,6 +89,8 @@ private slots:
     void storedTextRefusesWhatDoesNotFit();
     void clickIntoAPickerThenType_data();
     void clickIntoAPickerThenType();
+    void everyPickerKeepsWhatIsTyped_data();
+    void everyPickerKeepsWhatIsTyped();
 };
 
 void UiTest::doublingWidthDoublesLeftAndWidth()
@@ -332,6 +340,49 @@ void UiTest::clickIntoAPickerThenType()
     PickerInput::clickAt(picker, at);
     QTest::keyClicks(QApplication::focusWidget(), typed);
     QCOMPARE(picker->text(), shown);
+}
+
+// Typed from the first part of every date and time picker of every window:
+// the picker shows the parts it has, as typed; what names no day or time of
+// day is refused by the picker's name.
+void UiTest::everyPickerKeepsWhatIsTyped_data()
+{
+    QTest::addColumn<QString>("typed");   // "yyyy-MM-dd" or "HH:mm:ss"
+    for (const char* typed : {"2025-02-31", "2023-02-29", "2024-04-31", "24:00:00", "12:60:00", "09:05:70",
+                              "2024-02-29", "2025-02-28", "2000-01-01", "2099-12-31", "23:59:59"})
+        QTest::newRow(typed) << QString::fromLatin1(typed);
+}
+
+void UiTest::everyPickerKeepsWhatIsTyped()
+{
+    QFETCH(QString, typed);
+    TestHome home;
+    ScriptedPrompter prompter;
+    const QChar separator = typed.at(2) == u':' ? u':' : u'-';
+    int pickers = 0;
+    visitToolWindows([&](QWidget* window) {
+        for (QDateTimeEdit* p : window->findChildren<QDateTimeEdit*>()) {
+            if (bool(p->displayedSections() & QDateTimeEdit::TimeSections_Mask) != (separator == u':'))
+                continue;
+            ++pickers;
+            const QString where = window->objectName() + u'.' + p->objectName();
+            const QString shown = typed.split(separator).mid(0, p->sectionCount()).join(separator);
+            p->setEnabled(true);   // a picker its window switches off keeps the same rule
+            QVERIFY2(OperatorInput::focus(p), qPrintable(where));
+            PickerInput::clickAt(p, 0);
+            QTest::keyClicks(QApplication::focusWidget(), QString(shown).remove(separator));
+            p->clearFocus();
+            QVERIFY2(p->text() == shown, qPrintable(where + u' ' + p->text()));
+            const QDateTime value = QDateTime::fromString(
+                separator == u':' ? "2000-01-01 " + (shown + ":00").left(8) : shown + " 00:00:00", "yyyy-MM-dd HH:mm:ss");
+            const QString name = QAccessible::queryAccessibleInterface(p)->text(QAccessible::Name).remove(QRegularExpression("[：:]$"));
+            prompter.clear();
+            QVERIFY2(DateTimeBoxes::refused(p) != value.isValid() &&
+                         (value.isValid() ? p->dateTime().addMSecs(-p->time().msec()) == value : prompter.last().contains(name)),
+                     qPrintable(where + u' ' + prompter.last()));
+        }
+    });
+    QVERIFY(pickers > 0);
 }
 
 QTEST_MAIN(UiTest)

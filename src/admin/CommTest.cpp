@@ -47,8 +47,9 @@ PortProblem openFromBoxes(LinePort& port, const QString& portText, const QString
         return PortProblem::BadPortNumber;
     case OpenStatus::BadSettings:
         return PortProblem::BadSettings;
-    case OpenStatus::BadBufferSize:
     case OpenStatus::HeldByAnotherWindow:
+        return PortProblem::HeldByAnotherWindow;
+    case OpenStatus::BadBufferSize:
     case OpenStatus::CannotOpen:
         break;
     }

@@ -13,7 +13,7 @@ enum class AddressCheck { Ok, Empty, NotAnAddress };
 // number 0..99.
 AddressCheck checkAddress(const QString& text, quint8* address);
 
-enum class PortProblem { None, BadPortNumber, BadSettings, NotOpened };
+enum class PortProblem { None, BadPortNumber, BadSettings, HeldByAnotherWindow, NotOpened };
 // Opens the window's port from the texts of its own boxes (so that
 // settings can be tried before they are applied), unless it is open
 // already: then it keeps the parameters of its first opening.

@@ -9,6 +9,7 @@
 #include "link/LinePort.h"
 #include "ui/BusyCursor.h"
 #include "ui/InputFilters.h"
+#include "ui/LineWords.h"
 #include "ui/Prompter.h"
 #include "ui/TypedInput.h"
 
@@ -220,6 +221,10 @@ void frmsys::runTest()
         return;
     case CommTest::PortProblem::BadSettings:
         Prompt::exclaim(this, QStringLiteral("通讯参数设置错误"));
+        hideTestPanel();
+        return;
+    case CommTest::PortProblem::HeldByAnotherWindow:
+        Prompt::exclaim(this, LineWords::held(QStringLiteral("通讯失败")));
         hideTestPanel();
         return;
     case CommTest::PortProblem::NotOpened:

@@ -16,6 +16,7 @@
 #include "link/PortName.h"
 #include "records/FrmZDCJ.h"
 #include "ui/BusyCursor.h"
+#include "ui/LineDialog.h"
 #include "ui/Prompter.h"
 #include "ui/Resize.h"
 #include "ui/WorkProgress.h"
@@ -27,6 +28,7 @@
 #include <QLabel>
 #include <QLocale>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QScreen>
 #include <QShortcut>
 #include <QStatusBar>
@@ -111,6 +113,9 @@ menu::menu(QWidget* parent) : QMainWindow(parent)
     timer_->setInterval(CollectionSchedule::kTickMs);
     connect(timer_, &QTimer::timeout, this, &menu::collectionTick);
     connect(&Session::events(), &SessionEvents::scheduleChanged, this, &menu::applySchedule);
+    exitWait_ = new QTimer(this);
+    exitWait_->setInterval(100);
+    connect(exitWait_, &QTimer::timeout, this, &menu::exitWhenIdle);
 
     // A restore replaces the database under the windows that stay open
     // beside the menu: they are closed first.
@@ -403,9 +408,38 @@ void menu::showHelp()
 
 void menu::askExit()
 {
-    if (Prompt::confirm(this, QStringLiteral("您真要关闭门禁管理系统？"), QStringLiteral("门禁系统"),
-                        Prompter::Icon::Question, false))
+    if (exitWait_->isActive())
+        return;
+    if (!Prompt::confirm(this, QStringLiteral("您真要关闭门禁管理系统？"), QStringLiteral("门禁系统"),
+                         Prompter::Icon::Question, false))
+        return;
+    // Ending now would cut a run on the line short: its controllers would
+    // hold what nobody was told, and its boxes would close unanswered.
+    if (!windowsAtWork()) {
         emit exitRequested();
+        return;
+    }
+    timer_->stop();
+    collectPanel_->setText(QStringLiteral("正在等待与门禁控制器的通信结束，结束后退出"));
+    exitWait_->start();
+}
+
+bool menu::windowsAtWork() const
+{
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        const auto* line = qobject_cast<const LineDialog*>(w);
+        if ((line && line->working()) || (qobject_cast<const QMessageBox*>(w) && w->isVisible()))
+            return true;
+    }
+    return false;
+}
+
+void menu::exitWhenIdle()
+{
+    if (windowsAtWork())
+        return;
+    exitWait_->stop();
+    emit exitRequested();
 }
 
 void menu::closeOtherWindows()

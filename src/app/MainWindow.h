@@ -50,7 +50,8 @@ public:
     static QString statusDate(const QDate& date);
 
 signals:
-    // The exit tool was answered Yes: the program ends at once.
+    // The exit tool was answered Yes and no window is at work on the line
+    // any more: the program ends now.
     void exitRequested();
 
 protected:
@@ -64,6 +65,10 @@ private:
     void present(QWidget* w, bool modal);
     void showHelp();
     void askExit();
+    // The exit tool's end, once no window is at work on the line and no
+    // message waits for the operator.
+    void exitWhenIdle();
+    bool windowsAtWork() const;
     void applySchedule();
     void closeOtherWindows();
     void closeModelessWindows();
@@ -77,6 +82,8 @@ private:
     // The outcome of the last automatic collection, kept until the next.
     QLabel* collectPanel_ = nullptr;
     QTimer* timer_ = nullptr;
+    // Runs while the exit tool waits for a window still at work.
+    QTimer* exitWait_ = nullptr;
     QPointer<QWidget> help_;
     // Modeless windows not opened by a tool (the remote opening).
     QList<QPointer<QWidget>> extraModeless_;

@@ -8,6 +8,8 @@ std::optional<CardDoubt> of(const CardResult& result)
 {
     if (result.outcome == CardOutcome::WrongEcho)
         return CardDoubt::WrongAddress;
+    if (result.outcome == CardOutcome::Disturbed)
+        return CardDoubt::Disturbed;
     if (result.lateEcho)
         return CardDoubt::Late;
     return std::nullopt;
@@ -15,9 +17,7 @@ std::optional<CardDoubt> of(const CardResult& result)
 
 QString cause(CardDoubt doubt, int address)
 {
-    return (doubt == CardDoubt::WrongAddress ? QStringLiteral("%1号门回答的地址不对")
-                                             : QStringLiteral("%1号门的应答迟到了"))
-        .arg(address);
+    return LineDoubts::cause(doubt, address);
 }
 
 QString remedy()

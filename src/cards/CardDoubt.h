@@ -1,4 +1,6 @@
 #pragma once
+#include "doors/LineDoubt.h"
+
 #include <QString>
 
 #include <optional>
@@ -6,10 +8,8 @@
 struct CardResult;
 
 // A card command the controller answered, but from a wrong address or
-// after its wait: it heard the command and may have carried it out, so
-// what it holds is in doubt until its list is sent again. A controller
-// that stays silent is no doubt of this kind.
-enum class CardDoubt { WrongAddress, Late };
+// after its wait: what it holds is in doubt until its list is sent again.
+using CardDoubt = LineDoubt;
 
 // What a command whose echo did not confirm it did to the controller's
 // list, if it did anything.

@@ -120,6 +120,8 @@ std::optional<CardDoubt> doubtOf(PairOutcome outcome)
         return CardDoubt::WrongAddress;
     if (outcome == PairOutcome::LateAnswer)
         return CardDoubt::Late;
+    if (outcome == PairOutcome::Disturbed)
+        return CardDoubt::Disturbed;
     return std::nullopt;
 }
 

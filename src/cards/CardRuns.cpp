@@ -13,12 +13,15 @@ struct Release {
 // Sends one pair until the caller's answer is not Retry; the answer and
 // the pair's last outcome.
 template <typename Send>
-std::pair<RunStep, PairOutcome> settle(CardRunSink& sink, const PairAnswer& answer, RunPair pair, Send send)
+std::pair<RunStep, PairOutcome> settle(CardRunSink& sink, const PairAnswer& answer, RunPair pair, Send send,
+                                       int* done = nullptr)
 {
     for (;;) {
         sink.exchanging(true);
         pair.outcome = send();
         sink.exchanging(false);
+        if (done && pair.outcome == PairOutcome::Done)
+            ++*done;
         const RunStep step = answer(pair);
         if (step != RunStep::Retry)
             return {step, pair.outcome};
@@ -46,7 +49,9 @@ ResendResult resend(LinePort& port, const LineParams& params, QSqlDatabase db, i
     sink.exchanging(false);
     switch (r.cleared) {
     case LineOutcome::Ok: break;
-    case LineOutcome::WrongAnswer: r.end = End::ClearedWrong; return r;
+    case LineOutcome::WrongAnswer:
+    case LineOutcome::Late:
+    case LineOutcome::Disturbed: r.end = End::ClearInDoubt; return r;
     case LineOutcome::PortNotOpen:
     case LineOutcome::PortFailed:
     case LineOutcome::Busy: r.end = End::PortNotOpen; return r;
@@ -90,32 +95,36 @@ ResendResult resend(LinePort& port, const LineParams& params, QSqlDatabase db, i
     return r;
 }
 
-RunEnd removeCards(LinePort& port, const LineParams& params, QSqlDatabase db, const QList<CardAt>& pairs,
-                   const QDate& today, CardRunSink& sink, const PairAnswer& answer)
+RunResult removeCards(LinePort& port, const LineParams& params, QSqlDatabase db, const QList<CardAt>& pairs,
+                      const QDate& today, CardRunSink& sink, const PairAnswer& answer)
 {
     Release release{port};
-    sink.begin(static_cast<int>(pairs.size()));
-    RunEnd end = RunEnd::Finished;
+    RunResult r;
+    r.total = static_cast<int>(pairs.size());
+    sink.begin(r.total);
     int n = 0;
     for (const CardAt& at : pairs) {
         if (!sink.advance(++n) ||
-            settle(sink, answer, RunPair{at.address, at.card.trimmed(), PairOutcome::Done, std::nullopt}, [&] {
-                return CardLists::removeCard(port, params, db, at.address, at.card, today);
-            }).first == RunStep::Stop) {
-            end = RunEnd::Stopped;
+            settle(
+                sink, answer, RunPair{at.address, at.card.trimmed(), PairOutcome::Done, std::nullopt},
+                [&] { return CardLists::removeCard(port, params, db, at.address, at.card, today); }, &r.done)
+                    .first == RunStep::Stop) {
+            r.end = RunEnd::Stopped;
             break;
         }
     }
     sink.finish();
-    return end;
+    return r;
 }
 
-RunEnd extendCards(LinePort& port, const LineParams& params, QSqlDatabase db, const QList<SourceCard>& sources,
-                   const QList<int>& targets, const ExtensionLimits& limits, CardRunSink& sink,
-                   const PairAnswer& answer)
+RunResult extendCards(LinePort& port, const LineParams& params, QSqlDatabase db, const QList<SourceCard>& sources,
+                      const QList<int>& targets, const ExtensionLimits& limits, CardRunSink& sink,
+                      const PairAnswer& answer)
 {
     Release release{port};
-    sink.begin(static_cast<int>(sources.size() * targets.size()));
+    RunResult r;
+    r.total = static_cast<int>(sources.size() * targets.size());
+    sink.begin(r.total);
     int n = 0;
     for (const SourceCard& source : sources) {
         for (int address : targets) {
@@ -128,18 +137,21 @@ RunEnd extendCards(LinePort& port, const LineParams& params, QSqlDatabase db, co
                 pair.outcome = PairOutcome::AlreadyHeld;
                 step = answer(pair);
             } else {
-                step = settle(sink, answer, pair, [&] {
-                           return CardLists::extendCard(port, params, db, address, physical, source.card, limits);
-                       }).first;
+                step = settle(
+                           sink, answer, pair,
+                           [&] { return CardLists::extendCard(port, params, db, address, physical, source.card, limits); },
+                           &r.done)
+                           .first;
             }
             if (step == RunStep::Stop) {
                 sink.finish();
-                return RunEnd::Stopped;
+                r.end = RunEnd::Stopped;
+                return r;
             }
         }
     }
     sink.finish();
-    return RunEnd::Finished;
+    return r;
 }
 
 }  // namespace CardRuns

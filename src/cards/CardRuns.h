@@ -47,13 +47,24 @@ using PairAnswer = std::function<RunStep(const RunPair&)>;
 
 enum class RunEnd { Finished, Stopped };
 
+// How a removal or an extension ended, and how many of its pairs a
+// controller acknowledged and the database took.
+struct RunResult {
+    RunEnd end = RunEnd::Finished;
+    int total = 0;
+    int done = 0;
+};
+
 namespace CardRuns {
 
 struct ResendResult {
     enum class End {
         PortNotOpen,
         NotCleared,    // ClearLists went unanswered (`cleared` says how)
-        ClearedWrong,  // the echo to ClearLists came from another address
+        // The echo to ClearLists came late or from another address, or was
+        // lost in a disturbed line (`cleared` says which): the lists may be
+        // empty now.
+        ClearInDoubt,
         Unreadable,    // the lists are cleared, but faka could not be read
         NoCards,       // the lists are cleared and faka holds nothing for them
         Stopped,
@@ -80,13 +91,13 @@ struct CardAt {
     int address = 0;
     QString card;
 };
-RunEnd removeCards(LinePort& port, const LineParams& params, QSqlDatabase db, const QList<CardAt>& pairs,
+RunResult removeCards(LinePort& port, const LineParams& params, QSqlDatabase db, const QList<CardAt>& pairs,
                    const QDate& today, CardRunSink& sink, const PairAnswer& answer);
 
 // Writes every source card into every target controller, sources first;
 // a pair faka already holds comes to `answer` as PairOutcome::AlreadyHeld
 // without a send.
-RunEnd extendCards(LinePort& port, const LineParams& params, QSqlDatabase db, const QList<SourceCard>& sources,
+RunResult extendCards(LinePort& port, const LineParams& params, QSqlDatabase db, const QList<SourceCard>& sources,
                    const QList<int>& targets, const ExtensionLimits& limits, CardRunSink& sink,
                    const PairAnswer& answer);
 

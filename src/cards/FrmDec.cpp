@@ -9,6 +9,7 @@
 #include "db/NumberText.h"
 #include "session/Session.h"
 #include "ui/ExchangeGuard.h"
+#include "ui/LineWords.h"
 #include "ui/Prompter.h"
 
 #include <QApplication>
@@ -206,6 +207,11 @@ bool FrmDec::reportFailure(Mode mode, PairOutcome outcome, int address, const QS
                                   .arg(card));
         return mode == Mode::Card;
     default:
+        // Refused the line, every further pair would be refused too.
+        if (outcome == PairOutcome::PortNotOpen && LineWords::heldByAnotherWindow(Session::lineParams())) {
+            Prompt::exclaim(this, LineWords::portNotOpen(Session::lineParams()));
+            return false;
+        }
         if (const std::optional<CardDoubt> doubt = CardLists::doubtOf(outcome))
             Prompt::exclaim(this, CardDoubts::message(*doubt, CardChange::Removed, address, card));
         else
@@ -216,7 +222,7 @@ bool FrmDec::reportFailure(Mode mode, PairOutcome outcome, int address, const QS
 
 void FrmDec::run(Mode mode, const QList<CardRuns::CardAt>& pairs)
 {
-    const RunEnd end = CardRuns::removeCards(
+    const RunResult r = CardRuns::removeCards(
         *port(), Session::lineParams(), Session::db(), pairs, Clock::today(), *progress_, [&](const RunPair& p) {
             if (p.outcome == PairOutcome::Done && mode == Mode::Card)
                 Prompt::exclaim(this, p.card + QStringLiteral("已从地址为") + QString::number(p.address) +
@@ -233,7 +239,9 @@ void FrmDec::run(Mode mode, const QList<CardRuns::CardAt>& pairs)
                 return RunStep::Stop;
             return RunStep::Next;
         });
-    if (end == RunEnd::Finished && mode != Mode::Card)
+    if (r.end == RunEnd::Stopped && mode != Mode::Card)
+        Prompt::exclaim(this, QStringLiteral("已停止：%1张卡中已确认删除%2张。").arg(r.total).arg(r.done));
+    else if (mode != Mode::Card)
         Prompt::inform(this, mode == Mode::Controller ? QStringLiteral("删除完毕！") : QStringLiteral("部门删除完毕！"));
 }
 

@@ -14,6 +14,7 @@
 #include "session/Session.h"
 #include "ui/ExchangeGuard.h"
 #include "ui/InputFilters.h"
+#include "ui/LineWords.h"
 #include "ui/Prompter.h"
 
 #include <QApplication>
@@ -392,6 +393,11 @@ RunStep FrmEtD::told(const RunPair& pair, bool byCard)
         return RunStep::Stop;
     default: break;
     }
+    // Refused the line, every further pair would be refused too.
+    if (pair.outcome == PairOutcome::PortNotOpen && LineWords::heldByAnotherWindow(Session::lineParams())) {
+        Prompt::exclaim(this, LineWords::portNotOpen(Session::lineParams()));
+        return RunStep::Stop;
+    }
     const std::optional<CardDoubt> doubt = CardLists::doubtOf(pair.outcome);
     const Prompter::Answer a =
         Prompt::ask(this,
@@ -475,10 +481,14 @@ void FrmEtD::run()
         sources = CardLists::sourcesOfDepartment(db, bm->currentText());
     }
 
-    const RunEnd end = CardRuns::extendCards(*port(), Session::lineParams(), db, sources, targets, *limits,
-                                             *progress_, [&](const RunPair& pair) { return told(pair, byCard); });
-    if (end == RunEnd::Stopped || byCard)
+    const RunResult r = CardRuns::extendCards(*port(), Session::lineParams(), db, sources, targets, *limits,
+                                              *progress_, [&](const RunPair& pair) { return told(pair, byCard); });
+    if (byCard)
         return;
+    if (r.end == RunEnd::Stopped) {
+        Prompt::exclaim(this, QStringLiteral("已停止：%1张卡中已确认写入%2张。").arg(r.total).arg(r.done));
+        return;
+    }
     if (!Label1->text().isEmpty())
         Prompt::inform(this, QStringLiteral("添加完毕！"));
     Label1->clear();

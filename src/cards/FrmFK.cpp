@@ -4,6 +4,7 @@
 #include "ui/BoxNames.h"
 #include "ui/DateTimeBoxes.h"
 #include "ui/ControllerDates.h"
+#include "ui/LineWords.h"
 #include "ui/TypedInput.h"
 
 #include "cards/CardListWidgets.h"
@@ -576,7 +577,7 @@ void FrmFK::add()
         // the controllers' line.
         port()->close();
         if (!port()->open(Session::lineParams()).ok()) {
-            Prompt::exclaim(this, QStringLiteral("串口通信端口没有打开"));
+            Prompt::exclaim(this, LineWords::portNotOpen(Session::lineParams()));
             return;
         }
         const CardSendOptions options = CardSendOptions::issuing(Session::lineParams());

@@ -6,6 +6,7 @@
 #include "db/DoorAddresses.h"
 #include "session/Session.h"
 #include "ui/BoxNames.h"
+#include "ui/LineWords.h"
 #include "ui/ExchangeGuard.h"
 #include "ui/InputFilters.h"
 #include "ui/Prompter.h"
@@ -159,7 +160,12 @@ void FrmFKZL::resend(int address)
                 Prompt::exclaim(this, refusalText(*pair.row));
                 return RunStep::Next;
             default:
-                return Prompt::ask(this, QStringLiteral("   通信故障!"), Prompter::Buttons::RetryCancel,
+                // Heard, the controller may hold the card already; sending it again does no harm.
+                const std::optional<CardDoubt> doubt = CardLists::doubtOf(pair.outcome);
+                const QString text = doubt ? CardDoubts::cause(*doubt, pair.address) +
+                                                 QStringLiteral("，卡号%1可能已经写入，也可能没有。").arg(pair.card)
+                                           : QStringLiteral("   通信故障!");
+                return Prompt::ask(this, text, Prompter::Buttons::RetryCancel,
                                    Prompter::Icon::None, QStringLiteral("出错"), Prompter::Answer::Cancel)
                                == Prompter::Answer::Retry
                            ? RunStep::Retry
@@ -167,9 +173,12 @@ void FrmFKZL::resend(int address)
             }
         });
     switch (r.end) {
-    case End::PortNotOpen: Prompt::exclaim(this, QStringLiteral("串口通信端口没有打开")); return;
-    case End::ClearedWrong:
-        Prompt::inform(this, QStringLiteral("地址%1应答错误，控制器可能没有清理！").arg(address));
+    case End::PortNotOpen: Prompt::exclaim(this, LineWords::portNotOpen(Session::lineParams())); return;
+    case End::ClearInDoubt:
+        // Its holders may all be locked out now, while faka still lists them.
+        Prompt::exclaim(this, LineDoubts::cause(*LineDoubts::of(r.cleared), address) +
+                                  QStringLiteral("，该门禁控制器中的卡可能已经全部清除，也可能没有。"
+                                                 "请重新重整，直到显示“重整成功！”为止！"));
         return;
     case End::NotCleared: Prompt::inform(this, QStringLiteral("通信故障！")); return;
     case End::Unreadable:

@@ -14,7 +14,17 @@ LineOutcome echoed(LinePort& comm, const QByteArray& frame, const ExchangeOption
 {
     if (!comm.isOpen())
         return LineOutcome::PortNotOpen;
-    return outcomeOf(comm.exchange(frame, options).status);
+    const ExchangeStatus status = comm.exchange(frame, options).status;
+    if (status != ExchangeStatus::TimedOut)
+        return outcomeOf(status);
+    // A controller that answers after its wait has taken the command all
+    // the same: the operator must hear that it may have been carried out.
+    switch (comm.quietAfterFailure()) {
+    case QuietEnd::Heard: return LineOutcome::Late;
+    case QuietEnd::Disturbed: return LineOutcome::Disturbed;
+    case QuietEnd::Silent: break;
+    }
+    return LineOutcome::NoAnswer;
 }
 
 }  // namespace

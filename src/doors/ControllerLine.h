@@ -24,6 +24,7 @@ enum class LineOutcome {
     Busy,          // the port is waiting in another exchange
     NoAnswer,      // nothing (or too little) within the time-out
     WrongAnswer,   // the reply came from another address, or more bytes came than it holds
+    Late,          // the echo came after the time-out: the controller heard the command
     Disturbed,     // bytes kept coming on the line: no answer could be told from them
     DelayTooLong,  // the open time does not fit in the controller's byte; nothing was sent
     DateOutsideYears,  // the controller's year byte cannot hold the date; nothing was sent

@@ -4,8 +4,10 @@
 #include "session/Session.h"
 #include "db/Clock.h"
 #include "doors/ControllerLine.h"
+#include "doors/LineDoubt.h"
 #include "ui/DateTimeBoxes.h"
 #include "ui/BoxNames.h"
+#include "ui/LineWords.h"
 #include "ui/ControllerDates.h"
 #include "ui/ExchangeGuard.h"
 #include "ui/InputFilters.h"
@@ -139,10 +141,17 @@ void FrmCDT::send(Command command)
     case LineOutcome::PortNotOpen:
     case LineOutcome::PortFailed:
         MSC1->close();
-        Prompt::exclaim(this, QStringLiteral("串口通信端口没有打开"));
+        Prompt::exclaim(this, LineWords::portNotOpen(Session::lineParams()));
         break;
     case LineOutcome::DateOutsideYears:
         Prompt::exclaim(this, ControllerDates::outsideText());
+        break;
+    case LineOutcome::WrongAnswer:
+    case LineOutcome::Late:
+    case LineOutcome::Disturbed:
+        Prompt::inform(this, LineDoubts::message(*LineDoubts::of(outcome), address,
+                                                 command == Command::Date ? QStringLiteral("修改日期的命令")
+                                                                          : QStringLiteral("修改时间的命令")));
         break;
     default: Prompt::inform(this, QStringLiteral("通信失败!请重试！")); break;
     }

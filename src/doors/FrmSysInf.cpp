@@ -4,6 +4,7 @@
 #include "session/Session.h"
 #include "doors/ControllerLine.h"
 #include "ui/ExchangeGuard.h"
+#include "ui/LineWords.h"
 #include "session/Session.h"
 #include "doors/StatusIcons.h"
 
@@ -115,7 +116,10 @@ void FrmSysInf::nodeClicked(QTreeWidgetItem* node)
     if (!r.ok()) {
         setPicture(node, QStringLiteral("failed"));
         ListView1->clear();
-        ListView1->addItem(QStringLiteral("通信不通"));
+        const QString silent = QStringLiteral("通信不通");
+        ListView1->addItem(r.outcome == LineOutcome::PortNotOpen ? LineWords::portNotOpen(Session::lineParams(), silent)
+                           : r.outcome == LineOutcome::Disturbed ? disturbedLine(address)
+                                                                 : silent);
         return;
     }
     const std::optional<QStringList> items = SysInf::read();

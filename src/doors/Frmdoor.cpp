@@ -3,7 +3,9 @@
 #include "db/NumberText.h"
 #include "session/Session.h"
 #include "doors/ControllerLine.h"
+#include "doors/LineDoubt.h"
 #include "ui/ExchangeGuard.h"
+#include "ui/LineWords.h"
 #include "doors/LegacyDoors.h"
 #include "doors/LockKind.h"
 #include "session/Session.h"
@@ -296,11 +298,15 @@ void Frmdoor::changeDelay()
         BusyCursor busy;
         if (!Comm->open(Session::lineParams()).ok()) {
             Comm->close();
-            Prompt::exclaim(this, QStringLiteral("串口通信端口没有打开"));
+            Prompt::exclaim(this, LineWords::portNotOpen(Session::lineParams()));
             return;
         }
         outcome = DelayTime(*Comm, *address, lockNo(), seconds);
         Comm->close();
+    }
+    if (const std::optional<LineDoubt> doubt = LineDoubts::of(outcome)) {
+        Prompt::inform(this, LineDoubts::message(*doubt, *address, QStringLiteral("修改延迟时间的命令")));
+        return;
     }
     if (outcome != LineOutcome::Ok) {
         Prompt::inform(this, QStringLiteral(" 通讯出错"));
@@ -331,7 +337,7 @@ void Frmdoor::initialise()
         BusyCursor busy;
         if (!Comm->open(Session::lineParams()).ok()) {
             Comm->close();
-            Prompt::exclaim(this, QStringLiteral("串口通信端口没有打开"));
+            Prompt::exclaim(this, LineWords::portNotOpen(Session::lineParams()));
             return;
         }
         outcome = ClearController(*Comm, *address, [this](ClearStep s) {
@@ -347,6 +353,8 @@ void Frmdoor::initialise()
     if (outcome == LineOutcome::Ok) {
         Prompt::exclaim(this, QStringLiteral("初始化成功"));
         mesg->clear();
+    } else if (const std::optional<LineDoubt> doubt = LineDoubts::of(outcome)) {
+        Prompt::exclaim(this, LineDoubts::message(*doubt, *address, QStringLiteral("初始化命令")));
     } else {
         Prompt::exclaim(this, QStringLiteral("初始化出错..."));
     }

@@ -4,8 +4,10 @@
 #include "db/NumberText.h"
 #include "session/Session.h"
 #include "doors/ControllerLine.h"
+#include "doors/LineDoubt.h"
 #include "ui/BoxNames.h"
 #include "ui/ExchangeGuard.h"
+#include "ui/LineWords.h"
 #include "session/Session.h"
 #include "doors/StatusIcons.h"
 #include "ui/BusyCursor.h"
@@ -208,6 +210,12 @@ void Frmdoors::showController()
         BusyCursor busy;
         r = ReadSys(*Comm, address, Session::lineParams());
     }
+    // Refused the line, the window says so; a controller that did not
+    // answer leaves the list empty.
+    if (r.outcome == LineOutcome::PortNotOpen && LineWords::heldByAnotherWindow(Session::lineParams()))
+        Prompt::exclaim(this, LineWords::portNotOpen(Session::lineParams()));
+    else if (r.outcome == LineOutcome::Disturbed)
+        Prompt::exclaim(this, disturbedLine(address));
     if (!r.ok())
         return;
     const std::optional<QStringList> items = SysInf::read();
@@ -340,9 +348,11 @@ void Frmdoors::initialise()
         Comm->close();
     }
     if (outcome == LineOutcome::PortNotOpen)
-        Prompt::exclaim(this, QStringLiteral("串口通信端口没有打开"));
+        Prompt::exclaim(this, LineWords::portNotOpen(Session::lineParams()));
     else if (outcome == LineOutcome::Ok)
         Prompt::exclaim(this, QStringLiteral("初始化成功"));
+    else if (const std::optional<LineDoubt> doubt = LineDoubts::of(outcome))
+        Prompt::exclaim(this, LineDoubts::message(*doubt, *address, QStringLiteral("初始化命令")));
     else
         Prompt::exclaim(this, QStringLiteral("初始化出错..."));
 }
@@ -367,7 +377,7 @@ void Frmdoors::changeDelays()
         BusyCursor busy;
         if (!Comm->open(Session::lineParams()).ok()) {
             Comm->close();
-            Prompt::exclaim(this, QStringLiteral("串口通信端口没有打开"));
+            Prompt::exclaim(this, LineWords::portNotOpen(Session::lineParams()));
             return;
         }
     }
@@ -380,6 +390,10 @@ void Frmdoors::changeDelays()
         {
             BusyCursor busy;
             outcome = DelayTime(*Comm, *address, lock + 1, seconds);
+        }
+        if (const std::optional<LineDoubt> doubt = LineDoubts::of(outcome)) {
+            Prompt::inform(this, LineDoubts::message(*doubt, *address, QStringLiteral("修改%1延迟时间的命令").arg(names[lock])));
+            continue;
         }
         if (outcome != LineOutcome::Ok) {
             Prompt::inform(this, QStringLiteral(" ") + names[lock] + QStringLiteral("通讯出错"));

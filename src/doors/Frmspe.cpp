@@ -4,8 +4,10 @@
 #include "db/NumberText.h"
 #include "session/Session.h"
 #include "doors/ControllerLine.h"
+#include "doors/LineDoubt.h"
 #include "doors/DoorsTable.h"
 #include "ui/BoxNames.h"
+#include "ui/LineWords.h"
 #include "ui/ExchangeGuard.h"
 #include "session/Session.h"
 #include "ui/BusyCursor.h"
@@ -119,8 +121,11 @@ void Frmspe::open()
         Prompt::exclaim(this, QStringLiteral("开门成功"));
         break;
     case LineOutcome::WrongAnswer:
+    case LineOutcome::Late:
+    case LineOutcome::Disturbed:
+        // The press may have reached the controller: the lock may well be open.
         comm->close();
-        Prompt::exclaim(this, QStringLiteral("开门失败"));
+        Prompt::exclaim(this, LineDoubts::message(*LineDoubts::of(outcome), *address, QStringLiteral("开锁命令")));
         break;
     case LineOutcome::NoAnswer:
         // The port stays open; the next press empties it before it sends.
@@ -128,7 +133,7 @@ void Frmspe::open()
         break;
     default:
         comm->close();
-        Prompt::exclaim(this, QStringLiteral("串口通信端口没有打开"));
+        Prompt::exclaim(this, LineWords::portNotOpen(Session::lineParams()));
         break;
     }
 }

@@ -2,10 +2,12 @@
 
 #include "db/DoorAddresses.h"
 #include "doors/ControllerLine.h"
+#include "doors/LineDoubt.h"
 #include "link/LinePort.h"
 #include "session/Session.h"
 #include "ui/BoxNames.h"
 #include "ui/BusyCursor.h"
+#include "ui/LineWords.h"
 #include "ui/ExchangeGuard.h"
 #include "ui/InputFilters.h"
 #include "ui/Prompter.h"
@@ -245,7 +247,7 @@ void Form2::collect()
     grid->hide();
     Label3->clear();
     if (!openPort()) {
-        Label4->setText(QStringLiteral("串口通信端口没有打开"));
+        Label4->setText(LineWords::portNotOpen(Session::lineParams()));
         return;
     }
     labtext->clear();
@@ -311,7 +313,7 @@ void Form2::clearMemory(const QString& text)
     labtext->setText(QStringLiteral("请选择另一台门禁控制器清除数据..."));
     const int address = text.toInt();
     if (!openPort()) {
-        Label4->setText(QStringLiteral("串口通信端口没有打开"));
+        Label4->setText(LineWords::portNotOpen(Session::lineParams()));
         labtext->clear();
         return;
     }
@@ -333,7 +335,7 @@ void Form2::clearMemory(const QString& text)
             return;
         }
         if (!openPort()) {
-            Label4->setText(QStringLiteral("串口通信端口没有打开"));
+            Label4->setText(LineWords::portNotOpen(Session::lineParams()));
             labtext->clear();
             return;
         }
@@ -354,6 +356,10 @@ void Form2::clearMemory(const QString& text)
         return;
     }
     case LineOutcome::WrongAnswer: Label4->setText(QStringLiteral("接受的验证码不正确")); break;
+    case LineOutcome::Late:
+        // The memory may be empty now: what it held is in `data` already.
+        Label4->setText(LineDoubts::message(LineDoubt::Late, address, QStringLiteral("清除存储器的命令")));
+        break;
     case LineOutcome::NoAnswer: Label4->setText(QStringLiteral("清存储器时接受验证码等待超时")); break;
     case LineOutcome::Disturbed: Label4->setText(disturbedLine(address)); break;
     default: Label4->setText(QStringLiteral("串口通信端口没有打开")); break;

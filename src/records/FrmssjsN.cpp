@@ -8,6 +8,7 @@
 #include "records/LockMonitor.h"
 #include "session/Session.h"
 #include "ui/Prompter.h"
+#include "ui/LineWords.h"
 
 #include <algorithm>
 
@@ -180,7 +181,7 @@ void FrmssjsN::load()
     portOpened_ = port()->open(Session::lineParams()).ok();
     if (!portOpened_) {
         port()->close();
-        Prompt::inform(this, QStringLiteral("串口没有打开！"));
+        Prompt::inform(this, LineWords::portNotOpen(Session::lineParams(), QStringLiteral("串口没有打开！")));
         return;
     }
     monitor_->start();

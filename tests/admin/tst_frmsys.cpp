@@ -322,7 +322,7 @@ private slots:
             frmsys w;
             w.show();
             const qint64 took = test(w, QStringLiteral("5"));
-            QCOMPARE(prompter_->last(), QStringLiteral("通讯失败"));
+            QCOMPARE(prompter_->last(), QStringLiteral("通讯失败：串口正被本程序的其他窗口使用，请等那个窗口的通信结束或关闭它之后再试！"));
             QVERIFY(took < 1000);
         }
         QVERIFY(sim_->frames().isEmpty());

@@ -292,7 +292,7 @@ void CardCommandsTest::runsWithoutAWindow()
     const QSqlDatabase db = h.home.db();
     const bool finished = run == "resend" ? CardRuns::resend(port, lp, db, 1, sink, answer).end == CardRuns::ResendResult::End::Finished
         : (run == "remove" ? CardRuns::removeCards(port, lp, db, {{1, "000001"}, {15, "000001"}, {3, "000001"}}, QDate(2024, 5, 6), sink, answer)
-                           : CardRuns::extendCards(port, lp, db, {{"000001", "77"}}, {1, 3}, {}, sink, answer)) == RunEnd::Finished;
+                           : CardRuns::extendCards(port, lp, db, {{"000001", "77"}}, {1, 3}, {}, sink, answer)).end == RunEnd::Finished;
     QTEST(outcomes.join(QLatin1Char(' ')), "outcomes");
     QCOMPARE(finished, stopAt == 0);
     QVERIFY(!port.isOpen());

@@ -5,6 +5,7 @@
 #include "support/LineHome.h"
 
 #include "app/MainWindow.h"
+#include "app/Tools.h"
 #include "cards/CardCommands.h"
 #include "cards/CardRows.h"
 #include "cards/FrmFK.h"
@@ -775,15 +776,17 @@ void FrmFKTest::unconfirmedEchoLeavesTheCardInDoubt_data()
     QTest::addColumn<int>("delayMs");  // 0: a wrong address at once
     QTest::addColumn<QStringList>("message");
     QTest::addColumn<int>("rowsLeft");
+    QTest::addColumn<bool>("exitMeanwhile");  // 退出 → 是 while the controller is awaited
     const QString fix = QStringLiteral("请用“发卡信息重整”重新发送该门的卡，使门禁控制器与数据库一致");
     const QString wrong = QStringLiteral("3号门回答的地址不对，"), late = QStringLiteral("3号门的应答迟到了，");
     const QString added = QStringLiteral("卡号 000123 可能已经写入该门禁控制器，也可能没有，发卡记录中没有写入。") + fix;
     const QString removed = QStringLiteral("卡号 000123 可能已从该门禁控制器删除，也可能没有，发卡记录保留。") + fix;
     for (auto [name, button] : {std::pair{"add", "Cmdadd"}, {"change", "cmdchg"}, {"delete", "Cmddel"}}) {
         const bool add = qstrcmp(button, "Cmdadd") == 0;
-        QTest::addRow("%s, wrong address", name) << button << 0 << QStringList{wrong + (add ? added : removed)} << int(!add);
-        QTest::addRow("%s, late", name) << button << 2500 << QStringList{late + (add ? added : removed)} << int(!add);
+        QTest::addRow("%s, wrong address", name) << button << 0 << QStringList{wrong + (add ? added : removed)} << int(!add) << false;
+        QTest::addRow("%s, late", name) << button << 2500 << QStringList{late + (add ? added : removed)} << int(!add) << false;
     }
+    QTest::addRow("add, late, 退出 meanwhile") << "Cmdadd" << 2500 << QStringList{QStringLiteral("您真要关闭门禁管理系统？"), late + added} << 0 << true;
 }
 
 void FrmFKTest::unconfirmedEchoLeavesTheCardInDoubt()
@@ -804,9 +807,21 @@ void FrmFKTest::unconfirmedEchoLeavesTheCardInDoubt()
     }
     h.sim.controller(3)->behaviour = Behaviour{.delayMs = delayMs, .wrongAddress = delayMs == 0};
     h.prompts.clear();
+    // The program ends only once the operator has read of controller 3.
+    QFETCH(bool, exitMeanwhile);
+    menu m;
+    QSignalSpy ended(&m, &menu::exitRequested);
+    int endedWhenTold = -1;
+    h.prompts.onShow = [&](const Prompter::Message& b) { endedWhenTold = b.text.startsWith(QStringLiteral("3号门")) ? int(ended.count()) : endedWhenTold; };
+    if (exitMeanwhile) {
+        h.prompts.answerNext(Prompter::Answer::Yes);
+        QObject::connect(&h.sim, &Simulator::frameReceived, &m, [&] { m.triggerTool(Tools::kExit); });
+    }
     win.w->findChild<QPushButton*>(button)->click();
     QTEST(h.prompts.texts(), "message");
     QTEST(int(heldByDatabase(h.home, 3).size()), "rowsLeft");
+    QCOMPARE(endedWhenTold, 0);
+    QTRY_COMPARE(int(ended.count()), int(exitMeanwhile));
 }
 
 // Controller 1 is silent on a line with a stray byte every 40 ms: the wait

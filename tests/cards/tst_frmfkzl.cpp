@@ -210,9 +210,12 @@ void FrmFKZLTest::clearingFailures_data()
     QTest::addColumn<int>("delayMs");
     QTest::addColumn<bool>("wrong");
     QTest::addColumn<QString>("message");
-    QTest::newRow("echo after 3.5 s") << 3500 << false << "通信故障！";
+    // Answered, the clearing may have emptied the controller: its holders are locked out until a run ends well.
+    const QString again = QStringLiteral("，该门禁控制器中的卡可能已经全部清除，也可能没有。请重新重整，直到显示“重整成功！”为止！");
+    QTest::newRow("echo after 3.5 s") << 3500 << false << QStringLiteral("3号门的应答迟到了") + again;
     QTest::newRow("echo at 2.5 s is in time") << 2500 << false << "重整成功！";
-    QTest::newRow("wrong byte") << 0 << true << "地址3应答错误，控制器可能没有清理！";
+    QTest::newRow("wrong byte") << 0 << true << QStringLiteral("3号门回答的地址不对") + again;
+    QTest::newRow("silent") << -1 << false << "通信故障！";
 }
 
 void FrmFKZLTest::clearingFailures()
@@ -224,8 +227,7 @@ void FrmFKZLTest::clearingFailures()
     LineHome h(delayMs > 0 ? LineHome::Waits::Line : LineHome::Waits::Short);
     h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (3)"));
     Controller& c = h.sim.addController(3);
-    c.behaviour.delayMs = delayMs;
-    c.behaviour.wrongAddress = wrong;
+    c.behaviour = Behaviour{.silent = delayMs < 0, .delayMs = std::max(0, delayMs), .wrongAddress = wrong};
     issue(h, 3, QStringLiteral("000001"), QStringLiteral("1"));
     Window win;
     QObject::connect(&h.sim, &Simulator::frameReceived, &h.sim, [&](const QByteArray& f) {

@@ -183,7 +183,7 @@ void FrmCDTTest::silentOrWrongControllerFails()
     c.behaviour.silent = false;
     c.behaviour.wrongAddress = true;
     win.setTime()->click();
-    QCOMPARE(h.prompts.texts(), QStringList{QStringLiteral("通信失败!请重试！")});
+    QCOMPARE(h.prompts.texts(), QStringList{QStringLiteral("4号门回答的地址不对，修改时间的命令可能已经执行，也可能没有，请检查后再试一次！")});
 }
 
 void FrmCDTTest::lateEchoNeverConfirmsLaterCommand()
@@ -194,7 +194,7 @@ void FrmCDTTest::lateEchoNeverConfirmsLaterCommand()
     c.behaviour.delayMs = 2500;
     Window win;
     win.setDate()->click();
-    QCOMPARE(h.prompts.texts(), QStringList{QStringLiteral("通信失败!请重试！")});
+    QCOMPARE(h.prompts.texts(), QStringList{QStringLiteral("4号门的应答迟到了，修改日期的命令可能已经执行，也可能没有，请检查后再试一次！")});
     // The late echo of the date arrives while nothing is pending.
     QTRY_VERIFY_WITH_TIMEOUT(!h.sim.sending(), 5000);
     LineHome::settle();
@@ -243,7 +243,7 @@ void FrmCDTTest::busyPortIsReported()
     QVERIFY(holder.open(Session::lineParams()).ok());
     Window win;
     win.setDate()->click();
-    QCOMPARE(h.prompts.texts(), QStringList{QStringLiteral("串口通信端口没有打开")});
+    QCOMPARE(h.prompts.texts(), QStringList{QStringLiteral("串口通信端口没有打开：串口正被本程序的其他窗口使用，请等那个窗口的通信结束或关闭它之后再试！")});
     LineHome::settle();
     QVERIFY(h.sim.frames().isEmpty());
 }

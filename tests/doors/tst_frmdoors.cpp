@@ -94,7 +94,8 @@ private slots:
     void pickShowsStoredLocksAndStatus();
     void failedStatusReadShowsNothing();
     void kindClickReplacesDelay();
-    void changeDelaysSilentLeavesDoorsAlone();
+    void changeDelaysUnansweredLeavesDoorsAlone_data();
+    void changeDelaysUnansweredLeavesDoorsAlone();
     void changeDelaysStoresOnlyAcknowledgedLocks();
     void changeDelaysRefusesWhatCannotBeSent();
     void deleteRemovesControllerAndCards();
@@ -392,17 +393,28 @@ void FrmdoorsTest::kindClickReplacesDelay()
     QCOMPARE(win.delay(0)->text(), QStringLiteral("5"));
 }
 
-void FrmdoorsTest::changeDelaysSilentLeavesDoorsAlone()
+// Silent, or late (it may have taken the delay): the row keeps its delays.
+void FrmdoorsTest::changeDelaysUnansweredLeavesDoorsAlone_data()
 {
-    LineHome h(LineHome::Waits::Short);
+    QTest::addColumn<int>("delayMs");  // -1: silent
+    QTest::addColumn<QStringList>("messages");
+    QTest::newRow("silent") << -1 << QStringList{QStringLiteral(" 锁一通讯出错"), QStringLiteral(" 锁二通讯出错")};
+    const QString late = QStringLiteral("5号门的应答迟到了，修改%1延迟时间的命令可能已经执行，也可能没有，请检查后再试一次！");
+    QTest::newRow("late") << 2500 << QStringList{late.arg(QStringLiteral("锁一")), late.arg(QStringLiteral("锁二"))};
+}
+
+void FrmdoorsTest::changeDelaysUnansweredLeavesDoorsAlone()
+{
+    QFETCH(int, delayMs);
+    LineHome h(delayMs < 0 ? LineHome::Waits::Short : LineHome::Waits::Line);
     h.home.exec(QStringLiteral("INSERT INTO doors (地址, delay1, dtype1, delay2, dtype2) VALUES (5, 3, '玻', 4, '玻')"));
-    h.sim.addController(5).behaviour.silent = true;
+    h.sim.addController(5).behaviour = Behaviour{.silent = delayMs < 0, .delayMs = std::max(0, delayMs)};
     Window win;
     win.enter(QStringLiteral("5"), true, true);
     OperatorInput::typeInto(win.delay(0), QStringLiteral("1"));
     OperatorInput::typeInto(win.delay(1), QStringLiteral("2"));
     win.click("Command1");
-    QCOMPARE(h.prompts.texts(), (QStringList{QStringLiteral(" 锁一通讯出错"), QStringLiteral(" 锁二通讯出错")}));
+    QTEST(h.prompts.texts(), "messages");
     QCOMPARE(h.prompts.shown.at(0).icon, Prompter::Icon::None);
     QCOMPARE(stored(h.home, 5).lock[0].delay.toDouble(), 3.0);
     QCOMPARE(stored(h.home, 5).lock[1].delay.toDouble(), 4.0);
@@ -534,14 +546,17 @@ void FrmdoorsTest::busyPortIsReported()
 {
     LineHome h;
     h.sim.addController(5);
+    h.home.exec(QStringLiteral("INSERT INTO doors (地址, dtype1) VALUES (5, '玻')"));
     LinePort holder;
     QVERIFY(holder.open(Session::lineParams()).ok());
     Window win;
-    win.enter(QStringLiteral("5"), true, true);
+    const QString held = QStringLiteral("串口通信端口没有打开：串口正被本程序的其他窗口使用，请等那个窗口的通信结束或关闭它之后再试！");
+    win.pick(QStringLiteral("5"));
+    QCOMPARE(h.prompts.texts(), QStringList{held});
     win.click("Cmdtest");
-    QCOMPARE(h.prompts.last(), QStringLiteral("串口通信端口没有打开"));
+    QCOMPARE(h.prompts.last(), held);
     win.click("Command1");
-    QCOMPARE(h.prompts.last(), QStringLiteral("串口通信端口没有打开"));
+    QCOMPARE(h.prompts.last(), held);
     for (const char* b : {"Cmdadd", "Command4", "cmddel", "Cmdtest", "Command1"})
         QVERIFY(win.get<QPushButton>(QLatin1String(b))->isEnabled());
     LineHome::settle();

@@ -45,7 +45,8 @@ private slots:
     void choicesAreChecked();
     void opensOnlyTheChosenLock_data();
     void opensOnlyTheChosenLock();
-    void wrongEchoFails();
+    void answerInDoubt_data();
+    void answerInDoubt();
     void silentControllerKeepsThePort();
     void busyPortIsReported();
     void pressIsNotRepeatedWhileWaiting();
@@ -118,15 +119,28 @@ void FrmspeTest::opensOnlyTheChosenLock()
     QVERIFY(win.open()->isEnabled());
 }
 
-void FrmspeTest::wrongEchoFails()
+// The controller heard the press: the lock may be open.
+void FrmspeTest::answerInDoubt_data()
 {
-    LineHome h(LineHome::Waits::Short);
+    QTest::addColumn<int>("delayMs");  // 0: a wrong address at once; -1: silent on a chattering line
+    QTest::addColumn<QString>("cause");
+    QTest::newRow("wrong address") << 0 << QStringLiteral("5号门回答的地址不对");
+    QTest::newRow("late") << 3500 << QStringLiteral("5号门的应答迟到了");
+    QTest::newRow("disturbed") << -1 << QStringLiteral("5号门线路上有干扰");
+}
+
+void FrmspeTest::answerInDoubt()
+{
+    QFETCH(int, delayMs);
+    QFETCH(QString, cause);
+    LineHome h(delayMs > 0 ? LineHome::Waits::Line : LineHome::Waits::Short);
     h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (5)"));
-    h.sim.addController(5).behaviour.wrongAddress = true;
+    h.sim.addController(5).behaviour = Behaviour{.silent = delayMs < 0, .delayMs = std::max(0, delayMs), .wrongAddress = delayMs == 0};
+    h.sim.setChatter(delayMs < 0 ? 40 : 0);
     Window win;
     win.choose(QStringLiteral("5"), 1);
     win.open()->click();
-    QCOMPARE(h.prompts.texts(), QStringList{QStringLiteral("开门失败")});
+    QCOMPARE(h.prompts.texts(), QStringList{cause + QStringLiteral("，开锁命令可能已经执行，也可能没有，请检查后再试一次！")});
     QVERIFY(portFree());
 }
 
@@ -157,7 +171,7 @@ void FrmspeTest::busyPortIsReported()
     Window win;
     win.choose(QStringLiteral("5"), 1);
     win.open()->click();
-    QCOMPARE(h.prompts.texts(), QStringList{QStringLiteral("串口通信端口没有打开")});
+    QCOMPARE(h.prompts.texts(), QStringList{QStringLiteral("串口通信端口没有打开：串口正被本程序的其他窗口使用，请等那个窗口的通信结束或关闭它之后再试！")});
     QVERIFY(win.open()->isEnabled());
     LineHome::settle();
     QVERIFY(h.sim.frames().isEmpty());

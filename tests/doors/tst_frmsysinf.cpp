@@ -153,6 +153,13 @@ void FrmSysInfTest::failedReadSaysNoConnection()
     win.click(win.node(QStringLiteral("5")));
     QCOMPARE(win.lines(), QStringList{QStringLiteral("通信不通")});
     QCOMPARE(win.pictures(), (QStringList{QStringLiteral("info1"), QStringLiteral("info1"), QStringLiteral("failed")}));
+    // Refused the line (another window keeps it), the window says so and blames no controller.
+    win.w->close();
+    LinePort other;
+    QVERIFY(other.open(Session::lineParams()).ok());
+    Window refused;
+    refused.click(refused.node(QStringLiteral("4")));
+    QCOMPARE(refused.lines(), QStringList{QStringLiteral("通信不通：串口正被本程序的其他窗口使用，请等那个窗口的通信结束或关闭它之后再试！")});
     QVERIFY(h.prompts.shown.isEmpty());
 }
 

@@ -192,7 +192,7 @@ void RoutinesTest::lateEchoNeverConfirmsLaterCommand()
     c.behaviour.delayMs = 2400;
     LinePort comm;
     QVERIFY(comm.open(Session::lineParams()).ok());
-    QCOMPARE(DelayTime(comm, 5, 1, 1.0), LineOutcome::NoAnswer);
+    QCOMPARE(DelayTime(comm, 5, 1, 1.0), LineOutcome::Late);
     // The late echo comes in while nothing waits for it.
     QTRY_VERIFY_WITH_TIMEOUT(!h.sim.sending(), 5000);
     c.behaviour.silent = true;
@@ -209,7 +209,7 @@ void RoutinesTest::noAnswerOfOneCommandAcknowledgesTheNext_data()
 {
     QTest::addColumn<QString>("fault");
     QTest::addColumn<LineOutcome>("first");
-    QTest::newRow("lock delay 0.5 s late, then lock 2") << QStringLiteral("slow 9 2500") << LineOutcome::NoAnswer;
+    QTest::newRow("lock delay 0.5 s late, then lock 2") << QStringLiteral("slow 9 2500") << LineOutcome::Late;
     QTest::newRow("status 0.5 s late, then initialising") << QStringLiteral("slow 9 3500") << LineOutcome::NoAnswer;
     QTest::newRow("stray byte before a status") << QStringLiteral("stray 9 9") << LineOutcome::WrongAnswer;
     QTest::newRow("another's status after it") << QStringLiteral("follow 9 8") << LineOutcome::WrongAnswer;

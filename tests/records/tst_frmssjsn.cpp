@@ -358,7 +358,7 @@ void TestFrmssjsN::portRefusedClosesTheWindow()
     QVERIFY(holder.open(Session::lineParams()).ok());
     FrmssjsN w(nullptr, 100ms, 3000ms);
     QVERIFY(!w.portOpened());
-    QCOMPARE(h.prompts.texts(), QStringList{QStringLiteral("串口没有打开！")});
+    QCOMPARE(h.prompts.texts(), QStringList{QStringLiteral("串口没有打开：串口正被本程序的其他窗口使用，请等那个窗口的通信结束或关闭它之后再试！")});
     // The menu's tool opens no window then.
     QVERIFY(!ToolWindows::create(Tools::kMonitor, nullptr));
     QCOMPARE(h.prompts.shown.size(), 2);

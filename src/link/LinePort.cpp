@@ -11,6 +11,7 @@
 
 #include <cmath>
 #include <limits>
+#include <utility>
 
 using namespace std::chrono;
 
@@ -51,11 +52,12 @@ int sliceOf(microseconds left)
 // coming are no late answer but a disturbed line, and the quiet is given up.
 constexpr int kDisturbedAfter = 3;
 // An answer's bytes follow each other back to back, and so do a second
-// answer's after it: its first byte comes one character time after the
-// last one, and half a character more allows for its delivery. Longer, and
-// the settle after every echo of a card run would stretch the run well
-// past its line time.
-constexpr double kSettleCharacters = 1.5;
+// answer's after it: a few character times tell one answer from two. The
+// watch for them runs on while the next frame goes out (no device can
+// answer a frame before the frame's own line time, at least three
+// characters), so that a run of commands does not wait it out after every
+// echo.
+constexpr double kSettleCharacters = 2.5;
 // A stream's end is watched longer: it is read a part at a time by a busy
 // program, and this costs only once per stream.
 constexpr milliseconds kStreamSettle{20};
@@ -92,10 +94,41 @@ struct LinePort::LineQuiet {
     Mark failed;  // since the exchange went wrong
     Mark since;   // since the exchange went wrong, or since the last byte after that
 
+    // An answer is taken the moment its last byte came; until watchUntil
+    // a byte more means it was not its device's alone.
+    std::optional<microseconds> watchUntil;
+    milliseconds watchWait{0};  // that answer's own wait
+
     milliseconds needed() const
     {
         const std::optional<milliseconds> bound = LineWaits::bound();
         return bound ? std::min(wait, *bound) : wait;
+    }
+
+    // Settles the watch the last answer left as far as it can be now:
+    // bytes that came since mean that answer was not its device's alone,
+    // and the line waits for quiet before the next frame. True while the
+    // watch still runs.
+    static bool watchOpen(LinePort& port)
+    {
+        LineQuiet* q = port.line();
+        if (!q || !q->watchUntil)
+            return false;
+        if (port.transport_->bytesAvailable() > 0) {
+            q->watchUntil.reset();
+            port.unsettle(q->watchWait);
+            return false;
+        }
+        if (lineNow() < *q->watchUntil)
+            return true;
+        q->watchUntil.reset();
+        return false;
+    }
+    // Waits out a watch that still runs: a few character times at most.
+    static void closeWatch(LinePort& port)
+    {
+        while (watchOpen(port))
+            port.waitLoop(1, *port.line()->watchUntil - lineNow(), Waiting::Yield);
     }
 };
 
@@ -260,7 +293,7 @@ LinePort::QuietState LinePort::quietState(microseconds waited)
 bool LinePort::quiet()
 {
     const LineQuiet* q = line();
-    if (!q)
+    if (!q || LineQuiet::watchOpen(*this))
         return false;
     const QuietState state = quietState(q->failed.elapsed());
     disturbed_ = state == QuietState::Disturbed;
@@ -291,6 +324,7 @@ QuietEnd LinePort::quietAfterFailure()
     if (!isOpen() || busy())
         return QuietEnd::Silent;
     BusyScope scope(this);
+    LineQuiet::closeWatch(*this);
     if (waitQuiet() == QuietState::Disturbed)
         return QuietEnd::Disturbed;
     const LineQuiet* q = line();
@@ -335,6 +369,7 @@ QByteArray LinePort::read(qsizetype maxBytes)
 
 void LinePort::clear()
 {
+    LineQuiet::watchOpen(*this);
     transport_->clearReceive();
     transport_->clearTransmit();
 }
@@ -345,6 +380,7 @@ bool LinePort::send(QByteArrayView frame, bool emptyBuffers)
         return false;
     {
         BusyScope scope(this);
+        LineQuiet::closeWatch(*this);
         const QuietState state = waitQuiet();
         disturbed_ = state == QuietState::Disturbed;
         if (state != QuietState::Quiet)
@@ -445,6 +481,10 @@ ExchangeResult LinePort::exchange(QByteArrayView frame, const ExchangeOptions& o
         return r;
     }
     BusyScope scope(this);
+    // The last answer's watch, when it still runs, goes on while this frame
+    // goes out.
+    const std::optional<microseconds> overlap =
+        LineQuiet::watchOpen(*this) ? std::exchange(line()->watchUntil, std::nullopt) : std::nullopt;
     switch (waitQuiet()) {
     case QuietState::Quiet: break;
     case QuietState::Disturbed: r.status = ExchangeStatus::Disturbed; return r;
@@ -459,6 +499,19 @@ ExchangeResult LinePort::exchange(QByteArrayView frame, const ExchangeOptions& o
     }
     // A late answer can come as late as the whole wait after the write.
     const milliseconds ownWait = options.timeout + (options.pauseOneSecond ? milliseconds(1000) : milliseconds(0));
+    // What comes before the watch ends is still the last answer's: it was
+    // not its device's alone, and the line quiets down after this exchange.
+    // The bytes of that second answer follow each other back to back, and
+    // are dropped as long as they do (within this exchange's wait).
+    bool lastNotAlone = false;
+    const Mark written;
+    for (std::optional<microseconds> until = overlap;
+         until && lineNow() < *until && waitLoop(1, *until - lineNow(), Waiting::Yield);) {
+        transport_->clearReceive();
+        lastNotAlone = true;
+        if (written.elapsed() < options.timeout)
+            until = lineNow() + settle_;
+    }
     const qsizetype awaited = std::max(1, options.awaitedBytes);
     // A length given is the whole answer: a byte more and the bytes are
     // not this device's alone.
@@ -475,9 +528,7 @@ ExchangeResult LinePort::exchange(QByteArrayView frame, const ExchangeOptions& o
             return r;
         }
         if (exact)
-            withAnswer = transport_->bytesAvailable() > awaited || waitLoop(awaited + 1, settle_, Waiting::Yield)
-                             ? transport_->bytesAvailable()
-                             : awaited;
+            withAnswer = std::max(awaited, transport_->bytesAvailable());
         else
             withAnswer = options.read == ReadMode::All ? transport_->bytesAvailable() : awaited;
     }
@@ -494,5 +545,11 @@ ExchangeResult LinePort::exchange(QByteArrayView frame, const ExchangeOptions& o
         return r;
     }
     r.status = ExchangeStatus::Ok;
+    if (lastNotAlone) {
+        unsettle(ownWait);
+    } else if (exact) {
+        line()->watchUntil = lineNow() + settle_;
+        line()->watchWait = ownWait;
+    }
     return r;
 }

@@ -258,9 +258,9 @@ void Simulator::queueReply(QByteArray reply, const Behaviour& b, qsizetype frame
     const bool strayAfter = b.strayByte >= 0 && b.strayByte <= 255 && b.strayAfterMs >= 0;
     if (b.strayByte >= 0 && b.strayByte <= 255 && !strayAfter)
         reply.prepend(static_cast<char>(b.strayByte));
-    // The terminal hands the frame over at once; on a line at the baud rate
-    // a paced device has it whole only after its last byte arrived.
-    const qint64 delayUs = qint64(b.delayMs) * 1000 + (b.paced ? qint64(frameBytes) * 10'000'000 / baud_ : 0);
+    // The terminal hands the frame over at once; on a line a device has it
+    // whole only after its last byte arrived, the frame's line time later.
+    const qint64 delayUs = qint64(b.delayMs) * 1000 + qint64(frameBytes) * 10'000'000 / baud_;
     emit replyQueued(reply);
     emit log(QStringLiteral("-> %1").arg(reply.size() > 40 ? hex(reply.left(40)) + QStringLiteral(" ... (%1 bytes)").arg(reply.size())
                                                            : hex(reply)));

@@ -55,7 +55,9 @@ public:
     // talking (a chattering device, an idle bus without bias); 0: none.
     void setChatter(int everyMs, quint8 byte = 0xFF);
 
-    // Line speed for paced replies, in bits per second; a byte takes 10 bits.
+    // Line speed, in bits per second (a byte takes 10 bits): of paced
+    // replies, and of every frame, which a device answers only once it has
+    // had the frame's line time.
     void setBaud(int baud) { baud_ = baud > 0 ? baud : 9600; }
     int baud() const { return baud_; }
 

@@ -2,14 +2,13 @@
 
 #include "session/Session.h"
 #include "db/Database.h"
+#include "db/ProgramFolder.h"
 
 #include <QDir>
 #include <QFile>
 #include <QDateTime>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QSqlError>
-#include <QUuid>
 
 #include <filesystem>
 #include <system_error>
@@ -23,16 +22,6 @@ QString canonical(const QString& file)
     const QFileInfo info(file);
     const QString c = info.canonicalFilePath();
     return c.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : c;
-}
-
-// The canonical path a file would have: its folder resolved, its name kept.
-QString canonicalTarget(const QString& file)
-{
-    const QFileInfo info(file);
-    if (info.exists())
-        return canonical(file);
-    const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
-    return (folder.isEmpty() ? info.absolutePath() : folder) + QLatin1Char('/') + info.fileName();
 }
 
 bool renameOver(const QString& from, const QString& to, QString* error)
@@ -68,23 +57,20 @@ constexpr int kCopyShare = 750;
 QString copyPath(const QString& target)
 {
     const QFileInfo info(target);
-    return QDir(info.absolutePath())
-        .filePath(QStringLiteral(".%1.%2.part").arg(info.fileName(), QUuid::createUuid().toString(QUuid::Id128)));
+    return QDir(info.absolutePath()).filePath(ProgramFolder::temporaryCopyName(info.fileName()));
 }
 
 // Copies left by backups and restores that were killed half-way, with
-// their logs; restores once named theirs ".restore-<id>.db". A copy still
-// being written (by a program on another folder backing up here) changes
-// all the time; one untouched for this long is nobody's.
+// their logs. A copy still being written (by a program on another folder
+// backing up here) changes all the time; one untouched for this long is
+// nobody's.
 void removeStaleCopies(const QString& folder)
 {
-    static const QRegularExpression ours(
-        QStringLiteral("^\\.(.+\\.[0-9a-f]{32}\\.part|restore-[0-9a-f]{32}\\.db)(-journal|-wal|-shm)?$"));
     const QDateTime before = QDateTime::currentDateTimeUtc().addSecs(-10 * 60);
     const QFileInfoList files = QDir(folder).entryInfoList({QStringLiteral(".*.part*"), QStringLiteral(".restore-*")},
                                                            QDir::Files | QDir::Hidden | QDir::System);
     for (const QFileInfo& f : files) {
-        if (ours.match(f.fileName()).hasMatch() && f.lastModified().toUTC() < before)
+        if (ProgramFolder::isTemporaryCopy(f.fileName()) && f.lastModified().toUTC() < before)
             QFile::remove(f.absoluteFilePath());
     }
 }
@@ -118,23 +104,8 @@ QString targetForFile(const QString& folder, const QString& fileName)
 
 bool isRefusedTarget(const QString& target)
 {
-    if (QFileInfo(target).fileName().endsWith(Database::fileName(), Qt::CaseInsensitive))
-        return true;
-    // Another name that leads to the live file or one of its logs.
-    const QString live = canonicalTarget(Database::livePath());
-    const QString t = canonicalTarget(target);
-    if (t == live)
-        return true;
-    for (const char* suffix : kLogSuffixes) {
-        if (t == live + QLatin1String(suffix))
-            return true;
-    }
-    // The closing compaction removes that file and renames its own over
-    // door.db, so a copy kept there would not outlive the next close.
-    const QFileInfo compaction(canonicalTarget(Database::compactionPath()));
-    const QFileInfo wanted(t);
-    return wanted.absolutePath() == compaction.absolutePath() &&
-           wanted.fileName().compare(compaction.fileName(), Qt::CaseInsensitive) == 0;
+    return QFileInfo(target).fileName().endsWith(Database::fileName(), Qt::CaseInsensitive) ||
+           ProgramFolder::ownFile(target).has_value();
 }
 
 Outcome backup(QSqlDatabase db, const QString& target, const Hooks& hooks, const Database::Progress& progress)
@@ -179,7 +150,7 @@ Choice checkChoice(const QString& file, QString* why, const Database::Progress& 
 {
     if (file.isEmpty() || !QFileInfo(file).isFile())
         return Choice::Missing;
-    if (canonical(file) == canonical(Database::livePath()))
+    if (ProgramFolder::ownFile(file))
         return Choice::LiveFile;
     Database::OpenStatus status = Database::OpenStatus::CannotOpen;
     if (!Database::checkFile(file, why, Database::Contents::TablesAndColumns, progress, &status))
@@ -193,7 +164,7 @@ RestoreOutcome restore(const QString& file, const Hooks& hooks, const Database::
     // The chosen file is read through once, by the copy: the copy is that
     // file page for page, so the quick check of the copy below is the
     // file's own, and a damaged file is refused as surely as before.
-    if (file.isEmpty() || !QFileInfo(file).isFile() || canonical(file) == canonical(Database::livePath()) ||
+    if (file.isEmpty() || !QFileInfo(file).isFile() || ProgramFolder::ownFile(file) ||
         !Database::checkContents(file, &out.error, Database::Contents::TablesAndColumns)) {
         out.status = RestoreStatus::NotUsable;
         return out;

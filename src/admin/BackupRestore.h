@@ -17,7 +17,7 @@ QString targetFor(const QString& folder, const QString& name);
 QString targetForFile(const QString& folder, const QString& fileName);
 
 // A copy may never take the live database's name, in any folder and any
-// case, nor be written over the live file or its logs by another road.
+// case, nor be written over any of the program's own files.
 bool isRefusedTarget(const QString& target);
 
 struct Hooks {
@@ -39,7 +39,9 @@ Outcome backup(QSqlDatabase db, const QString& target, const Hooks& hooks = {},
 enum class Choice { Usable, Missing, LiveFile, NotDoorDatabase, Newer };
 // Whether `file` may be restored: an existing door database (it opens,
 // passes the quick check, holds every table and column the program reads)
-// that is not the live file, nor made by a newer version of the program.
+// that is none of the program's own files (LiveFile: the live database,
+// its logs, the compaction's copy...), nor made by a newer version of the
+// program.
 Choice checkChoice(const QString& file, QString* why = nullptr, const Database::Progress& progress = {});
 
 enum class RestoreStatus {

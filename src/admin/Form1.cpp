@@ -168,9 +168,13 @@ void Form1::setFolder(const QString& path)
     }
     Dir1->setCurrentRow(chain.size() - 1);
     const QDir here(folder_);
-    for (const QString& sub : here.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase)) {
-        auto* item = new QListWidgetItem(closed, QString(chain.size() * 2, QLatin1Char(' ')) + sub, Dir1);
-        item->setData(Qt::UserRole, here.filePath(sub));
+    // QDir lists a link to a device (a port's com<N>) among the folders.
+    for (const QFileInfo& sub :
+         here.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase)) {
+        if (!sub.isDir())
+            continue;
+        auto* item = new QListWidgetItem(closed, QString(chain.size() * 2, QLatin1Char(' ')) + sub.fileName(), Dir1);
+        item->setData(Qt::UserRole, sub.absoluteFilePath());
     }
     fillFiles();
     applyNameRule();
@@ -205,7 +209,8 @@ void Form1::backUp()
     if (Text2->text().trimmed().isEmpty())
         return;
     if (BackupRestore::isRefusedTarget(target_)) {
-        Prompt::inform(this, QStringLiteral("请输入正确的名称！"));
+        const QString why = ProgramFolder::refusal(target_);
+        Prompt::inform(this, QStringLiteral("请输入正确的名称！") + (why.isEmpty() ? QString() : QLatin1Char('\n') + why));
         return;
     }
     BackupRestore::Outcome out;

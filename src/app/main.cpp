@@ -78,7 +78,7 @@ int main(int argc, char* argv[])
     // collect on schedule and both compact the database at close. The lock
     // of a program that was killed names a process that is gone, and is
     // taken over; a running program's lock never grows stale with age.
-    QLockFile running(ProgramFolder::file(QStringLiteral("door.lock")));
+    QLockFile running(ProgramFolder::file(QLatin1String(ProgramFolder::kLock)));
     running.setStaleLockTime(0);
     if (!running.tryLock(0)) {
         const QString text = running.error() == QLockFile::LockFailedError

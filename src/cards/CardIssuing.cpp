@@ -31,23 +31,34 @@ StepReport unacknowledged(const CardResult& sent)
     return r;
 }
 
-// True when another card than `card` holds this physical number. The
-// number is compared in its stored ten-digit form.
-bool physicalHeldByOther(QSqlDatabase db, const QString& physical, const QString& card)
+// Whether `sql` finds a row; nothing when faka cannot be read.
+std::optional<bool> found(QSqlDatabase db, const QString& sql, const QVariantList& values)
 {
     QSqlQuery q(db);
-    q.prepare(QStringLiteral("SELECT 1 FROM faka WHERE 物理卡号 = ? AND 卡号 <> ? LIMIT 1"));
-    q.addBindValue(physical);
-    q.addBindValue(card);
-    return q.exec() && q.next();
+    if (!BoundQuery::run(q, sql, values))
+        return std::nullopt;
+    return q.next();
 }
 
-bool anyRowOf(QSqlDatabase db, const QString& card)
+// Another card than `card` holds this physical number (compared in its
+// stored ten-digit form). A read that fails refuses the command as well:
+// it is no answer either way.
+std::optional<Refusal> physicalHeldByOther(QSqlDatabase db, const QString& physical, const QString& card)
 {
-    QSqlQuery q(db);
-    q.prepare(QStringLiteral("SELECT 1 FROM faka WHERE 卡号 = ? LIMIT 1"));
-    q.addBindValue(card);
-    return q.exec() && q.next();
+    const std::optional<bool> held =
+        found(db, QStringLiteral("SELECT 1 FROM faka WHERE 物理卡号 = ? AND 卡号 <> ? LIMIT 1"), {physical, card});
+    if (!held)
+        return Refusal::Unreadable;
+    return *held ? std::optional<Refusal>(Refusal::PhysicalHeldByOther) : std::nullopt;
+}
+
+// The card has no row in faka, or faka cannot be read.
+std::optional<Refusal> notIssued(QSqlDatabase db, const QString& card)
+{
+    const std::optional<bool> any = found(db, QStringLiteral("SELECT 1 FROM faka WHERE 卡号 = ? LIMIT 1"), {card});
+    if (!any)
+        return Refusal::Unreadable;
+    return *any ? std::nullopt : std::optional<Refusal>(Refusal::NotIssued);
 }
 
 // A time limit that touches midnight cannot be held: the controller takes a
@@ -188,8 +199,8 @@ std::optional<Refusal> checkAdd(QSqlDatabase db, const CardRequest& r)
         return Refusal::NoControllers;
     if (r.addresses.isEmpty())
         return Refusal::NoAddressPicked;
-    if (physicalHeldByOther(db, r.paddedPhysical(), r.card))
-        return Refusal::PhysicalHeldByOther;
+    if (auto held = physicalHeldByOther(db, r.paddedPhysical(), r.card))
+        return held;
     if (auto t = checkTimes(r))
         return t;
     if (auto d = checkDates(r))
@@ -199,8 +210,8 @@ std::optional<Refusal> checkAdd(QSqlDatabase db, const CardRequest& r)
 
 std::optional<Refusal> checkChange(QSqlDatabase db, const CardRequest& r)
 {
-    if (!r.physical.isEmpty() && physicalHeldByOther(db, r.paddedPhysical(), r.card))
-        return Refusal::PhysicalHeldByOther;
+    if (auto held = r.physical.isEmpty() ? std::nullopt : physicalHeldByOther(db, r.paddedPhysical(), r.card))
+        return held;
     if (r.card.isEmpty())
         return Refusal::NoCard;
     if (!CardNumbers::isCardNumber(r.card))
@@ -250,9 +261,7 @@ std::optional<Refusal> checkDateRange(const QDate& start, const QDate& end)
 
 std::optional<Refusal> checkIssued(QSqlDatabase db, const QString& card)
 {
-    if (!anyRowOf(db, card))
-        return Refusal::NotIssued;
-    return std::nullopt;
+    return notIssued(db, card);
 }
 
 std::optional<Refusal> checkDelete(QSqlDatabase db, const CardRequest& r)
@@ -267,8 +276,8 @@ std::optional<Refusal> checkDelete(QSqlDatabase db, const CardRequest& r)
         return Refusal::PhysicalNotDigits;
     if (!CardNumbers::isCardNumber(r.card))
         return Refusal::CardNotSixDigits;
-    if (!anyRowOf(db, r.card))
-        return Refusal::NotIssued;
+    if (auto none = notIssued(db, r.card))
+        return none;
     if (r.addresses.isEmpty())
         return Refusal::NoAddressPicked;
     return std::nullopt;
@@ -277,7 +286,11 @@ std::optional<Refusal> checkDelete(QSqlDatabase db, const CardRequest& r)
 StepReport addOne(QSqlDatabase db, LinePort& comm, const CardRequest& r, int address,
                   const CardSendOptions& options)
 {
-    if (CardRows::holds(db, address, r.card).value_or(false))
+    QString unread;
+    const std::optional<bool> held = CardRows::holds(db, address, r.card, &unread);
+    if (!held)
+        return report(Outcome::Unreadable, unread);
+    if (*held)
         return report(Outcome::AlreadyHeld);
     const CardResult sent = addtodoor(comm, address, r.physical, r.card, r.limits(), options);
     if (sent.outcome == CardOutcome::Refused)
@@ -294,7 +307,11 @@ StepReport changeOne(QSqlDatabase db, LinePort& comm, const CardRequest& r, int 
                      const CardSendOptions& options, const QDate& today,
                      const std::function<bool(const CardResult&)>& offerRetry)
 {
-    if (!CardRows::holds(db, address, r.card).value_or(false))
+    QString unread;
+    const std::optional<bool> held = CardRows::holds(db, address, r.card, &unread);
+    if (!held)
+        return report(Outcome::Unreadable, unread);
+    if (!*held)
         return report(Outcome::NotHeld);
     const CardResult removed = delfromdoor(comm, address, r.card, options);
     if (removed.outcome == CardOutcome::Refused)
@@ -327,7 +344,11 @@ StepReport changeOne(QSqlDatabase db, LinePort& comm, const CardRequest& r, int 
 StepReport deleteOne(QSqlDatabase db, LinePort& comm, const CardRequest& r, int address,
                      const CardSendOptions& options, const QDate& today)
 {
-    if (!CardRows::holds(db, address, r.card).value_or(false))
+    QString unread;
+    const std::optional<bool> held = CardRows::holds(db, address, r.card, &unread);
+    if (!held)
+        return report(Outcome::Unreadable, unread);
+    if (!*held)
         return report(Outcome::Passed);
     const CardResult removed = delfromdoor(comm, address, r.card, options);
     if (removed.outcome == CardOutcome::Refused)

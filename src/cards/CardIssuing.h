@@ -67,6 +67,7 @@ enum class Refusal {
     DateOutsideYears,     // a date limit lies outside the years a controller keeps
     WeekdaysReversed,
     NotIssued,            // faka holds no row of the card
+    Unreadable,           // faka could not be read
     NoLock1Mode,
     NoLock2Mode,
 };
@@ -77,6 +78,7 @@ struct StepReport {
         Passed,             // the controller does not hold the card: nothing done, nothing to tell
         AlreadyHeld,        // the controller holds the card already: not sent again
         NotHeld,            // the controller does not hold the card it was to change
+        Unreadable,         // faka could not be read (`error`): nothing was sent
         Refused,            // the card cannot be encoded: nothing was sent
         Silent,             // no answer at all: nothing was written
         Unconfirmed,        // an echo from a wrong address or a late one (`doubt`): nothing was written
@@ -90,6 +92,13 @@ struct StepReport {
     QString error;  // the database's words, for Unrecorded and RemovalUnrecorded
     std::optional<CardDoubt> doubt;  // for Unconfirmed
     bool done() const { return outcome == Outcome::Done; }
+    // The database failed this step: the command asks no further
+    // controller, so that no other one holds a card faka does not know.
+    bool stopsCommand() const
+    {
+        return outcome == Outcome::Unreadable || outcome == Outcome::Unrecorded ||
+               outcome == Outcome::RemovalUnrecorded;
+    }
 };
 
 // The limits of a stored row as the window shows them.

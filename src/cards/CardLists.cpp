@@ -87,12 +87,30 @@ std::optional<FakaRow> rowOf(const QSqlRecord& r)
     return row;
 }
 
-QList<SourceCard> sources(QSqlDatabase db, const QString& sql, const QVariantList& values)
+std::optional<QList<SourceCard>> sources(QSqlDatabase db, const QString& sql, const QVariantList& values)
 {
+    bool ok = false;
+    QSqlQuery q = run(db, sql, values, &ok);
+    if (!ok)
+        return std::nullopt;
     QList<SourceCard> out;
-    QSqlQuery q = run(db, sql, values);
     while (q.next())
         out.append({q.value(0).toString().trimmed(), q.value(1).toString().trimmed()});
+    return out;
+}
+
+std::optional<QStringList> cardNumbers(QSqlDatabase db, const QString& sql, const QVariantList& values)
+{
+    bool ok = false;
+    QSqlQuery q = run(db, sql, values, &ok);
+    if (!ok)
+        return std::nullopt;
+    QStringList out;
+    while (q.next()) {
+        const QString card = q.value(0).toString().trimmed();
+        if (!card.isEmpty() && !out.contains(card))
+            out << card;
+    }
     return out;
 }
 
@@ -186,10 +204,9 @@ std::optional<FakaRow> firstRowOf(QSqlDatabase db, const QString& card)
     return q.next() ? rowOf(q.record()) : std::nullopt;
 }
 
-bool isIssued(QSqlDatabase db, int address, const QString& card)
+std::optional<bool> isIssued(QSqlDatabase db, int address, const QString& card)
 {
-    QSqlQuery q = run(db, QStringLiteral("SELECT 1 FROM faka WHERE 地址 = ? AND 卡号 = ?"), {address, card.trimmed()});
-    return q.next();
+    return CardRows::holds(db, address, card.trimmed());
 }
 
 bool personExists(QSqlDatabase db, const QString& card)
@@ -198,31 +215,29 @@ bool personExists(QSqlDatabase db, const QString& card)
     return q.next();
 }
 
-QStringList cardsOn(QSqlDatabase db, int address)
+std::optional<QStringList> cardsOn(QSqlDatabase db, int address)
 {
-    return BoundQuery::distinctColumn(db, QStringLiteral("SELECT DISTINCT 卡号 FROM faka WHERE 地址 = ? ORDER BY 卡号"), {address});
+    return cardNumbers(db, QStringLiteral("SELECT DISTINCT 卡号 FROM faka WHERE 地址 = ? ORDER BY 卡号"), {address});
 }
 
-QStringList cardsOfDepartment(QSqlDatabase db, const QString& department)
+std::optional<QStringList> cardsOfDepartment(QSqlDatabase db, const QString& department)
 {
-    return BoundQuery::distinctColumn(db, QStringLiteral("SELECT DISTINCT 卡号 FROM fakapl WHERE 部门 = ? ORDER BY 卡号"),
-                  {department.trimmed()});
+    return cardNumbers(db, QStringLiteral("SELECT DISTINCT 卡号 FROM fakapl WHERE 部门 = ? ORDER BY 卡号"),
+                       {department.trimmed()});
 }
 
-std::optional<SourceCard> sourceCard(QSqlDatabase db, const QString& card)
+std::optional<QList<SourceCard>> sourceCard(QSqlDatabase db, const QString& card)
 {
-    const QList<SourceCard> s =
-        sources(db, QStringLiteral("SELECT 卡号, 物理卡号 FROM faka WHERE 卡号 = ? ORDER BY 地址 LIMIT 1"),
-                {card.trimmed()});
-    return s.isEmpty() ? std::nullopt : std::optional<SourceCard>(s.first());
+    return sources(db, QStringLiteral("SELECT 卡号, 物理卡号 FROM faka WHERE 卡号 = ? ORDER BY 地址 LIMIT 1"),
+                   {card.trimmed()});
 }
 
-QList<SourceCard> sourcesOn(QSqlDatabase db, int address)
+std::optional<QList<SourceCard>> sourcesOn(QSqlDatabase db, int address)
 {
     return sources(db, QStringLiteral("SELECT 卡号, 物理卡号 FROM faka WHERE 地址 = ? ORDER BY 卡号"), {address});
 }
 
-QList<SourceCard> sourcesOfDepartment(QSqlDatabase db, const QString& department)
+std::optional<QList<SourceCard>> sourcesOfDepartment(QSqlDatabase db, const QString& department)
 {
     return sources(db, QStringLiteral("SELECT 卡号, 物理卡号 FROM fakapl WHERE 部门 = ? ORDER BY 卡号, 地址"),
                    {department.trimmed()});
@@ -232,7 +247,10 @@ PairOutcome removeCard(LinePort& port, const LineParams& params, QSqlDatabase db
                        const QString& card, const QDate& today)
 {
     const QString kh = card.trimmed();
-    if (!isIssued(db, address, kh))
+    const std::optional<bool> issued = isIssued(db, address, kh);
+    if (!issued)
+        return PairOutcome::ReadFailed;
+    if (!*issued)
         return PairOutcome::NotHeld;
     const CardLineResult sent = CardListLine::remove(port, params, address, kh);
     if (sent != CardLineResult::Acknowledged)

@@ -46,6 +46,7 @@ enum class PairOutcome {
     LateAnswer,      // the echo came after the wait
     Disturbed,       // bytes kept coming on the line
     DatabaseFailed,  // acknowledged, but the database write was rolled back
+    ReadFailed,      // `faka` could not be read; nothing sent
 };
 
 // The limits an extension run gives every new row, and which of them the
@@ -94,19 +95,23 @@ std::optional<QList<StoredCard>> storedCards(QSqlDatabase db, int address);
 std::optional<FakaRow> fakaRow(QSqlDatabase db, int address, const QString& card);
 std::optional<FakaRow> firstRowOf(QSqlDatabase db, const QString& card);
 
-bool isIssued(QSqlDatabase db, int address, const QString& card);
+// Nothing when `faka` cannot be read.
+std::optional<bool> isIssued(QSqlDatabase db, int address, const QString& card);
 bool personExists(QSqlDatabase db, const QString& card);
 
-// Card numbers of one controller, and of one department's holders.
-QStringList cardsOn(QSqlDatabase db, int address);
-QStringList cardsOfDepartment(QSqlDatabase db, const QString& department);
+// What a run reads before it starts is nothing when `faka` cannot be
+// read, never an empty list.
 
-// The sources of an extension: one card (its first row), every row of a
-// controller, every row of a department's holders (a card held on three
-// controllers comes three times).
-std::optional<SourceCard> sourceCard(QSqlDatabase db, const QString& card);
-QList<SourceCard> sourcesOn(QSqlDatabase db, int address);
-QList<SourceCard> sourcesOfDepartment(QSqlDatabase db, const QString& department);
+// Card numbers of one controller, and of one department's holders.
+std::optional<QStringList> cardsOn(QSqlDatabase db, int address);
+std::optional<QStringList> cardsOfDepartment(QSqlDatabase db, const QString& department);
+
+// The sources of an extension: one card (its first row, none when it is
+// not issued), every row of a controller, every row of a department's
+// holders (a card held on three controllers comes three times).
+std::optional<QList<SourceCard>> sourceCard(QSqlDatabase db, const QString& card);
+std::optional<QList<SourceCard>> sourcesOn(QSqlDatabase db, int address);
+std::optional<QList<SourceCard>> sourcesOfDepartment(QSqlDatabase db, const QString& department);
 
 // Takes `card` off the controller at `address`; only after its echo the
 // card's history row (dated `today`) and the removal from `faka` are

@@ -57,15 +57,19 @@ bool insertIssued(QSqlDatabase db, int address, const QString& card, const QStri
     return true;
 }
 
-std::optional<bool> holds(QSqlDatabase db, int address, const QString& card)
+std::optional<bool> holds(QSqlDatabase db, int address, const QString& card, QString* error)
 {
     QSqlQuery q(db);
     q.prepare(QStringLiteral("SELECT 1 FROM faka WHERE 地址 = ? AND 卡号 = ?"));
     q.addBindValue(address);
     q.addBindValue(card);
-    if (!q.exec())
-        return std::nullopt;
-    return q.next();
+    if (q.exec() && q.next())
+        return true;
+    if (!q.lastError().isValid())
+        return false;
+    if (error)
+        *error = q.lastError().text();
+    return std::nullopt;
 }
 
 bool moveToHistory(QSqlDatabase db, int address, const QString& card, const QDate& day, QString* error)

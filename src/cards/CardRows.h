@@ -29,8 +29,8 @@ bool insertIssued(QSqlDatabase db, int address, const QString& card, const QStri
                   const CardLimits& limits, QString* error = nullptr);
 
 // True when controller `address` holds `card` according to faka; nothing
-// when the table cannot be read.
-std::optional<bool> holds(QSqlDatabase db, int address, const QString& card);
+// (with the database's message) when the table cannot be read.
+std::optional<bool> holds(QSqlDatabase db, int address, const QString& card, QString* error = nullptr);
 
 // Copies the card's fakapl row on `address` into dfaka dated `day` (when
 // there is such a row) and deletes its faka row. False with the database's

@@ -10,16 +10,39 @@ struct Release {
     ~Release() { port.close(); }
 };
 
+// Once the database has failed a pair, no further controller may come to
+// hold a card `faka` does not list, or lose one it does.
+bool stopsRun(PairOutcome outcome)
+{
+    return outcome == PairOutcome::DatabaseFailed || outcome == PairOutcome::ReadFailed;
+}
+
+// Tells the caller of a pair the database failed, with the controllers
+// `rest` the run will not ask (this pair's own too when nothing was sent).
+RunStep stopped(const PairAnswer& answer, RunPair pair, const QList<int>& rest)
+{
+    if (pair.outcome == PairOutcome::ReadFailed)
+        pair.notAsked.append(pair.address);
+    for (int a : rest) {
+        if (!pair.notAsked.contains(a))
+            pair.notAsked.append(a);
+    }
+    answer(pair);
+    return RunStep::Stop;
+}
+
 // Sends one pair until the caller's answer is not Retry; the answer and
-// the pair's last outcome.
+// the pair's last outcome. `rest` are the controllers of the pairs after it.
 template <typename Send>
 std::pair<RunStep, PairOutcome> settle(CardRunSink& sink, const PairAnswer& answer, RunPair pair, Send send,
-                                       int* done = nullptr)
+                                       const QList<int>& rest = {}, int* done = nullptr)
 {
     for (;;) {
         sink.exchanging(true);
         pair.outcome = send();
         sink.exchanging(false);
+        if (stopsRun(pair.outcome))
+            return {stopped(answer, pair, rest), pair.outcome};
         if (done && pair.outcome == PairOutcome::Done)
             ++*done;
         const RunStep step = answer(pair);
@@ -71,7 +94,7 @@ ResendResult resend(LinePort& port, const LineParams& params, QSqlDatabase db, i
             r.end = End::Stopped;
             break;
         }
-        RunPair pair{address, stored.card, PairOutcome::NotHeld, stored.row};
+        RunPair pair{address, stored.card, PairOutcome::NotHeld, stored.row, {}};
         if (!stored.row) {
             ++r.unsendable;
             if (answer(pair) == RunStep::Stop) {
@@ -104,10 +127,13 @@ RunResult removeCards(LinePort& port, const LineParams& params, QSqlDatabase db,
     sink.begin(r.total);
     int n = 0;
     for (const CardAt& at : pairs) {
+        QList<int> rest;
+        for (const CardAt& later : pairs.mid(n + 1))
+            rest.append(later.address);
         if (!sink.advance(++n) ||
             settle(
-                sink, answer, RunPair{at.address, at.card.trimmed(), PairOutcome::Done, std::nullopt},
-                [&] { return CardLists::removeCard(port, params, db, at.address, at.card, today); }, &r.done)
+                sink, answer, RunPair{at.address, at.card.trimmed(), PairOutcome::Done, std::nullopt, {}},
+                [&] { return CardLists::removeCard(port, params, db, at.address, at.card, today); }, rest, &r.done)
                     .first == RunStep::Stop) {
             r.end = RunEnd::Stopped;
             break;
@@ -126,21 +152,30 @@ RunResult extendCards(LinePort& port, const LineParams& params, QSqlDatabase db,
     r.total = static_cast<int>(sources.size() * targets.size());
     sink.begin(r.total);
     int n = 0;
+    const qsizetype pairs = sources.size() * targets.size();
     for (const SourceCard& source : sources) {
         for (int address : targets) {
-            RunPair pair{address, source.card, PairOutcome::Done, std::nullopt};
+            RunPair pair{address, source.card, PairOutcome::Done, std::nullopt, {}};
             QString physical = source.physical;
             RunStep step = RunStep::Next;
+            // The targets of the pairs after this one.
+            QList<int> rest;
+            for (qsizetype later = n + 1; later < pairs && rest.size() < targets.size(); ++later)
+                rest.append(targets[later % targets.size()]);
+            std::optional<bool> issued;
             if (!sink.advance(++n)) {
                 step = RunStep::Stop;
-            } else if (CardLists::isIssued(db, address, source.card)) {
+            } else if (!(issued = CardLists::isIssued(db, address, source.card))) {
+                pair.outcome = PairOutcome::ReadFailed;
+                step = stopped(answer, pair, rest);
+            } else if (*issued) {
                 pair.outcome = PairOutcome::AlreadyHeld;
                 step = answer(pair);
             } else {
                 step = settle(
                            sink, answer, pair,
                            [&] { return CardLists::extendCard(port, params, db, address, physical, source.card, limits); },
-                           &r.done)
+                           rest, &r.done)
                            .first;
             }
             if (step == RunStep::Stop) {

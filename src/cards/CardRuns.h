@@ -38,6 +38,9 @@ struct RunPair {
     PairOutcome outcome = PairOutcome::Done;
     // A re-sent card: its stored row, when it could be read.
     std::optional<FakaRow> row;
+    // A pair the database failed (DatabaseFailed, ReadFailed) ends the run
+    // whatever the answer: the controllers the run did not go on to.
+    QList<int> notAsked;
 };
 
 // What the run does after a pair: the next pair, the same card again, or

@@ -191,7 +191,8 @@ void FrmDec::remove()
         focusAfter_->setFocus();
 }
 
-bool FrmDec::reportFailure(Mode mode, PairOutcome outcome, int address, const QString& card)
+bool FrmDec::reportFailure(Mode mode, PairOutcome outcome, int address, const QString& card,
+                           const QList<int>& notAsked)
 {
     switch (outcome) {
     case PairOutcome::Done:
@@ -203,9 +204,14 @@ bool FrmDec::reportFailure(Mode mode, PairOutcome outcome, int address, const QS
         // The controller has let the card go; only the database still
         // lists it there, so the operator must know which controller.
         Prompt::exclaim(this, QStringLiteral("地址%1的控制器已删除卡号%2，但数据库没有写入，请检查数据库！")
-                                  .arg(address)
-                                  .arg(card));
-        return mode == Mode::Card;
+                                      .arg(address)
+                                      .arg(card) +
+                                  Prompt::notAskedText(notAsked));
+        return false;
+    case PairOutcome::ReadFailed:
+        Prompt::exclaim(this, QStringLiteral("读不出地址%1的发卡记录，卡号%2没有删除，请检查数据库！").arg(address).arg(card) +
+                                  Prompt::notAskedText(notAsked));
+        return false;
     default:
         // Refused the line, every further pair would be refused too.
         if (outcome == PairOutcome::PortNotOpen && LineWords::heldByAnotherWindow(Session::lineParams())) {
@@ -235,7 +241,7 @@ void FrmDec::run(Mode mode, const QList<CardRuns::CardAt>& pairs)
                                           QStringLiteral(" 号门上删除！"));
             else if (p.outcome == PairOutcome::NotHeld && mode == Mode::Card)
                 Prompt::inform(this, QStringLiteral("此卡没有该门的发卡记录！"));
-            else if (!reportFailure(mode, p.outcome, p.address, p.card))
+            else if (!reportFailure(mode, p.outcome, p.address, p.card, p.notAsked))
                 return RunStep::Stop;
             return RunStep::Next;
         });
@@ -283,12 +289,14 @@ void FrmDec::byController()
         focusAfter_ = dz;
         return;
     }
-    const QStringList cards = CardLists::cardsOn(Session::db(), *address);
-    if (cards.isEmpty())
-        return;
+    const std::optional<QStringList> cards = CardLists::cardsOn(Session::db(), *address);
+    if (!cards)
+        return Prompt::exclaim(this, QStringLiteral("读不出发卡记录，没有删除任何卡，请检查数据库！"));
     QList<CardRuns::CardAt> pairs;
-    for (const QString& card : cards)
+    for (const QString& card : *cards)
         pairs.append({*address, card});
+    if (pairs.isEmpty())
+        return;
     run(Mode::Controller, pairs);
 }
 
@@ -306,11 +314,13 @@ void FrmDec::byDepartment()
         Prompt::exclaim(this, QStringLiteral("请选择删除门号!"));
         return;
     }
-    const QStringList cards = CardLists::cardsOfDepartment(Session::db(), department);
-    if (cards.isEmpty())
+    const std::optional<QStringList> cards = CardLists::cardsOfDepartment(Session::db(), department);
+    if (!cards)
+        return Prompt::exclaim(this, QStringLiteral("读不出发卡记录，没有删除任何卡，请检查数据库！"));
+    if (cards->isEmpty())
         return;
     QList<CardRuns::CardAt> pairs;
-    for (const QString& card : cards) {
+    for (const QString& card : *cards) {
         for (int address : targets)
             pairs.append({address, card});
     }

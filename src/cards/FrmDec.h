@@ -33,7 +33,8 @@ private:
     // The removal of every pair, told in the mode's words.
     void run(Mode mode, const QList<CardRuns::CardAt>& pairs);
     // False when the run must end.
-    bool reportFailure(Mode mode, PairOutcome outcome, int address, const QString& card);
+    bool reportFailure(Mode mode, PairOutcome outcome, int address, const QString& card,
+                       const QList<int>& notAsked = {});
 
     QGroupBox* Frame1 = nullptr;       // "选择要删除的部门、卡号、地址"
     QRadioButton* Option1 = nullptr;   // "卡号": one card

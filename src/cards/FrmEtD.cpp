@@ -388,8 +388,15 @@ RunStep FrmEtD::told(const RunPair& pair, bool byCard)
         // The controller admits the card now; the operator must know
         // which one, since `faka` does not say so.
         Prompt::exclaim(this, QStringLiteral("地址%1的控制器已写入卡号%2，但数据库没有写入，请检查数据库！")
-                                  .arg(pair.address)
-                                  .arg(pair.card));
+                                      .arg(pair.address)
+                                      .arg(pair.card) +
+                                  Prompt::notAskedText(pair.notAsked));
+        return RunStep::Stop;
+    case PairOutcome::ReadFailed:
+        Prompt::exclaim(this, QStringLiteral("读不出地址%1的发卡记录，卡号%2没有发送，请检查数据库！")
+                                      .arg(pair.address)
+                                      .arg(pair.card) +
+                                  Prompt::notAskedText(pair.notAsked));
         return RunStep::Stop;
     default: break;
     }
@@ -462,13 +469,13 @@ void FrmEtD::run()
         focusAfter_ = Ldr;
         return;
     }
+    std::optional<QList<SourceCard>> read;
     if (byCard) {
-        const std::optional<SourceCard> s = CardLists::sourceCard(db, Ckh->currentText());
-        if (!s) {
+        read = CardLists::sourceCard(db, Ckh->currentText());
+        if (read && read->isEmpty()) {
             Prompt::inform(this, QStringLiteral("此卡没有发卡！"));
             return;
         }
-        sources.append(*s);
     } else if (Option2->isChecked()) {
         const std::optional<int> from = CardLists::parseAddress(dz->currentText());
         if (!from) {
@@ -476,10 +483,15 @@ void FrmEtD::run()
             focusAfter_ = dz;
             return;
         }
-        sources = CardLists::sourcesOn(db, *from);
+        read = CardLists::sourcesOn(db, *from);
     } else {
-        sources = CardLists::sourcesOfDepartment(db, bm->currentText());
+        read = CardLists::sourcesOfDepartment(db, bm->currentText());
     }
+    if (!read) {
+        Prompt::exclaim(this, QStringLiteral("读不出发卡记录，没有扩展任何卡，请检查数据库！"));
+        return;
+    }
+    sources = *read;
 
     const RunResult r = CardRuns::extendCards(*port(), Session::lineParams(), db, sources, targets, *limits,
                                               *progress_, [&](const RunPair& pair) { return told(pair, byCard); });

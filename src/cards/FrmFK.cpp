@@ -460,6 +460,8 @@ RefusalShown shown(CardCommand c, Refusal why)
         return {QStringLiteral("星期输入错误"), x};
     case Refusal::NotIssued:
         return {change ? QStringLiteral("该卡号没有发卡记录!") : QStringLiteral("找不到该卡号对应的门号")};
+    case Refusal::Unreadable:
+        return {QStringLiteral("读不出发卡记录，没有向任何门发送，请检查数据库！"), Icon::Critical};
     case Refusal::NoLock1Mode:
         return {QStringLiteral("请选择锁号1的进出控制"), x};
     case Refusal::NoLock2Mode:
@@ -482,7 +484,8 @@ void FrmFK::refuse(CardCommand command, Refusal why)
         ddate[0]->setDate(ddate[1]->date());
 }
 
-void FrmFK::tell(CardCommand command, const CardRequest& r, int address, const StepReport& s)
+void FrmFK::tell(CardCommand command, const CardRequest& r, int address, const StepReport& s,
+                 const QList<int>& notAsked)
 {
     using O = StepReport::Outcome;
     const Icon x = Icon::Exclamation;
@@ -493,6 +496,11 @@ void FrmFK::tell(CardCommand command, const CardRequest& r, int address, const S
         return Prompt::inform(this, QStringLiteral("%1可以开地址为%2的门!").arg(r.card).arg(address), x);
     case O::NotHeld:
         return Prompt::inform(this, QStringLiteral("该卡在门%1没有发卡记录").arg(address));
+    case O::Unreadable:
+        return Prompt::inform(
+            this, QStringLiteral("读不出 %1 号门的发卡记录，卡号 %2 没有发送：%3").arg(address).arg(r.card, s.error) +
+                      Prompt::notAskedText(notAsked),
+            Icon::Critical);
     case O::Refused:
         return Prompt::inform(this, QStringLiteral("卡号 %1 无法发送到 %2 号门").arg(r.card).arg(address), x);
     case O::Silent:
@@ -507,11 +515,13 @@ void FrmFK::tell(CardCommand command, const CardRequest& r, int address, const S
                               x);
     case O::Unrecorded:
         return Prompt::inform(
-            this, QStringLiteral("%1 号门已收到卡号 %2，但数据库没有记下：%3").arg(address).arg(r.card, s.error),
+            this, QStringLiteral("%1 号门已收到卡号 %2，但数据库没有记下：%3").arg(address).arg(r.card, s.error) +
+                      Prompt::notAskedText(notAsked),
             Icon::Critical);
     case O::RemovalUnrecorded:
         return Prompt::inform(
-            this, QStringLiteral("卡号 %1 已从 %2 号门删除，但数据库没有记下：%3").arg(r.card).arg(address).arg(s.error),
+            this, QStringLiteral("卡号 %1 已从 %2 号门删除，但数据库没有记下：%3").arg(r.card).arg(address).arg(s.error) +
+                      Prompt::notAskedText(notAsked),
             Icon::Critical);
     case O::Undetermined:
         return Prompt::inform(this,
@@ -538,16 +548,19 @@ void FrmFK::tell(CardCommand command, const CardRequest& r, int address, const S
 void FrmFK::sendToDoors(CardCommand command, const CardRequest& r, const std::function<StepReport(int)>& step,
                         const std::function<void(int, const StepReport&)>& told)
 {
-    for (int a : r.addresses) {
+    for (qsizetype i = 0; i < r.addresses.size(); ++i) {
+        const int a = r.addresses[i];
         StepReport s;
         {
             // The wait cursor is off again before the operator is told.
             BusyCursor busy;
             s = step(a);
         }
-        tell(command, r, a, s);
+        tell(command, r, a, s, s.stopsCommand() ? r.addresses.mid(i + 1) : QList<int>());
         if (told)
             told(a, s);
+        if (s.stopsCommand())
+            return;
     }
 }
 
@@ -628,7 +641,7 @@ void FrmFK::change()
                                           [&](const CardResult& failed) { return offerRetry(a, failed); });
         },
         [&](int a, const StepReport& s) {
-            if (isLastRow(a))
+            if (isLastRow(a) || s.stopsCommand())
                 lastRowFailed = !s.done();
         });
     port()->close();

@@ -71,9 +71,12 @@ private:
     // The inputs' request when the command's checks let it through;
     // otherwise the operator is told why and there is none.
     std::optional<CardRequest> checkedRequest(CardCommand command);
-    void tell(CardCommand command, const CardRequest& r, int address, const StepReport& s);
+    // `notAsked`: the controllers after `address` that a step the database
+    // failed left out.
+    void tell(CardCommand command, const CardRequest& r, int address, const StepReport& s,
+              const QList<int>& notAsked = {});
     // Runs `step` for each door in turn, tells its report, then hands it
-    // to `told`.
+    // to `told`; a step the database failed ends the command there.
     void sendToDoors(CardCommand command, const CardRequest& r, const std::function<StepReport(int)>& step,
                      const std::function<void(int, const StepReport&)>& told = {});
     void showLimits(const ShownLimits& s);

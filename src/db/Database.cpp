@@ -267,12 +267,14 @@ namespace Database {
 
 QString fileName()
 {
-    return QStringLiteral("door.db");
+    return QLatin1String(ProgramFolder::kDatabase);
 }
 
+// door.db may be a link to a database on another disk: SQLite works on the
+// file it points to, and so does everything that replaces or checks it.
 QString livePath()
 {
-    return ProgramFolder::file(fileName());
+    return ProgramFolder::linkTarget(ProgramFolder::file(fileName()));
 }
 
 bool applySettings(QSqlDatabase db, QSqlError* error)

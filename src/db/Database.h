@@ -26,7 +26,7 @@ Progress part(const Progress& whole, int from, int to);
 inline constexpr const char* kShared = "door";
 
 QString fileName();          // "door.db"
-QString livePath();          // door.db in the program folder
+QString livePath();          // door.db in the program folder, or the file it links to
 QString compactionPath();    // dbs.db beside it, written and renamed by the closing compaction
 
 enum class OpenStatus {
@@ -119,7 +119,9 @@ bool copyPages(const QString& source, const QString& target, QString* error = nu
 // Puts the complete, checked file `replacement` in place of `target`.
 // No connection may be open on `target`. Its old logs are removed first,
 // since SQLite would otherwise pair them with the new file. When this
-// fails `target` is as it was and `replacement` is removed.
+// fails `target` is as it was and `replacement` is removed. A `target`
+// that is a symbolic link stays one: the file it points to is replaced
+// (`replacement` must lie on that file's disk).
 bool replaceFile(const QString& replacement, const QString& target, QString* error = nullptr);
 
 // Closing compaction: the shared connection's database is copied into

@@ -1,5 +1,6 @@
 #include "db/DatabaseInternal.h"
 #include "db/LockWait.h"
+#include "db/ProgramFolder.h"
 
 #include <QDir>
 #include <QFile>
@@ -60,7 +61,7 @@ constexpr int kCopyShare = 750;
 
 QString compactionPath()
 {
-    return siblingPath(QStringLiteral("dbs.db"));
+    return siblingPath(QLatin1String(ProgramFolder::kCompaction));
 }
 
 bool copyTo(QSqlDatabase db, const QString& target, QString* error, const Progress& progress)
@@ -154,8 +155,10 @@ bool copyPages(const QString& source, const QString& target, QString* error, con
     return finishCopy(rc == SQLITE_DONE, target, progress);
 }
 
-bool replaceFile(const QString& replacement, const QString& target, QString* error)
+bool replaceFile(const QString& replacement, const QString& file, QString* error)
 {
+    // A link stays; the file it points to is the one replaced.
+    const QString target = ProgramFolder::linkTarget(file);
     for (const char* suffix : {"-wal", "-shm", "-journal"}) {
         const QString log = target + QLatin1String(suffix);
         if (QFileInfo::exists(log) && !QFile::remove(log)) {
@@ -227,7 +230,9 @@ bool closeAndCompact(QString* error, const Progress& progress)
 
 bool heldElsewhere(const QString& file)
 {
-    return QFileInfo::exists(file + QStringLiteral("-wal")) || QFileInfo::exists(file + QStringLiteral("-shm"));
+    // SQLite keeps the logs beside the file a link points to.
+    const QString real = ProgramFolder::linkTarget(file);
+    return QFileInfo::exists(real + QStringLiteral("-wal")) || QFileInfo::exists(real + QStringLiteral("-shm"));
 }
 
 }  // namespace Database

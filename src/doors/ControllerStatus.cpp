@@ -60,7 +60,7 @@ namespace SysInf {
 
 QString fileName()
 {
-    return QStringLiteral("SysInf.ini");
+    return QLatin1String(ProgramFolder::kStatus);
 }
 
 QString path()

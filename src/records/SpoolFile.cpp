@@ -1,6 +1,7 @@
 #include "records/SpoolFile.h"
 
 #include "db/DateText.h"
+#include "db/ProgramFolder.h"
 
 #include <QDir>
 #include <QFile>
@@ -98,12 +99,12 @@ bool writeAll(QFile& f, const QByteArray& bytes, QString* error)
 
 QString path(const QString& programFolder)
 {
-    return QDir(programFolder).filePath(QStringLiteral("seda.dat"));
+    return QDir(programFolder).filePath(QLatin1String(ProgramFolder::kSpool));
 }
 
 QString rejectPath(const QString& programFolder)
 {
-    return QDir(programFolder).filePath(QStringLiteral("seda.rej"));
+    return QDir(programFolder).filePath(QLatin1String(ProgramFolder::kRejects));
 }
 
 QByteArray line(const CollectedRecord& r)

@@ -1,5 +1,6 @@
 #include "reports/ReportViewer.h"
 
+#include "db/ProgramFolder.h"
 #include "reports/ReportDocument.h"
 #include "ui/BusyCursor.h"
 #include "ui/FileDialogs.h"
@@ -26,6 +27,13 @@ public:
         dialog.setWindowTitle(document.report().title.isEmpty() ? document.report().name : document.report().title);
         QString failure;
         QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, [&](QPrinter* target) {
+            // Qt's print dialog can print into a file of its own choosing.
+            if (target->outputFormat() == QPrinter::PdfFormat) {
+                if (const QString why = ProgramFolder::refusal(target->outputFileName()); !why.isEmpty()) {
+                    failure = why;
+                    return;
+                }
+            }
             BusyCursor busy;
             QString error;
             if (!document.paint(target, &error))
@@ -39,13 +47,11 @@ public:
                                            QStringLiteral("保存为PDF"));
             save->setToolTip(QStringLiteral("将报表保存为PDF文件"));
             QObject::connect(save, &QAction::triggered, &dialog, [&dialog, &document]() {
-                QString file = FileDialogs::saveFile(&dialog, QStringLiteral("保存为PDF"),
-                                                     document.report().title + QStringLiteral(".pdf"),
-                                                     QStringLiteral("PDF 文件 (*.pdf)"));
+                const QString file = FileDialogs::saveFile(&dialog, QStringLiteral("保存为PDF"),
+                                                           document.report().title + QStringLiteral(".pdf"),
+                                                           QStringLiteral("PDF 文件 (*.pdf)"), FileDialogs::Suffix::Always);
                 if (file.isEmpty())
                     return;
-                if (!file.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
-                    file += QLatin1String(".pdf");
                 QString error;
                 BusyCursor busy;
                 if (!document.renderPdf(file, &error))

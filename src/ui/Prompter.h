@@ -1,5 +1,7 @@
 #pragma once
+#include <QList>
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -50,6 +52,16 @@ inline QString databaseFailedText(const QString& error)
 inline void databaseFailed(QWidget* parent, const QString& error)
 {
     exclaim(parent, databaseFailedText(error));
+}
+// The controllers a command over several of them did not go on to, once
+// the database failed it; empty when there are none.
+inline QString notAskedText(const QList<int>& addresses)
+{
+    QStringList names;
+    for (int a : addresses)
+        names << QString::number(a);
+    return names.isEmpty() ? QString()
+                           : QStringLiteral("\n数据库出错，操作已停止，%1 号门没有发送。").arg(names.join(QStringLiteral("、")));
 }
 // Yes/No question; true for Yes.
 bool confirm(QWidget* parent, const QString& text, const QString& title = QString(),

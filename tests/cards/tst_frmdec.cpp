@@ -104,6 +104,16 @@ void FrmDecTest::byCardOverThreeControllersSecondSilent()
     QVERIFY(h.sim.frames().isEmpty());
     // The lists stay as loaded.
     QCOMPARE(win.box("kh")->findText(QStringLiteral("000001")), 0);
+    // A read that fails is no "not issued there", by card or by controller.
+    h.prompts.clear();
+    h.home.exec(QStringLiteral("ALTER TABLE faka RENAME TO faka_away"));
+    QTest::mouseClick(win.remove(), Qt::LeftButton);
+    win.type("dz", QStringLiteral("2"));
+    QTest::mouseClick(win.remove(), Qt::LeftButton);
+    QCOMPARE(h.prompts.texts(), (QStringList{QStringLiteral("读不出地址1的发卡记录，卡号000001没有删除，请检查数据库！\n"
+                                                            "数据库出错，操作已停止，1、3 号门没有发送。"),
+                                             QStringLiteral("读不出发卡记录，没有删除任何卡，请检查数据库！")}));
+    QVERIFY(h.sim.frames().isEmpty());
 }
 
 void FrmDecTest::unconfirmedRemovalLeavesTheCardInDoubt()
@@ -132,7 +142,8 @@ void FrmDecTest::byControllerStopsAtAFailure_data()
         << false << QStringList{"通讯出错，删除失败！", "已停止：3张卡中已确认删除2张。"} << QStringList{"000003"} << QStringList{"000003"};
     // The controller let the first card go; the database could not say so.
     QTest::newRow("history cannot be written")
-        << true << QStringList{"地址2的控制器已删除卡号000001，但数据库没有写入，请检查数据库！", "已停止：3张卡中已确认删除0张。"}
+        << true << QStringList{"地址2的控制器已删除卡号000001，但数据库没有写入，请检查数据库！\n"
+                               "数据库出错，操作已停止，2 号门没有发送。", "已停止：3张卡中已确认删除0张。"}
         << QStringList{"000001", "000002", "000003"} << QStringList{"000002", "000003"};
 }
 

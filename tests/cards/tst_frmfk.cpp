@@ -11,6 +11,7 @@
 #include "cards/FrmFK.h"
 #include "db/Clock.h"
 #include "session/Session.h"
+#include "support/ReadOnlyMount.h"
 #include "support/PickerInput.h"
 
 #include <QAccessible>
@@ -180,6 +181,7 @@ private slots:
     void checksComeFirst();
     void changeOffersRetryThenRecordsTheRemoval_data();
     void changeOffersRetryThenRecordsTheRemoval();
+    void databaseFailureNamesTheController_data();
     void databaseFailureNamesTheController();
     void unconfirmedEchoLeavesTheCardInDoubt_data();
     void unconfirmedEchoLeavesTheCardInDoubt();
@@ -249,6 +251,8 @@ void FrmFKTest::checksComeFirst_data()
     QTest::newRow("delete: nine digits") << "Cmddel" << c << "001234567" << true << "issued"
                                          << "请按“读卡”按扭读入卡号";
     QTest::newRow("delete: not issued") << "Cmddel" << c << p << true << "" << "找不到该卡号对应的门号";
+    QTest::newRow("add: faka unreadable") << "Cmdadd" << c << p << true << "unreadable" << "读不出发卡记录，没有向任何门发送，请检查数据库！";
+    QTest::newRow("delete: faka unreadable") << "Cmddel" << c << p << true << "issued unreadable" << "读不出发卡记录，没有向任何门发送，请检查数据库！";
     QTest::newRow("delete: none picked") << "Cmddel" << c << p << false << "issued" << "请选择从哪个门删除";
 }
 
@@ -299,6 +303,8 @@ void FrmFKTest::checksComeFirst()
     }
     if (setup.contains(QLatin1String("nomode")))
         win.pick({2});  // holds nothing: the passing modes are cleared
+    if (setup.contains(QLatin1String("unreadable")))
+        h.home.exec(QStringLiteral("ALTER TABLE faka RENAME TO faka_away"));
     h.prompts.clear();
     h.sim.clearFrames();
 
@@ -306,6 +312,8 @@ void FrmFKTest::checksComeFirst()
     QCOMPARE(h.prompts.texts(), QStringList{message});
     LineHome::settle();
     QVERIFY(h.sim.frames().isEmpty());
+    if (setup.contains(QLatin1String("unreadable")))
+        h.home.exec(QStringLiteral("ALTER TABLE faka_away RENAME TO faka"));
     QCOMPARE(h.home.scalar(QStringLiteral("SELECT count(*) FROM faka WHERE 卡号 = '000123'")).toInt(), int(setup.contains(QLatin1String("issued"))));
     if (setup.contains(QLatin1String("dates")))
         QCOMPARE(win.w->ddate[0]->date(), kToday);
@@ -371,24 +379,41 @@ void FrmFKTest::changeOffersRetryThenRecordsTheRemoval()
         QVERIFY(!removalRecorded && !heldByDatabase(h.home, 4).isEmpty());
 }
 
+void FrmFKTest::databaseFailureNamesTheController_data()
+{
+    QTest::addColumn<bool>("fullDisk");
+    QTest::addColumn<QList<int>>("doors");
+    QTest::newRow("a refused row") << false << QList<int>{3};
+    QTest::newRow("a full disk, three controllers") << true << QList<int>{1, 2, 3};
+}
+
+// The first controller the database cannot record ends the issue there.
 void FrmFKTest::databaseFailureNamesTheController()
 {
+    QFETCH(bool, fullDisk);
+    QFETCH(QList<int>, doors);
     Home h;
-    addDoors(h, {3});
-    h.home.exec(QStringLiteral("CREATE TRIGGER no_people BEFORE INSERT ON people BEGIN SELECT RAISE(ABORT, 'disk full'); END"));
+    std::optional<FullDisk> disk;
+    if (fullDisk && (!disk.emplace().ready || !h.sim.makeLink(disk->dir.path(), LineHome::kPort)))
+        QSKIP("cannot mount a small file system here");
+    addDoors(h, doors);
+    disk ? disk->fill()
+         : h.home.exec(QStringLiteral("CREATE TRIGGER no_people BEFORE INSERT ON people BEGIN SELECT RAISE(ABORT, 'disk full'); END"));
     Window win;
     win.typeCard(QStringLiteral("000321"));
     win.type(win.w->tcard, QStringLiteral("321"));
-    win.pick({3});
+    win.pick(doors);
     win.chooseModes();
     h.prompts.clear();
     win.w->Cmdadd->click();
     QCOMPARE(h.prompts.shown.size(), 1);
-    QVERIFY2(h.prompts.last().startsWith(QStringLiteral("3 号门已收到卡号 000321，但数据库没有记下")),
+    QVERIFY2(h.prompts.last().startsWith(QStringLiteral("%1 号门已收到卡号 000321，但数据库没有记下").arg(doors.first())) &&
+                 h.prompts.last().endsWith(doors.size() > 1 ? QStringLiteral("2、3 号门没有发送。") : QString()),
              qPrintable(h.prompts.last()));
-    // The controller holds the card; the row and the person were rolled back together.
-    QCOMPARE(heldBySimulator(h.sim, 3), QStringList{QStringLiteral("000321/0000000321")});
-    QCOMPARE(heldByDatabase(h.home, 3), QStringList());
+    // Only the first controller was sent the card; its row and the person were rolled back together.
+    QCOMPARE(h.sim.frames().size(), 1);
+    QCOMPARE(heldBySimulator(h.sim, doors.first()), QStringList{QStringLiteral("000321/0000000321")});
+    QCOMPARE(heldByDatabase(h.home, doors.first()), QStringList());
 }
 
 void FrmFKTest::lookupFillsTheWindow()

@@ -63,6 +63,7 @@ private slots:
     void programFolderAndCopiesAreForTheOwnerOnly();
     void dateText();
     void compactionKeepsEveryRow();
+    void aLinkedDatabaseStaysWhereItPoints();
     void failedCompactionLeavesDatabaseWhole();
     void staleLogsNeverPairWithNewFile();
     void compactionRefusedWhileAnotherConnectionHoldsTheFile();
@@ -482,6 +483,23 @@ void DatabaseTest::compactionKeepsEveryRow()
     QVERIFY(Database::openShared().ok());
     QCOMPARE(home.scalar(QStringLiteral("SELECT count(*) FROM data")).toInt(), 1000);
     QCOMPARE(home.scalar(QStringLiteral("SELECT count(*) FROM user")).toInt(), 1);
+}
+
+// door.db may link to a file on another disk, which is the one SQLite
+// works on: its logs lie beside it, and the compaction replaces it.
+void DatabaseTest::aLinkedDatabaseStaysWhereItPoints()
+{
+    TestHome home;
+    QTemporaryDir disk;
+    const QString real = disk.filePath(QStringLiteral("site.db")), link = home.file(QStringLiteral("door.db"));
+    Database::closeShared();
+    QVERIFY(QFile::rename(link, real) && QFile::link(real, link) && Database::openShared().ok());
+    home.exec(QStringLiteral("INSERT INTO department (部门) VALUES ('另一个盘')"));
+    QVERIFY(Database::closeAndCompact());
+    QVERIFY(QFileInfo(link).isSymLink());
+    QCOMPARE(QDir(disk.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("site.db")});
+    QVERIFY(Database::openShared().ok());
+    QCOMPARE(home.scalar(QStringLiteral("SELECT count(*) FROM department WHERE 部门 = '另一个盘'")).toInt(), 1);
 }
 
 void DatabaseTest::failedCompactionLeavesDatabaseWhole()

@@ -18,7 +18,6 @@
 #include <QtTest>
 
 #include <functional>
-#include <sys/mount.h>
 
 namespace {
 
@@ -288,16 +287,10 @@ void SchemaVersionTest::restoreOfAnotherVersion()
 // SQLite ends a transaction whose commit finds no space; a rollback's complaint must not hide why.
 void SchemaVersionTest::aFullDiskIsToldAsSuch()
 {
-    QTemporaryDir dir;
-    const QByteArray where = QFile::encodeName(dir.path());
-    if (::mount("door-test", where.constData(), "tmpfs", 0, "size=1m") != 0)
+    FullDisk disk;
+    if (!disk.ready)
         QSKIP("cannot mount a small file system here");
-    const auto unmount = qScopeGuard([&] { Database::closeShared(), ::umount2(where.constData(), MNT_DETACH); });
-    ProgramFolder::set(dir.path());
-    QVERIFY(Database::openShared().ok());
-    QFile filler(dir.filePath(QStringLiteral("filler")));
-    QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
-    filler.write(QByteArray(1 << 20, 'x'));  // as much as fits
+    disk.fill();
     for (const QString& why : {CollectSchedule::save(Database::shared(), CollectSchedule::manual()).error,
                                Initialisation::run(Database::shared(), QStringLiteral("X")).error})
         QVERIFY2(why.contains(QStringLiteral("database or disk is full")), qPrintable(why));

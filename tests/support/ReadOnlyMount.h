@@ -1,6 +1,12 @@
 #pragma once
+#include "db/Database.h"
+#include "db/ProgramFolder.h"
+
+#include <QFile>
 #include <QString>
 #include <QTemporaryDir>
+
+#include <sys/mount.h>
 
 #include <functional>
 
@@ -26,4 +32,21 @@ private:
     bool mounted_ = false;
     bool readOnly_ = false;
     QString why_;
+};
+
+// The program folder on a 1 MiB file system of its own, with a new database
+// open as the shared connection; fill() takes the space left, so that the
+// next write that needs room fails as on a full disk. A test skips unless
+// `ready` (mounting needs the right to mount).
+struct FullDisk {
+    QTemporaryDir dir;
+    const bool ready = ::mount("door-test", QFile::encodeName(dir.path()).constData(), "tmpfs", 0, "size=1m") == 0 &&
+                       (ProgramFolder::set(dir.path()), Database::openShared().ok());
+    ~FullDisk() { Database::closeShared(), ::umount2(QFile::encodeName(dir.path()).constData(), MNT_DETACH); }
+    void fill() const
+    {
+        QFile filler(dir.filePath(QStringLiteral("filler")));
+        (void)filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+        filler.write(QByteArray(1 << 20, 'x'));  // as much as fits
+    }
 };

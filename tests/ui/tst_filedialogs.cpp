@@ -12,6 +12,7 @@
 #include "reports/ReportStaging.h"
 #include "session/Session.h"
 #include "support/OpenWatch.h"
+#include "support/OperatorInput.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TestHome.h"
 
@@ -89,9 +90,21 @@ void lookAtNextFileDialog(Look* look, const QString& folder, const std::function
     timer->start(20);
 }
 
+// Types `name` over the file dialog's name and presses Enter; a dialog
+// that stays open (it refused the name) is cancelled.
+std::function<void(QFileDialog*)> typeName(const QString& name)
+{
+    return [name](QFileDialog* d) {
+        OperatorInput::typeInto(d->findChild<QWidget*>(QStringLiteral("fileNameEdit")), name);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        if (d->isVisible())
+            d->reject();
+    };
+}
+
 // Triggers the preview's PDF button once the preview is shown, saving the
-// proposed name into `target`, then closes the preview.
-void savePdfFromNextPreview(Look* look, const QString& folder, const QString& target)
+// proposed name into `target` (or typing `typed`), then closes the preview.
+void savePdfFromNextPreview(Look* look, const QString& folder, const QString& target, const QString& typed = {})
 {
     auto* timer = new QTimer(qApp);
     QObject::connect(timer, &QTimer::timeout, timer, [=] {
@@ -110,7 +123,9 @@ void savePdfFromNextPreview(Look* look, const QString& folder, const QString& ta
                 save = a;
         }
         if (save) {
-            lookAtNextFileDialog(look, folder, [target](QFileDialog* d) {
+            lookAtNextFileDialog(look, folder, [target, typed](QFileDialog* d) {
+                if (!typed.isEmpty())
+                    return typeName(typed)(d);
                 d->setDirectory(target);
                 static_cast<QDialog*>(d)->accept();
             });
@@ -134,6 +149,8 @@ private slots:
     void dialogsLeaveTheDatabaseAlone_data();
     void dialogsLeaveTheDatabaseAlone();
     void monthlySheetSaveAddsItsSuffix();
+    void ownFilesAreRefused_data();
+    void ownFilesAreRefused();
 
 private:
     QTemporaryDir user_;
@@ -251,6 +268,68 @@ void FileDialogsTest::monthlySheetSaveAddsItsSuffix()
     });
     QTest::mouseClick(form.findChild<QWidget*>(QStringLiteral("Command6")), Qt::LeftButton);
     QCOMPARE(QDir(home.path()).entryList({QStringLiteral("month_000101*")}), QStringList{"month_000101.doc"});
+}
+
+void FileDialogsTest::ownFilesAreRefused_data()
+{
+    // Typed into a dialog turned to the program folder, whose folder "sub"
+    // holds links to it ("up"), to door.db ("door.doc") and to seda.dat
+    // before it exists ("spool.doc"). `own` is the file the refusal names;
+    // none in the one row that saves, through the PDF button.
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("own");
+    QTest::newRow("sheet: bare name") << "door.db" << "door.db";
+    QTest::newRow("sheet: the log") << "door.db-wal" << "door.db-wal";
+    QTest::newRow("sheet: other case") << "Door.DB" << "door.db";
+    QTest::newRow("sheet: relative with ..") << "sub/../seda.rej" << "seda.rej";
+    QTest::newRow("sheet: folder through a link") << "sub/up/SysInf.ini" << "SysInf.ini";
+    QTest::newRow("sheet: a link to door.db") << "sub/door.doc" << "door.db";
+    QTest::newRow("sheet: a link to a file yet to come") << "sub/spool.doc" << "seda.dat";
+    QTest::newRow("pdf: door.db gets its suffix first") << "door.db" << "";
+}
+
+// Nothing the operator names may replace or be read in place of the
+// program's own files: each keeps every byte, and door.db its data.
+void FileDialogsTest::ownFilesAreRefused()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, own);
+    TestHome home;
+    ScriptedPrompter prompts;
+    home.exec(QStringLiteral("INSERT INTO department (部门) VALUES ('保存前')"));  // in the log, not in door.db
+    QVERIFY(QDir(home.path()).mkdir(QStringLiteral("sub")));
+    QVERIFY(QFile::link(home.path(), home.file(QStringLiteral("sub/up"))));
+    QVERIFY(QFile::link(home.file(QStringLiteral("door.db")), home.file(QStringLiteral("sub/door.doc"))));
+    QVERIFY(QFile::link(home.file(QStringLiteral("seda.dat")), home.file(QStringLiteral("sub/spool.doc"))));
+    // A file written anew shows as well. The log index changes with every
+    // reader; the log itself may not. (The one PDF saved is no file of ours.)
+    const auto contents = [&] {
+        QStringList all;
+        for (const QString& f : QDir(home.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name))
+            if (QFile file(home.file(f)); !f.endsWith(QLatin1String("-shm")) && !f.endsWith(QLatin1String(".pdf")) &&
+                                          file.open(QIODevice::ReadOnly))
+                all << f + QLatin1Char(':') + QString::fromLatin1(file.readAll().toHex());
+        return all;
+    };
+    const QStringList before = contents();
+
+    Look look;
+    FrmMon sheet;  // tells that no work times are set
+    prompts.clear();
+    if (!own.isEmpty()) {
+        lookAtNextFileDialog(&look, home.path(), typeName(typed));
+        QTest::mouseClick(sheet.findChild<QWidget*>(QStringLiteral("Command6")), Qt::LeftButton);
+        QVERIFY(sheet.savedFile().isEmpty());
+    } else {
+        savePdfFromNextPreview(&look, home.path(), QString(), typed);
+        QVERIFY(ReportPrint::preview(nullptr, AttendanceQuery::report(home.db())).ok());
+        QVERIFY(QFileInfo(home.file(QStringLiteral("door.db.pdf"))).size() > 0);
+    }
+    // One box that names the file, and no question about replacing one.
+    QCOMPARE(prompts.texts().size(), own.isEmpty() ? 0 : 1);
+    if (!own.isEmpty())
+        QVERIFY2(prompts.last().contains(QDir::toNativeSeparators(home.file(own))), qPrintable(prompts.last()));
+    QVERIFY(contents() == before);  // seda.dat not made either
 }
 
 // Another process reading the database: prints the first value of `sql`.

@@ -381,17 +381,16 @@ void FrmFKTest::changeOffersRetryThenRecordsTheRemoval()
 
 void FrmFKTest::databaseFailureNamesTheController_data()
 {
-    QTest::addColumn<bool>("fullDisk");
-    QTest::addColumn<QList<int>>("doors");
-    QTest::newRow("a refused row") << false << QList<int>{3};
-    QTest::newRow("a full disk, three controllers") << true << QList<int>{1, 2, 3};
+    QTest::addColumn<QList<int>>("doors");  // more than one: on a full disk
+    QTest::newRow("a refused row") << QList<int>{3};
+    QTest::newRow("a full disk, three controllers") << QList<int>{1, 2, 3};
 }
 
 // The first controller the database cannot record ends the issue there.
 void FrmFKTest::databaseFailureNamesTheController()
 {
-    QFETCH(bool, fullDisk);
     QFETCH(QList<int>, doors);
+    const bool fullDisk = doors.size() > 1;
     Home h;
     std::optional<FullDisk> disk;
     if (fullDisk && (!disk.emplace().ready || !h.sim.makeLink(disk->dir.path(), LineHome::kPort)))

@@ -3,10 +3,9 @@
 #include "db/NumberText.h"
 
 #include "link/Bcd.h"
+#include "link/LineClock.h"
 #include "link/CommandFrame.h"
 #include "link/YearByte.h"
-
-#include <QThread>
 
 #include <algorithm>
 
@@ -18,8 +17,7 @@ const QString kPortNotOpen = QStringLiteral("串口通信端口没有打开");
 
 void pause(std::chrono::milliseconds ms)
 {
-    if (ms.count() > 0)
-        QThread::msleep(static_cast<unsigned long>(ms.count()));
+    LineClock::pause(ms);
 }
 
 // One echoed command: the port opened when closed, the frame out, one byte

@@ -1,13 +1,11 @@
 #include "link/LinePort.h"
 
+#include "link/LineClock.h"
 #include "link/LineWaits.h"
 #include "link/PortName.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QHash>
-#include <QTimer>
 
 #include <cmath>
 #include <limits>
@@ -17,17 +15,12 @@ using namespace std::chrono;
 
 namespace {
 
-// Every wait of the line reads this one clock, a monotonic one: a wait
-// that spans midnight or a change of the wall clock still ends after its
-// duration.
+// Every wait of the line reads the line's one clock, a monotonic one: a
+// wait that spans midnight or a change of the wall clock still ends after
+// its duration.
 microseconds lineNow()
 {
-    static const QElapsedTimer start = [] {
-        QElapsedTimer t;
-        t.start();
-        return t;
-    }();
-    return microseconds(start.nsecsElapsed() / 1000);
+    return LineClock::now();
 }
 
 // A moment on the line's clock, and the time since.
@@ -40,13 +33,6 @@ public:
 private:
     microseconds at_;
 };
-
-// A wait of the event loop or of the port is given in whole milliseconds:
-// the whole ones left (the rest of a wait shorter than that is spun out).
-int sliceOf(microseconds left)
-{
-    return static_cast<int>(std::clamp<qint64>(left.count() / 1000, 0, std::numeric_limits<int>::max()));
-}
 
 // Past this many times the failed exchange's own wait, bytes that keep
 // coming are no late answer but a disturbed line, and the quiet is given up.
@@ -303,9 +289,6 @@ bool LinePort::quiet()
 LinePort::QuietState LinePort::waitQuiet()
 {
     const Mark start;
-    QTimer wake;
-    wake.setSingleShot(true);
-    wake.setTimerType(Qt::PreciseTimer);
     for (;;) {
         const QuietState state = quietState(start.elapsed());
         if (state != QuietState::Waiting)
@@ -314,8 +297,7 @@ LinePort::QuietState LinePort::waitQuiet()
         const microseconds left =
             std::min<microseconds>(q->needed() - q->since.elapsed(),
                                    kDisturbedAfter * q->needed() - std::min(start.elapsed(), q->failed.elapsed()));
-        wake.start(std::max(1, sliceOf(left)));
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+        LineClock::line().yieldFor(std::max<microseconds>(left, 1ms));
     }
 }
 
@@ -410,11 +392,6 @@ bool LinePort::waitLoop(qsizetype count, microseconds timeout, Waiting waiting)
     // Since the last byte came in (or the wait began).
     Mark quiet;
     qsizetype seen = transport_->bytesAvailable();
-    // Wakes the event loop when the time is up, so the wait can sleep in
-    // the event loop instead of spinning.
-    QTimer deadline;
-    deadline.setSingleShot(true);
-    deadline.setTimerType(Qt::PreciseTimer);
     for (;;) {
         if (!transport_->isOpen())
             return false;
@@ -430,20 +407,10 @@ bool LinePort::waitLoop(qsizetype count, microseconds timeout, Waiting waiting)
             left = std::min<microseconds>(left, *bound - quiet.elapsed());
         if (left <= microseconds(0))
             return false;
-        const int slice = sliceOf(left);
-        if (slice == 0) {
-            // Less than a millisecond: the end of a settle of a character
-            // time or two is no whole timer tick.
-            if (waiting == Waiting::Yield)
-                QCoreApplication::processEvents(QEventLoop::AllEvents);
-            else
-                transport_->waitForReadyRead(0);
-        } else if (waiting == Waiting::Yield) {
-            deadline.start(slice);
-            QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
-        } else {
-            transport_->waitForReadyRead(slice);
-        }
+        if (waiting == Waiting::Yield)
+            LineClock::line().yieldFor(left);
+        else
+            LineClock::line().blockFor(left, [this](int ms) { transport_->waitForReadyRead(ms); });
     }
 }
 
@@ -462,7 +429,8 @@ std::optional<qsizetype> LinePort::pauseWatching(qsizetype awaited, milliseconds
         const microseconds left = length - pause.elapsed();
         if (left <= microseconds(0) || !transport_->isOpen())
             break;
-        transport_->waitForReadyRead(std::max(1, sliceOf(settling ? settle_ : left)));
+        LineClock::line().blockFor(settling ? settle_ : left,
+                                   [this](int ms) { transport_->waitForReadyRead(std::max(1, ms)); });
     }
     if (!answered || pause.elapsed() - *answered <= settle_)
         return std::nullopt;

@@ -98,9 +98,20 @@ private:
     int outBufSize_ = 512;
 };
 
+std::function<std::unique_ptr<SerialTransport>()>& factory()
+{
+    static std::function<std::unique_ptr<SerialTransport>()> f;
+    return f;
+}
+
 }  // namespace
 
 std::unique_ptr<SerialTransport> makeSerialPortTransport()
 {
-    return std::make_unique<QtSerialTransport>();
+    return factory() ? factory()() : std::make_unique<QtSerialTransport>();
+}
+
+void setSerialTransportFactory(std::function<std::unique_ptr<SerialTransport>()> f)
+{
+    factory() = std::move(f);
 }

@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 // What the line needs of a serial port. The program uses QSerialPort
@@ -48,5 +49,7 @@ signals:
     void readyRead();
 };
 
-// The real port.
+// The real port, unless a test gave a factory of its own (none: the real
+// port again) for the ports made from then on.
 std::unique_ptr<SerialTransport> makeSerialPortTransport();
+void setSerialTransportFactory(std::function<std::unique_ptr<SerialTransport>()> factory);

@@ -1,9 +1,8 @@
 #include "records/RecordCollect.h"
 
 #include "link/CommandFrame.h"
+#include "link/LineClock.h"
 #include "link/SerialFormat.h"
-
-#include <QElapsedTimer>
 
 #include <algorithm>
 #include <cmath>
@@ -45,16 +44,15 @@ namespace {
 // A moment a wait must not pass, on the monotonic clock.
 class Deadline {
 public:
-    Deadline() { clock_.start(); }
     void restart(milliseconds within)
     {
-        clock_.start();
+        at_ = LineClock::now();
         within_ = within;
     }
-    milliseconds left() const { return std::max(0ms, within_ - milliseconds(clock_.elapsed())); }
+    milliseconds left() const { return std::max(0ms, within_ - duration_cast<milliseconds>(LineClock::now() - at_)); }
 
 private:
-    QElapsedTimer clock_;
+    LineClock::Time at_ = LineClock::now();
     milliseconds within_{0};
 };
 

@@ -37,7 +37,7 @@ const QDate kToday(2024, 5, 17);
 
 // The program folder and the simulator, on a day of the test's choosing.
 struct Home : LineHome {
-    explicit Home(Waits w = Waits::Line) : LineHome(w) { Clock::freeze(QDateTime(kToday, QTime(9, 0))); }
+    explicit Home(Waits w = Waits::Line, Wire on = Wire::Memory) : LineHome(w, on) { Clock::freeze(QDateTime(kToday, QTime(9, 0))); }
     ~Home() { Clock::reset(); }
 };
 
@@ -714,7 +714,7 @@ void FrmFKTest::resizesInProportion()
 // stage is saved there as a picture for a person to look at.
 void FrmFKTest::issueChangeDeleteAsAnOperator()
 {
-    Home h(Home::Waits::Short);
+    Home h(Home::Waits::Short, Home::Wire::Terminal);  // end to end
     addDoors(h, {1, 2, 5});
     h.sim.controller(1)->behaviour.silent = true;
     h.sim.setReader(1);

@@ -1,12 +1,10 @@
-// The controller routines end to end: a window's port on a pseudo-terminal,
-// the simulator answering in the controllers' place.
+// The controller routines end to end, the simulator answering in the controllers' place.
 
 #include "support/LineHome.h"
 
 #include "doors/ControllerLine.h"
 #include "session/Session.h"
 
-#include <QElapsedTimer>
 #include <QFile>
 #include <QtTest>
 
@@ -51,7 +49,7 @@ private slots:
 
 void RoutinesTest::readSysWritesTheStatusLine()
 {
-    LineHome h(LineHome::Waits::Short);
+    LineHome h(LineHome::Waits::Short);  // on the terminal, end to end
     Controller& c = h.sim.addController(5);
     c.lockDelay[0] = 7;
     c.lockDelay[1] = 70;
@@ -73,20 +71,19 @@ void RoutinesTest::readSysWritesTheStatusLine()
 
 void RoutinesTest::readSysFailureLeavesTheFile()
 {
-    LineHome h;
+    LineHome h(LineHome::Wire::Memory);
     Controller& c = h.sim.addController(5);
     writeStatusFile(kSentinel);
     LinePort comm;
 
     // Complete only after the 3 seconds.
     c.behaviour.delayMs = 3600;
-    QElapsedTimer t;
-    t.start();
+    const LineClock::Time t = LineClock::now();
     QCOMPARE(ReadSys(comm, 5, Session::lineParams()).outcome, LineOutcome::NoAnswer);
-    QVERIFY(t.elapsed() >= 2900);
+    QVERIFY(LineClock::now() - t >= std::chrono::milliseconds(2900));
     QCOMPARE(statusFile(), kSentinel);
     // The late reply is in before the next query goes out.
-    QTRY_VERIFY_WITH_TIMEOUT(!h.sim.sending(), 5000);
+    QVERIFY(LineHome::settle(5000, [&] { return !h.sim.sending(); }));
 
     // Another address answers.
     c.behaviour.delayMs = 0;
@@ -95,14 +92,13 @@ void RoutinesTest::readSysFailureLeavesTheFile()
     QCOMPARE(statusFile(), kSentinel);
 
     // Nobody at that address.
-    const LineWaitScope quick = LineWaitScope::shortWaits();
     QCOMPARE(ReadSys(comm, 6, Session::lineParams()).outcome, LineOutcome::NoAnswer);
     QCOMPARE(statusFile(), kSentinel);
 }
 
 void RoutinesTest::readSysTakesASplitReply()
 {
-    LineHome h;
+    LineHome h(LineHome::Wire::Memory);
     Controller& c = h.sim.addController(9);
     c.behaviour.splitAt = 6;
     c.behaviour.splitGapMs = 500;
@@ -131,7 +127,7 @@ void RoutinesTest::readSysRefusesAnOverlongReply()
 
 void RoutinesTest::readSysWithoutPort()
 {
-    LineHome h;
+    LineHome h(LineHome::Wire::Memory);
     writeStatusFile(kSentinel);
     Session::PortNo = 7;  // no com7 link, no such device
     LinePort comm;
@@ -159,7 +155,7 @@ void RoutinesTest::delayTimeSendsRoundedCount()
     QFETCH(int, lock);
     QFETCH(double, seconds);
     QFETCH(QByteArray, frame);
-    LineHome h;
+    LineHome h(LineHome::Wire::Memory);
     h.sim.addController(5);
     LinePort comm;
     QVERIFY(comm.open(Session::lineParams()).ok());
@@ -172,7 +168,7 @@ void RoutinesTest::delayTimeSendsRoundedCount()
 
 void RoutinesTest::delayTooLongSendsNothing()
 {
-    LineHome h;
+    LineHome h(LineHome::Wire::Memory);
     h.sim.addController(5);
     LinePort comm;
     QVERIFY(comm.open(Session::lineParams()).ok());
@@ -187,21 +183,20 @@ void RoutinesTest::delayTooLongSendsNothing()
 
 void RoutinesTest::lateEchoNeverConfirmsLaterCommand()
 {
-    LineHome h;
+    LineHome h(LineHome::Wire::Memory);
     Controller& c = h.sim.addController(5);
     c.behaviour.delayMs = 2400;
     LinePort comm;
     QVERIFY(comm.open(Session::lineParams()).ok());
     QCOMPARE(DelayTime(comm, 5, 1, 1.0), LineOutcome::Late);
     // The late echo comes in while nothing waits for it.
-    QTRY_VERIFY_WITH_TIMEOUT(!h.sim.sending(), 5000);
+    QVERIFY(LineHome::settle(5000, [&] { return !h.sim.sending(); }));
     c.behaviour.silent = true;
     // The stale byte must not end the wait: it lasts until the wait gives up.
     const LineWaitScope quick = LineWaitScope::shortWaits();
-    QElapsedTimer t;
-    t.start();
+    const LineClock::Time t = LineClock::now();
     QCOMPARE(ClearRecords(comm, 5), LineOutcome::NoAnswer);
-    QVERIFY(t.elapsed() >= LineWaitScope::kShort.count());
+    QVERIFY(LineClock::now() - t >= LineWaitScope::kShort);
 }
 
 // The first command's answer comes late or with bytes not its own, and the next one's frame is lost: nothing acknowledges it.
@@ -218,7 +213,7 @@ void RoutinesTest::noAnswerOfOneCommandAcknowledgesTheNext_data()
 void RoutinesTest::noAnswerOfOneCommandAcknowledgesTheNext()
 {
     QFETCH(QString, fault);
-    LineHome h;
+    LineHome h(LineHome::Wire::Memory);
     h.sim.addController(8);
     h.sim.addController(9);
     h.sim.command(fault);
@@ -232,7 +227,7 @@ void RoutinesTest::noAnswerOfOneCommandAcknowledgesTheNext()
 
 void RoutinesTest::clearControllerClearsBoth()
 {
-    LineHome h;
+    LineHome h(LineHome::Wire::Memory);
     h.sim.addController(0);
     h.sim.command(QStringLiteral("records 0 20"));
     h.sim.controller(0)->cards.append(CardEntry{QStringLiteral("000001"), QStringLiteral("0000000001"), {}});
@@ -249,7 +244,7 @@ void RoutinesTest::clearControllerClearsBoth()
 
 void RoutinesTest::clearControllerStopsAtSilence()
 {
-    LineHome h(LineHome::Waits::Short);
+    LineHome h(LineHome::Wire::Memory, LineHome::Waits::Short);
     h.sim.addController(99).behaviour.wrongAddress = true;
     LinePort comm;
     QVERIFY(comm.open(Session::lineParams()).ok());
@@ -267,7 +262,7 @@ void RoutinesTest::clearControllerStopsAtSilence()
 
 void RoutinesTest::openLockOpensTheChosenLock()
 {
-    LineHome h(LineHome::Waits::Short);
+    LineHome h(LineHome::Wire::Memory, LineHome::Waits::Short);
     h.sim.addController(0);
     LinePort comm;
     QVERIFY(comm.open(Session::lineParams()).ok());

@@ -1,16 +1,16 @@
 #pragma once
-// A program folder with the delivered database, a controller simulator on
-// a pseudo-terminal reached through the folder's com<N> link, the session
-// pointing at that port, and a prompter that records every box. With
-// Waits::Short a silent controller gives up its wait after
-// LineWaitScope::kShort; replies that come later than that need the
-// line's own waits (the default).
+// A program folder with the delivered database, a controller simulator
+// reached through the folder's com<N> link (on a pseudo-terminal, or with
+// Wire::Memory in memory on a clock the test drives), the session pointing
+// at that port, and a prompter that records every box. With Waits::Short a
+// silent controller gives up its wait after LineWaitScope::kShort; replies
+// that come later than that need the line's own waits (the default).
 
 #include "support/Controls.h"
 #include "support/LineWaitScope.h"
 #include "session/Session.h"
+#include "doorsim/MemoryLine.h"  // and the simulator
 #include "doorsim/PseudoTerminal.h"
-#include "doorsim/Simulator.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TestHome.h"
 
@@ -39,17 +39,22 @@ public:
 struct LineHome {
     static constexpr int kPort = 3;
     enum class Waits { Line, Short };
+    enum class Wire { Terminal, Memory };
 
     LineWaitScope waits;
     TestHome home;
     Simulator sim;
+    std::optional<MemoryLine> wire;
     HookedPrompter prompts;
 
-    explicit LineHome(Waits w = Waits::Line)
+    explicit LineHome(Wire on, Waits w = Waits::Line) : LineHome(w, on) {}
+    explicit LineHome(Waits w = Waits::Line, Wire on = Wire::Terminal)
         : waits(w == Waits::Short ? std::optional(LineWaitScope::kShort) : std::nullopt)
     {
         QString why;
-        if (!sim.start(&why) || !sim.makeLink(home.path(), kPort, &why))
+        if (on == Wire::Memory)
+            wire.emplace(sim, home.path(), kPort);
+        else if (!sim.start(&why) || !sim.makeLink(home.path(), kPort, &why))
             qFatal("simulator: %s", qPrintable(why));
         Session::PortNo = kPort;
         Session::CommSettings = QStringLiteral("9600,n,8,1");
@@ -57,8 +62,12 @@ struct LineHome {
         Session::OutBufSize = 512;
     }
 
-    // Lets late replies arrive (or not) before the test looks.
-    static void settle(int ms = 100) { QTest::qWait(ms); }
+    // Lets the line's time pass, for late replies, until `done` holds or `ms` are up.
+    static bool settle(int ms = 100, const std::function<bool()>& done = [] { return false; })
+    {
+        DrivenLineClock* c = DrivenLineClock::current();
+        return c ? c->advanceUntil(done, std::chrono::milliseconds(ms)) : QTest::qWaitFor(done, ms);
+    }
 };
 
 

@@ -198,11 +198,7 @@ QByteArray StoredRecord::bytes() const
 
 // ---- Controller ----
 
-Controller::Controller(quint8 a) : address(a)
-{
-    openSince_[0].invalidate();
-    openSince_[1].invalidate();
-}
+Controller::Controller(quint8 a) : address(a) {}
 
 QDateTime Controller::clock() const
 {
@@ -227,13 +223,13 @@ bool Controller::lockOpen(int lock) const
     const int i = lock == 2 ? 1 : 0;
     if (force[i] != Force::None)
         return force[i] == Force::Open;
-    return openSince_[i].isValid() && openSince_[i].elapsed() < openForMs_[i];
+    return openSince_[i] && LineClock::now() - *openSince_[i] < std::chrono::milliseconds(openForMs_[i]);
 }
 
 void Controller::openLock(int lock)
 {
     const int i = lock == 2 ? 1 : 0;
-    openSince_[i].start();
+    openSince_[i] = LineClock::now();
     // At least a moment, so that a lock with a delay of 0 is still seen
     // open by a poll that comes right after the pass.
     openForMs_[i] = std::max<qint64>(lockDelay[i] * 1000 / 14, 500);

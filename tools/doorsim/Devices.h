@@ -1,8 +1,9 @@
 #pragma once
+#include "link/LineClock.h"
+
 #include <QByteArray>
 #include <QDate>
 #include <QDateTime>
-#include <QElapsedTimer>
 #include <QJsonObject>
 #include <QList>
 #include <QString>
@@ -136,7 +137,7 @@ private:
     qint64 clockOffsetMs_ = 0;
     std::optional<int> weekdaySet_;
     QDate weekdaySetOn_;
-    QElapsedTimer openSince_[2];
+    std::optional<LineClock::Time> openSince_[2];  // on the line's clock
     qint64 openForMs_[2] = {0, 0};
 };
 

@@ -18,7 +18,7 @@ namespace {
 // The PC writes a frame in one piece. Bytes of an unfinished frame that
 // wait this long for the rest are given up, so that a cut frame or a
 // stray byte cannot swallow the start of the next frame.
-constexpr int kStaleInputMs = 50;
+constexpr std::chrono::milliseconds kStaleInput{50};
 
 QString hex(const QByteArray& a)
 {
@@ -50,25 +50,29 @@ std::optional<int> number(const QString& word, int low, int high)
 
 }  // namespace
 
-Simulator::Simulator(QObject* parent) : QObject(parent), outTimer_(this)
+Simulator::Simulator(QObject* parent)
+    : QObject(parent), outTimer_([this] { pump(); }, this), chatter_([this] { chatter(); }, this)
 {
-    outTimer_.setSingleShot(true);
-    outTimer_.setTimerType(Qt::PreciseTimer);
-    connect(&outTimer_, &QTimer::timeout, this, &Simulator::pump);
-    chatter_.setTimerType(Qt::PreciseTimer);
-    connect(&chatter_, &QTimer::timeout, this, [this] {
-        if (pty_.isOpen())
-            pty_.writeSome(QByteArray(1, static_cast<char>(chatterByte_)));
-    });
 }
 
 void Simulator::setChatter(int everyMs, quint8 byte)
 {
     chatterByte_ = byte;
+    chatterEvery_ = std::chrono::milliseconds(std::max(0, everyMs));
     if (everyMs > 0)
-        chatter_.start(everyMs);
+        chatter_.startIn(chatterEvery_);
     else
         chatter_.stop();
+}
+
+void Simulator::chatter()
+{
+    const QByteArray stray(1, static_cast<char>(chatterByte_));
+    if (output_)
+        output_(stray);
+    else if (pty_.isOpen())
+        pty_.writeSome(stray);
+    chatter_.startAt(chatter_.at() + chatterEvery_);
 }
 
 Simulator::~Simulator()
@@ -194,13 +198,18 @@ bool Simulator::layCard(const QString& physical)
 void Simulator::onReadable()
 {
     const QByteArray bytes = pty_.readAvailable();
-    if (bytes.isEmpty())
-        return;
-    if (!in_.isEmpty() && lastInput_.isValid() && lastInput_.elapsed() > kStaleInputMs) {
+    if (!bytes.isEmpty())
+        receive(bytes);
+}
+
+void Simulator::receive(const QByteArray& bytes)
+{
+    const LineClock::Time now = LineClock::now();
+    if (!in_.isEmpty() && lastInput_ && now - *lastInput_ > kStaleInput) {
         emit log(QStringLiteral("<- dropped %1").arg(hex(in_)));
         in_.clear();
     }
-    lastInput_.start();
+    lastInput_ = now;
     in_.append(bytes);
     takeFrames();
 }
@@ -274,16 +283,13 @@ void Simulator::queueReply(QByteArray reply, const Behaviour& b, qsizetype frame
         out_.append({reply, 0, b.paced});
     if (strayAfter)
         out_.append({QByteArray(1, static_cast<char>(b.strayByte)), qint64(b.strayAfterMs) * 1000, false});
-    if (!outTimer_.isActive() && !writeNotifier_->isEnabled())
+    if (!outTimer_.isActive() && !(writeNotifier_ && writeNotifier_->isEnabled()))
         pump();
 }
 
-// To the nearest millisecond: a wake-up a little early finds the byte not
-// yet due and comes back at once, so that bytes leave on time rather than
-// up to a millisecond late each.
 void Simulator::schedule(qint64 usecs)
 {
-    outTimer_.start(static_cast<int>(std::max<qint64>(0, (usecs + 500) / 1000)));
+    outTimer_.startIn(LineClock::Time(std::max<qint64>(0, usecs)));
 }
 
 void Simulator::pump()
@@ -292,25 +298,28 @@ void Simulator::pump()
         const Chunk& c = out_.first();
         if (!headStarted_) {
             headStarted_ = true;
-            headClock_.start();
+            headAt_ = LineClock::now();
             headSent_ = 0;
         }
-        const qint64 sinceUs = headClock_.nsecsElapsed() / 1000 - c.delayUs;
+        const qint64 sinceUs = (LineClock::now() - headAt_).count() - c.delayUs;
         if (sinceUs < 0) {
             schedule(-sinceUs);
             return;
         }
         qsizetype allowed = c.bytes.size() - headSent_;
-        const double usPerByte = 10.0 * 1e6 / baud_;
+        // In whole microseconds, so that the moment the next byte is due
+        // is one at which it counts as due.
+        const auto byteDueAt = [this](qint64 bytes) { return (bytes * 10'000'000 + baud_ - 1) / baud_; };
         if (c.paced) {
-            const qsizetype due = std::min<qsizetype>(c.bytes.size(), static_cast<qsizetype>(std::floor(sinceUs / usPerByte)));
+            const qsizetype due = std::min<qsizetype>(c.bytes.size(), sinceUs * baud_ / 10'000'000);
             allowed = due - headSent_;
             if (allowed <= 0) {
-                schedule(static_cast<qint64>((headSent_ + 1) * usPerByte) - sinceUs);
+                schedule(byteDueAt(headSent_ + 1) - sinceUs);
                 return;
             }
         }
-        const qint64 n = pty_.writeSome(c.bytes.mid(headSent_, allowed));
+        const QByteArray part = c.bytes.mid(headSent_, allowed);
+        const qint64 n = output_ ? (output_(part), part.size()) : pty_.writeSome(part);
         if (n < 0) {
             out_.clear();
             headStarted_ = false;
@@ -327,7 +336,7 @@ void Simulator::pump()
             headStarted_ = false;
             continue;
         }
-        schedule(static_cast<qint64>((headSent_ + 1) * usPerByte) - sinceUs);
+        schedule(byteDueAt(headSent_ + 1) - sinceUs);
         return;
     }
 }

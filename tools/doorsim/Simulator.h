@@ -1,14 +1,14 @@
 #pragma once
 #include "doorsim/Devices.h"
 #include "doorsim/PseudoTerminal.h"
+#include "link/LineClock.h"
 
-#include <QElapsedTimer>
 #include <QJsonObject>
 #include <QList>
 #include <QMap>
 #include <QObject>
-#include <QTimer>
 
+#include <functional>
 #include <optional>
 
 class QSocketNotifier;
@@ -20,7 +20,8 @@ class QSocketNotifier;
 //
 // It runs on the event loop of the thread that created it: a test drives
 // it simply by running its own event loop (an exchange's wait does), and
-// the doorsim program runs it on its main loop.
+// the doorsim program runs it on its main loop. Its delays are on the
+// line's clock (LineClock), as the waits of the ports are.
 class Simulator : public QObject {
     Q_OBJECT
 public:
@@ -29,8 +30,13 @@ public:
 
     bool start(QString* error = nullptr);
     void stop();
-    bool isRunning() const { return pty_.isOpen(); }
+    bool isRunning() const { return pty_.isOpen() || output_; }
     QString slavePath() const { return pty_.slavePath(); }
+
+    // The program's end in memory instead of on the terminal (MemoryLine):
+    // what the program wrote, and where the replies go.
+    void receive(const QByteArray& bytes);
+    void setOutput(std::function<void(const QByteArray&)> output) { output_ = std::move(output); }
 
     // Makes `folder`/com<portNo> a symbolic link to the terminal, replacing
     // a link of that name. The link is removed again by stop().
@@ -96,6 +102,7 @@ private:
     void dispatch(const QByteArray& frame);
     void queueReply(QByteArray reply, const Behaviour& behaviour, qsizetype frameBytes);
     void pump();
+    void chatter();
     void schedule(qint64 usecs);
     Behaviour* behaviourOf(const QString& who);
 
@@ -103,16 +110,18 @@ private:
     QSocketNotifier* readNotifier_ = nullptr;
     QSocketNotifier* writeNotifier_ = nullptr;
     QByteArray in_;
-    QElapsedTimer lastInput_;
+    std::optional<LineClock::Time> lastInput_;
     QMap<quint8, Controller> controllers_;
     std::optional<Reader> reader_;
     int baud_ = 9600;
     QList<Chunk> out_;
     bool headStarted_ = false;
-    QElapsedTimer headClock_;
+    LineClock::Time headAt_{0};
     qsizetype headSent_ = 0;
-    QTimer outTimer_;
-    QTimer chatter_;
+    LineTimer outTimer_;
+    std::function<void(const QByteArray&)> output_;
+    LineTimer chatter_;
+    LineClock::Time chatterEvery_{0};
     quint8 chatterByte_ = 0xFF;
     QList<QByteArray> frames_;
     QStringList links_;

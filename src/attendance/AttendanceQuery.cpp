@@ -4,6 +4,7 @@
 #include "db/DateText.h"
 #include "db/NumberText.h"
 #include "db/NameKey.h"
+#include "db/QueryWays.h"
 #include "db/Transaction.h"
 
 #include <QRegularExpression>
@@ -15,14 +16,6 @@ namespace AttendanceQuery {
 namespace {
 
 enum Column { Name, Card, Day, Time1, Time2, Time3, Time4, Hours, Late, LeftEarly, Absent, Department, Position };
-
-QStringList distinct(QSqlDatabase db, const QString& field)
-{
-    NameKey::fill(db, QStringLiteral("people"));
-    return BoundQuery::distinctColumn(
-        db, QStringLiteral("SELECT DISTINCT %1 FROM people ORDER BY %2")
-                .arg(field, field == QStringLiteral("姓名") ? QStringLiteral("name_key") : field));
-}
 
 // "8:5", "08:05" and "08:05:09" are times; anything else is not.
 QTime typedTime(const QString& text)
@@ -70,36 +63,59 @@ Statement nothing()
 
 namespace {
 
-Statement select(const Filter& f, const QString& columns)
+Statement select(QSqlDatabase db, const Filter& f, const QString& columns)
 {
+    struct Term {
+        bool on;
+        QString sql;
+        QVariantList values;
+        QString index;  // its own index
+        bool leads;     // it leads the order's index
+    };
+    QVariantList days{DateText::bindDate(f.first)};
+    if (f.first != f.last)
+        days << DateText::bindDate(f.last);
+    // Departments are one whatever the case of their letters.
+    const Term terms[] = {
+        {f.byDate, days.size() == 1 ? QStringLiteral("日期 = ?") : QStringLiteral("日期 BETWEEN ? AND ?"), days,
+         QStringLiteral("datakq_day"),
+         f.order == 0 || (f.order == 1 && f.byCard) || (f.order == 2 && f.byDepartment)},
+        {f.byCard, QStringLiteral("卡号 = ?"), {f.card.trimmed()}, QStringLiteral("sqlite_autoindex_datakq_1"), f.order == 1},
+        {f.byName, QStringLiteral("姓名 = ?"), {f.name.trimmed()}, QStringLiteral("datakq_name"), false},
+        {f.byDepartment, QStringLiteral("部门 = ? COLLATE NOCASE"), {f.department.trimmed()},
+         QStringLiteral("datakq_department"), f.order == 2},
+    };
+    // A filter's own index seeks the day range after it.
+    QList<QueryWays::Way> ways;
+    QList<const Term*> wayTerms;
+    for (const Term& t : terms)
+        if (t.on) {
+            QueryWays::Way w{QStringLiteral("datakq INDEXED BY ") + t.index, {t.sql}, t.values};
+            if (f.byDate && &t != &terms[0]) {
+                w.where << terms[0].sql;
+                w.values << terms[0].values;
+            }
+            ways << w;
+            wayTerms << &t;
+        }
+    // A filter that keeps few is read by its own index and sorted; else
+    // each row of the order's own index is tested against the filters
+    // that do not lead it, not gathered and sorted whole.
+    const std::optional<qsizetype> few = QueryWays::fewest(db, ways);
+    const bool walk = f.order >= 0 && !few;
     Statement s;
     QStringList where;
-    if (f.byDate) {
-        if (f.first == f.last) {
-            where << QStringLiteral("日期 = ?");
-            s.values << DateText::bindDate(f.first);
-        } else {
-            // In another order a range of days is tested on each row of
-            // that order's index, not gathered and sorted whole.
-            where << (f.order > 0 ? QStringLiteral("+") : QString()) + QStringLiteral("日期 BETWEEN ? AND ?");
-            s.values << DateText::bindDate(f.first) << DateText::bindDate(f.last);
+    for (const Term& t : terms)
+        if (t.on) {
+            where << (walk && !t.leads ? QStringLiteral("+") : QString()) + t.sql;
+            s.values << t.values;
         }
-    }
-    const struct {
-        bool on;
-        const char* field;
-        const QString& value;
-    } texts[] = {{f.byCard, "卡号", f.card}, {f.byName, "姓名", f.name}, {f.byDepartment, "部门", f.department}};
-    for (const auto& t : texts) {
-        if (!t.on)
-            continue;
-        where << QString::fromUtf8(t.field) + QStringLiteral(" = ?");
-        s.values << t.value.trimmed();
-    }
     s.sql = QStringLiteral("SELECT %1 FROM datakq").arg(columns);
+    if (few)
+        s.sql += QStringLiteral(" INDEXED BY ") + wayTerms.at(*few)->index;
     if (!where.isEmpty())
         s.sql += QStringLiteral(" WHERE ") + where.join(QStringLiteral(" AND "));
-    static const char* orders[] = {" ORDER BY 日期, 卡号", " ORDER BY 卡号, 日期", " ORDER BY 部门, 日期",
+    static const char* orders[] = {" ORDER BY 日期, 卡号", " ORDER BY 卡号, 日期", " ORDER BY 部门 COLLATE NOCASE, 日期",
                                    " ORDER BY name_key, 日期"};
     if (f.order >= 0 && f.order < int(std::size(orders)))
         s.sql += QString::fromUtf8(orders[f.order]);
@@ -108,15 +124,15 @@ Statement select(const Filter& f, const QString& columns)
 
 }  // namespace
 
-Statement statement(const Filter& f)
+Statement statement(QSqlDatabase db, const Filter& f)
 {
-    return select(f, fields().join(QStringLiteral(", ")));
+    return select(db, f, fields().join(QStringLiteral(", ")));
 }
 
 QSqlQuery gridQuery(QSqlDatabase db, const Filter& f)
 {
     NameKey::fill(db, QStringLiteral("datakq"));
-    const Statement s = select(f, fields().join(QStringLiteral(", ")) + QStringLiteral(", rowid"));
+    const Statement s = select(db, f, fields().join(QStringLiteral(", ")) + QStringLiteral(", rowid"));
     return BoundQuery::scrollable(db, s.sql, s.values);
 }
 
@@ -141,19 +157,22 @@ QStringList captions()
             QStringLiteral("职位")};
 }
 
-QStringList departments(QSqlDatabase db)
+QSqlQuery choices(QSqlDatabase db, Choices which)
 {
-    return distinct(db, QStringLiteral("部门"));
-}
-
-QStringList cards(QSqlDatabase db)
-{
-    return distinct(db, QStringLiteral("卡号"));
-}
-
-QStringList names(QSqlDatabase db)
-{
-    return distinct(db, QStringLiteral("姓名"));
+    // Each list is read along its own index, so that its first rows come
+    // at once; the names by pinyin.
+    QString sql;
+    switch (which) {
+    case Choices::Departments:
+        sql = QStringLiteral("SELECT DISTINCT 部门 FROM people WHERE trim(部门) <> '' ORDER BY 部门");
+        break;
+    case Choices::Cards: sql = QStringLiteral("SELECT DISTINCT 卡号 FROM people WHERE trim(卡号) <> '' ORDER BY 卡号"); break;
+    case Choices::Names:
+        NameKey::fill(db, QStringLiteral("people"));
+        sql = QStringLiteral("SELECT DISTINCT 姓名 FROM people WHERE trim(姓名) <> '' ORDER BY name_key");
+        break;
+    }
+    return BoundQuery::scrollable(db, sql, {});
 }
 
 ReportStaging report(QSqlDatabase db)

@@ -37,7 +37,8 @@ struct Statement {
     QVariantList values;
 };
 // The rows of a filter, with the grid's columns. No filter: every row.
-Statement statement(const Filter& filter);
+// What the filters keep in `db` decides how the statement reads them.
+Statement statement(QSqlDatabase db, const Filter& filter);
 // The same rows for the grid, executed on `db`: each with its identity
 // after the columns, names sorted by fresh keys.
 QSqlQuery gridQuery(QSqlDatabase db, const Filter& filter);
@@ -50,10 +51,10 @@ QStringList orderItems();
 QStringList fields();
 QStringList captions();
 
-// The lists to pick from, from the personnel table (blank values left out).
-QStringList departments(QSqlDatabase db);
-QStringList cards(QSqlDatabase db);
-QStringList names(QSqlDatabase db);
+// The lists to pick from, from the personnel table (blank values left
+// out), as executed statements for lazily loading lists.
+enum class Choices { Departments, Cards, Names };
+QSqlQuery choices(QSqlDatabase db, Choices which);
 
 // Copies the rows of a statement into `datakqPT`, in its order, for the
 // report "drkq.rpt".

@@ -11,6 +11,7 @@
 #include "ui/InputFilters.h"
 #include "ui/Prompter.h"
 #include "ui/Buttons.h"
+#include "ui/ChoiceBoxes.h"
 #include "ui/FileDialogs.h"
 #include "ui/Resize.h"
 
@@ -37,13 +38,11 @@ namespace {
 
 constexpr int kRows = 16;
 
-QComboBox* comboBox(QWidget* parent, const char* name)
+// The lists are read when the operator first uses them, a page at a
+// time: years of records must not hold the window's opening.
+QComboBox* comboBox(QWidget* parent, const char* name, QSqlQuery (*choices)(QSqlDatabase))
 {
-    auto* c = new QComboBox(parent);
-    c->setObjectName(QString::fromLatin1(name));
-    TypedInput::typedOnly(c);
-    InputFilters::enterMovesOn(c->lineEdit());
-    return c;
+    return ChoiceBoxes::choices(parent, name, [choices] { return choices(Session::db()); });
 }
 
 }  // namespace
@@ -83,12 +82,6 @@ FrmMon::FrmMon(QWidget* parent) : QDialog(parent)
         Prompt::inform(this, error.isEmpty() ? QStringLiteral("请先设置上下班时间！")
                                              : QStringLiteral("读取上下班时间出错：%1").arg(error));
     }
-    cka_->addItems(MonthlySheet::cards(db));
-    cna_->addItems(MonthlySheet::names(db));
-    for (QComboBox* c : {cka_, cna_}) {
-        c->setCurrentIndex(-1);
-        c->setEditText(QString());
-    }
 }
 
 void FrmMon::buildControls()
@@ -96,10 +89,10 @@ void FrmMon::buildControls()
     option1_ = new QRadioButton(QStringLiteral("按卡号"), this);
     option1_->setObjectName(QStringLiteral("Option1"));
     option1_->setChecked(true);
-    cka_ = comboBox(this, "Cka");
+    cka_ = comboBox(this, "Cka", &MonthlySheet::cards);
     option2_ = new QRadioButton(QStringLiteral("按姓名"), this);
     option2_->setObjectName(QStringLiteral("Option2"));
-    cna_ = comboBox(this, "Cna");
+    cna_ = comboBox(this, "Cna", &MonthlySheet::names);
     auto* monthLabel = new QLabel(QStringLiteral("年月："), this);
     dtp_ = DateTimeBoxes::date(this);
     dtp_->setObjectName(QStringLiteral("DTP"));

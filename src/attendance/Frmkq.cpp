@@ -10,6 +10,7 @@
 #include "db/Clock.h"
 #include "session/Session.h"
 #include "ui/BusyCursor.h"
+#include "ui/ChoiceBoxes.h"
 #include "ui/InputFilters.h"
 #include "ui/Prompter.h"
 #include "ui/Buttons.h"
@@ -68,11 +69,18 @@ Frmkq::Frmkq(QWidget* parent) : QDialog(parent)
     for (QDateEdit* d : {t1s_, t1e_})
         d->setDate(Clock::today());
     cck_[2] = checkBox(filters, 2, QStringLiteral("卡号"));
-    cka_ = comboBox(filters, "Cka", AttendanceQuery::cards(db));
+    // The lists are read when the operator first uses them, a page at a
+    // time: 200,000 people must not hold the window's opening.
+    const auto list = [&](const char* name, AttendanceQuery::Choices which) {
+        QComboBox* c = ChoiceBoxes::choices(filters, name, [db, which] { return AttendanceQuery::choices(db, which); });
+        c->setMinimumWidth(100);
+        return c;
+    };
+    cka_ = list("Cka", AttendanceQuery::Choices::Cards);
     cck_[4] = checkBox(filters, 4, QStringLiteral("姓名"));
-    cna_ = comboBox(filters, "Cna", AttendanceQuery::names(db));
+    cna_ = list("Cna", AttendanceQuery::Choices::Names);
     cck_[1] = checkBox(filters, 1, QStringLiteral("部门"));
-    cbm_ = comboBox(filters, "Cbm", AttendanceQuery::departments(db));
+    cbm_ = list("Cbm", AttendanceQuery::Choices::Departments);
     corder_ = comboBox(filters, "Corder", AttendanceQuery::orderItems());
     corder_->setEditText(QStringLiteral("排序方法"));
 
@@ -150,7 +158,7 @@ void Frmkq::showRows(const AttendanceQuery::Filter& f)
         Prompt::exclaim(this, QStringLiteral("查询考勤数据出错：%1").arg(error));
         return;
     }
-    querySql_ = AttendanceQuery::statement(f);
+    querySql_ = AttendanceQuery::statement(Session::db(), f);
 }
 
 void Frmkq::query()

@@ -107,16 +107,16 @@ Month month(QSqlDatabase db, By by, const QString& who, int year, int month)
     return out;
 }
 
-QStringList cards(QSqlDatabase db)
+QSqlQuery cards(QSqlDatabase db)
 {
-    return BoundQuery::distinctAlongIndex(db, QStringLiteral("data"), QStringLiteral("卡号"));
+    return BoundQuery::scrollable(db, QStringLiteral("SELECT DISTINCT 卡号 FROM data WHERE 卡号 IS NOT NULL ORDER BY 卡号"), {});
 }
 
-QStringList names(QSqlDatabase db)
+QSqlQuery names(QSqlDatabase db)
 {
     NameKey::fill(db, QStringLiteral("datakq"));
-    return BoundQuery::firstColumn(
-        db, QStringLiteral("SELECT DISTINCT 姓名 FROM datakq WHERE trim(姓名) <> '' ORDER BY name_key"));
+    return BoundQuery::scrollable(
+        db, QStringLiteral("SELECT DISTINCT 姓名 FROM datakq WHERE trim(姓名) <> '' ORDER BY name_key"), {});
 }
 
 QString caption(Mark m)

@@ -6,6 +6,7 @@
 #include <QDate>
 #include <QList>
 #include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QString>
 #include <QStringList>
 
@@ -56,9 +57,11 @@ struct Month {
 // one month.
 Month month(QSqlDatabase db, By by, const QString& who, int year, int month);
 
-// Cards that have door-open records, and names with attendance rows.
-QStringList cards(QSqlDatabase db);
-QStringList names(QSqlDatabase db);
+// Cards that have door-open records, and names with attendance rows, as
+// executed statements for lazily loading lists, each read along an index
+// so that its first rows come at once.
+QSqlQuery cards(QSqlDatabase db);
+QSqlQuery names(QSqlDatabase db);
 
 enum class Mark { Late, LeftEarly, Leave, Absent, Overtime };
 QString caption(Mark m);

@@ -6,7 +6,7 @@
 #include "reports/ReportPrint.h"
 
 #include "db/QueryGridModel.h"
-#include "cards/CardQueryBoxes.h"
+#include "ui/ChoiceBoxes.h"
 #include "session/Session.h"
 #include "ui/BusyCursor.h"
 #include "ui/InputFilters.h"
@@ -46,14 +46,14 @@ FrmFKXXCX::FrmFKXXCX(QWidget* parent) : QDialog(parent), db_(Session::db())
     Label1_1 = new QLabel(QStringLiteral("请选择查询项目："), this);
     Label1_1->setObjectName(QStringLiteral("Label1_1"));
     Cck_3 = filterBox(this, "Cck_3", QStringLiteral("大厦"));
-    Cbm = CardQueryBoxes::choices(this, "Cbm", list(Choices::Departments));
+    Cbm = ChoiceBoxes::choices(this, "Cbm", list(Choices::Departments));
     Cck_0 = filterBox(this, "Cck_0", QStringLiteral("姓名"));
-    Txm = CardQueryBoxes::choices(this, "Txm", list(Choices::Names));
+    Txm = ChoiceBoxes::choices(this, "Txm", list(Choices::Names));
     Cck_1 = filterBox(this, "Cck_1", QStringLiteral("地址"));
-    Cdoor = CardQueryBoxes::choices(this, "Cdoor", list(Choices::Addresses));
+    Cdoor = ChoiceBoxes::choices(this, "Cdoor", list(Choices::Addresses));
     TypedInput::digitsOnly(Cdoor);
     Cck_2 = filterBox(this, "Cck_2", QStringLiteral("卡号"));
-    Tka = CardQueryBoxes::choices(this, "Tka", list(Choices::Cards));
+    Tka = ChoiceBoxes::choices(this, "Tka", list(Choices::Cards));
     TypedInput::digitsOnly(Tka);
 
     Label1_0 = new QLabel(QStringLiteral("请选择排序方法："), this);

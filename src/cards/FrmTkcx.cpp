@@ -6,7 +6,7 @@
 
 #include "reports/ReportPrint.h"
 
-#include "cards/CardQueryBoxes.h"
+#include "ui/ChoiceBoxes.h"
 #include "cards/RemovedCardModel.h"
 #include "db/Clock.h"
 #include "session/Session.h"
@@ -63,9 +63,9 @@ FrmTkcx::FrmTkcx(QWidget* parent) : QDialog(parent), db_(Session::db())
         l->setObjectName(QStringLiteral("Label1_%1").arg(labelOf[i]));
         l->installEventFilter(this);
     }
-    Cbm = CardQueryBoxes::choices(this, "Cbm", list(Choices::Departments));
-    Cxm = CardQueryBoxes::choices(this, "Cxm", list(Choices::Names));
-    Ckh = CardQueryBoxes::choices(this, "Ckh", list(Choices::Cards));
+    Cbm = ChoiceBoxes::choices(this, "Cbm", list(Choices::Departments));
+    Cxm = ChoiceBoxes::choices(this, "Cxm", list(Choices::Names));
+    Ckh = ChoiceBoxes::choices(this, "Ckh", list(Choices::Cards));
     TypedInput::digitsOnly(Ckh);
 
     const QDate today = Clock::now().date();

@@ -5,17 +5,13 @@
 #include "cards/CardStateWords.h"
 #include "db/BoundQuery.h"
 #include "db/NameKey.h"
+#include "db/QueryWays.h"
 
 #include <QVariantList>
 
 namespace IssuedCardQuery {
 
 namespace {
-
-QString from()
-{
-    return QStringLiteral(" FROM faka JOIN people ON faka.卡号 = people.卡号");
-}
 
 // The address of a set address filter, when it is one.
 std::optional<int> addressOf(const QString& text)
@@ -25,34 +21,56 @@ std::optional<int> addressOf(const QString& text)
     return NumberText::address(text);
 }
 
-QString whereAndOrder(const Filter& f, QVariantList& values)
+// The tables, conditions and order of a filter.
+QString fromWhereAndOrder(QSqlDatabase db, const Filter& f, QVariantList& values)
 {
-    // A department or an address may hold most cards: in an order of
-    // another field each row of the order's index is tested ("+" keeps the
-    // database from gathering the filter's rows by their own index and
-    // sorting them all first).
-    const bool sorted = f.order != Order::Engine;
-    const QString test = sorted ? QStringLiteral("+") : QString();
-    QStringList terms;
-    if (f.department) {
-        terms << test + QStringLiteral("people.部门 = ?");
-        values << f.department->trimmed();
+    struct Term {
+        bool on;
+        QString sql;
+        QVariant value;
+        QString table;  // the table whose index seeks it
+        bool seek;      // sought, not tested, when the rows are walked in order
+    };
+    // Departments are one whatever the case of their letters.
+    const Term terms[] = {
+        {bool(f.department), QStringLiteral("people.部门 = ? COLLATE NOCASE"), f.department.value_or(QString()).trimmed(),
+         QStringLiteral("people INDEXED BY people_department_nocase"), false},
+        {bool(f.name), QStringLiteral("people.姓名 = ?"), f.name.value_or(QString()).trimmed(),
+         QStringLiteral("people INDEXED BY people_name"), true},
+        {bool(f.address), QStringLiteral("faka.地址 = ?"), addressOf(f.address.value_or(QString())).value_or(-1),
+         QStringLiteral("faka INDEXED BY sqlite_autoindex_faka_1"), f.order == Order::Address},
+        {bool(f.card), QStringLiteral("faka.卡号 = ?"), f.card.value_or(QString()).trimmed(),
+         QStringLiteral("faka INDEXED BY faka_kh"), true},
+    };
+    QList<QueryWays::Way> ways;
+    QList<const Term*> wayTerms;
+    for (const Term& t : terms)
+        if (t.on) {
+            ways << QueryWays::Way{t.table, {t.sql}, {t.value}};
+            wayTerms << &t;
+        }
+    const std::optional<qsizetype> few = QueryWays::fewest(db, ways);
+    const QString join = QStringLiteral(" ON faka.卡号 = people.卡号");
+    QString sql = QStringLiteral(" FROM faka JOIN people") + join;
+    if (few) {
+        // The few rows of one filter, from its own index, then sorted.
+        const QString& table = wayTerms.at(*few)->table;
+        sql = QStringLiteral(" FROM ") + table +
+              (table.startsWith(QLatin1String("people")) ? QStringLiteral(" CROSS JOIN faka") : QStringLiteral(" CROSS JOIN people")) +
+              join;
     }
-    if (f.name) {
-        terms << QStringLiteral("people.姓名 = ?");
-        values << f.name->trimmed();
-    }
-    if (f.address) {
-        terms << (f.order == Order::Address ? QString() : test) + QStringLiteral("faka.地址 = ?");
-        values << addressOf(*f.address).value_or(-1);
-    }
-    if (f.card) {
-        terms << QStringLiteral("faka.卡号 = ?");
-        values << f.card->trimmed();
-    }
-    QString sql;
-    if (!terms.isEmpty())
-        sql = QStringLiteral(" WHERE ") + terms.join(QStringLiteral(" AND "));
+    // Many rows: in an order of another field each row of the order's
+    // index is tested ("+" keeps the database from gathering the filter's
+    // rows by their own index and sorting them all first).
+    const bool walk = f.order != Order::Engine && !few;
+    QStringList where;
+    for (const Term& t : terms)
+        if (t.on) {
+            where << (walk && !t.seek ? QStringLiteral("+") : QString()) + t.sql;
+            values << t.value;
+        }
+    if (!where.isEmpty())
+        sql += QStringLiteral(" WHERE ") + where.join(QStringLiteral(" AND "));
     switch (f.order) {
     case Order::Engine: break;
     // Each follows an index: the holders' names walk people first.
@@ -107,13 +125,13 @@ QStringList gridCaptions()
 QSqlQuery gridQuery(QSqlDatabase db, const Filter& filter)
 {
     QVariantList values;
-    const QString tail = whereAndOrder(filter, values);
     NameKey::fill(db, QStringLiteral("people"));
+    const QString tail = fromWhereAndOrder(db, filter, values);
     const QString select =
         QStringLiteral("SELECT people.姓名, faka.卡号, faka.地址, faka.ctrl_state1, faka.ctrl_state2, "
                        "faka.开始日期, faka.截止日期, faka.开始星期, faka.截止星期, faka.开始时间, "
                        "faka.截止时间, faka.物理卡号, people.部门, people.职务") +
-        from() + tail;
+        tail;
     return BoundQuery::scrollable(db, select, values);
 }
 
@@ -125,7 +143,7 @@ ReportStaging report(QSqlDatabase db)
 ReportOutcome stage(QSqlDatabase db, const Filter& filter)
 {
     QVariantList values = CardStateWords::bindings(2);
-    const QString tail = whereAndOrder(filter, values);
+    const QString tail = fromWhereAndOrder(db, filter, values);
     const QString select =
         QStringLiteral("SELECT faka.物理卡号 AS 物理卡号, faka.卡号 AS 卡号, faka.地址 AS 地址, "
                        "faka.开始日期 AS 开始日期, faka.开始时间 AS 开始时间, faka.开始星期 AS 开始星期, "
@@ -133,7 +151,7 @@ ReportOutcome stage(QSqlDatabase db, const Filter& filter)
                        "%1 AS ctrl_state1, %2 AS ctrl_state2")
             .arg(CardStateWords::caseOf(QStringLiteral("faka.ctrl_state1")),
                  CardStateWords::caseOf(QStringLiteral("faka.ctrl_state2"))) +
-        from() + tail;
+        tail;
     return report(db).stage(select, values);
 }
 

@@ -6,6 +6,7 @@
 #include "db/BoundQuery.h"
 #include "db/DateText.h"
 #include "db/NameKey.h"
+#include "db/QueryWays.h"
 
 #include <QSqlError>
 #include <QVariantList>
@@ -19,33 +20,49 @@ enum Column {
     EndWeekday, StartDate, EndDate, RemovedDate, ColumnCount
 };
 
-QString whereAndOrder(const Filter& f, QVariantList& values)
+// The tables, conditions and order of a filter.
+QString fromWhereAndOrder(QSqlDatabase db, const Filter& f, QVariantList& values)
 {
-    QStringList terms;
-    if (f.department) {
-        terms << QStringLiteral("部门 = ?");
-        values << *f.department;
-    }
-    if (f.name) {
-        terms << QStringLiteral("姓名 = ?");
-        values << *f.name;
-    }
-    if (f.card) {
-        terms << QStringLiteral("卡号 = ?");
-        values << *f.card;
-    }
-    if (f.removed) {
-        // Tested on each row of another order's index rather than gathered
-        // by the day's index and sorted whole.
-        terms << (f.order == Order::None || f.order == Order::Date ? QString() : QStringLiteral("+")) +
-                     QStringLiteral("日期 BETWEEN ? AND ?");
-        values << DateText::fromDate(f.removed->first) << DateText::fromDate(f.removed->second);
-    }
-    QString sql;
-    if (!terms.isEmpty())
-        sql = QStringLiteral(" WHERE ") + terms.join(QStringLiteral(" AND "));
-    // Each order has an index of the same fields, so its first rows come
-    // without sorting the whole history.
+    struct Term {
+        bool on;
+        QString sql;
+        QVariantList values;
+        QString index;  // its own index
+        bool leads;     // it leads the order's index
+    };
+    // Departments are one whatever the case of their letters.
+    const Term terms[] = {
+        {bool(f.department), QStringLiteral("部门 = ? COLLATE NOCASE"), {f.department.value_or(QString())},
+         QStringLiteral("dfaka_department_nocase"), false},
+        {bool(f.name), QStringLiteral("姓名 = ?"), {f.name.value_or(QString())}, QStringLiteral("dfaka_name"), false},
+        {bool(f.card), QStringLiteral("卡号 = ?"), {f.card.value_or(QString())}, QStringLiteral("dfaka_card"),
+         f.order == Order::Card},
+        {bool(f.removed), QStringLiteral("日期 BETWEEN ? AND ?"),
+         f.removed ? QVariantList{DateText::fromDate(f.removed->first), DateText::fromDate(f.removed->second)} : QVariantList{},
+         QStringLiteral("dfaka_day"), f.order == Order::Date},
+    };
+    QList<QueryWays::Way> ways;
+    QList<const Term*> wayTerms;
+    for (const Term& t : terms)
+        if (t.on) {
+            ways << QueryWays::Way{QStringLiteral("dfaka INDEXED BY ") + t.index, {t.sql}, t.values};
+            wayTerms << &t;
+        }
+    // A filter that keeps few is read by its own index and sorted; else
+    // each row of the order's own index is tested against the filters
+    // that do not lead it, so that its first rows come without sorting
+    // the whole history.
+    const std::optional<qsizetype> few = QueryWays::fewest(db, ways);
+    QString sql = few ? QStringLiteral(" FROM dfaka INDEXED BY ") + wayTerms.at(*few)->index : QStringLiteral(" FROM dfaka");
+    const bool walk = f.order != Order::None && !few;
+    QStringList where;
+    for (const Term& t : terms)
+        if (t.on) {
+            where << (walk && !t.leads ? QStringLiteral("+") : QString()) + t.sql;
+            values << t.values;
+        }
+    if (!where.isEmpty())
+        sql += QStringLiteral(" WHERE ") + where.join(QStringLiteral(" AND "));
     switch (f.order) {
     case Order::None: break;
     case Order::Department: sql += QStringLiteral(" ORDER BY 部门, 卡号, 日期"); break;
@@ -105,9 +122,9 @@ QStringList gridFields()
 QSqlQuery gridQuery(QSqlDatabase db, const Filter& filter)
 {
     QVariantList values;
-    const QString tail = whereAndOrder(filter, values);
     NameKey::fill(db, QStringLiteral("dfaka"));
-    const QString select = QStringLiteral("SELECT %1, rowid FROM dfaka").arg(gridFields().join(QStringLiteral(", ")));
+    const QString tail = fromWhereAndOrder(db, filter, values);
+    const QString select = QStringLiteral("SELECT %1, rowid").arg(gridFields().join(QStringLiteral(", ")));
     return BoundQuery::scrollable(db, select + tail, values);
 }
 

@@ -12,6 +12,7 @@
 #include "db/Clock.h"
 #include "db/NameKey.h"
 #include "session/Session.h"
+#include "ui/BusyCursor.h"
 #include "ui/Prompter.h"
 
 #include <QCheckBox>
@@ -206,13 +207,20 @@ void Frmque::Ccx_Click()
 
 void Frmque::run(const RecordFilter& filter)
 {
-    const RecordStatement s = RecordQuery::statement(filter);
-    NameKey::fill(Session::db(), QStringLiteral("people"));
     QString error;
-    if (!Data2->run([&](QSqlDatabase reader) { return BoundQuery::scrollable(reader, s.sql, s.values); }, &error)) {
-        Prompt::exclaim(this, QStringLiteral("查询失败：%1").arg(error));
-        return;
+    bool shown = false;
+    {
+        BusyCursor busy;
+        NameKey::fill(Session::db(), QStringLiteral("people"));
+        shown = Data2->run(
+            [&](QSqlDatabase reader) {
+                const RecordStatement s = RecordQuery::statement(reader, filter);
+                return BoundQuery::scrollable(reader, s.sql, s.values);
+            },
+            &error);
     }
+    if (!shown)
+        Prompt::exclaim(this, QStringLiteral("查询失败：%1").arg(error));
 }
 
 void Frmque::Command2_Click()

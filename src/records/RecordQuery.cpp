@@ -5,6 +5,7 @@
 #include "db/BoundQuery.h"
 #include "db/DateText.h"
 #include "db/NameKey.h"
+#include "db/QueryWays.h"
 #include "records/PollCommands.h"
 
 #include <QSqlError>
@@ -23,58 +24,96 @@ const char* const kOrders[] = {
     "ORDER BY people.name_key, data.日期, data.时间",
 };
 
+struct Condition {
+    QString sql;
+    QVariantList values;
+};
+
 // The conditions and their values; the select list is the caller's.
 //
-// Every order has an index that gives its rows in order. A card, a name
-// or a single day picks few records, which the database finds by its own
-// index and sorts at once. A range of days or times or an address keeps
-// most records: sorting them all would hold the first page for seconds,
-// so they are tested on each row the order's index gives ("+" keeps the
-// database from looking them up by their own index instead), unless they
-// lead that index. Only by department or name, where the people are
-// walked first and people and doors go together (a building's residents
-// pass its own door), would testing an address walk most people before
-// the first row of one door: there the door's records are sorted.
-RecordStatement fromAndWhere(const RecordFilter& f)
+// A filter that keeps few records (a card, a name, a day, one door in a
+// month, an empty range) has them found by its own index and sorted.
+// Otherwise every order has an index that gives its rows in order, and
+// each filter that does not lead that index is tested on the rows it
+// gives. Only by department, where the people are walked first and a
+// building's residents pass its own door, would testing an address walk
+// the records of whole buildings before the first of that door: there the
+// door's records are sorted.
+RecordStatement fromAndWhere(QSqlDatabase db, const RecordFilter& f)
 {
-    RecordStatement s;
     const bool sorted = f.order >= 0 && f.order < int(std::size(kOrders));
     const bool byPeople = sorted && (f.order == ByDepartment || f.order == ByName);
-    const bool few = f.card || f.name || (f.days && f.days->first == f.days->second) || (byPeople && f.address);
-    auto test = [&](Order leading) { return sorted && !few && f.order != leading ? QStringLiteral("+") : QString(); };
-    QStringList where{QStringLiteral("data.卡号 = people.卡号")};
-    auto range = [&](const QString& column, const QVariant& first, const QVariant& last) {
-        if (first == last) {
-            where << column + QStringLiteral(" = ?");
-            s.values << first;
-        } else {
-            where << column + QStringLiteral(" BETWEEN ? AND ?");
-            s.values << first << last;
-        }
+    const QString join = QStringLiteral("data.卡号 = people.卡号");
+    auto range = [](const QString& column, const QVariant& first, const QVariant& last) {
+        return first == last ? Condition{column + QStringLiteral(" = ?"), {first}}
+                             : Condition{column + QStringLiteral(" BETWEEN ? AND ?"), {first, last}};
     };
+    std::optional<Condition> days, times, address, card, name;
     if (f.days)
-        range(test(ByDate) + QStringLiteral("data.日期"), DateText::bindDate(f.days->first),
-              DateText::bindDate(f.days->second));
+        days = range(QStringLiteral("data.日期"), DateText::bindDate(f.days->first), DateText::bindDate(f.days->second));
     if (f.times)
-        range(test(ByTime) + QStringLiteral("data.时间"), DateText::bindTime(f.times->first),
-              DateText::bindTime(f.times->second));
-    if (f.address) {
-        where << test(ByAddress) + QStringLiteral("data.地址 = ?");
-        s.values << *f.address;
-    }
-    if (f.card) {
-        where << QStringLiteral("data.卡号 = ?");
-        s.values << *f.card;
-    }
-    if (f.name) {
-        where << QStringLiteral("people.姓名 = ?");
-        s.values << *f.name;
-    }
+        times = range(QStringLiteral("data.时间"), DateText::bindTime(f.times->first), DateText::bindTime(f.times->second));
+    if (f.address)
+        address = Condition{QStringLiteral("data.地址 = ?"), {*f.address}};
+    if (f.card)
+        card = Condition{QStringLiteral("data.卡号 = ?"), {*f.card}};
+    if (f.name)
+        name = Condition{QStringLiteral("people.姓名 = ?"), {*f.name}};
+
+    // Each filter's own index, with the day range where it follows.
+    QList<QueryWays::Way> ways;
+    QStringList froms;
+    auto way = [&](const QString& table, std::initializer_list<const std::optional<Condition>*> seeks) {
+        QueryWays::Way w{table, {}, {}};
+        for (const std::optional<Condition>* c : seeks)
+            if (*c) {
+                w.where << (*c)->sql;
+                w.values << (*c)->values;
+            }
+        froms << (table.startsWith(QLatin1String("people")) ? table : table + QStringLiteral(" CROSS JOIN people"));
+        if (table.startsWith(QLatin1String("people")))
+            w.where << join;
+        ways << w;
+    };
+    if (card)
+        way(QStringLiteral("data INDEXED BY data_card_pass"), {&card, &days});
+    if (name)
+        way(QStringLiteral("people INDEXED BY people_name CROSS JOIN data INDEXED BY data_card_pass"), {&name, &days});
+    if (address)
+        way(QStringLiteral("data INDEXED BY data_address"), {&address, &days});
+    if (days)
+        way(QStringLiteral("data INDEXED BY data_pass"), {&days});
+    if (times)
+        way(QStringLiteral("data INDEXED BY data_time"), {&times});
+    const std::optional<qsizetype> few = QueryWays::fewest(db, ways);
+
+    // Walked in order: which conditions the order's index seeks.
+    const bool sortDoor = !few && f.order == ByDepartment && address;
+    const bool walk = sorted && !few && !sortDoor;
+    const bool daysSeek = f.order == ByDate || (f.order == ByAddress && address) || (f.order == ByCard && card);
+    RecordStatement s;
+    QStringList where{join};
+    auto add = [&](const std::optional<Condition>& c, bool seek) {
+        if (!c)
+            return;
+        where << (walk && !seek ? QStringLiteral("+") : QString()) + c->sql;
+        s.values << c->values;
+    };
+    add(days, daysSeek);
+    add(times, f.order == ByTime);
+    add(address, f.order == ByAddress);
+    add(card, true);
+    add(name, true);
     // By department or name the people are walked first, each one's
     // records along the card's index in day and time.
-    const bool peopleFirst = byPeople && !few;
-    s.sql = (peopleFirst ? QStringLiteral(" FROM people CROSS JOIN data WHERE ") : QStringLiteral(" FROM data, people WHERE ")) +
-            where.join(QStringLiteral(" AND "));
+    QString from = QStringLiteral("data, people");
+    if (few)
+        from = froms.at(*few);
+    else if (sortDoor)
+        from = QStringLiteral("data INDEXED BY data_address CROSS JOIN people");
+    else if (walk && byPeople)
+        from = QStringLiteral("people CROSS JOIN data");
+    s.sql = QStringLiteral(" FROM ") + from + QStringLiteral(" WHERE ") + where.join(QStringLiteral(" AND "));
     if (sorted)
         s.sql += QLatin1Char(' ') + QString::fromUtf8(kOrders[f.order]);
     return s;
@@ -119,9 +158,9 @@ std::variant<RecordFilter, QString> check(const RecordQueryInput& in)
     return f;
 }
 
-RecordStatement statement(const RecordFilter& filter)
+RecordStatement statement(QSqlDatabase db, const RecordFilter& filter)
 {
-    RecordStatement s = fromAndWhere(filter);
+    RecordStatement s = fromAndWhere(db, filter);
     s.sql.prepend(QStringLiteral("SELECT people.姓名, people.部门, people.职务, data.卡号, data.日期, data.时间, "
                                  "data.地址, data.flagIO, data.flag, data.rowid"));
     return s;

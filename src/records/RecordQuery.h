@@ -56,8 +56,9 @@ QStringList orderItems();
 std::variant<RecordFilter, QString> check(const RecordQueryInput& input);
 
 // The grid's statement: 姓名, 部门, 职务, 卡号, 日期, 时间, 地址, flagIO, flag,
-// and the record's identity `rowid` last.
-RecordStatement statement(const RecordFilter& filter);
+// and the record's identity `rowid` last, for `db`'s records as they are
+// now (what the filters keep there decides how it reads them).
+RecordStatement statement(QSqlDatabase db, const RecordFilter& filter);
 
 // The grid's captions, and the columns that are the record's own (the
 // holder's name, department and position come from people).

@@ -258,6 +258,13 @@ bool ReportDocument::paint(QPagedPaintDevice* device, QString* error) const
         }
     };
 
+    // The card names a row; without one, its first column does.
+    int keyColumn = 0;
+    for (int c = 0; c < columns; ++c)
+        if (report_.columns.at(c).field == QLatin1String("卡号")) {
+            keyColumn = c;
+            break;
+        }
     const int pages = int(m.pages.size());
     for (int page = 0; page < pages; ++page) {
         if (page > 0 && !device->newPage()) {
@@ -287,9 +294,14 @@ bool ReportDocument::paint(QPagedPaintDevice* device, QString* error) const
         for (int i = 0; i < pieces.size(); ++i) {
             const Metrics::Piece& piece = pieces.at(i);
             const QStringList& values = rows_.at(piece.row);
-            for (int c = 0; c < columns; ++c)
-                cell(m.rowFont, c, rowTops.at(i), values.value(c), report_.columns.at(c).alignment, piece.firstLine,
-                     piece.lines);
+            for (int c = 0; c < columns; ++c) {
+                // A row that goes on from an earlier page names its card
+                // again, so that each page can be read alone.
+                const bool repeat = c == keyColumn && piece.firstLine > 0 && m.cellWidth(c) > 0 &&
+                                    Wrapped(values.value(c), m.rowFont, device, m.cellWidth(c)).layout.lineCount() <= piece.firstLine;
+                cell(m.rowFont, c, rowTops.at(i), values.value(c), report_.columns.at(c).alignment,
+                     repeat ? 0 : piece.firstLine, piece.lines);
+            }
         }
 
         // Rules: a frame round the table, a heavier one under the captions,

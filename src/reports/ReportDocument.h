@@ -12,7 +12,8 @@ class QPagedPaintDevice;
 // captions and the page footer, and as many rows as fit. A text wider than
 // its column wraps within its row, which grows to hold it: nothing printed
 // is shortened. A row that fits a page is never split; one taller than a
-// page continues on the next, under the column captions repeated there.
+// page continues on the next, under the column captions repeated there
+// and with its card (without a card column, its first column) again.
 class ReportDocument {
 public:
     ReportDocument() = default;

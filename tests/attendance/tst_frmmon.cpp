@@ -239,12 +239,13 @@ void TestFrmMon::withoutWorkTimesNothingIsColoured()
     QCOMPARE(prompter.texts(), QStringList{"请先设置上下班时间！"});
     QCOMPARE(child<QLineEdit>(win.w, "Text1")->text(), QStringLiteral("Text1"));
     auto* cka = child<QComboBox>(win.w, "Cka");
-    QCOMPARE(cka->count(), 2);
+    QCOMPARE(cka->count(), 0);   // read when first used, not while the window opens
     // A card picked from the list runs the query.
     prompter.clear();
     child<QDateEdit>(win.w, "DTP")->setDate(QDate(2004, 3, 1));
     cka->showPopup();
     QTRY_VERIFY(cka->view()->isVisible());
+    QCOMPARE(cka->count(), 2);
     QTest::mouseClick(cka->view()->viewport(), Qt::LeftButton, {}, cka->view()->visualRect(cka->model()->index(0, 0)).center());
     QTRY_COMPARE(win.cell(0, 5, 2), QStringLiteral("09:00:00"));
     QVERIFY(prompter.shown.isEmpty());

@@ -364,7 +364,7 @@ void TestFrmque::reportStagesWhatIsShown()
     Home h;
     RecordFilter f;
     f.order = 0;
-    const RecordStatement s = RecordQuery::statement(f);
+    const RecordStatement s = RecordQuery::statement(h.home.db(), f);
     EditableGridModel grid(h.home.db(), RecordQuery::gridCaptions(), {}, {});
     QVERIFY(grid.run([&](QSqlDatabase reader) { return BoundQuery::scrollable(reader, s.sql, s.values); }));
     const ReportOutcome staged = RecordQuery::stage(h.home.db(), grid);

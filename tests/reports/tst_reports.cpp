@@ -309,6 +309,13 @@ void TestReports::longValuesWrapInTallerRows()
         QSKIP("pdftotext is not installed");
     text.remove(QRegularExpression(QStringLiteral("\\s")));
     QVERIFY2(text.contains(QStringLiteral("000001") + phone), qPrintable(text));
+    // A row taller than a page names its card on every page it takes.
+    QVERIFY(report.stageRows({QStringLiteral("卡号"), QStringLiteral("tel")}, {{QStringLiteral("000002"), phone.repeated(80)}}).ok());
+    QVERIFY(report.renderPdf(file).ok());
+    const QStringList pages = pdfText(file).split(QLatin1Char('\f'), Qt::SkipEmptyParts);
+    QVERIFY2(pages.size() > 2, qPrintable(QString::number(pages.size())));
+    for (const QString& page : pages)
+        QVERIFY2(page.contains(QStringLiteral("000002")), qPrintable(page));
 }
 
 void TestReports::hoursPrintWithTwoDecimals_data()

@@ -91,10 +91,11 @@ inline constexpr int kListWaitMs = 30000;
 // `text`, scrolled into view, as an operator picks.
 inline void pickFromList(QComboBox* box, const QString& text)
 {
-    const int row = box->findText(text);
-    QVERIFY2(row >= 0, qPrintable(QStringLiteral("no entry %1 in the list").arg(text)));
+    // Focused first: a list may be read only when the operator comes to it.
     if (!focus(box))
         QFAIL("the box does not take the focus");
+    const int row = box->findText(text);
+    QVERIFY2(row >= 0, qPrintable(QStringLiteral("no entry %1 in the list").arg(text)));
     const ShortDoubleClick quick;
     QStyleOptionComboBox opt;
     opt.initFrom(box);

@@ -193,7 +193,7 @@ void FileDialogsTest::dialogsLeaveTheDatabaseAlone()
     switch (dialog) {
     case Dialog::PdfSave: {
         AttendanceQuery::Filter all;
-        QVERIFY(AttendanceQuery::stage(home.db(), AttendanceQuery::statement(all)).ok());
+        QVERIFY(AttendanceQuery::stage(home.db(), AttendanceQuery::statement(home.db(), all)).ok());
         savePdfFromNextPreview(&look, home.path(), saved_.path());
         QVERIFY(ReportPrint::preview(nullptr, AttendanceQuery::report(home.db())).ok());
         const QStringList pdfs = QDir(saved_.path()).entryList({QStringLiteral("*.pdf")});

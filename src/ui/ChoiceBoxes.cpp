@@ -1,4 +1,4 @@
-#include "cards/CardQueryBoxes.h"
+#include "ui/ChoiceBoxes.h"
 
 #include "ui/TypedInput.h"
 
@@ -53,7 +53,7 @@ private:
 
 }  // namespace
 
-namespace CardQueryBoxes {
+namespace ChoiceBoxes {
 
 QComboBox* choices(QWidget* parent, const char* name, std::function<QSqlQuery()> choices)
 {
@@ -65,4 +65,4 @@ QComboBox* choices(QWidget* parent, const char* name, std::function<QSqlQuery()>
     return box;
 }
 
-}  // namespace CardQueryBoxes
+}  // namespace ChoiceBoxes

@@ -201,7 +201,7 @@ const Named<AttendanceQuery::Filter> kAttendanceFilters[] = {
     {"card", [](AttendanceQuery::Filter& f) { f.byCard = true, f.card = QStringLiteral("000123"); }},
     {"name", [](AttendanceQuery::Filter& f) { f.byName = true, f.name = QStringLiteral("业主123"); }},
     {"department", [](AttendanceQuery::Filter& f) { f.byDepartment = true, f.department = QStringLiteral("阳光花园7号楼"); }},
-    {"empty range", [](AttendanceQuery::Filter& f) { days(f, QDate(2026, 1, 1), QDate(2026, 1, 31)); }, true},
+    {"empty range", [](AttendanceQuery::Filter& f) { days(f, QDate(2026, 2, 1), QDate(2026, 2, 28)); }, true},
     {"sparse range", [](AttendanceQuery::Filter& f) { days(f, QDate(2024, 12, 1), QDate(2024, 12, 31)); }},
     {"month+department", [](AttendanceQuery::Filter& f) {
          days(f, QDate(2025, 6, 1), QDate(2025, 6, 30));

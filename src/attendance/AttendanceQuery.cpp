@@ -65,13 +65,7 @@ namespace {
 
 Statement select(QSqlDatabase db, const Filter& f, const QString& columns)
 {
-    struct Term {
-        bool on;
-        QString sql;
-        QVariantList values;
-        QString index;  // its own index
-        bool leads;     // it leads the order's index
-    };
+    using QueryWays::Term;
     QVariantList days{DateText::bindDate(f.first)};
     if (f.first != f.last)
         days << DateText::bindDate(f.last);

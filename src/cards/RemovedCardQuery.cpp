@@ -23,13 +23,7 @@ enum Column {
 // The tables, conditions and order of a filter.
 QString fromWhereAndOrder(QSqlDatabase db, const Filter& f, QVariantList& values)
 {
-    struct Term {
-        bool on;
-        QString sql;
-        QVariantList values;
-        QString index;  // its own index
-        bool leads;     // it leads the order's index
-    };
+    using QueryWays::Term;
     // Departments are one whatever the case of their letters.
     const Term terms[] = {
         {bool(f.department), QStringLiteral("部门 = ? COLLATE NOCASE"), {f.department.value_or(QString())},

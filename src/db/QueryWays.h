@@ -25,6 +25,16 @@ struct Way {
     QVariantList values;
 };
 
+// One filter of a query: whether it is on, its condition with its values,
+// the index it is looked up by, and whether it leads the order's index.
+struct Term {
+    bool on;
+    QString sql;
+    QVariantList values;
+    QString index;
+    bool leads;
+};
+
 // The most rows that are gathered and sorted rather than walked in order:
 // sorting this many costs about what walking a page of the rarest filter
 // that keeps more costs, along an order's index of two million records.

@@ -270,24 +270,21 @@ GridCell writeCell(QSqlDatabase db, qint64 rowId, int column, const QString& tex
                           : QStringLiteral("修改未保存：这条打卡记录已不存在"));
 }
 
-QList<int> addresses(QSqlDatabase db)
+QSqlQuery addresses(QSqlDatabase db)
 {
-    QList<int> out;
-    for (const QString& a : BoundQuery::distinctAlongIndex(db, QStringLiteral("data"), QStringLiteral("地址")))
-        out << a.toInt();
-    return out;
+    return BoundQuery::distinctAlongIndex(db, QStringLiteral("data"), QStringLiteral("地址"));
 }
 
-QStringList cards(QSqlDatabase db)
+QSqlQuery cards(QSqlDatabase db)
 {
     return BoundQuery::distinctAlongIndex(db, QStringLiteral("data"), QStringLiteral("卡号"));
 }
 
-QStringList names(QSqlDatabase db)
+QSqlQuery names(QSqlDatabase db)
 {
     NameKey::fill(db, QStringLiteral("people"));
-    return BoundQuery::firstColumn(
-        db, QStringLiteral("SELECT DISTINCT 姓名 FROM people WHERE TRIM(COALESCE(姓名, '')) <> '' ORDER BY name_key"));
+    return BoundQuery::scrollable(
+        db, QStringLiteral("SELECT DISTINCT 姓名 FROM people WHERE TRIM(COALESCE(姓名, '')) <> '' ORDER BY name_key"), {});
 }
 
 ReportStaging report(QSqlDatabase db)

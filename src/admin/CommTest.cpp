@@ -65,6 +65,7 @@ Outcome run(LinePort& port, quint8 address, const QTime& now)
     switch (r.status) {
     case ExchangeStatus::Ok: return Outcome::Success;
     case ExchangeStatus::WrongAddress: return Outcome::WrongReply;
+    case ExchangeStatus::Disturbed: return Outcome::Disturbed;
     default: return Outcome::NoReply;
     }
 }

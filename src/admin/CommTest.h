@@ -20,9 +20,10 @@ enum class PortProblem { None, BadPortNumber, BadSettings, HeldByAnotherWindow, 
 PortProblem openFromBoxes(LinePort& port, const QString& portText, const QString& settingsText,
                           const QString& inBufText, const QString& outBufText, const QString& programFolder);
 
-enum class Outcome { Success, WrongReply, NoReply };
+enum class Outcome { Success, WrongReply, NoReply, Disturbed };
 // Sends SetTime(address, now) and waits: a pause of one second, then up
-// to two seconds for the echo.
+// to two seconds for the echo. Disturbed: bytes kept coming on the line,
+// before the frame or through the quiet after a wrong answer.
 Outcome run(LinePort& port, quint8 address, const QTime& now);
 
 }  // namespace CommTest

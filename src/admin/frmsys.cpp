@@ -5,6 +5,7 @@
 #include "session/Session.h"
 #include "db/Clock.h"
 #include "db/ProgramFolder.h"
+#include "doors/ControllerLine.h"
 #include "ui/ExchangeGuard.h"
 #include "link/LinePort.h"
 #include "ui/BusyCursor.h"
@@ -248,5 +249,6 @@ void frmsys::runTest()
     case CommTest::Outcome::NoReply: Prompt::exclaim(this, QStringLiteral("通讯失败")); break;
     case CommTest::Outcome::Success: Prompt::exclaim(this, QStringLiteral("测试成功")); break;
     case CommTest::Outcome::WrongReply: Prompt::exclaim(this, QStringLiteral("测试失败")); break;
+    case CommTest::Outcome::Disturbed: Prompt::exclaim(this, disturbedLine(address)); break;
     }
 }

@@ -148,7 +148,7 @@ void LineTimer::fire()
 DrivenLineClock::DrivenLineClock() : dueNow_(this), before_(installed())
 {
     dueNow_.setSingleShot(true);
-    connect(&dueNow_, &QTimer::timeout, this, &DrivenLineClock::fireDue);
+    connect(&dueNow_, &QTimer::timeout, this, [this] { fireDue(); });
     install(this);
 }
 
@@ -178,20 +178,28 @@ void DrivenLineClock::disarm(LineTimer& timer)
     due_.erase(std::pair(timer.at_, timer.order_));
 }
 
-void DrivenLineClock::fireDue()
+void DrivenLineClock::fireDue(bool blocked)
 {
-    while (!due_.empty() && due_.begin()->first.first <= now_) {
-        LineTimer* timer = due_.begin()->second;
-        due_.erase(due_.begin());
+    for (auto it = due_.begin(); it != due_.end() && it->first.first <= now_;) {
+        if (blocked && !it->second->device_) {
+            ++it;
+            continue;
+        }
+        LineTimer* timer = it->second;
+        due_.erase(it);
         timer->fire();
+        // Firing may have started or stopped other timers.
+        it = due_.begin();
     }
 }
 
-bool DrivenLineClock::step(Time target)
+bool DrivenLineClock::step(Time target, bool blocked)
 {
-    if (!due_.empty() && due_.begin()->first.first <= target) {
-        now_ = std::max(now_, due_.begin()->first.first);
-        fireDue();
+    const auto next =
+        std::find_if(due_.begin(), due_.end(), [blocked](const auto& d) { return !blocked || d.second->device_; });
+    if (next != due_.end() && next->first.first <= target) {
+        now_ = std::max(now_, next->first.first);
+        fireDue(blocked);
         return true;
     }
     now_ = std::max(now_, target);
@@ -206,7 +214,10 @@ void DrivenLineClock::yieldFor(Time left)
 
 void DrivenLineClock::blockFor(Time left, const std::function<void(int)>&)
 {
-    step(now_ + left);
+    step(now_ + left, true);
+    // What the block held back fires once the event loop runs.
+    if (!due_.empty() && due_.begin()->first.first <= now_)
+        dueNow_.start(0);
 }
 
 void DrivenLineClock::advance(Time length)

@@ -47,9 +47,10 @@ protected:
     static void install(LineClock* clock);  // nullptr: the monotonic clock
 };
 
-// A single shot at a moment of the line's clock, for the side of the line
-// that is not a port (a simulated device's replies). It fires on the event
-// loop of its thread, or, on a driven clock, when time reaches it.
+// A single shot at a moment of the line's clock: a simulated device's
+// replies, or a window's time on the line (a poll, a clear-after delay).
+// It fires on the event loop of its thread, or, on a driven clock, when
+// time reaches it.
 class LineTimer : public QObject {
     Q_OBJECT
 public:
@@ -60,6 +61,13 @@ public:
     void startIn(LineClock::Time after) { startAt(LineClock::now() + after); }
     void stop();
     bool isActive() const { return armedOn_ != nullptr; }
+    // A device at the other end of the line keeps its time while the
+    // program waits without running its event loop (a pause, a blocking
+    // wait for bytes); the program's own timers fire only once the event
+    // loop runs again, late, as in the program. Only a driven clock can
+    // tell them apart: on the monotonic clock a timer waits for the event
+    // loop of its thread.
+    void setDeviceSide() { device_ = true; }
     LineClock::Time at() const { return at_; }
 
 private:
@@ -72,6 +80,7 @@ private:
     LineClock* armedOn_ = nullptr;
     LineClock::Time at_{0};
     quint64 order_ = 0;  // timers due at the same moment fire in the order they were started
+    bool device_ = false;
 };
 
 // A clock a test drives: it starts at zero and is the line's clock for as
@@ -103,9 +112,10 @@ protected:
 
 private:
     // Moves towards `target`, stopping at the first moment a timer is due
-    // there; true when timers fired.
-    bool step(Time target);
-    void fireDue();
+    // there (only a device's when the program is blocked); true when
+    // timers fired.
+    bool step(Time target, bool blocked = false);
+    void fireDue(bool blocked = false);
 
     Time now_{0};
     quint64 order_ = 0;

@@ -1,13 +1,11 @@
 // How a card command's echo decides its outcome, on both sides of the
-// two-second time-out. These rows wait the line's own time, so they run as
-// a program of their own beside the other card-command tests.
+// two-second time-out, on a line whose clock the test drives.
 
 #include "support/LineHome.h"
 
 #include "cards/CardCommands.h"
 #include "session/Session.h"
 
-#include <QElapsedTimer>
 #include <QtTest>
 
 Q_DECLARE_METATYPE(CardOutcome)
@@ -44,9 +42,7 @@ void CardEchoTest::echoOutcomes()
     QFETCH(CardOutcome, outcome);
     QFETCH(int, heldAfterAdd);
     QFETCH(int, chatterMs);
-    // The rows around 2 s prove the time-out; silence is told apart as well
-    // by a short wait.
-    LineHome h(silent ? LineHome::Waits::Short : LineHome::Waits::Line);
+    LineHome h(LineHome::Wire::Memory);
     Controller& c = h.sim.addController(3);
     c.behaviour.delayMs = delayMs;
     c.behaviour.silent = silent;
@@ -54,14 +50,13 @@ void CardEchoTest::echoOutcomes()
     h.sim.setChatter(chatterMs);
     LinePort comm;
     const CardSendOptions o = CardSendOptions::issuing(Session::lineParams());
-    QElapsedTimer t;
-    t.start();
+    const LineClock::Time start = LineClock::now();
     QCOMPARE(addtodoor(comm, 3, QStringLiteral("1"), QStringLiteral("000001"), {}, o).outcome, outcome);
     if (outcome == CardOutcome::NotAnswered)
-        QVERIFY(t.elapsed() >= (silent ? LineWaitScope::kShort.count() : 1900));
+        QVERIFY(LineClock::now() - start >= std::chrono::milliseconds(2000));
     QVERIFY(!comm.isOpen());
     // A late echo of the add must be out before the delete goes.
-    QTRY_VERIFY_WITH_TIMEOUT(!h.sim.sending(), 5000);
+    QVERIFY(LineHome::settle(5000, [&] { return !h.sim.sending(); }));
     QCOMPARE(h.sim.frames().size(), 1);
     QCOMPARE(c.cards.size(), heldAfterAdd);
     QCOMPARE(delfromdoor(comm, 3, QStringLiteral("000001"), o).outcome, outcome);

@@ -79,7 +79,7 @@ private slots:
 
 void FrmDecTest::byCardOverThreeControllersSecondSilent()
 {
-    LineHome h(LineHome::Waits::Short);
+    LineHome h(LineHome::Wire::Memory);
     Clock::freeze(QDateTime(QDate(2024, 5, 6), QTime(10, 0)));
     threeControllers(h);
     h.home.exec(QStringLiteral("UPDATE faka SET 开始时间 = '08:00:00', 截止时间 = '18:00:00' WHERE 地址 = 3"));
@@ -118,7 +118,7 @@ void FrmDecTest::byCardOverThreeControllersSecondSilent()
 
 void FrmDecTest::unconfirmedRemovalLeavesTheCardInDoubt()
 {
-    LineHome h;
+    LineHome h(LineHome::Wire::Memory);
     threeControllers(h);
     h.sim.controller(2)->behaviour.wrongAddress = true;
     h.sim.controller(3)->behaviour.delayMs = 2500;
@@ -153,7 +153,7 @@ void FrmDecTest::byControllerStopsAtAFailure()
     QFETCH(QStringList, messages);
     QFETCH(QStringList, leftInFaka);
     QFETCH(QStringList, leftInController);
-    LineHome h(LineHome::Waits::Short);
+    LineHome h(LineHome::Wire::Memory);
     threeControllers(h);
     if (databaseFails)
         h.home.exec(QStringLiteral("CREATE TRIGGER no_history BEFORE INSERT ON dfaka BEGIN SELECT RAISE(ABORT, 'full'); END"));
@@ -176,7 +176,7 @@ void FrmDecTest::byControllerStopsAtAFailure()
 
 void FrmDecTest::byDepartment()
 {
-    LineHome h;
+    LineHome h(LineHome::Wire::Memory);
     threeControllers(h);
     Window win;
     pick(win.box("bm"), QStringLiteral("A座"));
@@ -199,7 +199,7 @@ void FrmDecTest::byDepartment()
 
 void FrmDecTest::cardThatCannotBeSentIsSkipped()
 {
-    LineHome h;
+    LineHome h(LineHome::Wire::Memory);
     threeControllers(h);
     issue(h, 2, QStringLiteral("00001A"), QStringLiteral("1"));
     Window win;
@@ -213,7 +213,7 @@ void FrmDecTest::cardThatCannotBeSentIsSkipped()
 
 void FrmDecTest::pickingACardMarksItsControllers()
 {
-    LineHome h;
+    LineHome h(LineHome::Wire::Memory);
     h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (1), (3)"));  // 2 is no longer a controller
     issue(h, 1, QStringLiteral("000005"), QStringLiteral("5"));
     issue(h, 2, QStringLiteral("000005"), QStringLiteral("5"));
@@ -232,7 +232,7 @@ void FrmDecTest::pickingACardMarksItsControllers()
 
 void FrmDecTest::boxesTakeDigitsAsTyped()
 {
-    LineHome h;
+    LineHome h(LineHome::Wire::Memory);
     Window win;
     // A paste with anything but digits is refused whole; digits beyond
     // what an address can be stay for the check to refuse.
@@ -263,7 +263,7 @@ void FrmDecTest::inputThatIsNoNumberRemovesNothing()
     QFETCH(bool, paste);
     QFETCH(QString, text);
     QFETCH(QStringList, messages);
-    LineHome h;
+    LineHome h(LineHome::Wire::Memory);
     cardsOnOneAndFifteen(h, {12});
     const QStringList before = fakaSnapshot(h);
     Window win;
@@ -281,7 +281,7 @@ void FrmDecTest::inputThatIsNoNumberRemovesNothing()
 
 void FrmDecTest::stopBetweenCards()
 {
-    LineHome h;
+    LineHome h(LineHome::Wire::Memory);
     threeControllers(h);
     Window win;
     QObject::connect(&h.sim, &Simulator::frameReceived, &h.sim, [&](const QByteArray& f) {

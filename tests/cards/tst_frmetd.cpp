@@ -104,7 +104,7 @@ private slots:
 
 void FrmEtDTest::byCardSkipsWhatIsIssued()
 {
-    LineHome h;
+    LineHome h(LineHome::Wire::Memory);
     cardsOnThree(h);
     Window win;
     QVERIFY(win.box("Ckh")->hasFocus());
@@ -132,7 +132,7 @@ void FrmEtDTest::byCardSkipsWhatIsIssued()
 
 void FrmEtDTest::byDepartmentSendsACardOnce()
 {
-    LineHome h;
+    LineHome h(LineHome::Wire::Memory);
     cardsOnThree(h);
     Window win;
     pick(win.box("bm"), QStringLiteral("研发部"));
@@ -173,7 +173,7 @@ void FrmEtDTest::failedSend()
     QFETCH(QStringList, onFour);
     QFETCH(QString, lastAdded);
     QFETCH(QStringList, tail);
-    LineHome h(LineHome::Waits::Short);
+    LineHome h(LineHome::Wire::Memory);
     cardsOnThree(h);
     h.home.exec(QStringLiteral("DELETE FROM faka WHERE 地址 = 2"));
     h.sim.controller(2)->cards.clear();
@@ -200,7 +200,7 @@ void FrmEtDTest::failedSend()
 
 void FrmEtDTest::unconfirmedSendLeavesTheCardInDoubt()
 {
-    LineHome h;
+    LineHome h(LineHome::Wire::Memory);
     cardsOnThree(h);
     h.sim.controller(3)->behaviour.wrongAddress = true;
     h.sim.controller(4)->behaviour.delayMs = 2500;
@@ -220,7 +220,7 @@ void FrmEtDTest::unconfirmedSendLeavesTheCardInDoubt()
 
 void FrmEtDTest::cardThatCannotBeSentIsSkipped()
 {
-    LineHome h;
+    LineHome h(LineHome::Wire::Memory);
     cardsOnThree(h);
     h.home.exec(QStringLiteral("UPDATE faka SET 物理卡号 = '12AB' WHERE 卡号 = '000002'"));
     Window win;
@@ -250,7 +250,7 @@ void FrmEtDTest::checksComeInOrder()
 {
     QFETCH(QString, setup);
     QFETCH(QString, message);
-    LineHome h;
+    LineHome h(LineHome::Wire::Memory);
     Clock::freeze(QDateTime(QDate(2024, 5, 6), QTime(10, 0)));
     cardsOnThree(h);
     Window win;
@@ -275,7 +275,7 @@ void FrmEtDTest::checksComeInOrder()
 
 void FrmEtDTest::targetClickClearsLimitsAndModes()
 {
-    LineHome h;
+    LineHome h(LineHome::Wire::Memory);
     cardsOnThree(h);
     Window win;
     pick(win.box("Ckh"), QStringLiteral("000001"));
@@ -297,7 +297,7 @@ void FrmEtDTest::targetClickClearsLimitsAndModes()
 
 void FrmEtDTest::databaseFailureNamesTheController()
 {
-    LineHome h;
+    LineHome h(LineHome::Wire::Memory);
     cardsOnThree(h);
     h.home.exec(QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE ON faka BEGIN SELECT RAISE(ABORT, 'locked'); END"));
     Window win;
@@ -316,7 +316,7 @@ void FrmEtDTest::databaseFailureNamesTheController()
 
 void FrmEtDTest::stoppedRunLeavesFakaAsAcknowledged()
 {
-    LineHome h;
+    LineHome h(LineHome::Wire::Memory);
     cardsOnThree(h);
     Window win;
     bool inputsLive = true;
@@ -349,7 +349,7 @@ void FrmEtDTest::inputThatIsNoNumberExtendsNothing()
     QFETCH(bool, paste);
     QFETCH(QString, text);
     QFETCH(QStringList, messages);
-    LineHome h;
+    LineHome h(LineHome::Wire::Memory);
     cardsOnOneAndFifteen(h, {12, 20});
     const QStringList before = fakaSnapshot(h);
     Window win;

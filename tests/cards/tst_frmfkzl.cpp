@@ -56,7 +56,7 @@ private slots:
 
 void FrmFKZLTest::resendsInCardOrderAfterClearing()
 {
-    LineHome h;
+    LineHome h(LineHome::Wire::Memory);
     h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (3), (4)"));
     Controller& c = h.sim.addController(3);
     load(c, QStringLiteral("999999"), QStringLiteral("9"));  // not in faka: the clearing drops it
@@ -107,7 +107,7 @@ void FrmFKZLTest::cardLimitsGoOutAsStored()
 {
     QFETCH(QVariantList, limits);
     QFETCH(QByteArray, frame);
-    LineHome h;
+    LineHome h(LineHome::Wire::Memory);
     h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (3)"));
     h.sim.addController(3);
     issue(h, 3, QStringLiteral("000123"), QStringLiteral("12345678"), limits);
@@ -119,7 +119,7 @@ void FrmFKZLTest::cardLimitsGoOutAsStored()
 
 void FrmFKZLTest::retrySendsTheSameCardAgain()
 {
-    LineHome h(LineHome::Waits::Short);
+    LineHome h(LineHome::Wire::Memory);
     h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (3)"));
     Controller& c = h.sim.addController(3);
     c.cardCapacity = 1;  // the second card gets no echo until there is room
@@ -149,7 +149,7 @@ void FrmFKZLTest::retrySendsTheSameCardAgain()
 
 void FrmFKZLTest::cancelStopsWhereItIs()
 {
-    LineHome h(LineHome::Waits::Short);
+    LineHome h(LineHome::Wire::Memory);
     h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (3)"));
     Controller& c = h.sim.addController(3);
     c.cardCapacity = 1;
@@ -186,7 +186,7 @@ void FrmFKZLTest::cardsThatCannotGoAreCountedFailed()
     QFETCH(QString, start);
     QFETCH(int, mode);
     QFETCH(QString, message);
-    LineHome h;
+    LineHome h(LineHome::Wire::Memory);
     h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (3)"));
     h.sim.addController(3);
     issue(h, 3, QStringLiteral("000001"), QStringLiteral("1"));
@@ -224,7 +224,7 @@ void FrmFKZLTest::clearingFailures()
     QFETCH(bool, wrong);
     QFETCH(QString, message);
     // The late echoes are measured against the clearing's own time-out.
-    LineHome h(delayMs > 0 ? LineHome::Waits::Line : LineHome::Waits::Short);
+    LineHome h(LineHome::Wire::Memory);
     h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (3)"));
     Controller& c = h.sim.addController(3);
     c.behaviour = Behaviour{.silent = delayMs < 0, .delayMs = std::max(0, delayMs), .wrongAddress = wrong};
@@ -240,14 +240,14 @@ void FrmFKZLTest::clearingFailures()
     if (message != QStringLiteral("重整成功！"))
         QCOMPARE(h.sim.frames().size(), 1);
     // A late echo is out before another port takes the line.
-    QTRY_VERIFY_WITH_TIMEOUT(!h.sim.sending(), 5000);
+    QVERIFY(LineHome::settle(5000, [&] { return !h.sim.sending(); }));
     LinePort other;
     QVERIFY(other.open(Session::lineParams()).ok());
 }
 
 void FrmFKZLTest::noAddressOrNoCards()
 {
-    LineHome h;
+    LineHome h(LineHome::Wire::Memory);
     h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (3)"));
     Controller& c = h.sim.addController(3);
     load(c, QStringLiteral("000007"), QStringLiteral("7"));

@@ -1,6 +1,7 @@
 #pragma once
 // Asking the simulator directly over the line, for the simulator's own
 // tests.
+#include "link/LineClock.h"
 #include "link/LinePort.h"
 
 #include <QByteArray>
@@ -24,7 +25,10 @@ inline QByteArray wholeReply(LinePort& port, const QByteArray& frame, int awaite
     const ExchangeResult r = port.exchange(frame, o);
     if (!r.ok())
         return QByteArray("no reply");
-    QTest::qWait(50);
+    if (DrivenLineClock* clock = DrivenLineClock::current())
+        clock->advance(50ms);
+    else
+        QTest::qWait(50);
     return r.reply + port.read();
 }
 

@@ -80,6 +80,7 @@ private:
 MemoryLine::MemoryLine(Simulator& sim, const QString& folder, int portNo)
     : sim_(sim), link_(QStringLiteral("%1/com%2").arg(folder).arg(portNo)), arrival_([this] { arrive(); }, this)
 {
+    arrival_.setDeviceSide();
     // The link names a device no terminal has, so that a port which is not
     // this line's cannot reach it.
     QFile::remove(link_);

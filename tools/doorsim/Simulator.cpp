@@ -53,6 +53,8 @@ std::optional<int> number(const QString& word, int low, int high)
 Simulator::Simulator(QObject* parent)
     : QObject(parent), outTimer_([this] { pump(); }, this), chatter_([this] { chatter(); }, this)
 {
+    outTimer_.setDeviceSide();
+    chatter_.setDeviceSide();
 }
 
 void Simulator::setChatter(int everyMs, quint8 byte)

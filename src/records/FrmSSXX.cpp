@@ -3,6 +3,7 @@
 #include "db/Clock.h"
 #include "db/DoorAddresses.h"
 #include "db/ProgramFolder.h"
+#include "link/LineClock.h"
 #include "link/LinePort.h"
 #include "records/PassHolders.h"
 #include "records/PassScanner.h"
@@ -16,7 +17,6 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QTimer>
 #include <QVBoxLayout>
 
 using namespace std::chrono_literals;
@@ -101,10 +101,8 @@ FrmSSXX::FrmSSXX(QWidget* parent, std::chrono::milliseconds tick, std::chrono::m
     resize(900, 560);
     setWindowState(Qt::WindowMaximized);
 
-    auto* clearing = new QTimer(this);
-    clearing->setSingleShot(true);
-    connect(clearing, &QTimer::timeout, this, &FrmSSXX::clearDisplay);
-    clearing->start(clearAfter);
+    // On the line's clock, as the scan is.
+    (new LineTimer([this] { clearDisplay(); }, this))->startIn(clearAfter);
 
     load(tick);
 }

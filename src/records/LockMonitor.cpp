@@ -12,12 +12,9 @@ LockMonitor::LockMonitor(LinePort& port, QSqlDatabase db, QObject* parent)
 }
 
 LockMonitor::LockMonitor(LinePort& port, QSqlDatabase db, Timing timing, QObject* parent)
-    : QObject(parent), port_(port), db_(db), timing_(timing)
+    : QObject(parent), port_(port), db_(db), timing_(timing), timer_([this] { tick(); }, this),
+      passTimer_([this] { passTimedOut(); }, this)
 {
-    timer_.setInterval(timing_.tick);
-    connect(&timer_, &QTimer::timeout, this, &LockMonitor::tick);
-    passTimer_.setSingleShot(true);
-    connect(&passTimer_, &QTimer::timeout, this, &LockMonitor::passTimedOut);
     connect(&port_, &LinePort::bytesArrived, this, &LockMonitor::onBytes);
 }
 
@@ -53,7 +50,7 @@ void LockMonitor::load(const QList<DoorRow>& rows)
 void LockMonitor::start()
 {
     if (!order_.isEmpty())
-        timer_.start();
+        timer_.startIn(timing_.tick);
 }
 
 void LockMonitor::stop()
@@ -82,6 +79,7 @@ void LockMonitor::setState(int address, int lock, LockState state)
 
 void LockMonitor::tick()
 {
+    timer_.startIn(timing_.tick);
     // The pass of an open lock is still awaited: no other controller is
     // asked meanwhile.
     if (phase_ == Phase::AwaitPass)
@@ -144,7 +142,7 @@ void LockMonitor::finishPoll(const QByteArray& bytes)
         return;
     if (port_.send(ReadPassRecord::frame(static_cast<quint8>(polled_)))) {
         phase_ = Phase::AwaitPass;
-        passTimer_.start(timing_.passWait);
+        passTimer_.startIn(timing_.passWait);
     }
 }
 

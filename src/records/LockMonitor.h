@@ -1,13 +1,12 @@
 #pragma once
+#include "link/LineClock.h"
 #include "records/PassLine.h"
 
 #include <QDateTime>
-#include <QElapsedTimer>
 #include <QList>
 #include <QObject>
 #include <QSqlDatabase>
 #include <QString>
-#include <QTimer>
 #include <QVariant>
 
 #include <chrono>
@@ -39,7 +38,8 @@ struct MonitorEntry {
 // Everything runs from the timer and the port's receive signal; nothing
 // waits in a loop, so the window stays responsive however many
 // controllers there are. A controller is polled again only after every
-// other one was.
+// other one was. The ticks and the wait for a pass are times on the
+// line's clock, as the port's own waits are.
 class LockMonitor : public QObject {
     Q_OBJECT
 public:
@@ -80,8 +80,8 @@ private:
     LinePort& port_;
     QSqlDatabase db_;
     Timing timing_;
-    QTimer timer_;
-    QTimer passTimer_;
+    LineTimer timer_;
+    LineTimer passTimer_;
     QList<int> order_;
     QList<MonitorEntry> entries_;
     qsizetype next_ = 0;

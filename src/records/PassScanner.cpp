@@ -4,17 +4,15 @@
 #include "records/PassLine.h"
 
 PassScanner::PassScanner(LinePort& port, QList<int> addresses, std::chrono::milliseconds tick, QObject* parent)
-    : QObject(parent), port_(port), addresses_(std::move(addresses))
+    : QObject(parent), port_(port), addresses_(std::move(addresses)), tick_(tick), timer_([this] { this->tick(); }, this)
 {
-    timer_.setInterval(tick);
-    connect(&timer_, &QTimer::timeout, this, &PassScanner::tick);
     connect(&port_, &LinePort::bytesArrived, this, &PassScanner::onBytes);
 }
 
 void PassScanner::start()
 {
     if (!addresses_.isEmpty())
-        timer_.start();
+        timer_.startIn(tick_);
 }
 
 void PassScanner::stop()
@@ -32,9 +30,10 @@ void PassScanner::giveUp()
 
 void PassScanner::tick()
 {
+    timer_.startIn(tick_);
     if (asked_ >= 0) {
-        const bool waiting = askedAt_.elapsed() < kAnswerWait.count() ||
-                             (firstByteAt_.isValid() && firstByteAt_.elapsed() < kRestWait.count());
+        const LineClock::Time now = LineClock::now();
+        const bool waiting = now - askedAt_ < kAnswerWait || (firstByteAt_ && now - *firstByteAt_ < kRestWait);
         if (waiting)
             return;
         giveUp();
@@ -45,9 +44,9 @@ void PassScanner::tick()
         next_ = 0;
     const int address = addresses_.at(next_);
     next_ = (next_ + 1) % addresses_.size();
-    firstByteAt_.invalidate();
+    firstByteAt_.reset();
     asked_ = port_.send(ReadPassRecord::frame(static_cast<quint8>(address))) ? address : -1;
-    askedAt_.start();
+    askedAt_ = LineClock::now();
 }
 
 void PassScanner::onBytes()
@@ -59,8 +58,8 @@ void PassScanner::onBytes()
         port_.read();
         return;
     }
-    if (!firstByteAt_.isValid())
-        firstByteAt_.start();
+    if (!firstByteAt_)
+        firstByteAt_ = LineClock::now();
     const PassTake take = takePassRecord(port_, static_cast<quint8>(asked_), kAnswerWait);
     if (!take.complete)
         return;

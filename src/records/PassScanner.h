@@ -1,12 +1,12 @@
 #pragma once
+#include "link/LineClock.h"
 #include "records/PassLine.h"
 
-#include <QElapsedTimer>
 #include <QList>
 #include <QObject>
-#include <QTimer>
 
 #include <chrono>
+#include <optional>
 
 class LinePort;
 
@@ -18,7 +18,8 @@ class LinePort;
 // acknowledged and reported; anything else is dropped unacknowledged, so
 // the controller offers its pass again on its next turn, and the next
 // controller is asked only once the line is quiet. Nothing waits in the
-// event loop: the port's receive signal carries the reply.
+// event loop: the port's receive signal carries the reply. The ticks and
+// the waits are times on the line's clock, as the port's own waits are.
 class PassScanner : public QObject {
     Q_OBJECT
 public:
@@ -43,9 +44,10 @@ private:
 
     LinePort& port_;
     QList<int> addresses_;
-    QTimer timer_;
+    std::chrono::milliseconds tick_;
+    LineTimer timer_;
     qsizetype next_ = 0;
     int asked_ = -1;  // -1: no answer is awaited
-    QElapsedTimer askedAt_;
-    QElapsedTimer firstByteAt_;  // invalid until the first byte of the answer came
+    LineClock::Time askedAt_{0};
+    std::optional<LineClock::Time> firstByteAt_;  // until the first byte of the answer came: none
 };

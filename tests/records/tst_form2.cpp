@@ -14,7 +14,6 @@
 #include <QPushButton>
 #include <QSqlQuery>
 #include <QTableWidget>
-#include <QTimer>
 #include <QtTest>
 
 #include <memory>
@@ -57,7 +56,7 @@ private slots:
 
 void TestForm2::loadsAddressesAndHoldsThePort()
 {
-    LineHome h;
+    LineHome h;  // on the terminal, end to end
     h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (9), (2)"));
     Window win;
     QCOMPARE(win.w->windowTitle(), QString(24, QLatin1Char(' ')) + QStringLiteral("数   据   采   集"));
@@ -75,7 +74,7 @@ void TestForm2::loadsAddressesAndHoldsThePort()
 
 void TestForm2::typingAndEmptyList()
 {
-    LineHome h;
+    LineHome h(LineHome::Wire::Memory);
     h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (2), (30)"));
     {
         Window win;
@@ -97,7 +96,7 @@ void TestForm2::typingAndEmptyList()
 
 void TestForm2::nothingToCollect()
 {
-    LineHome h;
+    LineHome h(LineHome::Wire::Memory);
     h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (4)"));
     h.sim.addController(4);
     Window win;
@@ -110,7 +109,7 @@ void TestForm2::nothingToCollect()
 
 void TestForm2::wrongEchoBeforeRecordThree()
 {
-    LineHome h;
+    LineHome h(LineHome::Wire::Memory);
     h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (4)"));
     Controller& c = h.sim.addController(4);
     addRecords(c, 5);
@@ -130,7 +129,7 @@ void TestForm2::wrongEchoBeforeRecordThree()
 
 void TestForm2::clampsAndYearRule()
 {
-    LineHome h;
+    LineHome h(LineHome::Wire::Memory);
     h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (6)"));
     Controller& c = h.sim.addController(6);
     for (const char* raw : {"00000104130508050100",    // month 13
@@ -158,7 +157,7 @@ void TestForm2::clampsAndYearRule()
 
 void TestForm2::duplicatesBySameAndOtherController()
 {
-    LineHome h;
+    LineHome h(LineHome::Wire::Memory);
     h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (1), (2)"));
     addRecords(h.sim.addController(1), 3);
     addRecords(h.sim.addController(2), 1);
@@ -207,8 +206,7 @@ void TestForm2::clearing()
 {
     QFETCH(QString, fault);
     QFETCH(QList<Prompter::Answer>, answers);
-    // A clear that gets no echo waits out silence alone.
-    LineHome h(fault == QLatin1String("ignore") ? LineHome::Waits::Short : LineHome::Waits::Line);
+    LineHome h(LineHome::Wire::Memory);
     h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (4)"));
     Controller& c = h.sim.addController(4);
     addRecords(c, 2);
@@ -234,7 +232,7 @@ void TestForm2::clearing()
 
 void TestForm2::clearingStoresPassesMadeSinceTheCollection()
 {
-    LineHome h;
+    LineHome h(LineHome::Wire::Memory);
     h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (4)"));
     Controller& c = h.sim.addController(4);
     addRecords(c, 3);
@@ -276,7 +274,7 @@ void TestForm2::clearingKeepsPassesMadeWhileStreaming()
     QFETCH(bool, paced);
     QFETCH(QList<int>, passesPerCollection);
     QFETCH(int, questions);
-    LineHome h;
+    LineHome h(LineHome::Wire::Memory);
     h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (4)"));
     Controller& c = h.sim.addController(4);
     addRecords(c, records);
@@ -302,7 +300,7 @@ void TestForm2::clearingKeepsPassesMadeWhileStreaming()
 
 void TestForm2::buttonsWaitForTheExchange()
 {
-    LineHome h;
+    LineHome h(LineHome::Wire::Memory);
     h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (4)"));
     Controller& c = h.sim.addController(4);
     addRecords(c, 2);
@@ -311,11 +309,12 @@ void TestForm2::buttonsWaitForTheExchange()
     win.w->show();
     QList<bool> enabled;
     bool stillShown = false;
-    QTimer::singleShot(250, win.w.get(), [&] {
+    LineTimer poke([&] {
         enabled = {win.cdok()->isEnabled(), win.clear()->isEnabled(), win.exit()->isEnabled(), win.ctext()->isEnabled()};
         win.w->close();
         stillShown = win.w->isVisible();
     });
+    poke.startIn(std::chrono::milliseconds(250));
     win.cdok()->click();
     QCOMPARE(enabled, (QList<bool>{false, false, false, false}));
     QVERIFY(stillShown);

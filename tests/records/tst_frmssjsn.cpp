@@ -1,15 +1,12 @@
-// The lock-status monitor against the simulator and a scripted peer.
+// The lock-status monitor against the simulator, on the line's clock.
 
 #include "support/LineHome.h"
-#include "support/PollPeer.h"
 #include "support/AppFont.h"
 
 #include "app/ToolWindows.h"
 #include "app/Tools.h"
 #include "records/FrmssjsN.h"
 #include "records/LockMonitor.h"
-
-#include <QTimer>
 
 #include <QAbstractItemModel>
 #include <QAction>
@@ -59,23 +56,6 @@ void seedHolder(TestHome& home, int address, const QString& card, const QString&
     home.exec(QStringLiteral("INSERT INTO faka (地址, 卡号, 物理卡号) VALUES (?, ?, ?)"), {address, card, physical});
 }
 
-// A program folder whose port leads to a PollPeer.
-struct PeerHome {
-    TestHome home;
-    PollPeer peer;
-    ScriptedPrompter prompts;
-
-    PeerHome()
-    {
-        if (!peer.start(home.path(), LineHome::kPort))
-            qFatal("no pseudo-terminal");
-        Session::PortNo = LineHome::kPort;
-        Session::CommSettings = QStringLiteral("9600,n,8,1");
-        Session::InBufSize = 2048;
-        Session::OutBufSize = 512;
-    }
-};
-
 }  // namespace
 
 class TestFrmssjsN : public QObject {
@@ -119,7 +99,7 @@ void TestFrmssjsN::entryTexts()
 
 void TestFrmssjsN::pollsInAddressOrderAndListsLocks()
 {
-    LineHome h;
+    LineHome h;  // on the terminal, end to end
     h.home.exec(QStringLiteral("INSERT INTO doors (地址, namedr1, dtype1) VALUES (5, '东门', '玻')"));
     h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (2)"));
     h.home.exec(QStringLiteral("INSERT INTO doors (地址, dtype1, dtype2) VALUES (7, '木', '铁')"));
@@ -127,7 +107,7 @@ void TestFrmssjsN::pollsInAddressOrderAndListsLocks()
         h.sim.addController(a);
     FrmssjsN w(nullptr, 100ms, 3000ms);
     QVERIFY(w.portOpened());
-    QTRY_VERIFY_WITH_TIMEOUT(polled(h.sim.frames()).size() >= 4, 10000);
+    QVERIFY(LineHome::settle(10000, [&] { return polled(h.sim.frames()).size() >= 4; }));
     QCOMPARE(polled(h.sim.frames()).first(4), (QList<int>{2, 5, 7, 2}));
     const QAbstractItemModel* m = child<QTreeView>(w, "doorlistDetails")->model();
     QCOMPARE(m->rowCount(), 3);
@@ -135,18 +115,18 @@ void TestFrmssjsN::pollsInAddressOrderAndListsLocks()
     QCOMPARE(m->index(1, 0).data().toString(), QStringLiteral("7-1"));
     QCOMPARE(m->index(2, 0).data().toString(), QStringLiteral("7-2"));
     QCOMPARE(m->headerData(7, Qt::Horizontal).toString(), QStringLiteral("进出时间"));
-    QTRY_COMPARE_WITH_TIMEOUT(cell(w, QStringLiteral("7-2"), 1), QStringLiteral("关"), 10000);
+    QVERIFY(LineHome::settle(10000, [&] { return cell(w, QStringLiteral("7-2"), 1) == QStringLiteral("关"); }));
 }
 
 void TestFrmssjsN::openLockAsksForThePass()
 {
-    LineHome h;
+    LineHome h(LineHome::Wire::Memory);
     h.home.exec(QStringLiteral("INSERT INTO doors (地址, dtype1, dtype2) VALUES (1, '木', '铁')"));
     h.sim.addController(1).force[0] = Controller::Force::Open;
     FrmssjsN w(nullptr, 100ms, 3000ms);
-    QTRY_COMPARE_WITH_TIMEOUT(cell(w, QStringLiteral("1-1"), 1), QStringLiteral("开"), 10000);
+    QVERIFY(LineHome::settle(10000, [&] { return cell(w, QStringLiteral("1-1"), 1) == QStringLiteral("开"); }));
     QCOMPARE(cell(w, QStringLiteral("1-2"), 1), QStringLiteral("关"));
-    QTRY_VERIFY_WITH_TIMEOUT(countOf(h.sim.frames(), 0x1B) > 0, 10000);
+    QVERIFY(LineHome::settle(10000, [&] { return countOf(h.sim.frames(), 0x1B) > 0; }));
     // No pass waited: nothing acknowledged, nothing shown.
     QCOMPARE(countOf(h.sim.frames(), 0x02), 0);
     QCOMPARE(cell(w, QStringLiteral("1-1"), 2), QString());
@@ -154,28 +134,28 @@ void TestFrmssjsN::openLockAsksForThePass()
 
 void TestFrmssjsN::passIsAcknowledgedAndShown()
 {
-    LineHome h;
+    LineHome h(LineHome::Wire::Memory);
     h.home.exec(QStringLiteral("INSERT INTO doors (地址, dtype1, dtype2) VALUES (3, '木', '铁')"));
     seedHolder(h.home, 3, QStringLiteral("000123"), QStringLiteral("0012345678"), QStringLiteral("张三"));
     Controller& c = h.sim.addController(3);
     FrmssjsN w(nullptr, 100ms, 3000ms);
     QVERIFY(c.pass(QStringLiteral("0012345678"), 3));
-    QTRY_COMPARE_WITH_TIMEOUT(cell(w, QStringLiteral("3-2"), 3), QStringLiteral("张三"), 10000);
+    QVERIFY(LineHome::settle(10000, [&] { return cell(w, QStringLiteral("3-2"), 3) == QStringLiteral("张三"); }));
     QCOMPARE(cell(w, QStringLiteral("3-2"), 2), QStringLiteral("000123"));
     QCOMPARE(cell(w, QStringLiteral("3-2"), 4), QStringLiteral("一号楼"));
     QCOMPARE(cell(w, QStringLiteral("3-2"), 5), QStringLiteral("保安"));
     QCOMPARE(cell(w, QStringLiteral("3-2"), 6), QStringLiteral("进门"));
     QVERIFY(!cell(w, QStringLiteral("3-2"), 7).isEmpty());
     QCOMPARE(cell(w, QStringLiteral("3-1"), 2), QString());
-    QTRY_VERIFY(c.passes.isEmpty());
+    QVERIFY(LineHome::settle(5000, [&] { return c.passes.isEmpty(); }));
     QCOMPARE(countOf(h.sim.frames(), 0x02), 1);
 
     // The same card going out through the same lock: the entry follows.
     QVERIFY(c.pass(QStringLiteral("0012345678"), 4));
-    QTRY_COMPARE_WITH_TIMEOUT(cell(w, QStringLiteral("3-2"), 6), QStringLiteral("出门"), 10000);
+    QVERIFY(LineHome::settle(10000, [&] { return cell(w, QStringLiteral("3-2"), 6) == QStringLiteral("出门"); }));
     // A card nobody holds empties the entry's pass.
     QVERIFY(c.pass(QStringLiteral("0099999999"), 3));
-    QTRY_COMPARE_WITH_TIMEOUT(cell(w, QStringLiteral("3-2"), 2), QString(), 10000);
+    QVERIFY(LineHome::settle(10000, [&] { return cell(w, QStringLiteral("3-2"), 2) == QString(); }));
     QCOMPARE(cell(w, QStringLiteral("3-2"), 3), QString());
 }
 
@@ -190,17 +170,17 @@ void TestFrmssjsN::unrecognisedStateShowsUnknown_data()
 void TestFrmssjsN::unrecognisedStateShowsUnknown()
 {
     QFETCH(QByteArray, answer);
-    PeerHome p;
-    auto& [home, peer, prompts] = p;
-    home.exec(QStringLiteral("INSERT INTO doors (地址, dtype1, dtype2) VALUES (1, '木', '铁')"));
-    peer.answers[0x1F] = hex("0122");
+    LineHome h(LineHome::Wire::Memory);
+    h.home.exec(QStringLiteral("INSERT INTO doors (地址, dtype1, dtype2) VALUES (1, '木', '铁')"));
+    Controller& c = h.sim.addController(1);
+    c.answers[0x1F] = hex("0122");
     FrmssjsN w(nullptr, 100ms, 3000ms);
-    QTRY_COMPARE_WITH_TIMEOUT(cell(w, QStringLiteral("1-1"), 1), QStringLiteral("关"), 10000);
-    peer.answers[0x1F] = answer;
-    QTRY_COMPARE_WITH_TIMEOUT(cell(w, QStringLiteral("1-1"), 1), QStringLiteral("?"), 10000);
+    QVERIFY(LineHome::settle(10000, [&] { return cell(w, QStringLiteral("1-1"), 1) == QStringLiteral("关"); }));
+    c.answers[0x1F] = answer;
+    QVERIFY(LineHome::settle(10000, [&] { return cell(w, QStringLiteral("1-1"), 1) == QStringLiteral("?"); }));
     QCOMPARE(cell(w, QStringLiteral("1-2"), 1), QStringLiteral("?"));
-    QTest::qWait(300);
-    QCOMPARE(peer.count(0x1B), 0);
+    LineHome::settle(300);
+    QCOMPARE(countOf(h.sim.frames(), 0x1B), 0);
 }
 
 void TestFrmssjsN::badPassRecordsAreNotAcknowledged_data()
@@ -216,26 +196,24 @@ void TestFrmssjsN::badPassRecordsAreNotAcknowledged_data()
 void TestFrmssjsN::badPassRecordsAreNotAcknowledged()
 {
     QFETCH(QByteArray, record);
-    PeerHome p;
-    auto& [home, peer, prompts] = p;
-    home.exec(QStringLiteral("INSERT INTO doors (地址, dtype1) VALUES (1, '木')"));
-    seedHolder(home, 1, QStringLiteral("000123"), QStringLiteral("0012345678"), QStringLiteral("张三"));
-    peer.answers[0x1F] = hex("0124");
-    peer.answers[0x1B] = record;
-    // The peer answers at once: a short wait for the pass still holds a
-    // whole record, and each bad one costs only that wait.
-    FrmssjsN w(nullptr, 100ms, 500ms);
-    QTRY_VERIFY_WITH_TIMEOUT(peer.count(0x1B) >= 1, 10000);
+    LineHome h(LineHome::Wire::Memory);
+    h.home.exec(QStringLiteral("INSERT INTO doors (地址, dtype1) VALUES (1, '木')"));
+    seedHolder(h.home, 1, QStringLiteral("000123"), QStringLiteral("0012345678"), QStringLiteral("张三"));
+    Controller& c = h.sim.addController(1);
+    c.answers[0x1F] = hex("0124");
+    c.answers[0x1B] = record;
+    FrmssjsN w(nullptr, 100ms, 3000ms);
+    QVERIFY(LineHome::settle(10000, [&] { return countOf(h.sim.frames(), 0x1B) >= 1; }));
     // After at most the wait for the pass the poll goes on.
-    QTRY_VERIFY_WITH_TIMEOUT(peer.count(0x1B) >= 2, 15000);
-    QCOMPARE(peer.count(0x02), 0);
+    QVERIFY(LineHome::settle(15000, [&] { return countOf(h.sim.frames(), 0x1B) >= 2; }));
+    QCOMPARE(countOf(h.sim.frames(), 0x02), 0);
     QCOMPARE(cell(w, QStringLiteral("1-1"), 2), QString());
     QCOMPARE(cell(w, QStringLiteral("1-1"), 1), QStringLiteral("开"));
 }
 
 void TestFrmssjsN::lateRestOfAPassIsNoLockState()
 {
-    LineHome h;
+    LineHome h(LineHome::Wire::Memory);
     h.home.exec(QStringLiteral("INSERT INTO doors (地址, dtype1, dtype2) VALUES (3, '木', '铁'), (4, '木', '铁')"));
     Controller& three = h.sim.addController(3);
     h.sim.addController(4);
@@ -247,14 +225,12 @@ void TestFrmssjsN::lateRestOfAPassIsNoLockState()
     QVERIFY(three.pass(QStringLiteral("0444000000"), 1));
     FrmssjsN w(nullptr, 100ms, 300ms);
     QStringList states;
-    QTimer watch;
-    QObject::connect(&watch, &QTimer::timeout, &w, [&] {
+    QObject::connect(child<QTreeView>(w, "doorlistDetails")->model(), &QAbstractItemModel::dataChanged, &w, [&] {
         const QString s = cell(w, QStringLiteral("4-1"), 1) + cell(w, QStringLiteral("4-2"), 1);
         if (states.isEmpty() || states.last() != s)
             states << s;
     });
-    watch.start(5);
-    QTRY_VERIFY_WITH_TIMEOUT(countOf(h.sim.frames(), 0x1B) >= 3, 15000);
+    QVERIFY(LineHome::settle(15000, [&] { return countOf(h.sim.frames(), 0x1B) >= 3; }));
     LineHome::settle(300);
     QVERIFY2(!states.join(QLatin1Char('|')).contains(QStringLiteral("开")), qPrintable(states.join(QLatin1Char('|'))));
     QCOMPARE(countOf(h.sim.frames(), 0x02), 0);
@@ -263,20 +239,20 @@ void TestFrmssjsN::lateRestOfAPassIsNoLockState()
 
 void TestFrmssjsN::silentControllerTurnsUnknown()
 {
-    LineHome h;
+    LineHome h(LineHome::Wire::Memory);
     h.home.exec(QStringLiteral("INSERT INTO doors (地址, dtype1) VALUES (4, '木')"));
     Controller& c = h.sim.addController(4);
     FrmssjsN w(nullptr, 100ms, 3000ms);
-    QTRY_COMPARE_WITH_TIMEOUT(cell(w, QStringLiteral("4-1"), 1), QStringLiteral("关"), 10000);
+    QVERIFY(LineHome::settle(10000, [&] { return cell(w, QStringLiteral("4-1"), 1) == QStringLiteral("关"); }));
     c.behaviour.silent = true;
-    QTRY_COMPARE_WITH_TIMEOUT(cell(w, QStringLiteral("4-1"), 1), QStringLiteral("?"), 10000);
+    QVERIFY(LineHome::settle(10000, [&] { return cell(w, QStringLiteral("4-1"), 1) == QStringLiteral("?"); }));
     c.behaviour.silent = false;
-    QTRY_COMPARE_WITH_TIMEOUT(cell(w, QStringLiteral("4-1"), 1), QStringLiteral("关"), 10000);
+    QVERIFY(LineHome::settle(10000, [&] { return cell(w, QStringLiteral("4-1"), 1) == QStringLiteral("关"); }));
 }
 
 void TestFrmssjsN::viewModes()
 {
-    LineHome h;
+    LineHome h(LineHome::Wire::Memory);
     h.home.exec(QStringLiteral("INSERT INTO doors (地址, namedr1, namedr2, dtype1, dtype2) "
                                "VALUES (4, '阳光大厦一号楼东侧停车场大门', '西门', '木', '铁')"));
     FrmssjsN w(nullptr, 100ms, 3000ms);
@@ -321,7 +297,7 @@ void TestFrmssjsN::detailsShowEveryColumnWhole()
 {
     QFETCH(qreal, points);
     const AppFont::Sized font(points);
-    LineHome h;
+    LineHome h(LineHome::Wire::Memory);
     h.home.exec(QStringLiteral("INSERT INTO doors (地址, dtype1, dtype2) VALUES (3, '木', '铁')"));
     h.home.exec(QStringLiteral("INSERT INTO people (卡号, 姓名, 部门, 职务) VALUES ('000123', '欧阳建国', "
                                "'阳光花园小区十二号楼', '物业经理')"));
@@ -332,7 +308,7 @@ void TestFrmssjsN::detailsShowEveryColumnWhole()
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     QVERIFY(c.pass(QStringLiteral("0012345678"), 3));
-    QTRY_COMPARE_WITH_TIMEOUT(cell(w, QStringLiteral("3-2"), 4), QStringLiteral("阳光花园小区十二号楼"), 10000);
+    QVERIFY(LineHome::settle(10000, [&] { return cell(w, QStringLiteral("3-2"), 4) == QStringLiteral("阳光花园小区十二号楼"); }));
     QTest::qWait(50);
     auto* details = child<QTreeView>(w, "doorlistDetails");
     const QRect screen = w.screen()->availableGeometry();
@@ -352,7 +328,7 @@ void TestFrmssjsN::detailsShowEveryColumnWhole()
 
 void TestFrmssjsN::portRefusedClosesTheWindow()
 {
-    LineHome h;
+    LineHome h(LineHome::Wire::Memory);
     h.home.exec(QStringLiteral("INSERT INTO doors (地址, dtype1) VALUES (4, '木')"));
     LinePort holder;
     QVERIFY(holder.open(Session::lineParams()).ok());

@@ -1,14 +1,14 @@
-// The pass display against the simulator.
+// The pass display against the simulator, on the line's clock.
 
 #include "support/LineHome.h"
 
 #include "records/FrmSSXX.h"
+#include "records/PassScanner.h"
 #include "records/PollCommands.h"
 
 #include <QImage>
 #include <QLabel>
 #include <QSet>
-#include <QTimer>
 #include <QtTest>
 
 using namespace std::chrono_literals;
@@ -33,7 +33,7 @@ struct PassDisplay {
     Controller* c = nullptr;
     std::unique_ptr<FrmSSXX> w;
 
-    PassDisplay()
+    explicit PassDisplay(LineHome::Wire on = LineHome::Wire::Memory) : h(on)
     {
         h.home.exec(QStringLiteral("INSERT INTO doors (地址, dtype1, dtype2) VALUES (12, '木', '铁')"));
         c = &h.sim.addController(12);
@@ -62,25 +62,25 @@ private slots:
 
 void TestFrmSSXX::passShowsPersonAndChannel()
 {
-    PassDisplay d;
+    PassDisplay d(LineHome::Wire::Terminal);  // end to end
     seedPerson(d.h.home, QStringLiteral("000123"), QStringLiteral("0012345678"), QStringLiteral("李四"),
                QStringLiteral("二号楼"), QVariant());
     d.open();
     QVERIFY(d.c->pass(QStringLiteral("0012345678"), 3));
-    QTRY_COMPARE_WITH_TIMEOUT(label(*d.w, 0), QStringLiteral("李四"), 10000);
+    QVERIFY(LineHome::settle(10000, [&] { return label(*d.w, 0) == QStringLiteral("李四"); }));
     QCOMPARE(label(*d.w, 4), QStringLiteral("12-2进"));
     QCOMPARE(label(*d.w, 5), QStringLiteral("000123"));
     QCOMPARE(label(*d.w, 2), QStringLiteral("二号楼"));
     QCOMPARE(label(*d.w, 3), QStringLiteral("经理"));
     QVERIFY(QTime::fromString(label(*d.w, 1), QStringLiteral("HH:mm:ss")).isValid());
-    QTRY_VERIFY(d.c->passes.isEmpty());
+    QVERIFY(LineHome::settle(5000, [&] { return d.c->passes.isEmpty(); }));
 
     // A long department is shown whole, beside the photo and not under it.
     d.h.home.exec(QStringLiteral("UPDATE people SET 部门 = '阳光大厦一号楼东侧第三层物业办公区' WHERE 卡号 = '000123'"));
     d.w->show();
     QVERIFY(d.c->pass(QStringLiteral("0012345678"), 3));
     auto* department = child<QLabel>(*d.w, "Label2_2");
-    QTRY_COMPARE_WITH_TIMEOUT(department->text(), QStringLiteral("阳光大厦一号楼东侧第三层物业办公区"), 10000);
+    QVERIFY(LineHome::settle(10000, [&] { return department->text() == QStringLiteral("阳光大厦一号楼东侧第三层物业办公区"); }));
     QTest::qWait(50);
     const QRect room = department->contentsRect();
     const QRect needed = department->fontMetrics().boundingRect(
@@ -155,12 +155,12 @@ void TestFrmSSXX::clearsOnceAfterItsDelay()
     d.open(400ms);
     d.w->ShowPerson(QStringLiteral("0000000001"), 12, 2);
     QCOMPARE(label(*d.w, 0), QStringLiteral("甲"));
-    QTRY_COMPARE_WITH_TIMEOUT(label(*d.w, 0), QString(), 10000);
+    QVERIFY(LineHome::settle(10000, [&] { return label(*d.w, 0) == QString(); }));
     QCOMPARE(label(*d.w, 4), QString());
     QCOMPARE(d.w->shownPicture(), QString());
     // Only once: a later pass stays.
     d.w->ShowPerson(QStringLiteral("0000000001"), 12, 2);
-    QTest::qWait(1000);
+    LineHome::settle(1000);
     QCOMPARE(label(*d.w, 0), QStringLiteral("甲"));
     QCOMPARE(label(*d.w, 4), QStringLiteral("12-1出"));
 }
@@ -177,6 +177,7 @@ void TestFrmSSXX::latePiecesNeverJoinTheNextAnswer_data()
     QTest::newRow("3 bytes, the rest 120 ms later") << 3 << 120 << 0 << 50 << 0;
     QTest::newRow("the whole reply 150 ms late") << 0 << 0 << 150 << 0 << 0;
     QTest::newRow("the whole reply 250 ms late") << 0 << 0 << 250 << 0 << 0;
+    QTest::newRow("3 bytes near the end of the wait, the rest 80 ms later") << 3 << 80 << 450 << 0 << 0;
     // Passes a stray byte spoils are offered again; the scan goes on.
     QTest::newRow("a stray byte every 300 ms") << 0 << 0 << 0 << 0 << 300;
 }
@@ -185,7 +186,7 @@ void TestFrmSSXX::latePiecesNeverJoinTheNextAnswer()
 {
     QFETCH(int, splitAt);
     QFETCH(int, splitGapMs);
-    LineHome h;
+    LineHome h(LineHome::Wire::Memory);
     h.home.exec(QStringLiteral("INSERT INTO doors (地址, dtype1, dtype2) VALUES (1, '木', '铁'), (2, '木', '铁')"));
     // The rest of controller 1's reply followed by controller 2's reads
     // as a pass of 0000010208 at controller 2.
@@ -210,10 +211,8 @@ void TestFrmSSXX::latePiecesNeverJoinTheNextAnswer()
 
     FrmSSXX w(nullptr, 100ms, 2min);
     QSet<QString> shown;
-    QTimer watch;
-    QObject::connect(&watch, &QTimer::timeout, &w, [&] { shown << label(w, 0); });
-    watch.start(5);
-    QTRY_VERIFY_WITH_TIMEOUT(first.passes.isEmpty() && second.passes.isEmpty(), 20000);
+    QObject::connect(w.findChild<PassScanner*>(), &PassScanner::passTaken, &w, [&] { shown << label(w, 0); });
+    QVERIFY(LineHome::settle(20000, [&] { return first.passes.isEmpty() && second.passes.isEmpty(); }));
     LineHome::settle(400);
     shown.remove(QString());
     // Exactly the passes taken were shown, each acknowledged once.
@@ -224,10 +223,10 @@ void TestFrmSSXX::latePiecesNeverJoinTheNextAnswer()
 
 void TestFrmSSXX::noControllersNoTraffic()
 {
-    LineHome h;
+    LineHome h(LineHome::Wire::Memory);
     FrmSSXX w(nullptr, 100ms, 2min);
     QCOMPARE(h.prompts.texts(), QStringList{QStringLiteral("请先进行门锁设置！")});
-    QTest::qWait(400);
+    LineHome::settle(400);
     QVERIFY(h.sim.frames().isEmpty());
 }
 
@@ -240,7 +239,7 @@ void TestFrmSSXX::portFailureIsShownInTheWindow()
     const QString text = child<QLabel>(*d.w, "Label4")->text();
     QVERIFY2(text.startsWith(QStringLiteral("8005    端口 (com3) ")), qPrintable(text));
     QVERIFY(text.endsWith(QStringLiteral("请进入系统配置重新设置端口号！")));
-    QTest::qWait(300);
+    LineHome::settle(300);
     QVERIFY(d.h.sim.frames().isEmpty());
 }
 

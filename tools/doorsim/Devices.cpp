@@ -280,6 +280,8 @@ QByteArray Controller::handle(quint8 command, const QByteArray& p)
 {
     if (ignored.contains(command))
         return {};
+    if (const auto given = answers.constFind(command); given != answers.cend())
+        return *given;
     const QByteArray echo(1, static_cast<char>(address));
     switch (static_cast<CommandCode>(command)) {
     case CommandCode::StatusQuery:

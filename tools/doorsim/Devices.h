@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <QDate>
 #include <QDateTime>
+#include <QHash>
 #include <QJsonObject>
 #include <QList>
 #include <QString>
@@ -92,6 +93,9 @@ public:
     int wrongEchoAt = 0;
     // Commands it takes no notice of: no action, no answer.
     QList<quint8> ignored;
+    // Commands answered with these bytes as they stand (none: no answer),
+    // with no action: replies no sound controller gives.
+    QHash<quint8, QByteArray> answers;
     // Passes made at its doors while the next collection streams: stored
     // after the answer was put together, so that answer does not hold them.
     int passesDuringCollect = 0;

@@ -72,41 +72,22 @@ Statement select(QSqlDatabase db, const Filter& f, const QString& columns)
     // Departments are one whatever the case of their letters.
     const Term terms[] = {
         {f.byDate, days.size() == 1 ? QStringLiteral("日期 = ?") : QStringLiteral("日期 BETWEEN ? AND ?"), days,
-         QStringLiteral("datakq_day"),
+         QStringLiteral("datakq INDEXED BY datakq_day"),
          f.order == 0 || (f.order == 1 && f.byCard) || (f.order == 2 && f.byDepartment)},
-        {f.byCard, QStringLiteral("卡号 = ?"), {f.card.trimmed()}, QStringLiteral("sqlite_autoindex_datakq_1"), f.order == 1},
-        {f.byName, QStringLiteral("姓名 = ?"), {f.name.trimmed()}, QStringLiteral("datakq_name"), false},
+        {f.byCard, QStringLiteral("卡号 = ?"), {f.card.trimmed()}, QStringLiteral("datakq INDEXED BY sqlite_autoindex_datakq_1"),
+         f.order == 1},
+        {f.byName, QStringLiteral("姓名 = ?"), {f.name.trimmed()}, QStringLiteral("datakq INDEXED BY datakq_name"), false},
         {f.byDepartment, QStringLiteral("部门 = ? COLLATE NOCASE"), {f.department.trimmed()},
-         QStringLiteral("datakq_department"), f.order == 2},
+         QStringLiteral("datakq INDEXED BY datakq_department"), f.order == 2},
     };
-    // A filter's own index seeks the day range after it.
-    QList<QueryWays::Way> ways;
-    QList<const Term*> wayTerms;
-    for (const Term& t : terms)
-        if (t.on) {
-            QueryWays::Way w{QStringLiteral("datakq INDEXED BY ") + t.index, {t.sql}, t.values};
-            if (f.byDate && &t != &terms[0]) {
-                w.where << terms[0].sql;
-                w.values << terms[0].values;
-            }
-            ways << w;
-            wayTerms << &t;
-        }
-    // A filter that keeps few is read by its own index and sorted; else
-    // each row of the order's own index is tested against the filters
-    // that do not lead it, not gathered and sorted whole.
-    const std::optional<qsizetype> few = QueryWays::fewest(db, ways);
-    const bool walk = f.order >= 0 && !few;
+    // A filter that keeps few is read by its own index (which seeks the
+    // day range after it) and sorted; else each row of the order's own
+    // index is tested against the filters that do not lead it, not
+    // gathered and sorted whole.
+    const Term* few = QueryWays::fewest(db, terms, &terms[0]);
     Statement s;
-    QStringList where;
-    for (const Term& t : terms)
-        if (t.on) {
-            where << (walk && !t.leads ? QStringLiteral("+") : QString()) + t.sql;
-            s.values << t.values;
-        }
-    s.sql = QStringLiteral("SELECT %1 FROM datakq").arg(columns);
-    if (few)
-        s.sql += QStringLiteral(" INDEXED BY ") + wayTerms.at(*few)->index;
+    const QStringList where = QueryWays::conditions(terms, f.order >= 0 && !few, s.values);
+    s.sql = QStringLiteral("SELECT %1 FROM %2").arg(columns, few ? few->table : QStringLiteral("datakq"));
     if (!where.isEmpty())
         s.sql += QStringLiteral(" WHERE ") + where.join(QStringLiteral(" AND "));
     static const char* orders[] = {" ORDER BY 日期, 卡号", " ORDER BY 卡号, 日期", " ORDER BY 部门 COLLATE NOCASE, 日期",

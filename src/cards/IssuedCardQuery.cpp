@@ -24,51 +24,30 @@ std::optional<int> addressOf(const QString& text)
 // The tables, conditions and order of a filter.
 QString fromWhereAndOrder(QSqlDatabase db, const Filter& f, QVariantList& values)
 {
-    struct Term {
-        bool on;
-        QString sql;
-        QVariant value;
-        QString table;  // the table whose index seeks it
-        bool seek;      // sought, not tested, when the rows are walked in order
-    };
+    using QueryWays::Term;
     // Departments are one whatever the case of their letters.
     const Term terms[] = {
-        {bool(f.department), QStringLiteral("people.部门 = ? COLLATE NOCASE"), f.department.value_or(QString()).trimmed(),
+        {bool(f.department), QStringLiteral("people.部门 = ? COLLATE NOCASE"), {f.department.value_or(QString()).trimmed()},
          QStringLiteral("people INDEXED BY people_department_nocase"), false},
-        {bool(f.name), QStringLiteral("people.姓名 = ?"), f.name.value_or(QString()).trimmed(),
+        {bool(f.name), QStringLiteral("people.姓名 = ?"), {f.name.value_or(QString()).trimmed()},
          QStringLiteral("people INDEXED BY people_name"), true},
-        {bool(f.address), QStringLiteral("faka.地址 = ?"), addressOf(f.address.value_or(QString())).value_or(-1),
+        {bool(f.address), QStringLiteral("faka.地址 = ?"), {addressOf(f.address.value_or(QString())).value_or(-1)},
          QStringLiteral("faka INDEXED BY sqlite_autoindex_faka_1"), f.order == Order::Address},
-        {bool(f.card), QStringLiteral("faka.卡号 = ?"), f.card.value_or(QString()).trimmed(),
+        {bool(f.card), QStringLiteral("faka.卡号 = ?"), {f.card.value_or(QString()).trimmed()},
          QStringLiteral("faka INDEXED BY faka_kh"), true},
     };
-    QList<QueryWays::Way> ways;
-    QList<const Term*> wayTerms;
-    for (const Term& t : terms)
-        if (t.on) {
-            ways << QueryWays::Way{t.table, {t.sql}, {t.value}};
-            wayTerms << &t;
-        }
-    const std::optional<qsizetype> few = QueryWays::fewest(db, ways);
+    const Term* few = QueryWays::fewest(db, terms);
     const QString join = QStringLiteral(" ON faka.卡号 = people.卡号");
     QString sql = QStringLiteral(" FROM faka JOIN people") + join;
     if (few) {
         // The few rows of one filter, from its own index, then sorted.
-        const QString& table = wayTerms.at(*few)->table;
-        sql = QStringLiteral(" FROM ") + table +
-              (table.startsWith(QLatin1String("people")) ? QStringLiteral(" CROSS JOIN faka") : QStringLiteral(" CROSS JOIN people")) +
+        sql = QStringLiteral(" FROM ") + few->table +
+              (few->table.startsWith(QLatin1String("people")) ? QStringLiteral(" CROSS JOIN faka") : QStringLiteral(" CROSS JOIN people")) +
               join;
     }
     // Many rows: in an order of another field each row of the order's
-    // index is tested ("+" keeps the database from gathering the filter's
-    // rows by their own index and sorting them all first).
-    const bool walk = f.order != Order::Engine && !few;
-    QStringList where;
-    for (const Term& t : terms)
-        if (t.on) {
-            where << (walk && !t.seek ? QStringLiteral("+") : QString()) + t.sql;
-            values << t.value;
-        }
+    // index is tested.
+    const QStringList where = QueryWays::conditions(terms, f.order != Order::Engine && !few, values);
     if (!where.isEmpty())
         sql += QStringLiteral(" WHERE ") + where.join(QStringLiteral(" AND "));
     switch (f.order) {

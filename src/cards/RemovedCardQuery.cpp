@@ -27,34 +27,21 @@ QString fromWhereAndOrder(QSqlDatabase db, const Filter& f, QVariantList& values
     // Departments are one whatever the case of their letters.
     const Term terms[] = {
         {bool(f.department), QStringLiteral("部门 = ? COLLATE NOCASE"), {f.department.value_or(QString())},
-         QStringLiteral("dfaka_department_nocase"), false},
-        {bool(f.name), QStringLiteral("姓名 = ?"), {f.name.value_or(QString())}, QStringLiteral("dfaka_name"), false},
-        {bool(f.card), QStringLiteral("卡号 = ?"), {f.card.value_or(QString())}, QStringLiteral("dfaka_card"),
+         QStringLiteral("dfaka INDEXED BY dfaka_department_nocase"), false},
+        {bool(f.name), QStringLiteral("姓名 = ?"), {f.name.value_or(QString())}, QStringLiteral("dfaka INDEXED BY dfaka_name"), false},
+        {bool(f.card), QStringLiteral("卡号 = ?"), {f.card.value_or(QString())}, QStringLiteral("dfaka INDEXED BY dfaka_card"),
          f.order == Order::Card},
         {bool(f.removed), QStringLiteral("日期 BETWEEN ? AND ?"),
          f.removed ? QVariantList{DateText::fromDate(f.removed->first), DateText::fromDate(f.removed->second)} : QVariantList{},
-         QStringLiteral("dfaka_day"), f.order == Order::Date},
+         QStringLiteral("dfaka INDEXED BY dfaka_day"), f.order == Order::Date},
     };
-    QList<QueryWays::Way> ways;
-    QList<const Term*> wayTerms;
-    for (const Term& t : terms)
-        if (t.on) {
-            ways << QueryWays::Way{QStringLiteral("dfaka INDEXED BY ") + t.index, {t.sql}, t.values};
-            wayTerms << &t;
-        }
     // A filter that keeps few is read by its own index and sorted; else
     // each row of the order's own index is tested against the filters
     // that do not lead it, so that its first rows come without sorting
     // the whole history.
-    const std::optional<qsizetype> few = QueryWays::fewest(db, ways);
-    QString sql = few ? QStringLiteral(" FROM dfaka INDEXED BY ") + wayTerms.at(*few)->index : QStringLiteral(" FROM dfaka");
-    const bool walk = f.order != Order::None && !few;
-    QStringList where;
-    for (const Term& t : terms)
-        if (t.on) {
-            where << (walk && !t.leads ? QStringLiteral("+") : QString()) + t.sql;
-            values << t.values;
-        }
+    const Term* few = QueryWays::fewest(db, terms);
+    QString sql = QStringLiteral(" FROM ") + (few ? few->table : QStringLiteral("dfaka"));
+    const QStringList where = QueryWays::conditions(terms, f.order != Order::None && !few, values);
     if (!where.isEmpty())
         sql += QStringLiteral(" WHERE ") + where.join(QStringLiteral(" AND "));
     switch (f.order) {

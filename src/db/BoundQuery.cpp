@@ -51,14 +51,15 @@ QStringList distinctColumn(QSqlDatabase db, const QString& sql, const QVariantLi
     return out;
 }
 
-QStringList distinctAlongIndex(QSqlDatabase db, const QString& table, const QString& column)
+QSqlQuery distinctAlongIndex(QSqlDatabase db, const QString& table, const QString& column)
 {
-    return firstColumn(db, QStringLiteral("WITH RECURSIVE c(k) AS ("
+    return scrollable(db, QStringLiteral("WITH RECURSIVE c(k) AS ("
                                           " SELECT MIN(%2) FROM %1"
                                           " UNION ALL"
                                           " SELECT (SELECT MIN(%2) FROM %1 WHERE %2 > c.k) FROM c WHERE c.k IS NOT NULL)"
                                           " SELECT k FROM c WHERE k IS NOT NULL")
-                               .arg(table, column));
+                              .arg(table, column),
+                      {});
 }
 
 }  // namespace BoundQuery

@@ -28,7 +28,8 @@ QStringList distinctColumn(QSqlDatabase db, const QString& sql, const QVariantLi
 // The distinct values of `column` of `table` (names of the program's own,
 // never the operator's) in ascending order, Null left out: one index seek
 // per value instead of a walk over every row, for a column that leads an
-// index of a table of millions of rows with few distinct values.
-QStringList distinctAlongIndex(QSqlDatabase db, const QString& table, const QString& column);
+// index of a table of millions of rows. The values come as they are
+// found, so a list shows its first ones however many follow.
+QSqlQuery distinctAlongIndex(QSqlDatabase db, const QString& table, const QString& column);
 
 }  // namespace BoundQuery

@@ -32,4 +32,33 @@ std::optional<qsizetype> fewest(QSqlDatabase db, const QList<Way>& ways)
     return best;
 }
 
+const Term* fewest(QSqlDatabase db, std::span<const Term> terms, const Term* along)
+{
+    QList<Way> ways;
+    QList<const Term*> of;
+    for (const Term& t : terms)
+        if (t.on) {
+            Way w{t.table, {t.sql}, t.values};
+            if (along && along->on && along != &t) {
+                w.where << along->sql;
+                w.values << along->values;
+            }
+            ways << w;
+            of << &t;
+        }
+    const std::optional<qsizetype> few = fewest(db, ways);
+    return few ? of.at(*few) : nullptr;
+}
+
+QStringList conditions(std::span<const Term> terms, bool walk, QVariantList& values)
+{
+    QStringList where;
+    for (const Term& t : terms)
+        if (t.on) {
+            where << (walk && !t.leads ? QStringLiteral("+") : QString()) + t.sql;
+            values << t.values;
+        }
+    return where;
+}
+
 }  // namespace QueryWays

@@ -5,6 +5,7 @@
 #include <QVariantList>
 
 #include <optional>
+#include <span>
 
 // A query with filters and an order reads its rows one of two ways. The
 // rows of a filter that keeps few are found by that filter's own index
@@ -26,12 +27,13 @@ struct Way {
 };
 
 // One filter of a query: whether it is on, its condition with its values,
-// the index it is looked up by, and whether it leads the order's index.
+// the table with the index it is looked up by (as a Way's), and whether
+// it leads the order's index.
 struct Term {
     bool on;
     QString sql;
     QVariantList values;
-    QString index;
+    QString table;
     bool leads;
 };
 
@@ -44,5 +46,16 @@ constexpr int kFew = 12000;
 // that is at most kFew; none when each keeps more or there is none. A way
 // that keeps none ends the count at once.
 std::optional<qsizetype> fewest(QSqlDatabase db, const QList<Way>& ways);
+
+// The term that is on whose index keeps fewest rows, as fewest() finds
+// it; each term's index also seeks `along` (a range its index holds
+// after it) when that is on. None when each keeps many.
+const Term* fewest(QSqlDatabase db, std::span<const Term> terms, const Term* along = nullptr);
+
+// The conditions of the terms that are on, in order, their values added
+// to `values`. Where the rows are walked along the order's index, a term
+// that does not lead it is tested on each row ("+" keeps the database
+// from gathering its rows by their own index and sorting them all).
+QStringList conditions(std::span<const Term> terms, bool walk, QVariantList& values);
 
 }  // namespace QueryWays

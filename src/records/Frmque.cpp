@@ -13,6 +13,7 @@
 #include "db/NameKey.h"
 #include "session/Session.h"
 #include "ui/BusyCursor.h"
+#include "ui/ChoiceBoxes.h"
 #include "ui/Prompter.h"
 
 #include <QCheckBox>
@@ -31,36 +32,15 @@
 #include <QTimeEdit>
 #include <QVBoxLayout>
 
-#include <functional>
-#include <utility>
 
 namespace {
 
-// A pick list read when the operator first opens it. A site's years of
-// records hold hundreds of thousands of cards and names; the window must
-// not make the grid wait for them.
-class ListOnDemand : public QComboBox {
-public:
-    std::function<QStringList()> fill;
-
-    void showPopup() override
-    {
-        if (fill) {
-            const QString typed = currentText();
-            addItems(std::exchange(fill, nullptr)());
-            setCurrentIndex(-1);
-            setEditText(typed);
-        }
-        QComboBox::showPopup();
-    }
-};
-
-QComboBox* editableCombo(QWidget* parent, const char* name)
+// A site's years of records hold hundreds of thousands of cards and
+// names: each list is read when the operator first comes to it, a page
+// at a time, so neither the window nor the grid waits for it.
+QComboBox* choices(QWidget* parent, const char* name, QSqlQuery (*choices)(QSqlDatabase))
 {
-    auto* c = new ListOnDemand;
-    c->setParent(parent);
-    c->setObjectName(QString::fromLatin1(name));
-    TypedInput::typedOnly(c);
+    QComboBox* c = ChoiceBoxes::choices(parent, name, [choices] { return choices(Session::db()); });
     c->setMinimumWidth(110);
     return c;
 }
@@ -90,12 +70,15 @@ Frmque::Frmque(QWidget* parent) : QDialog(parent)
     t2s->setObjectName(QStringLiteral("t2s"));
     t2e->setObjectName(QStringLiteral("t2e"));
 
-    Cdoor = editableCombo(this, "Cdoor");
+    Cdoor = choices(this, "Cdoor", &RecordQuery::addresses);
     TypedInput::digitsOnly(Cdoor);
-    Cka = editableCombo(this, "Cka");
+    Cka = choices(this, "Cka", &RecordQuery::cards);
     TypedInput::digitsOnly(Cka);
-    Cna = editableCombo(this, "Cna");
-    Corder = editableCombo(this, "Corder");
+    Cna = choices(this, "Cna", &RecordQuery::names);
+    Corder = new QComboBox(this);
+    Corder->setObjectName(QStringLiteral("Corder"));
+    TypedInput::typedOnly(Corder);
+    Corder->setMinimumWidth(110);
     Corder->addItems(RecordQuery::orderItems());
     Corder->setCurrentIndex(-1);
     Corder->setEditText(QStringLiteral("排序方法"));
@@ -151,17 +134,7 @@ Frmque::Frmque(QWidget* parent) : QDialog(parent)
     connect(Command2, &QPushButton::clicked, this, &Frmque::Command2_Click);
     connect(Command1, &QPushButton::clicked, this, &Frmque::close);
 
-    // The records first, so the grid shows before the lists are read.
     run(RecordFilter{});
-    const QSqlDatabase db = Session::db();
-    static_cast<ListOnDemand*>(Cdoor)->fill = [db] {
-        QStringList out;
-        for (int a : RecordQuery::addresses(db))
-            out << QString::number(a);
-        return out;
-    };
-    static_cast<ListOnDemand*>(Cka)->fill = [db] { return RecordQuery::cards(db); };
-    static_cast<ListOnDemand*>(Cna)->fill = [db] { return RecordQuery::names(db); };
     const std::pair<QWidget*, QCheckBox*> captioned[] = {{Cdoor, Cck[1]}, {Cka, Cck[2]}, {Cna, Cck[4]}};
     for (const auto& [box, caption] : captioned)
         BoxNames::after(box, caption);

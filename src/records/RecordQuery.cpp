@@ -38,7 +38,7 @@ struct Condition {
 // gives. Only by department, where the people are walked first and a
 // building's residents pass its own door, would testing an address walk
 // the records of whole buildings before the first of that door: there the
-// door's records are sorted.
+// door's records are sorted, read in card order from an index alone.
 RecordStatement fromAndWhere(QSqlDatabase db, const RecordFilter& f)
 {
     const bool sorted = f.order >= 0 && f.order < int(std::size(kOrders));
@@ -79,8 +79,11 @@ RecordStatement fromAndWhere(QSqlDatabase db, const RecordFilter& f)
         way(QStringLiteral("data INDEXED BY data_card_pass"), {&card, &days});
     if (name)
         way(QStringLiteral("people INDEXED BY people_name CROSS JOIN data INDEXED BY data_card_pass"), {&name, &days});
+    // A door alone is read in card order, so that each record's person
+    // follows the one before.
+    const QString door = days ? QStringLiteral("data INDEXED BY data_address") : QStringLiteral("data INDEXED BY data_address_card");
     if (address)
-        way(QStringLiteral("data INDEXED BY data_address"), {&address, &days});
+        way(door, {&address, &days});
     if (days)
         way(QStringLiteral("data INDEXED BY data_pass"), {&days});
     if (times)
@@ -110,7 +113,7 @@ RecordStatement fromAndWhere(QSqlDatabase db, const RecordFilter& f)
     if (few)
         from = froms.at(*few);
     else if (sortDoor)
-        from = QStringLiteral("data INDEXED BY data_address CROSS JOIN people");
+        from = QStringLiteral("data INDEXED BY data_address_card CROSS JOIN people");
     else if (walk && byPeople)
         from = QStringLiteral("people CROSS JOIN data");
     s.sql = QStringLiteral(" FROM ") + from + QStringLiteral(" WHERE ") + where.join(QStringLiteral(" AND "));
@@ -270,24 +273,21 @@ GridCell writeCell(QSqlDatabase db, qint64 rowId, int column, const QString& tex
                           : QStringLiteral("修改未保存：这条打卡记录已不存在"));
 }
 
-QList<int> addresses(QSqlDatabase db)
+QSqlQuery addresses(QSqlDatabase db)
 {
-    QList<int> out;
-    for (const QString& a : BoundQuery::distinctAlongIndex(db, QStringLiteral("data"), QStringLiteral("地址")))
-        out << a.toInt();
-    return out;
+    return BoundQuery::distinctAlongIndex(db, QStringLiteral("data"), QStringLiteral("地址"));
 }
 
-QStringList cards(QSqlDatabase db)
+QSqlQuery cards(QSqlDatabase db)
 {
     return BoundQuery::distinctAlongIndex(db, QStringLiteral("data"), QStringLiteral("卡号"));
 }
 
-QStringList names(QSqlDatabase db)
+QSqlQuery names(QSqlDatabase db)
 {
     NameKey::fill(db, QStringLiteral("people"));
-    return BoundQuery::firstColumn(
-        db, QStringLiteral("SELECT DISTINCT 姓名 FROM people WHERE TRIM(COALESCE(姓名, '')) <> '' ORDER BY name_key"));
+    return BoundQuery::scrollable(
+        db, QStringLiteral("SELECT DISTINCT 姓名 FROM people WHERE TRIM(COALESCE(姓名, '')) <> '' ORDER BY name_key"), {});
 }
 
 ReportStaging report(QSqlDatabase db)

@@ -69,11 +69,12 @@ QSet<int> recordColumns();
 // then be the same pass as another one.
 GridCell writeCell(QSqlDatabase db, qint64 rowId, int column, const QString& text);
 
-// The pick lists: addresses and card numbers that occur in `data`, names
-// of `people` that are not blank.
-QList<int> addresses(QSqlDatabase db);
-QStringList cards(QSqlDatabase db);
-QStringList names(QSqlDatabase db);
+// The pick lists, each read along an index so that its first rows come at
+// once: addresses and card numbers that occur in `data`, names of
+// `people` that are not blank.
+QSqlQuery addresses(QSqlDatabase db);
+QSqlQuery cards(QSqlDatabase db);
+QSqlQuery names(QSqlDatabase db);
 
 // Stages the rows `grid` shows (its statement's and corrections) in its
 // order in dataPT for the report drda2.rpt, the direction in words.

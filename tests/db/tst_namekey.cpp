@@ -192,7 +192,7 @@ void TestNameKey::everyNameListIsInPinyinOrder()
     switch (list) {
     case 0: all(IssuedCardQuery::choices(home.db(), IssuedCardQuery::Choices::Names)); break;
     case 1: all(RemovedCardQuery::choices(home.db(), RemovedCardQuery::Choices::Names)); break;
-    case 2: got = RecordQuery::names(home.db()); break;
+    case 2: all(RecordQuery::names(home.db())); break;
     case 3: all(AttendanceQuery::choices(home.db(), AttendanceQuery::Choices::Names)); break;
     case 4: all(MonthlySheet::names(home.db())); break;
     }

@@ -10,10 +10,8 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDateEdit>
-#include <QElapsedTimer>
 #include <QPushButton>
 #include <QTimeEdit>
-#include <QTimer>
 #include <QToolButton>
 #include <QtTest>
 
@@ -58,7 +56,7 @@ private slots:
 
 void FrmCDTTest::opensWithAddressesAndToday()
 {
-    LineHome h;
+    LineHome h(LineHome::Wire::Memory);
     Clock::freeze(QDateTime(QDate(2024, 3, 5), QTime(14, 15, 16)));
     h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (9), (2), (30)"));
     Window win;
@@ -75,7 +73,7 @@ void FrmCDTTest::opensWithAddressesAndToday()
 
 void FrmCDTTest::typingDoesNotChangeTheAddress()
 {
-    LineHome h;
+    LineHome h(LineHome::Wire::Memory);
     h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (2), (30), (31)"));
     Window win;
     win.w->show();
@@ -95,7 +93,7 @@ void FrmCDTTest::typingDoesNotChangeTheAddress()
 
 void FrmCDTTest::noAddressAsksForOne()
 {
-    LineHome h;
+    LineHome h(LineHome::Wire::Memory);
     Window win;
     QCOMPARE(win.combo()->currentText(), QString());
     win.setDate()->click();
@@ -119,7 +117,7 @@ void FrmCDTTest::setDateSendsTheDateFrame()
 {
     QFETCH(QDate, date);
     QFETCH(QByteArray, frame);
-    LineHome h;
+    LineHome h(LineHome::Wire::Memory);
     h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (7)"));
     Controller& c = h.sim.addController(7);
     Window win;
@@ -146,7 +144,7 @@ void FrmCDTTest::setTimeSendsThePickedTime()
 {
     QFETCH(QString, typed);
     QFETCH(QByteArray, frame);
-    LineHome h;
+    LineHome h(LineHome::Wire::Memory);
     Clock::freeze(QDateTime(QDate(2024, 3, 5), QTime(14, 15, 16)));
     h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (0), (3)"));
     h.sim.addController(3);
@@ -165,17 +163,16 @@ void FrmCDTTest::setTimeSendsThePickedTime()
 
 void FrmCDTTest::silentOrWrongControllerFails()
 {
-    LineHome h;
+    LineHome h(LineHome::Wire::Memory);
     h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (4)"));
     Controller& c = h.sim.addController(4);
     c.behaviour.silent = true;
     c.setClock(QDateTime(QDate(2001, 1, 1), QTime(0, 0)));
     Window win;
     win.date()->setDate(QDate(2020, 6, 6));
-    QElapsedTimer t;
-    t.start();
+    const LineClock::Time t = LineClock::now();
     win.setDate()->click();
-    QVERIFY(t.elapsed() >= 1900);
+    QVERIFY(LineClock::now() - t >= std::chrono::milliseconds(1900));
     QCOMPARE(h.prompts.texts(), QStringList{QStringLiteral("通信失败!请重试！")});
     QCOMPARE(c.clock().date().year(), 2001);
 
@@ -188,7 +185,7 @@ void FrmCDTTest::silentOrWrongControllerFails()
 
 void FrmCDTTest::lateEchoNeverConfirmsLaterCommand()
 {
-    LineHome h;
+    LineHome h(LineHome::Wire::Memory);
     h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (4)"));
     Controller& c = h.sim.addController(4);
     c.behaviour.delayMs = 2500;
@@ -196,10 +193,9 @@ void FrmCDTTest::lateEchoNeverConfirmsLaterCommand()
     win.setDate()->click();
     QCOMPARE(h.prompts.texts(), QStringList{QStringLiteral("4号门的应答迟到了，修改日期的命令可能已经执行，也可能没有，请检查后再试一次！")});
     // The late echo of the date arrives while nothing is pending.
-    QTRY_VERIFY_WITH_TIMEOUT(!h.sim.sending(), 5000);
+    QVERIFY(LineHome::settle(5000, [&] { return !h.sim.sending(); }));
     LineHome::settle();
     c.behaviour.silent = true;
-    const LineWaitScope quick = LineWaitScope::shortWaits();
     h.prompts.clear();
     win.setTime()->click();
     QCOMPARE(h.prompts.texts(), QStringList{QStringLiteral("通信失败!请重试！")});
@@ -207,19 +203,20 @@ void FrmCDTTest::lateEchoNeverConfirmsLaterCommand()
 
 void FrmCDTTest::buttonsWaitForThePendingCommand()
 {
-    LineHome h;
+    LineHome h(LineHome::Wire::Memory);
     h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (4)"));
     h.sim.addController(4).behaviour.delayMs = 700;
     Window win;
     win.w->show();
     bool dateEnabled = true, timeEnabled = true, stillShown = false;
-    QTimer::singleShot(250, win.w.get(), [&] {
+    LineTimer during([&] {
         dateEnabled = win.setDate()->isEnabled();
         timeEnabled = win.setTime()->isEnabled();
         win.w->findChild<QToolButton*>(QStringLiteral("Picture1"))->click();
         win.w->close();
         stillShown = win.w->isVisible();
     });
+    during.startIn(std::chrono::milliseconds(250));
     win.setDate()->click();
     QVERIFY(!dateEnabled);
     QVERIFY(!timeEnabled);
@@ -236,7 +233,7 @@ void FrmCDTTest::buttonsWaitForThePendingCommand()
 
 void FrmCDTTest::busyPortIsReported()
 {
-    LineHome h;
+    LineHome h(LineHome::Wire::Memory);
     h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (4)"));
     h.sim.addController(4);
     LinePort holder;

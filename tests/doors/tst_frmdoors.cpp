@@ -16,7 +16,6 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTimer>
 #include <QtTest>
 
 #include <memory>
@@ -108,7 +107,7 @@ private slots:
 
 void FrmdoorsTest::opensWithDefaults()
 {
-    LineHome h;
+    LineHome h(LineHome::Wire::Memory);
     h.home.exec(QStringLiteral("INSERT INTO doors (地址, dtype1) VALUES (12, '玻'), (3, '木')"));
     Window win;
     QCOMPARE(win.w->windowTitle(), QStringLiteral("门锁设置"));
@@ -128,7 +127,7 @@ void FrmdoorsTest::opensWithDefaults()
 
 void FrmdoorsTest::addWritesTickedLocks()
 {
-    LineHome h;
+    LineHome h(LineHome::Wire::Memory);
     Window win;
     // Only lock 1 ticked: lock 2's columns stay Null.
     win.enter(QStringLiteral("5"), true, false);
@@ -165,7 +164,7 @@ void FrmdoorsTest::addWritesTickedLocks()
 
 void FrmdoorsTest::addWithNeitherLockTicked()
 {
-    LineHome h(LineHome::Waits::Short);
+    LineHome h(LineHome::Wire::Memory);
     Window win;
     win.enter(QStringLiteral("8"), false, false);
     OperatorInput::typeInto(win.name(0), QStringLiteral("边门"));
@@ -192,7 +191,7 @@ void FrmdoorsTest::addWithNeitherLockTicked()
 
 void FrmdoorsTest::addressChecks()
 {
-    LineHome h;
+    LineHome h(LineHome::Wire::Memory);
     Window win;
     win.enter(QStringLiteral("  "), true, true);
     for (const char* b : {"Cmdadd", "Command4", "Cmdtest", "Command1"}) {
@@ -239,7 +238,7 @@ void FrmdoorsTest::addressChecks()
 
 void FrmdoorsTest::delayLimitsOfEachKind()
 {
-    LineHome h;
+    LineHome h(LineHome::Wire::Memory);
     Window win;
     win.enter(QStringLiteral("4"), true, true);
     win.opt(2)->click();
@@ -272,7 +271,7 @@ void FrmdoorsTest::delayLimitsOfEachKind()
 
 void FrmdoorsTest::emptyDelayTakesTheKindsDefault()
 {
-    LineHome h;
+    LineHome h(LineHome::Wire::Memory);
     Window win;
     win.enter(QStringLiteral("2"), true, true);
     win.opt(2)->click();
@@ -287,7 +286,7 @@ void FrmdoorsTest::emptyDelayTakesTheKindsDefault()
 
 void FrmdoorsTest::modifyGivesTheRowAddingWould()
 {
-    LineHome h;
+    LineHome h(LineHome::Wire::Memory);
     h.home.exec(QStringLiteral("INSERT INTO doors (地址, namedr1, delay1, dtype1, namedr2, delay2, dtype2, 门号) "
                                "VALUES (7, 'a', 3, '木', 'b', 4, '玻', '七号门')"));
     h.home.exec(QStringLiteral("INSERT INTO faka (地址, 卡号) VALUES (7, '000001'), (7, '000002')"));
@@ -323,7 +322,7 @@ void FrmdoorsTest::modifyGivesTheRowAddingWould()
 
 void FrmdoorsTest::pickShowsStoredLocksAndStatus()
 {
-    LineHome h;
+    LineHome h(LineHome::Wire::Memory);
     h.home.exec(QStringLiteral("INSERT INTO doors (地址, namedr1, delay1, dtype1, namedr2, delay2, dtype2) "
                                "VALUES (5, '前门', 1.5, '铁', NULL, NULL, NULL)"));
     Controller& c = h.sim.addController(5);
@@ -358,7 +357,7 @@ void FrmdoorsTest::pickShowsStoredLocksAndStatus()
 
 void FrmdoorsTest::failedStatusReadShowsNothing()
 {
-    LineHome h(LineHome::Waits::Short);
+    LineHome h(LineHome::Wire::Memory);
     h.home.exec(QStringLiteral("INSERT INTO doors (地址, dtype1) VALUES (5, '玻'), (6, '玻')"));
     h.sim.addController(5);
     h.sim.addController(6).behaviour.silent = true;
@@ -381,7 +380,7 @@ void FrmdoorsTest::failedStatusReadShowsNothing()
 
 void FrmdoorsTest::kindClickReplacesDelay()
 {
-    LineHome h;
+    LineHome h(LineHome::Wire::Memory);
     Window win;
     OperatorInput::typeInto(win.delay(1), QStringLiteral("9"));
     win.opt(5)->click();
@@ -406,7 +405,7 @@ void FrmdoorsTest::changeDelaysUnansweredLeavesDoorsAlone_data()
 void FrmdoorsTest::changeDelaysUnansweredLeavesDoorsAlone()
 {
     QFETCH(int, delayMs);
-    LineHome h(delayMs < 0 ? LineHome::Waits::Short : LineHome::Waits::Line);
+    LineHome h(LineHome::Wire::Memory);
     h.home.exec(QStringLiteral("INSERT INTO doors (地址, delay1, dtype1, delay2, dtype2) VALUES (5, 3, '玻', 4, '玻')"));
     h.sim.addController(5).behaviour = Behaviour{.silent = delayMs < 0, .delayMs = std::max(0, delayMs)};
     Window win;
@@ -423,7 +422,7 @@ void FrmdoorsTest::changeDelaysUnansweredLeavesDoorsAlone()
 
 void FrmdoorsTest::changeDelaysStoresOnlyAcknowledgedLocks()
 {
-    LineHome h(LineHome::Waits::Short);
+    LineHome h(LineHome::Wire::Memory);
     h.home.exec(QStringLiteral("INSERT INTO doors (地址, namedr1, delay1, dtype1, delay2, dtype2) "
                                "VALUES (5, 'x', 3, '玻', 4, '玻')"));
     Controller& c = h.sim.addController(5);
@@ -456,7 +455,7 @@ void FrmdoorsTest::changeDelaysStoresOnlyAcknowledgedLocks()
 
 void FrmdoorsTest::changeDelaysRefusesWhatCannotBeSent()
 {
-    LineHome h;
+    LineHome h(LineHome::Wire::Memory);
     h.home.exec(QStringLiteral("INSERT INTO doors (地址, delay1, dtype1, delay2, dtype2) VALUES (5, 3, '玻', 4, '木')"));
     h.sim.addController(5);
     Window win;
@@ -479,7 +478,7 @@ void FrmdoorsTest::changeDelaysRefusesWhatCannotBeSent()
 
 void FrmdoorsTest::deleteRemovesControllerAndCards()
 {
-    LineHome h;
+    LineHome h(LineHome::Wire::Memory);
     h.home.exec(QStringLiteral("INSERT INTO doors (地址, dtype1) VALUES (5, '玻'), (6, '玻')"));
     h.home.exec(QStringLiteral("INSERT INTO faka (地址, 卡号) VALUES (5, '000001'), (5, '000002'), (6, '000001')"));
     Window win;
@@ -506,7 +505,7 @@ void FrmdoorsTest::deleteRemovesControllerAndCards()
 
 void FrmdoorsTest::initialiseSilentControllerSendsNoClearLists()
 {
-    LineHome h(LineHome::Waits::Short);
+    LineHome h(LineHome::Wire::Memory);
     h.sim.addController(5).behaviour.silent = true;
     Window win;
     win.enter(QStringLiteral("5"), true, false);
@@ -526,7 +525,7 @@ void FrmdoorsTest::initialiseSilentControllerSendsNoClearLists()
 
 void FrmdoorsTest::initialiseClearsController()
 {
-    LineHome h;
+    LineHome h(LineHome::Wire::Memory);
     h.home.exec(QStringLiteral("INSERT INTO faka (地址, 卡号) VALUES (0, '000001')"));
     h.sim.addController(0);
     h.sim.command(QStringLiteral("records 0 5"));
@@ -544,7 +543,7 @@ void FrmdoorsTest::initialiseClearsController()
 
 void FrmdoorsTest::busyPortIsReported()
 {
-    LineHome h;
+    LineHome h(LineHome::Wire::Memory);
     h.sim.addController(5);
     h.home.exec(QStringLiteral("INSERT INTO doors (地址, dtype1) VALUES (5, '玻')"));
     LinePort holder;
@@ -565,16 +564,15 @@ void FrmdoorsTest::busyPortIsReported()
 
 void FrmdoorsTest::controlsAreDisabledWhileExchanging()
 {
-    LineHome h;
+    LineHome h(LineHome::Wire::Memory);
     h.home.exec(QStringLiteral("INSERT INTO doors (地址, dtype1) VALUES (5, '玻')"));
     h.sim.addController(5).behaviour.delayMs = 1200;
     Window win;
     win.w->show();
     QStringList enabledDuring;
     bool closedDuring = true;
-    // The pick itself waits for the list to take clicks first.
-    const int picked = OperatorInput::ShortDoubleClick::kInterval + 20;
-    QTimer::singleShot(picked + 400, win.w.get(), [&] {
+    // Looks in the middle of the status read, while the reply is on its way.
+    LineTimer during([&] {
         for (const char* b : {"Cmdadd", "Command4", "cmddel", "Cmdtest", "Command1", "Command2"}) {
             if (win.get<QPushButton>(QLatin1String(b))->isEnabled())
                 enabledDuring << QLatin1String(b);
@@ -584,6 +582,7 @@ void FrmdoorsTest::controlsAreDisabledWhileExchanging()
         win.w->close();
         closedDuring = !win.w->isVisible();
     });
+    during.startIn(std::chrono::milliseconds(400));
     win.pick(QStringLiteral("5"));
     QVERIFY2(enabledDuring.isEmpty(), qPrintable(enabledDuring.join(QLatin1Char(' '))));
     QVERIFY(!closedDuring);
@@ -594,7 +593,7 @@ void FrmdoorsTest::controlsAreDisabledWhileExchanging()
 
 void FrmdoorsTest::resizesInProportion()
 {
-    LineHome h;
+    LineHome h(LineHome::Wire::Memory);
     Window win;
     win.w->show();
     QPushButton* exit = win.get<QPushButton>(QStringLiteral("Command2"));

@@ -9,7 +9,6 @@
 #include <QComboBox>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTimer>
 #include <QtTest>
 
 #include <memory>
@@ -54,7 +53,7 @@ private slots:
 
 void FrmspeTest::emptyDoorsIsReportedAtOpening()
 {
-    LineHome h;
+    LineHome h(LineHome::Wire::Memory);
     Window win;
     QCOMPARE(h.prompts.texts(), QStringList{QStringLiteral(" 请先在系统设置里配置门锁")});
     QCOMPARE(h.prompts.shown.at(0).icon, Prompter::Icon::Exclamation);
@@ -64,7 +63,7 @@ void FrmspeTest::emptyDoorsIsReportedAtOpening()
 
 void FrmspeTest::choicesAreChecked()
 {
-    LineHome h;
+    LineHome h(LineHome::Wire::Memory);
     h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (5), (1)"));
     h.sim.addController(5);
     Window win;
@@ -103,7 +102,7 @@ void FrmspeTest::opensOnlyTheChosenLock()
     QFETCH(int, address);
     QFETCH(int, lock);
     QFETCH(QByteArray, frame);
-    LineHome h(LineHome::Waits::Short);
+    LineHome h(LineHome::Wire::Memory);
     h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (?)"), {address});
     Controller& c = h.sim.addController(static_cast<quint8>(address));
     c.lockDelay[0] = c.lockDelay[1] = 140;  // 10 s: still open when the test looks
@@ -133,7 +132,7 @@ void FrmspeTest::answerInDoubt()
 {
     QFETCH(int, delayMs);
     QFETCH(QString, cause);
-    LineHome h(delayMs > 0 ? LineHome::Waits::Line : LineHome::Waits::Short);
+    LineHome h(LineHome::Wire::Memory);
     h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (5)"));
     h.sim.addController(5).behaviour = Behaviour{.silent = delayMs < 0, .delayMs = std::max(0, delayMs), .wrongAddress = delayMs == 0};
     h.sim.setChatter(delayMs < 0 ? 40 : 0);
@@ -146,7 +145,7 @@ void FrmspeTest::answerInDoubt()
 
 void FrmspeTest::silentControllerKeepsThePort()
 {
-    LineHome h(LineHome::Waits::Short);
+    LineHome h(LineHome::Wire::Memory);
     h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (5)"));
     h.sim.addController(5).behaviour.silent = true;
     Window win;
@@ -163,7 +162,7 @@ void FrmspeTest::silentControllerKeepsThePort()
 
 void FrmspeTest::busyPortIsReported()
 {
-    LineHome h;
+    LineHome h(LineHome::Wire::Memory);
     h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (5)"));
     h.sim.addController(5);
     LinePort holder;
@@ -179,18 +178,19 @@ void FrmspeTest::busyPortIsReported()
 
 void FrmspeTest::pressIsNotRepeatedWhileWaiting()
 {
-    LineHome h;
+    LineHome h(LineHome::Wire::Memory);
     h.home.exec(QStringLiteral("INSERT INTO doors (地址) VALUES (5)"));
     h.sim.addController(5).behaviour.delayMs = 1500;
     Window win;
     win.w->show();
     bool enabledDuring = true;
-    // The wait that follows the one-second pause lets this run.
-    QTimer::singleShot(200, win.w.get(), [&] {
+    // The operator presses again and closes while the reply is on its way.
+    LineTimer during([&] {
         enabledDuring = win.open()->isEnabled();
         win.open()->click();
         win.w->close();
     });
+    during.startIn(std::chrono::milliseconds(1200));
     win.choose(QStringLiteral("5"), 1);
     win.open()->click();
     QVERIFY(!enabledDuring);
